@@ -1,0 +1,201 @@
+#include "album_window/form1.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QFont>
+#include <QPainter>
+#include <QPixmap>
+
+#include "app/module1.h"
+#include "app/twips.h"
+
+namespace {
+
+// Window artwork, compiled in from resources/.
+QImage Artwork(const char* name) { return QImage(QString(":/") + name); }
+
+QLineEdit* FieldBox(QWidget* parent, int left, int top, int width, int height) {
+    auto* box = new QLineEdit(parent);
+    box->setGeometry(TwipsRect(left, top, width, height));
+    box->setReadOnly(true);
+    box->setAttribute(Qt::WA_NoMousePropagation);
+    return box;
+}
+
+QPlainTextEdit* MultiLineFieldBox(QWidget* parent, int left, int top, int width, int height) {
+    auto* box = new QPlainTextEdit(parent);
+    box->setGeometry(TwipsRect(left, top, width, height));
+    box->setReadOnly(true);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setAttribute(Qt::WA_NoMousePropagation);
+    return box;
+}
+
+Picture* MakePicture(QWidget* parent, int left, int top, int width, int height,
+                     const char* artwork, bool shown) {
+    auto* picture = new Picture(parent);
+    picture->setGeometry(TwipsRect(left, top, width, height));
+    if (artwork) {
+        const QImage image = Artwork(artwork);
+        // Button pictures are drawn at their own size; stretching only keeps
+        // a missing or odd-sized picture inside its box.
+        picture->SetStretch(true);
+        picture->SetPicture(image);
+    }
+    picture->setVisible(shown);
+    return picture;
+}
+
+HoverLabel* MakeLabel(QWidget* parent, int left, int top, int width, int height) {
+    auto* label = new HoverLabel(parent);
+    label->setGeometry(TwipsRect(left, top, width, height));
+    return label;
+}
+
+}  // namespace
+
+Form1::Form1(Module1& module, QWidget* parent) : QWidget(parent), module(module) {
+    module.form1 = this;
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle("Pictora");
+    setWindowIcon(QIcon(QPixmap::fromImage(Artwork("pictora.ico"))));
+    setFixedSize(TwipsToPixels(9330), TwipsToPixels(7005));
+    setMouseTracking(true);
+    background_ = Artwork("form1_background.jpg");
+
+    BuildControls();
+    BindFields();
+    ConnectHandlers();
+}
+
+Form1::~Form1() {
+    if (module.form1 == this) module.form1 = nullptr;
+}
+
+void Form1::BuildControls() {
+    // Created bottom to top: the photo and the captions first, the buttons
+    // and glyphs above them, the field boxes last.
+    Image1 = MakePicture(this, 180, 630, 6345, 6180, nullptr, true);
+    Image1->SetStretch(true);
+
+    Image20 = MakePicture(this, 6780, 1020, 2250, 300, "caption_id.bmp", true);
+    Image22 = MakePicture(this, 6780, 1740, 2250, 300, "caption_titolo.bmp", true);
+    Image21 = MakePicture(this, 6780, 2460, 2250, 300, "caption_data.bmp", true);
+    Image23 = MakePicture(this, 6780, 3180, 2250, 300, "caption_luogo.bmp", true);
+    Image24 = MakePicture(this, 6780, 3900, 2250, 300, "caption_persone.bmp", true);
+    Image25 = MakePicture(this, 6780, 4920, 2250, 300, "caption_note.bmp", true);
+
+    Label3 = MakeLabel(this, 90, 90, 525, 465);
+    const QImage hand = Artwork("hand.cur");
+    Label3->setCursor(hand.isNull() ? QCursor(Qt::PointingHandCursor)
+                                    : QCursor(QPixmap::fromImage(hand), 12, 1));
+    Label1 = MakeLabel(this, 8790, 60, 195, 225);
+    Label2 = MakeLabel(this, 9000, 90, 195, 225);
+
+    Image16 = MakePicture(this, 7200, 465, 480, 480, "first_off.ico", true);
+    Image9 = MakePicture(this, 7200, 465, 480, 480, "first_on.ico", false);
+    Image19 = MakePicture(this, 7710, 585, 240, 240, "prev_off.ico", true);
+    Image8 = MakePicture(this, 7710, 585, 240, 240, "prev_on.ico", false);
+    Image18 = MakePicture(this, 8010, 570, 240, 240, "next_off.ico", true);
+    Image5 = MakePicture(this, 8010, 570, 240, 240, "next_on.ico", false);
+    Image17 = MakePicture(this, 8310, 435, 480, 480, "last_off.ico", true);
+    Image10 = MakePicture(this, 8310, 435, 480, 480, "last_on.ico", false);
+    Image14 = MakePicture(this, 6840, 6180, 480, 480, "add_off.ico", true);
+    Image6 = MakePicture(this, 6840, 6180, 480, 480, "add_on.ico", false);
+    Image11 = MakePicture(this, 7380, 6210, 480, 480, "delete_off.ico", true);
+    Image12 = MakePicture(this, 7380, 6210, 480, 480, "delete_on.ico", false);
+    Image13 = MakePicture(this, 7890, 6180, 480, 480, "jump_off.ico", true);
+    Image4 = MakePicture(this, 7890, 6180, 480, 480, "jump_on.ico", false);
+    Image15 = MakePicture(this, 8520, 6180, 480, 480, "otherdb_off.ico", true);
+    Image7 = MakePicture(this, 8520, 6180, 480, 480, "otherdb_on.ico", false);
+
+    Image6->setToolTip("Aggiungi foto");
+    Image12->setToolTip("Cancella foto");
+    Image4->setToolTip("Cerca foto");
+    Image7->setToolTip("Connetti con un altro DataBase");
+
+    // The highlighted glyphs lie above their hover zones, so once shown they
+    // take the pointer and the click.
+    Image2 = MakePicture(this, 8810, 60, 195, 210, "minimise_on.jpg", false);
+    Image3 = MakePicture(this, 9030, 70, 195, 195, "close_on.jpg", false);
+
+    Text7 = FieldBox(this, 2760, 120, 2055, 285);
+    Text8 = FieldBox(this, 2340, 240, 2055, 285);
+    Text7->hide();
+    Text8->hide();
+    Text7->setFocusPolicy(Qt::NoFocus);
+    Text8->setFocusPolicy(Qt::NoFocus);
+
+    Text1 = FieldBox(this, 6840, 1380, 855, 285);
+    Text2 = FieldBox(this, 6840, 2100, 2055, 285);
+    Text3 = FieldBox(this, 6840, 2820, 2055, 285);
+    Text4 = FieldBox(this, 6840, 3540, 2055, 285);
+    Text5 = MultiLineFieldBox(this, 6900, 4260, 2055, 555);
+    Text6 = MultiLineFieldBox(this, 6900, 5280, 2055, 795);
+
+    QFont fieldFont("Arial", 9, QFont::Bold);
+    QPalette fieldPalette = Text1->palette();
+    fieldPalette.setColor(QPalette::Text, QColor(128, 0, 128));
+    for (QWidget* box : std::initializer_list<QWidget*>{Text1, Text2, Text3, Text4, Text5, Text6}) {
+        box->setFont(fieldFont);
+        box->setPalette(fieldPalette);
+    }
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, Text4);
+    setTabOrder(Text4, Text5);
+    setTabOrder(Text5, Text6);
+}
+
+void Form1::BindFields() {
+    Data1.AddListener([this](const store::ResultSet* rows) {
+        auto text = [rows](const char* column) {
+            return QString::fromStdString(store::DataControl::BoundText(rows, column));
+        };
+        Text1->setText(text("id"));
+        Text2->setText(text("titolo"));
+        Text3->setText(text("data_scatto"));
+        Text4->setText(text("luogo"));
+        Text5->setPlainText(text("persone"));
+        Text6->setPlainText(text("note"));
+        Text7->setText(text("percorso_file"));
+        Text8->setText(text("nome_file"));
+    });
+}
+
+void Form1::ConnectHandlers() {
+    connect(Image9, &Picture::Click, this, &Form1::Image9_Click);
+    connect(Image8, &Picture::Click, this, &Form1::Image8_Click);
+    connect(Image5, &Picture::Click, this, &Form1::Image5_Click);
+    connect(Image10, &Picture::Click, this, &Form1::Image10_Click);
+    connect(Image6, &Picture::Click, this, &Form1::Image6_Click);
+    connect(Image12, &Picture::Click, this, &Form1::Image12_Click);
+    connect(Image4, &Picture::Click, this, &Form1::Image4_Click);
+    connect(Image7, &Picture::Click, this, &Form1::Image7_Click);
+    connect(Image2, &Picture::Click, this, &Form1::Image2_Click);
+    connect(Image3, &Picture::Click, this, &Form1::Image3_Click);
+    connect(Image1, &Picture::Click, this, &Form1::Image1_Click);
+    connect(Label3, &HoverLabel::Click, this, &Form1::Label3_Click);
+
+    connect(Label1, &HoverLabel::MouseMove, this, &Form1::Label1_MouseMove);
+    connect(Label2, &HoverLabel::MouseMove, this, &Form1::Label2_MouseMove);
+
+    // Each picture of a button pair highlights its pair.
+    const std::pair<Picture*, Picture*> pairs[] = {
+        {Image16, Image9}, {Image19, Image8}, {Image18, Image5},  {Image17, Image10},
+        {Image14, Image6}, {Image11, Image12}, {Image13, Image4}, {Image15, Image7},
+    };
+    for (auto [normal, highlighted] : pairs) {
+        connect(normal, &Picture::MouseMove, this,
+                [this, normal, highlighted] { module.HighlightButton(*normal, *highlighted); });
+        connect(highlighted, &Picture::MouseMove, this,
+                [this, normal, highlighted] { module.HighlightButton(*highlighted, *normal); });
+    }
+}
+
+void Form1::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), background_);
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+#include "album_window/picture.h"
+#include "store/data_control.h"
+
+class Module1;
+
+// The album window: one photo at a time, its fields beside it, and the
+// picture buttons above and below them. Frameless; the program draws its own
+// minimise and close glyphs and moves it by its background.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(Module1& module, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    Module1& module;
+
+    // The album: file, query and the one cursor every command moves.
+    store::DataControl Data1;
+
+    // Fields bound to the current row (Text7 and Text8 are never shown).
+    QLineEdit* Text1;  // id
+    QLineEdit* Text2;  // titolo
+    QLineEdit* Text3;  // data_scatto
+    QLineEdit* Text4;  // luogo
+    QPlainTextEdit* Text5;  // persone
+    QPlainTextEdit* Text6;  // note
+    QLineEdit* Text7;  // percorso_file
+    QLineEdit* Text8;  // nome_file
+
+    // The photo.
+    Picture* Image1;
+    // Caption pictures above the fields.
+    Picture* Image20;
+    Picture* Image21;
+    Picture* Image22;
+    Picture* Image23;
+    Picture* Image24;
+    Picture* Image25;
+    // Highlighted minimise and close glyphs, over their hover zones.
+    Picture* Image2;
+    Picture* Image3;
+    HoverLabel* Label1;  // minimise zone
+    HoverLabel* Label2;  // close zone
+    HoverLabel* Label3;  // over the book glyph: opens the photo list
+
+    // Button pairs: normal picture, highlighted picture.
+    Picture* Image16;  // first
+    Picture* Image9;
+    Picture* Image19;  // previous
+    Picture* Image8;
+    Picture* Image18;  // next
+    Picture* Image5;
+    Picture* Image17;  // last
+    Picture* Image10;
+    Picture* Image14;  // add
+    Picture* Image6;
+    Picture* Image11;  // delete
+    Picture* Image12;
+    Picture* Image13;  // jump to a number
+    Picture* Image4;
+    Picture* Image15;  // other database (CD)
+    Picture* Image7;
+
+    // Drag state of the window background, in twips.
+    bool DragActive = false;
+    float DragStartX = 0;
+    float DragStartY = 0;
+
+    // Activation: the first showing, and every return to this window from
+    // another window of the program.
+    void Form_Activate();
+
+    // Click handlers, on the highlighted pictures only.
+    void Image9_Click();   // first photo
+    void Image8_Click();   // previous photo
+    void Image5_Click();   // next photo
+    void Image10_Click();  // last photo
+    void Image6_Click();   // add a photo
+    void Image12_Click();  // delete the photo
+    void Image4_Click();   // jump to a number
+    void Image7_Click();   // album on CD, and back
+    void Image2_Click();   // minimise
+    void Image3_Click();   // close the program
+    void Image1_Click();   // photo list
+    void Label3_Click();   // photo list
+
+    // Pointer moves.
+    void Form_MouseMove(float x, float y);
+    void Label1_MouseMove();
+    void Label2_MouseMove();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void BuildControls();
+    void BindFields();
+    void ConnectHandlers();
+
+    QImage background_;
+};

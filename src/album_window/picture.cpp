@@ -1,0 +1,74 @@
+#include "album_window/picture.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+Picture::Picture(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    // Moves over a picture belong to the picture, never to the window below.
+    setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void Picture::SetPicture(const QImage& image) {
+    image_ = image;
+    if (!stretch_ && !image_.isNull()) resize(image_.deviceIndependentSize().toSize());
+    update();
+}
+
+void Picture::SetStretch(bool stretch) {
+    stretch_ = stretch;
+    if (!stretch_ && !image_.isNull()) resize(image_.deviceIndependentSize().toSize());
+    update();
+}
+
+void Picture::paintEvent(QPaintEvent*) {
+    if (image_.isNull()) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (stretch_) {
+        painter.drawImage(rect(), image_);
+    } else {
+        painter.drawImage(QPoint(0, 0), image_);
+    }
+}
+
+void Picture::mousePressEvent(QMouseEvent* event) {
+    pressed_ = true;
+    event->accept();
+}
+
+void Picture::mouseReleaseEvent(QMouseEvent* event) {
+    const bool inside = rect().contains(event->position().toPoint());
+    const bool wasPressed = pressed_;
+    pressed_ = false;
+    event->accept();
+    if (wasPressed && inside && enabled_ && event->button() == Qt::LeftButton) emit Click();
+}
+
+void Picture::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    emit MouseMove(event->position().toPoint());
+}
+
+HoverLabel::HoverLabel(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void HoverLabel::mousePressEvent(QMouseEvent* event) {
+    pressed_ = true;
+    event->accept();
+}
+
+void HoverLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool inside = rect().contains(event->position().toPoint());
+    const bool wasPressed = pressed_;
+    pressed_ = false;
+    event->accept();
+    if (wasPressed && inside && event->button() == Qt::LeftButton) emit Click();
+}
+
+void HoverLabel::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    emit MouseMove(event->position().toPoint());
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+// A picture control: draws its picture at natural size, or stretched to its
+// box, and reports clicks and pointer moves to its window.
+class Picture : public QWidget {
+    Q_OBJECT
+public:
+    explicit Picture(QWidget* parent = nullptr);
+
+    void SetPicture(const QImage& image);
+    void ClearPicture() { SetPicture(QImage()); }
+    const QImage& GetPicture() const { return image_; }
+    bool HasPicture() const { return !image_.isNull(); }
+
+    // Off: the control takes its picture's natural size. On: the picture is
+    // scaled to the control's box.
+    void SetStretch(bool stretch);
+    bool Stretch() const { return stretch_; }
+
+    // Whether clicks count. A picture that does not take clicks still takes
+    // pointer moves, so hovering over it behaves as over any picture.
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+    bool Enabled() const { return enabled_; }
+
+signals:
+    void Click();
+    void MouseMove(QPoint pos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImage image_;
+    bool stretch_ = false;
+    bool enabled_ = true;
+    bool pressed_ = false;
+};
+
+// A transparent label: draws nothing, reports clicks and pointer moves.
+class HoverLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit HoverLabel(QWidget* parent = nullptr);
+
+signals:
+    void Click();
+    void MouseMove(QPoint pos);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
+};

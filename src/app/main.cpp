@@ -1,0 +1,32 @@
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QTranslator>
+
+#include "album_window/form1.h"
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "app/platform.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Pictora");
+    QApplication::setApplicationVersion("1.00");
+
+    // Italian standard buttons: "Sì", "No", "OK", "Annulla".
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Italian), "qtbase", "_",
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslations);
+    }
+
+    QtDialogs dialogs;
+    Platform platform;
+    Module1 module(dialogs, platform);
+    Form1 form(module);
+
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    form.move(screen.center() - form.rect().center());
+    form.show();
+    return QApplication::exec();
+}

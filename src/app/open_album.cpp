@@ -1,0 +1,3 @@
+#include "app/module1.h"
+
+void Module1::OpenAlbum() {}

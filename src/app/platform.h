@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where the program keeps and finds things on this desktop. Tests give it
+// folders of their own.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The usual album: <user data folder>/Pictora/database.mdb.
+    virtual QString DefaultAlbumPath() const;
+    // "pathdb", in the process's working folder.
+    virtual QString PathdbPath() const;
+    // The local working copy of an album kept on CD:
+    // <user cache folder>/Pictora/_database.mdb.
+    virtual QString LocalCopyPath() const;
+    // The root (mount point) of the volume that holds `path`: what a drive
+    // letter was on the desktop the album was made for. Empty when unknown.
+    virtual QString VolumeRoot(const QString& path) const;
+    // The mounted, ready volumes, "/" first.
+    virtual QStringList Drives() const;
+};
+
+// True when a file, not a folder, exists at `path`; an empty path names none.
+bool FileExists(const QString& path);

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pictora needs to build, run and test, and only
+# those that are missing, so a second run costs a second or two.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ make cmake ninja-build pkg-config
+  # the program
+  qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins qt6-translations-l10n
+  libsqlite3-dev libsqlitecpp-dev fonts-liberation
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev sqlite3
+  # end-to-end tests: a real X server, a small window manager, input and screenshots
+  xvfb xauth openbox xdotool x11-utils imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
