@@ -3,7 +3,9 @@
 #include "album_window/form1.h"
 #include "app/module1.h"
 
-Form2::Form2(Module1& module, QWidget* parent) : QWidget(parent), module(module) {}
+Form2::Form2(Module1& module, QWidget* parent) : QWidget(parent), module(module) {
+    setProperty(kProgramWindowProperty, true);
+}
 
 Form2* Module1::LoadForm2() {
     if (!form2) form2 = new Form2(*this);

@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QWindow>
 #include <QWidget>
 
 #include "album_window/picture.h"
@@ -73,8 +75,16 @@ public:
     float DragStartY = 0;
 
     // Activation: the first showing, and every return to this window from
-    // another window of the program.
+    // another window of the program (the picker, the photo list). Closing a
+    // message or input box is not one, nor is coming back from another
+    // application.
     void Form_Activate();
+    // Whether a change of the focused window from `previous` to `now` is a
+    // return to the album window from another window of the program.
+    bool IsActivation(QWindow* previous, QWindow* now) const;
+    // The application's focused window changed (nullptr: to another
+    // application).
+    void FocusWindowChanged(QWindow* now);
 
     // Click handlers, on the highlighted pictures only.
     void Image9_Click();   // first photo
@@ -100,11 +110,19 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+
     void BuildControls();
     void BindFields();
     void ConnectHandlers();
 
     QImage background_;
+    bool shownOnce_ = false;
+    QPointer<QWindow> lastFocusWindow_;
 };
+
+// Windows of the program other than the album window and its message boxes
+// carry this property, so the album window knows a return from them.
+inline constexpr const char* kProgramWindowProperty = "pictoraProgramWindow";

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/twips.h"
+
 Picture::Picture(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     // Moves over a picture belong to the picture, never to the window below.
@@ -10,15 +12,26 @@ Picture::Picture(QWidget* parent) : QWidget(parent) {
 }
 
 void Picture::SetPicture(const QImage& image) {
+    SetPicture(image, image.deviceIndependentSize().toSize());
+}
+
+void Picture::SetPicture(const QImage& image, QSize naturalSize) {
     image_ = image;
-    if (!stretch_ && !image_.isNull()) resize(image_.deviceIndependentSize().toSize());
+    naturalSize_ = image.isNull() ? QSize() : naturalSize;
+    if (!stretch_ && !image_.isNull()) resize(naturalSize_);
     update();
 }
 
 void Picture::SetStretch(bool stretch) {
     stretch_ = stretch;
-    if (!stretch_ && !image_.isNull()) resize(image_.deviceIndependentSize().toSize());
+    if (!stretch_ && !image_.isNull()) resize(naturalSize_);
     update();
+}
+
+void Picture::SetTwipsSize(float width, float height) {
+    twipsWidth_ = width;
+    twipsHeight_ = height;
+    resize(TwipsToPixels(width), TwipsToPixels(height));
 }
 
 void Picture::paintEvent(QPaintEvent*) {

@@ -11,14 +11,24 @@ public:
     explicit Picture(QWidget* parent = nullptr);
 
     void SetPicture(const QImage& image);
+    // A picture decoded at a reduced size: `naturalSize` is the size of the
+    // whole picture in pixels, upright, which is what the control reports.
+    void SetPicture(const QImage& image, QSize naturalSize);
     void ClearPicture() { SetPicture(QImage()); }
     const QImage& GetPicture() const { return image_; }
     bool HasPicture() const { return !image_.isNull(); }
+    QSize NaturalSize() const { return naturalSize_; }
 
     // Off: the control takes its picture's natural size. On: the picture is
     // scaled to the control's box.
     void SetStretch(bool stretch);
     bool Stretch() const { return stretch_; }
+
+    // Size in twips as last set by SetTwipsSize(); the control is sized to
+    // the nearest logical pixels.
+    void SetTwipsSize(float width, float height);
+    float TwipsWidth() const { return twipsWidth_; }
+    float TwipsHeight() const { return twipsHeight_; }
 
     // Whether clicks count. A picture that does not take clicks still takes
     // pointer moves, so hovering over it behaves as over any picture.
@@ -37,9 +47,12 @@ protected:
 
 private:
     QImage image_;
+    QSize naturalSize_;
     bool stretch_ = false;
     bool enabled_ = true;
     bool pressed_ = false;
+    float twipsWidth_ = 0;
+    float twipsHeight_ = 0;
 };
 
 // A transparent label: draws nothing, reports clicks and pointer moves.

@@ -1,4 +1,76 @@
+// Putting the current row's picture in the album window's photo frame.
+#include "album_window/show_photo.h"
+
+#include <QFileInfo>
+#include <QImageIOHandler>
+#include <QImageReader>
+
 #include "album_window/form1.h"
 #include "app/module1.h"
+#include "app/twips.h"
 
-void Module1::ShowPhoto() {}
+QString ComposePicturePath(bool cdMode, const QString& cdRoot, const QString& folder,
+                           const QString& name) {
+    QString path = folder;
+    path.replace('\\', '/');
+    if (cdMode) {
+        // The CD's folders are stored from its root, as "\Foto".
+        QString root = cdRoot;
+        while (root.endsWith('/')) root.chop(1);
+        path = root + (path.startsWith('/') ? path : "/" + path);
+    }
+    return path + "/" + name;
+}
+
+QSizeF FitToFrame(QSize natural) {
+    const float w = static_cast<float>(PixelsToTwips(natural.width()));
+    const float h = static_cast<float>(PixelsToTwips(natural.height()));
+    if (h >= w) return QSizeF(w * kPhotoFrameWidth / h, kPhotoFrameHeight);
+    return QSizeF(kPhotoFrameWidth, h * kPhotoFrameHeight / w);
+}
+
+FramedPicture ReadFramedPicture(const QString& path, qreal devicePixelRatio) {
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    // Smooth scaling when the reader shrinks the picture.
+    reader.setQuality(100);
+    const QSize stored = reader.size();
+    if (!stored.isValid() || stored.isEmpty()) return {};
+
+    const bool quarterTurn = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSize natural = quarterTurn ? stored.transposed() : stored;
+    const QSizeF fit = FitToFrame(natural);
+    const QSize shown(qMax(1, qRound(TwipsToPixels(fit.width()) * devicePixelRatio)),
+                      qMax(1, qRound(TwipsToPixels(fit.height()) * devicePixelRatio)));
+    // Decode no more pixels than the frame shows. The reader scales before it
+    // turns the picture upright, so it is asked for the stored orientation.
+    if (shown.width() < natural.width() && shown.height() < natural.height())
+        reader.setScaledSize(quarterTurn ? shown.transposed() : shown);
+
+    QImage image = reader.read();
+    if (image.isNull()) return {};
+    image.setDevicePixelRatio(devicePixelRatio);
+    return {image, natural};
+}
+
+void Module1::ShowPhoto() {
+    Form1& f = *form1;
+    const QString path =
+        ComposePicturePath(CdMode, CdDriveLetter, f.Text7->text(), f.Text8->text());
+
+    // A folder (an empty row gives "/", a CD row its root) leaves the frame
+    // exactly as it was.
+    if (QFileInfo(path).isDir()) return;
+
+    // Any other failure keeps the picture already shown and fits it again.
+    FramedPicture picture = ReadFramedPicture(path, f.devicePixelRatioF());
+    if (!picture.image.isNull()) f.Image1->SetPicture(picture.image, picture.natural);
+
+    f.Image1->hide();
+    const QSize natural = f.Image1->NaturalSize();
+    if (!f.Image1->HasPicture() || natural.isEmpty()) return;
+    f.Image1->SetStretch(true);
+    const QSizeF fit = FitToFrame(natural);
+    f.Image1->SetTwipsSize(static_cast<float>(fit.width()), static_cast<float>(fit.height()));
+    f.Image1->show();
+}

@@ -3,7 +3,9 @@
 #include "album_window/form1.h"
 #include "app/module1.h"
 
-Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module) {}
+Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module) {
+    setProperty(kProgramWindowProperty, true);
+}
 
 Form3* Module1::LoadForm3() {
     if (!form3) form3 = new Form3(*this);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <variant>
 
@@ -25,17 +26,21 @@ public:
     ScriptedDialogs& Type(const QString& text) { return Push(text); }
     ScriptedDialogs& Cancel() { return Push(QString()); }
 
-    void Message(const QString& prompt) override { shown.push_back({Kind::Message, prompt}); }
+    void Message(const QString& prompt) override { Show(Kind::Message, prompt); }
 
     bool Question(const QString& prompt) override {
-        shown.push_back({Kind::Question, prompt});
+        Show(Kind::Question, prompt);
         return std::get<bool>(Next(prompt, true));
     }
 
     QString Input(const QString& prompt) override {
-        shown.push_back({Kind::Input, prompt});
+        Show(Kind::Input, prompt);
         return std::get<QString>(Next(prompt, false));
     }
+
+    // Called while each box is open, with the box: lets a test look at the
+    // program's state at that moment.
+    std::function<void(const Shown&)> whileShown;
 
     // Prompts of the message boxes only, in order.
     QStringList Messages() const { return Of(Kind::Message); }
@@ -51,6 +56,11 @@ public:
 
 private:
     using Answer = std::variant<bool, QString>;
+
+    void Show(Kind kind, const QString& prompt) {
+        shown.push_back({kind, prompt});
+        if (whileShown) whileShown(shown.back());
+    }
 
     ScriptedDialogs& Push(Answer a) {
         answers_.push_back(std::move(a));

@@ -1,0 +1,112 @@
+// ShowPhoto on a large JPEG against a plain full-size decode followed by a
+// smooth scaling to the fitted size, in the same run.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include "album_window/form1.h"
+#include "album_window/show_photo.h"
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "app/platform.h"
+#include "store/album_file.h"
+#include "store/data_control.h"
+
+namespace {
+
+class NoDialogs : public Dialogs {
+public:
+    void Message(const QString&) override {}
+    bool Question(const QString&) override { return false; }
+    QString Input(const QString&) override { return {}; }
+};
+
+class BenchPlatform : public Platform {
+public:
+    explicit BenchPlatform(QString album) : album_(std::move(album)) {}
+    QString DefaultAlbumPath() const override { return album_; }
+
+private:
+    QString album_;
+};
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString picture;
+    QString album;
+
+    Fixture() {
+        // A photo-like 6000 x 4000 picture: gradients and shapes, so the JPEG
+        // is of a realistic size.
+        QImage image(6000, 4000, QImage::Format_RGB32);
+        QPainter painter(&image);
+        QLinearGradient sky(0, 0, 6000, 4000);
+        sky.setColorAt(0, QColor(40, 90, 200));
+        sky.setColorAt(1, QColor(250, 200, 120));
+        painter.fillRect(image.rect(), sky);
+        for (int i = 0; i < 200; ++i) {
+            painter.setBrush(QColor::fromHsv((i * 37) % 360, 180, 220));
+            painter.drawEllipse((i * 997) % 6000, (i * 613) % 4000, 300 + i, 200 + i);
+        }
+        painter.end();
+        picture = dir.path() + "/grande.jpg";
+        image.save(picture, "JPG", 90);
+
+        album = dir.path() + "/database.mdb";
+        store::CreateAlbum(album.toStdString());
+        store::DataControl data;
+        data.DatabaseName = album.toStdString();
+        data.Refresh();
+        data.Database().Execute("INSERT INTO datab VALUES (1, 'Grande', '', '', '', '', ?, ?)",
+                                {store::Value("grande.jpg"), dir.path().toStdString()});
+    }
+};
+
+Fixture& Shared() {
+    static Fixture fixture;
+    return fixture;
+}
+
+void BM_ShowPhoto(benchmark::State& state) {
+    Fixture& f = Shared();
+    NoDialogs dialogs;
+    BenchPlatform platform(f.album);
+    Module1 module(dialogs, platform);
+    Form1 form(module);
+    module.OpenAlbum();
+    for (auto _ : state) {
+        module.ShowPhoto();
+        benchmark::DoNotOptimize(form.Image1->GetPicture().constBits());
+    }
+    state.counters["decoded_px"] = form.Image1->GetPicture().width();
+}
+BENCHMARK(BM_ShowPhoto)->Unit(benchmark::kMillisecond);
+
+void BM_FullDecodeThenSmoothScale(benchmark::State& state) {
+    Fixture& f = Shared();
+    const QSizeF fit = FitToFrame({6000, 4000});
+    const QSize shown(qRound(fit.width() / 15), qRound(fit.height() / 15));
+    for (auto _ : state) {
+        QImageReader reader(f.picture);
+        reader.setAutoTransform(true);
+        const QImage full = reader.read();
+        const QImage scaled = full.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        benchmark::DoNotOptimize(scaled.constBits());
+    }
+}
+BENCHMARK(BM_FullDecodeThenSmoothScale)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

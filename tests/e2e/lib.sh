@@ -1,0 +1,115 @@
+# Shared steps of the end-to-end tests: a private X server with a small window
+# manager, a private home, the real program, and a person's mouse and keyboard.
+# Usage in a test:  source "$(dirname "$0")/lib.sh" "$@"
+set -euo pipefail
+
+PICTORA=$(readlink -f "$1")
+ALBUM_TOOL=$(readlink -f "$2")
+WORK=$(mktemp -d /tmp/pictora-e2e.XXXXXX)
+SHOTS=${PICTORA_SCREENSHOTS:-$WORK/shots}
+mkdir -p "$WORK/home" "$WORK/run" "$SHOTS"
+export HOME=$WORK/home
+export XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache XDG_CONFIG_HOME=$HOME/.config
+export XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+export LC_ALL=C.UTF-8
+DEFAULT_ALBUM=$XDG_DATA_HOME/Pictora/database.mdb
+LOCAL_COPY=$XDG_CACHE_HOME/Pictora/_database.mdb
+
+XVFB_PID="" WM_PID="" APP_PID=""
+
+cleanup() {
+    local status=$?
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    if [ $status -ne 0 ]; then
+        echo "FAILED; work folder kept: $WORK" >&2
+    else
+        rm -rf "$WORK"
+    fi
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pass() { echo "ok: $*"; }
+
+# Starts Xvfb on a free display and openbox on it.
+start_x() {
+    exec {fd}>"$WORK/display"
+    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n1 "$WORK/display")"
+    openbox >"$WORK/openbox.log" 2>&1 &
+    WM_PID=$!
+    for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 && break; sleep 0.1; done
+    xdotool mousemove 5 5
+}
+
+# Starts Pictora in the run folder; its output goes to app.log.
+start_pictora() {
+    (cd "$WORK/run" && exec "$PICTORA") >"$WORK/app.log" 2>&1 &
+    APP_PID=$!
+}
+
+# Prints the id of the visible window whose title is exactly $1, waiting up
+# to ~10 s for it.
+wait_window() {
+    local title=$1 id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1 || true)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    fail "no window titled '$title' appeared"
+}
+
+# Waits until no visible window has title $1.
+wait_window_gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "window '$1' did not go away"
+}
+
+# The window's inner geometry as "X Y W H".
+window_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+        /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+}
+
+# Screenshot of the whole screen to $1.
+screenshot() { import -window root "$1"; }
+
+# Colour of one pixel of a screenshot, as "r,g,b" (0-255).
+pixel() {
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+}
+
+# True when colour "r,g,b" $1 is within 40 of $2 on every channel.
+near() {
+    local IFS=,
+    read -r a b c <<<"$1"
+    read -r x y z <<<"$2"
+    [ $(( (a-x)*(a-x) < 1600 && (b-y)*(b-y) < 1600 && (c-z)*(c-z) < 1600 )) -eq 1 ]
+}
+
+# Moves the pointer to ($2,$3) in window $1 and clicks button ${4:-1}.
+click_in() {
+    xdotool mousemove --window "$1" "$2" "$3"
+    sleep 0.2
+    xdotool click "${4:-1}"
+    sleep 0.3
+}
+
+# Types text into the focused window and presses Return.
+type_and_enter() {
+    xdotool type --delay 20 -- "$1"
+    xdotool key Return
+}
+
+# Waits until the app has drawn, so screenshots show the settled window.
+settle() { sleep "${1:-0.8}"; }

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Start-up as a person sees it: the album at the usual place opens at once;
+# with no album anywhere the program asks for one and remembers the answer.
+source "$(dirname "$0")/lib.sh" "$@"
+start_x
+
+# A landscape photo of a known colour in a one-photo album at the usual place.
+mkdir -p "$(dirname "$DEFAULT_ALBUM")" "$WORK/foto"
+convert -size 640x480 xc:'rgb(200,30,30)' "$WORK/foto/rosso.jpg"
+"$ALBUM_TOOL" create "$DEFAULT_ALBUM" >/dev/null
+sqlite3 "$DEFAULT_ALBUM" "INSERT INTO datab VALUES (1,'Rosso','01/02/03','Roma','Anna','', 'rosso.jpg', '$WORK/foto')"
+
+start_pictora
+win=$(wait_window Pictora)
+settle
+read -r x y w h < <(window_geometry "$win")
+[ "$w" = 622 ] && [ "$h" = 467 ] || fail "window is ${w}x${h}, not 622x467"
+pass "window titled Pictora, 622x467"
+xprop -id "$win" _MOTIF_WM_HINTS | grep -q '= 0x2, 0x0, 0x0' \
+    || fail "window asks for decorations: $(xprop -id "$win" _MOTIF_WM_HINTS)"
+pass "window asks for no decorations"
+
+shot=$SHOTS/startup.png
+screenshot "$shot"
+# The photo frame starts at (12,42); a 640x480 picture fills 423x309 pixels.
+near "$(pixel "$shot" $((x + 20)) $((y + 50)))" "200,30,30" || fail "photo not at the frame's corner"
+near "$(pixel "$shot" $((x + 430)) $((y + 345)))" "200,30,30" || fail "photo not fitted to 423x309"
+! near "$(pixel "$shot" $((x + 200)) $((y + 360)))" "200,30,30" || fail "photo taller than the fitting rule"
+pass "first photo fitted by the rule"
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true; APP_PID=""
+
+# No album anywhere: the input box titled Pictora asks for the path.
+mv "$DEFAULT_ALBUM" "$WORK/mio.mdb"
+start_pictora
+box=$(wait_window Pictora)
+sleep 1
+# Two windows named Pictora: the album window and the input box in front.
+xdotool search --onlyvisible --name '^Pictora$' | wc -l | grep -q 2 || fail "no input box"
+type_and_enter "$WORK/mio.mdb"
+sleep 1
+[ "$(od -c "$WORK/run/pathdb" | head -n1 | grep -c '\\r  \\n')" = 1 ] || fail "pathdb not ended by CR LF"
+[ "$(tr -d '\r\n' <"$WORK/run/pathdb")" = "$WORK/mio.mdb" ] || fail "pathdb holds: $(cat "$WORK/run/pathdb")"
+pass "the typed path is remembered in pathdb, ended by CR LF"
+settle
+screenshot "$shot"
+read -r x y w h < <(window_geometry "$(wait_window Pictora)")
+near "$(pixel "$shot" $((x + 20)) $((y + 50)))" "200,30,30" || fail "album not opened after the answer"
+pass "album opened from the typed path"

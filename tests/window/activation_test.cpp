@@ -1,0 +1,83 @@
+// When the album window counts as activated, and so reopens the album.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTest>
+
+#include "add_photo/form2.h"
+#include "album_window/form1.h"
+#include "app/module1.h"
+#include "support/albums.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+
+namespace {
+
+class ActivationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteAlbum(platform.DefaultAlbumPath(),
+                   {{1, "Primo", platform.Root(), "a.jpg"}, {2, "Secondo", platform.Root(), "b.jpg"}});
+    }
+
+    void Focus(QWidget* window) {
+        window->activateWindow();
+        QApplication::processEvents();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+
+    // Moves the album away from its first photo, so a reopening shows.
+    void StepOn() {
+        form.Data1.Recordset().MoveNext();
+        ASSERT_EQ(form.Text2->text(), "Secondo");
+    }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    Form1 form{module};
+};
+
+TEST_F(ActivationTest, FirstShowingOpensTheAlbum) {
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.Text2->text(), "Primo");
+    EXPECT_FALSE(module.CdMode);
+}
+
+TEST_F(ActivationTest, ReturnFromAnotherProgramWindowReopens) {
+    form.show();
+    Focus(&form);
+    StepOn();
+    module.CdMode = true;
+
+    Form2* picker = module.LoadForm2();
+    picker->show();
+    Focus(picker);
+    EXPECT_EQ(form.Text2->text(), "Secondo");
+    Focus(&form);
+    EXPECT_EQ(form.Text2->text(), "Primo");
+    EXPECT_FALSE(module.CdMode);
+}
+
+TEST_F(ActivationTest, ClosingABoxOrComingBackFromAnotherApplicationDoesNot) {
+    form.show();
+    Focus(&form);
+    StepOn();
+
+    // A message box is a window of the program, but not one that counts.
+    QDialog box(&form);
+    box.show();
+    Focus(&box);
+    box.close();
+    Focus(&form);
+    EXPECT_EQ(form.Text2->text(), "Secondo");
+
+    // Focus leaves for another application, then comes back.
+    form.FocusWindowChanged(nullptr);
+    form.FocusWindowChanged(form.windowHandle());
+    EXPECT_EQ(form.Text2->text(), "Secondo");
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+// Finding and opening the album when the album window is activated.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "album_window/form1.h"
+#include "app/module1.h"
+#include "support/albums.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+
+namespace {
+
+const QString kPrompt =
+    "Attenzione non è stato trovato il percorso del DataBase, specificare il nuovo percorso: "
+    "(es. c:\\Programmi\\Pictora\\database.mdb)";
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    QString Path(const QString& name) const { return platform.Root() + "/" + name; }
+
+    // An album of two photos whose first is `title`.
+    QString Album(const QString& name, const QString& title) {
+        const QString path = Path(name);
+        WriteAlbum(path, {{4, title, platform.Root(), "a.jpg"}, {9, "Dopo", platform.Root(), "b.jpg"}});
+        return path;
+    }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    Form1 form{module};
+};
+
+TEST_F(StartupTest, DefaultAlbumComesFirstAndPathdbIsLeftAlone) {
+    Album("data/Pictora/database.mdb", "Usuale");
+    const QString other = Album("other.mdb", "Altro");
+    WriteFile(platform.PathdbPath(), other.toUtf8() + "\r\n");
+
+    module.OpenAlbum();
+
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form.Text2->text(), "Usuale");
+    EXPECT_EQ(form.Text1->text(), "4");
+    EXPECT_EQ(module.DatabasePath, platform.DefaultAlbumPath());
+    EXPECT_EQ(ReadAll(platform.PathdbPath()), other.toUtf8() + "\r\n");
+    EXPECT_TRUE(form.Image6->Enabled());
+}
+
+TEST_F(StartupTest, PathdbNamingAnAlbumOpensItWithoutAsking) {
+    const QString other = Album("other.mdb", "Altro");
+    WriteFile(platform.PathdbPath(), other.toUtf8() + "\r\n");
+    module.OpenAlbum();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form.Text2->text(), "Altro");
+
+    // A line ended by LF alone reads the same.
+    WriteFile(platform.PathdbPath(), other.toUtf8() + "\n");
+    module.OpenAlbum();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form.Text2->text(), "Altro");
+}
+
+TEST_F(StartupTest, NoPathdbAsksOnceAndRemembersTheAnswer) {
+    const QString album = Album("mio album è qui.mdb", "Mio");
+    dialogs.Type(album);
+    module.OpenAlbum();
+    EXPECT_EQ(dialogs.Inputs(), QStringList{kPrompt});
+    EXPECT_EQ(ReadAll(platform.PathdbPath()), album.toUtf8() + "\r\n");
+    EXPECT_EQ(form.Text2->text(), "Mio");
+}
+
+TEST_F(StartupTest, WrongAnswersAndCancelAskAgainAndPathdbKeepsTheLast) {
+    const QString album = Album("album.mdb", "Mio");
+    WriteFile(platform.PathdbPath(), Path("sparito.mdb").toUtf8() + "\r\n");
+
+    // Cancel is an empty answer; a folder is no file.
+    dialogs.Type(Path("nessuno.mdb")).Cancel().Type(platform.Root());
+    dialogs.Type(album);
+    module.OpenAlbum();
+
+    EXPECT_EQ(dialogs.Inputs().size(), 4);
+    EXPECT_EQ(dialogs.Messages().size(), 0);
+    EXPECT_EQ(ReadAll(platform.PathdbPath()), album.toUtf8() + "\r\n");
+    EXPECT_EQ(form.Text2->text(), "Mio");
+}
+
+TEST_F(StartupTest, CancelWritesAnEmptyLineAndAsksAgain) {
+    const QString album = Album("album.mdb", "Mio");
+    QByteArrayList pathdbWhileAsked;
+    dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
+        pathdbWhileAsked << ReadAll(platform.PathdbPath());
+    };
+    dialogs.Cancel().Type(album);
+    module.OpenAlbum();
+    // While the second prompt is open, "pathdb" holds the empty answer.
+    ASSERT_EQ(pathdbWhileAsked.size(), 2);
+    EXPECT_EQ(pathdbWhileAsked[1], "\r\n");
+    EXPECT_EQ(ReadAll(platform.PathdbPath()), album.toUtf8() + "\r\n");
+
+    // An empty "pathdb" reads as an empty path: the prompt follows.
+    WriteFile(platform.PathdbPath(), "");
+    dialogs.Clear();
+    dialogs.whileShown = nullptr;
+    dialogs.Type(album);
+    module.OpenAlbum();
+    EXPECT_EQ(dialogs.Inputs().size(), 1);
+}
+
+TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
+    const QString album = Album("data/Pictora/database.mdb", "Protetto");
+    QFile::setPermissions(album, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+
+    module.OpenAlbum();
+
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(form.Data1.ReadOnly);
+    EXPECT_FALSE(form.Image6->Enabled());
+    EXPECT_EQ(form.Text2->text(), "Protetto");
+
+    // A click on the disabled add button starts nothing.
+    form.Image6->show();
+    QTest::mouseClick(form.Image6, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // The next opening of a writable album enables it again.
+    QFile::setPermissions(album, QFile::ReadOwner | QFile::WriteOwner);
+    module.OpenAlbum();
+    EXPECT_FALSE(form.Data1.ReadOnly);
+    EXPECT_TRUE(form.Image6->Enabled());
+}
+
+TEST_F(StartupTest, AFileThatIsNoAlbumIsReportedThenTheUserIsAsked) {
+    WriteFile(platform.DefaultAlbumPath(), "non sono un album\n");
+    const QString album = Album("album.mdb", "Buono");
+    dialogs.Type(album);
+
+    module.OpenAlbum();
+
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].kind, ScriptedDialogs::Kind::Message);
+    EXPECT_EQ(dialogs.shown[0].prompt, "File non valido");
+    EXPECT_EQ(dialogs.shown[1].prompt, kPrompt);
+    EXPECT_EQ(form.Text2->text(), "Buono");
+    EXPECT_EQ(ReadAll(platform.DefaultAlbumPath()), "non sono un album\n");
+}
+
+TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {
+    WriteAlbum(platform.DefaultAlbumPath(), {});
+    module.OpenAlbum();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(form.Data1.Recordset().Bof());
+    EXPECT_TRUE(form.Data1.Recordset().Eof());
+    EXPECT_EQ(form.Text1->text(), "");
+    EXPECT_EQ(form.Text7->text(), "");
+}
+
+}  // namespace
