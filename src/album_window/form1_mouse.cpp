@@ -37,18 +37,28 @@ void Module1::HighlightButton(Picture& first, Picture& second) {
     second.setVisible(!second.isVisible());
 }
 
+// The pointer's place in the window's own coordinates, in twips. It is worked
+// out from the pointer's screen position and the window's position as last
+// set, not taken from the event: under X a move of the window reaches the
+// server some time after it is asked for, and pointer events sent meanwhile
+// are relative to the old place, which would make a drag overshoot.
+static QPointF PointerInWindow(const QWidget& window, const QMouseEvent& event) {
+    const QPointF p = event.globalPosition() - QPointF(window.geometry().topLeft());
+    return {PixelsToTwips(p.x()), PixelsToTwips(p.y())};
+}
+
 void Form1::mousePressEvent(QMouseEvent* event) {
-    const QPointF pos = event->position();
+    // Any button starts a drag; a second press only takes new start values.
+    const QPointF pos = PointerInWindow(*this, *event);
     DragActive = true;
-    DragStartX = static_cast<float>(PixelsToTwips(pos.x()));
-    DragStartY = static_cast<float>(PixelsToTwips(pos.y()));
+    DragStartX = static_cast<float>(pos.x());
+    DragStartY = static_cast<float>(pos.y());
     event->accept();
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF pos = event->position();
-    Form_MouseMove(static_cast<float>(PixelsToTwips(pos.x())),
-                   static_cast<float>(PixelsToTwips(pos.y())));
+    const QPointF pos = PointerInWindow(*this, *event);
+    Form_MouseMove(static_cast<float>(pos.x()), static_cast<float>(pos.y()));
     event->accept();
 }
 
@@ -79,11 +89,17 @@ void Form1::Label2_MouseMove() {
     Image3->setVisible(true);
 }
 
-void Form1::Image2_Click() { setWindowState(windowState() | Qt::WindowMinimized); }
+void Form1::Image2_Click() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
 
 void Form1::Image3_Click() {
-    // Ends the program at once: every window closes, nothing is asked or
-    // saved, and no file is cleaned up.
-    QApplication::closeAllWindows();
+    // Ends the program at once: every window of the program goes, without a
+    // question, a saving step or a clean-up of files. Windows are hidden, not
+    // closed, so none of them gets a close event to react to, and the album
+    // window's activation is switched off first so no window handing focus
+    // back to it on the way out reopens the album.
+    disconnect(qApp, &QGuiApplication::focusWindowChanged, this, nullptr);
+    for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
     QApplication::exit(0);
 }
