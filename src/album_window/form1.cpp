@@ -157,10 +157,16 @@ void Form1::BindFields() {
         auto text = [rows](const char* column) {
             return QString::fromStdString(store::DataControl::BoundText(rows, column));
         };
-        Text1->setText(text("id"));
-        Text2->setText(text("titolo"));
-        Text3->setText(text("data_scatto"));
-        Text4->setText(text("luogo"));
+        // A one-line box shows the start of a text too long for it, not its
+        // end where setText leaves the cursor.
+        auto show = [&text](QLineEdit* box, const char* column) {
+            box->setText(text(column));
+            box->setCursorPosition(0);
+        };
+        show(Text1, "id");
+        show(Text2, "titolo");
+        show(Text3, "data_scatto");
+        show(Text4, "luogo");
         Text5->setPlainText(text("persone"));
         Text6->setPlainText(text("note"));
         Text7->setText(text("percorso_file"));

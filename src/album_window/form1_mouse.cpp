@@ -2,39 +2,85 @@
 // frameless window by its background, and the minimise and close glyphs.
 #include <QApplication>
 #include <QMouseEvent>
+#include <vector>
 
 #include "album_window/form1.h"
 #include "app/module1.h"
 #include "app/twips.h"
 
+namespace {
+
+// The shown or hidden states one hover event asks for, applied together at
+// its end. Every hover event puts the whole window back to rest before it
+// lights one button, so most pictures end as they began; hiding and showing
+// again the picture under the pointer would make it lose the pointer for a
+// moment, which cancels the tooltip about to show, so only real changes are
+// made.
+class Visibility {
+public:
+    // The picture's own shown state, as this event has set it so far.
+    bool Visible(QWidget* w) const {
+        for (const auto& [widget, shown] : states_)
+            if (widget == w) return shown;
+        return w->isVisibleTo(w->parentWidget());
+    }
+    void Set(QWidget* w, bool shown) {
+        for (auto& state : states_)
+            if (state.first == w) {
+                state.second = shown;
+                return;
+            }
+        states_.emplace_back(w, shown);
+    }
+    void Apply() const {
+        for (const auto& [widget, shown] : states_)
+            if (widget->isVisibleTo(widget->parentWidget()) != shown) widget->setVisible(shown);
+    }
+
+private:
+    std::vector<std::pair<QWidget*, bool>> states_;
+};
+
+// The album window at rest: the glyphs hidden, every button's normal picture
+// shown and its highlighted one hidden.
+void SetRest(Form1& f, Visibility& v) {
+    v.Set(f.Image2, false);
+    v.Set(f.Image3, false);
+    v.Set(f.Image9, false);
+    v.Set(f.Image16, true);
+    v.Set(f.Image8, false);
+    v.Set(f.Image19, true);
+    v.Set(f.Image5, false);
+    v.Set(f.Image18, true);
+    v.Set(f.Image10, false);
+    v.Set(f.Image17, true);
+    v.Set(f.Image6, false);
+    v.Set(f.Image14, true);
+    v.Set(f.Image12, false);
+    v.Set(f.Image11, true);
+    v.Set(f.Image4, false);
+    v.Set(f.Image13, true);
+    v.Set(f.Image15, true);
+    v.Set(f.Image7, false);
+}
+
+}  // namespace
+
 void Module1::ResetButtonHighlights() {
-    Form1& f = *form1;
-    f.Image2->setVisible(false);
-    f.Image3->setVisible(false);
-    f.Image9->setVisible(false);
-    f.Image16->setVisible(true);
-    f.Image8->setVisible(false);
-    f.Image19->setVisible(true);
-    f.Image5->setVisible(false);
-    f.Image18->setVisible(true);
-    f.Image10->setVisible(false);
-    f.Image17->setVisible(true);
-    f.Image6->setVisible(false);
-    f.Image14->setVisible(true);
-    f.Image12->setVisible(false);
-    f.Image11->setVisible(true);
-    f.Image4->setVisible(false);
-    f.Image13->setVisible(true);
-    f.Image15->setVisible(true);
-    f.Image7->setVisible(false);
+    Visibility v;
+    SetRest(*form1, v);
+    v.Apply();
 }
 
 void Module1::HighlightButton(Picture& first, Picture& second) {
-    ResetButtonHighlights();
-    // The pair is at rest now, so swapping it highlights it whichever of its
-    // two pictures the pointer is over.
-    first.setVisible(!first.isVisible());
-    second.setVisible(!second.isVisible());
+    Visibility v;
+    SetRest(*form1, v);
+    // The album window's pairs are at rest now, and a caller from another
+    // window puts its own pair at rest first, so swapping the pair lights it
+    // whichever of its two pictures the pointer is over.
+    v.Set(&first, !v.Visible(&first));
+    v.Set(&second, !v.Visible(&second));
+    v.Apply();
 }
 
 // The pointer's place in the window's own coordinates, in twips. It is worked
@@ -80,13 +126,17 @@ void Form1::Form_MouseMove(float x, float y) {
 }
 
 void Form1::Label1_MouseMove() {
-    module.ResetButtonHighlights();
-    Image2->setVisible(true);
+    Visibility v;
+    SetRest(*this, v);
+    v.Set(Image2, true);
+    v.Apply();
 }
 
 void Form1::Label2_MouseMove() {
-    module.ResetButtonHighlights();
-    Image3->setVisible(true);
+    Visibility v;
+    SetRest(*this, v);
+    v.Set(Image3, true);
+    v.Apply();
 }
 
 void Form1::Image2_Click() {

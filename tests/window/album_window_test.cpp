@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <cmath>
 #include <functional>
 
@@ -207,6 +208,20 @@ TEST_F(AlbumWindowTest, TypingIntoTheFieldsChangesNothing) {
     EXPECT_EQ(form.Text5->toPlainText(), "Anna");
 }
 
+TEST_F(AlbumWindowTest, ALongTitleShowsItsBeginning) {
+    const QString title = "Tramonto sul lago di Garda visto dalla terrazza dell'albergo";
+    WriteAlbum(platform.DefaultAlbumPath(),
+               {{1, title, platform.Root(), "a.jpg"}, {2, title, platform.Root(), "b.jpg"}});
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::processEvents();
+    form.Data1.Recordset().MoveNext();
+    ASSERT_EQ(form.Text2->text(), title);
+    // The box is scrolled to its first character.
+    EXPECT_EQ(form.Text2->cursorPosition(), 0);
+    EXPECT_LT(form.Text2->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 8);
+}
+
 TEST_F(AlbumWindowTest, TabGoesThroughTheSixFieldsInOrder) {
     WriteAlbum(platform.DefaultAlbumPath(), {{1, "Mare", platform.Root(), "a.jpg"}});
     form.show();
@@ -325,6 +340,43 @@ TEST_F(AlbumWindowPointerTest, MovingOntoAButtonHighlightsItAndNothingElse) {
             EXPECT_EQ(QApplication::widgetAt(form.mapToGlobal(On(normal, p))), form.*b.highlighted);
             EXPECT_EQ(Lit(), b.name);
         }
+    }
+}
+
+// Counts the times a widget is hidden or shown.
+class ShowHideCounter : public QObject {
+public:
+    explicit ShowHideCounter(QWidget* w) { w->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show || e->type() == QEvent::Hide) ++count;
+        return false;
+    }
+};
+
+TEST_F(AlbumWindowPointerTest, ALitButtonNeverFlickersAndShowsItsTooltip) {
+    const std::pair<Picture * Form1::*, const char*> actions[] = {
+        {&Form1::Image14, "Aggiungi foto"},
+        {&Form1::Image11, "Cancella foto"},
+        {&Form1::Image13, "Cerca foto"},
+        {&Form1::Image15, "Connetti con un altro DataBase"},
+    };
+    for (const auto& [normal, tip] : actions) {
+        SCOPED_TRACE(tip);
+        MoveTo(On(normal));
+        ShowHideCounter normalShown(form.*normal);
+        ShowHideCounter lit(QApplication::widgetAt(form.mapToGlobal(On(normal))));
+        for (int step = 1; step <= 4; ++step) MoveTo(On(normal) + QPoint(step, step / 2));
+        EXPECT_EQ(normalShown.count + lit.count, 0) << "hidden and shown again under the pointer";
+        // The pointer rests: the tooltip comes up.
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return QToolTip::isVisible() && QToolTip::text() == tip; }, 3000))
+            << QToolTip::text().toStdString();
+        MoveTo(background_);
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
     }
 }
 
