@@ -15,6 +15,8 @@ win=$(wait_window Pictora)
 settle
 read -r x y w h < <(window_geometry "$win")
 [ "$w" = 622 ] && [ "$h" = 467 ] || fail "window is ${w}x${h}"
+# Centred on the 1280x1024 screen.
+[ "$x" = 329 ] && [ "$y" = 278 ] || fail "window opened at $x,$y, not centred"
 
 # The window lists itself for the taskbar and carries its icon.
 state=$(xprop -id "$win" _NET_WM_STATE)

@@ -132,6 +132,28 @@ TEST_F(AlbumWindowTest, EveryControlSitsAtItsTwipsAndStartsShownOrHidden) {
     EXPECT_FALSE(form.Image1->HasPicture());
 }
 
+TEST_F(AlbumWindowTest, ControlsShownTogetherDoNotOverlap) {
+    QList<QWidget*> shown;
+    for (QWidget* w : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisibleTo(&form)) shown << w;
+    ASSERT_EQ(shown.size(), 6 + 6 + 3 + 1 + 8) << "fields, captions, labels, photo, buttons";
+    for (QWidget* a : shown) {
+        for (QWidget* b : shown) {
+            if (a == b) continue;
+            EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                << a->geometry().x() << "," << a->geometry().y() << " and " << b->geometry().x()
+                << "," << b->geometry().y();
+        }
+    }
+    // The glyphs, once shown, lie over their zones and are the ones hit.
+    form.Image2->show();
+    form.Image3->show();
+    EXPECT_TRUE(form.Image2->geometry().intersects(form.Label1->geometry()));
+    EXPECT_EQ(form.childAt(form.Image2->geometry().center()), form.Image2);
+    EXPECT_TRUE(form.Image3->geometry().intersects(form.Label2->geometry()));
+    EXPECT_EQ(form.childAt(form.Image3->geometry().center()), form.Image3);
+}
+
 TEST_F(AlbumWindowTest, EveryPictureIsDrawnAtItsOwnSizeInItsBox) {
     Picture* pictures[] = {form.Image2,  form.Image3,  form.Image4,  form.Image5,  form.Image6,
                            form.Image7,  form.Image8,  form.Image9,  form.Image10, form.Image11,
