@@ -189,6 +189,15 @@ TEST_F(ReadOnlyAlbum, FileInAFolderWithoutWriteBitsOpensOnlyForReading) {
     EXPECT_EQ(FilesIn(dir / "chiusa"), std::vector<std::string>{"album.mdb"});
 }
 
+TEST_F(ReadOnlyAlbum, LinkToAnAlbumInAReadOnlyFolderOpensOnlyForReading) {
+    // The journal would go beside the real file, not beside the link.
+    fs::create_directory(dir / "chiusa");
+    MakeAlbum(dir / "chiusa/album.mdb", {1, 2});
+    fs::create_symlink(dir / "chiusa/album.mdb", dir / "collegamento.mdb");
+    ASSERT_EQ(chmod((dir / "chiusa").c_str(), 0555), 0);
+    ExpectReadsButNeverWrites(dir / "collegamento.mdb");
+}
+
 TEST(CreateAlbum, WritesTheEightColumnsInOrder) {
     TempDir dir;
     const std::string path = dir / "nuovo.mdb";
