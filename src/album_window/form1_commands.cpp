@@ -33,38 +33,28 @@ void RunAlbumCommand(Module1& module, Command command) {
     }
 }
 
-// Where the album cursor stands, so a command can put it back.
-struct CursorPlace {
-    enum class Kind { Row, BeforeFirst, AfterLast, Nowhere } kind = Kind::Nowhere;
-    double id = 0;
-};
+// Where a cursor off the photos stands, so the jump can put it back.
+enum class OffPhotos { BeforeFirst, AfterLast, OnDeletedRow };
 
-CursorPlace PlaceOf(const store::ResultSet& rows) {
-    if (rows.HasCurrentRow()) return {CursorPlace::Kind::Row, rows.Fields("id").toNumber()};
-    if (rows.Bof()) return {CursorPlace::Kind::BeforeFirst};
-    if (rows.Eof()) return {CursorPlace::Kind::AfterLast};
-    return {CursorPlace::Kind::Nowhere};
+OffPhotos PlaceOf(const store::ResultSet& rows) {
+    if (rows.Bof()) return OffPhotos::BeforeFirst;
+    if (rows.Eof()) return OffPhotos::AfterLast;
+    return OffPhotos::OnDeletedRow;
 }
 
-// Puts the cursor back at `place`, in an album known to have photos. False
-// when that place is gone (its row deleted meanwhile, or the cursor stood on
-// a row just deleted); the cursor is then on the first photo.
-bool ReturnTo(store::ResultSet& rows, const CursorPlace& place) {
-    switch (place.kind) {
-        case CursorPlace::Kind::Row:
-            if (rows.SeekId(place.id)) return true;
-            rows.MoveFirst();
-            return false;
-        case CursorPlace::Kind::BeforeFirst:
-            rows.MoveFirst();
+// Puts a cursor standing on the first photo back at `place`. A row just
+// deleted cannot be stood on again: the cursor stays on the first photo and
+// the answer is false.
+bool ReturnTo(store::ResultSet& rows, OffPhotos place) {
+    switch (place) {
+        case OffPhotos::BeforeFirst:
             rows.MovePrevious();
             return true;
-        case CursorPlace::Kind::AfterLast:
+        case OffPhotos::AfterLast:
             rows.MoveLast();
             rows.MoveNext();
             return true;
-        case CursorPlace::Kind::Nowhere:
-            rows.MoveFirst();
+        case OffPhotos::OnDeletedRow:
             return false;
     }
     return false;
@@ -125,16 +115,21 @@ void Form1::Image4_Click() {
     const QString answer = module.dialogs.Input(kJumpPrompt);
     RunAlbumCommand(module, [this, &answer] {
         store::ResultSet& rows = Data1.Recordset();
+        // An empty album is told so whatever the answer, Cancel included. A
+        // cursor on a photo proves there is one; otherwise the first photo is
+        // looked for, and the cursor put back, so the fields keep matching the
+        // picture until the jump is decided.
+        bool cursorKept = true;
+        if (!rows.HasCurrentRow()) {
+            const OffPhotos before = PlaceOf(rows);
+            rows.MoveFirst();
+            cursorKept = ReturnTo(rows, before);
+        }
+
         const std::optional<double> number = PhotoNumberFromAnswer(answer);
-        const CursorPlace before = number ? CursorPlace{} : PlaceOf(rows);
-
-        // An empty album is told so whatever the answer, Cancel included.
-        rows.MoveFirst();
-
         if (!number) {
-            // Not a number: nothing to look for. The photo that was current
-            // stays current, so the fields keep matching the picture.
-            if (!ReturnTo(rows, before)) module.ShowPhoto();
+            // Nothing to look for: the photo that was current stays current.
+            if (!cursorKept) module.ShowPhoto();
             return;
         }
 

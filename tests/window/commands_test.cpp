@@ -1,6 +1,7 @@
 // The album commands: first, previous, next, last, jump to a number, delete.
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <QFile>
 #include <QLocale>
 #include <QMap>
@@ -235,7 +236,7 @@ TEST_F(CommandsTest, JumpToAMissingNumberSaysSoAndShowsTheFirstPhoto) {
     Jump("99");
     EXPECT_EQ(dialogs.Messages(), QStringList{kNotFound});
     EXPECT_EQ(Now(), Photo(3));
-    EXPECT_EQ(whenTold.picture, "10") << "the first photo is shown after the message";
+    EXPECT_EQ(whenTold, Photo(10)) << "the first photo comes after the message";
 }
 
 TEST_F(CommandsTest, JumpReadsTheAnswerInTheUsersLocale) {
@@ -310,6 +311,14 @@ TEST_F(CommandsTest, AnAnswerThatIsNoNumberLeavesThePhotoThatWasCurrent) {
     form.Image4_Click();
     EXPECT_TRUE(Rows().Bof());
     EXPECT_EQ(Now(), (Showing{"", "3"}));
+
+    // A row deleted under the cursor cannot be gone back to: the first photo
+    // is shown instead, fields and picture alike.
+    form.Image10_Click();
+    Rows().Delete();
+    dialogs.Cancel();
+    form.Image4_Click();
+    EXPECT_EQ(Now(), Photo(3));
     EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
 
@@ -474,6 +483,23 @@ TEST_F(CommandsTest, ARefusedDeletionIsToldAndThePhotoStays) {
 
     EXPECT_EQ(dialogs.Messages(),
               QStringList{"Il DataBase è di sola lettura: la foto non è stata eliminata."});
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
+    EXPECT_EQ(Now(), Photo(2));
+}
+
+TEST_F(CommandsTest, ADeletionRefusedByAnotherProgramIsToldAndThePhotoStays) {
+    Open({1, 2});
+    form.Image10_Click();
+    {
+        // Another program is writing to the album for longer than the store waits.
+        SQLite::Database other(Album().toStdString(), SQLite::OPEN_READWRITE);
+        other.exec("BEGIN IMMEDIATE");
+        dialogs.Yes();
+        form.Image12_Click();
+    }
+    EXPECT_EQ(dialogs.Messages(),
+              QStringList{
+                  "Il DataBase è bloccato da un altro programma: la foto non è stata eliminata."});
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
     EXPECT_EQ(Now(), Photo(2));
 }
