@@ -8,6 +8,7 @@ start_x
 declare -A COLOUR=([2]="200,30,30" [5]="30,160,60" [9]="40,60,200" [12]="220,200,40")
 mkdir -p "$(dirname "$DEFAULT_ALBUM")" "$WORK/foto"
 "$ALBUM_TOOL" create "$DEFAULT_ALBUM" >/dev/null
+[ -f "$DEFAULT_ALBUM" ] || fail "pictora-album made no album at $DEFAULT_ALBUM"
 for id in 12 2 9 5; do
     convert -size 640x480 "xc:rgb(${COLOUR[$id]})" "$WORK/foto/foto$id.jpg"
     sqlite3 "$DEFAULT_ALBUM" \
