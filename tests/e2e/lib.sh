@@ -91,10 +91,10 @@ pixel() {
 
 # True when colour "r,g,b" $1 is within 40 of $2 on every channel.
 near() {
-    local IFS=,
-    read -r a b c <<<"$1"
-    read -r x y z <<<"$2"
-    [ $(( (a-x)*(a-x) < 1600 && (b-y)*(b-y) < 1600 && (c-z)*(c-z) < 1600 )) -eq 1 ]
+    local IFS=, r1 g1 b1 r2 g2 b2
+    read -r r1 g1 b1 <<<"$1"
+    read -r r2 g2 b2 <<<"$2"
+    (( (r1-r2)*(r1-r2) < 1600 && (g1-g2)*(g1-g2) < 1600 && (b1-b2)*(b1-b2) < 1600 ))
 }
 
 # Moves the pointer to ($2,$3) in window $1 and clicks button ${4:-1}.
