@@ -1,9 +1,8 @@
 // Album commands: first, previous, next, last, jump to a number, delete.
-#include "album_window/form1_commands.h"
-
 #include <QLocale>
 #include <cmath>
 #include <exception>
+#include <optional>
 
 #include "album_window/form1.h"
 #include "app/dialogs.h"
@@ -60,14 +59,18 @@ bool ReturnTo(store::ResultSet& rows, OffPhotos place) {
     return false;
 }
 
-}  // namespace
-
+// The photo number a person typed at the jump prompt, read in their own
+// locale: blanks around it allowed, the locale's decimal separator. Nothing
+// for an empty answer, for text that is not a number, and for infinities and
+// not-a-number, which name no photo.
 std::optional<double> PhotoNumberFromAnswer(const QString& answer) {
     bool ok = false;
     const double number = QLocale().toDouble(answer.trimmed(), &ok);
     if (!ok || !std::isfinite(number)) return std::nullopt;
     return number;
 }
+
+}  // namespace
 
 void Form1::Image9_Click() {
     RunAlbumCommand(module, [this] {
