@@ -1,0 +1,88 @@
+#include "add_photo/insert_photo.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include "store/album_file.h"
+
+double Val(std::string_view text) {
+    // Blanks count nowhere, not even between digits.
+    std::string compact;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') compact += c;
+
+    // The longest prefix of the form [sign] digits [. digits] [e [sign] digits].
+    std::size_t end = 0;
+    auto digits = [&] {
+        const std::size_t from = end;
+        while (end < compact.size() && compact[end] >= '0' && compact[end] <= '9') ++end;
+        return end > from;
+    };
+    if (end < compact.size() && (compact[end] == '+' || compact[end] == '-')) ++end;
+    const std::size_t numberStart = end;
+    bool any = digits();
+    if (end < compact.size() && compact[end] == '.') {
+        ++end;
+        any = digits() || any;
+    }
+    if (!any) return 0;
+    const std::size_t mantissaEnd = end;
+    if (end < compact.size() && (compact[end] == 'e' || compact[end] == 'E')) {
+        ++end;
+        if (end < compact.size() && (compact[end] == '+' || compact[end] == '-')) ++end;
+        if (!digits()) end = mantissaEnd;
+    }
+
+    // from_chars takes no leading "+" and never depends on the locale.
+    const bool negative = compact[0] == '-';
+    double value = 0;
+    const auto result = std::from_chars(compact.data() + numberStart, compact.data() + end, value);
+    if (result.ec == std::errc::result_out_of_range) value = HUGE_VAL;
+    return negative ? -value : value;
+}
+
+namespace {
+
+// The highest number plus one, read through the data control as the album
+// always read it; 1 for an empty album.
+double NextPhotoNumber(store::DataControl& data, const std::function<std::string()>& boundId) {
+    data.RecordSource = store::kIdQuery;
+    data.Refresh();
+    try {
+        data.Recordset().MoveLast();
+    } catch (const store::StoreError& e) {
+        if (e.number() == store::err::NoCurrentRecord) return 1;
+        throw;
+    }
+    return Val(boundId()) + 1;
+}
+
+// Whole numbers reach the store as integers, so the id column keeps them
+// exact.
+store::Value AsId(double number) {
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (number == std::trunc(number) && number >= -kTwoTo63 && number < kTwoTo63)
+        return store::Value(static_cast<std::int64_t>(number));
+    return store::Value(number);
+}
+
+}  // namespace
+
+double InsertPhotoRow(store::DataControl& data, const std::function<std::string()>& boundId,
+                      const std::vector<std::string>& texts) {
+    for (int attempt = 1;; ++attempt) {
+        const double number = NextPhotoNumber(data, boundId);
+        std::vector<store::Value> values;
+        values.reserve(texts.size() + 1);
+        values.push_back(AsId(number));
+        for (const std::string& text : texts) values.push_back(store::Value(text));
+        try {
+            data.Database().Execute(kInsertPhoto, values);
+            return number;
+        } catch (const store::StoreError& e) {
+            // Another program added a photo between our reading and writing.
+            if (e.number() != store::err::DuplicateKey || attempt == kInsertAttempts) throw;
+        }
+    }
+}
