@@ -1,8 +1,11 @@
 #include "add_photo/insert_photo.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <random>
+#include <thread>
 
 #include "store/album_file.h"
 
@@ -83,6 +86,11 @@ double InsertPhotoRow(store::DataControl& data, const std::function<std::string(
         } catch (const store::StoreError& e) {
             // Another program added a photo between our reading and writing.
             if (e.number() != store::err::DuplicateKey || attempt == kInsertAttempts) throw;
+            // A pause of random length lets the other program finish, so
+            // two that keep colliding fall out of step.
+            thread_local std::minstd_rand random(std::random_device{}());
+            std::uniform_int_distribution<int> pause(1, 8 * attempt);
+            std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
         }
     }
 }
