@@ -161,6 +161,7 @@ void Form1::Image6_Click() {
     Form2* picker = module.LoadForm2();
     if (!loaded) picker->move(geometry().center() - picker->rect().center());
     // Modeless and without owner: the album window stays usable.
+    picker->setWindowState(picker->windowState() & ~Qt::WindowMinimized);
     picker->show();
     picker->raise();
     picker->activateWindow();

@@ -4,6 +4,7 @@
 
 #include <SQLiteCpp/Database.h>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -525,12 +526,53 @@ TEST_F(AddPhotoTest, AfterTheAdditionTheAlbumWindowReopensOnItsFirstPhoto) {
     dialogs.whileShown = [&](const ScriptedDialogs::Shown&) { shownWhile << form.Text1->text(); };
     Answer({"Nuova", "", "", "", ""});
     picker->Image3_Click();
+    EXPECT_EQ(shownWhile, QStringList(5, "1"));
     EXPECT_EQ(form.Text1->text(), "3");
     ProcessDeletes();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QTRY_COMPARE(form.Text1->text(), QString("1"));
     EXPECT_EQ(form.Text2->text(), "Foto 1");
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2, 3}));
+}
+
+TEST_F(AddPhotoTest, ReturningFromABoxThePickerOwnsCountsAsReturningFromThePicker) {
+    // The focus as a window manager moves it after the last question: from the
+    // picker to its box, then, with the box closed and gone and the picker
+    // hidden and unloaded, straight to the album window.
+    OpenAlbumOf({1, 2});
+    form.winId();
+    Form2* picker = OpenPicker();
+    form.FocusWindowChanged(form.windowHandle());
+    form.FocusWindowChanged(picker->windowHandle());
+    auto* box = new QDialog(picker);
+    box->winId();
+    form.FocusWindowChanged(box->windowHandle());
+    form.Data1.Recordset().MoveNext();
+    delete box;
+    module.UnloadForm2();
+    ProcessDeletes();
+    form.FocusWindowChanged(form.windowHandle());
+    EXPECT_EQ(form.Text1->text(), "1");
+
+    // A box of the album window's own does not count, gone or not.
+    form.Data1.Recordset().MoveNext();
+    auto* own = new QDialog(&form);
+    own->winId();
+    form.FocusWindowChanged(own->windowHandle());
+    delete own;
+    form.FocusWindowChanged(form.windowHandle());
+    EXPECT_EQ(form.Text1->text(), "2");
+}
+
+TEST_F(AddPhotoTest, APickerOpenedInAFolderThatWentAwayStartsAtTheRoot) {
+    QDir(Root()).mkpath("via");
+    ASSERT_TRUE(QDir::setCurrent(Root() + "/via"));
+    ASSERT_TRUE(QDir(Root() + "/via").removeRecursively());
+    Form2* picker = OpenPicker();
+    EXPECT_EQ(picker->Dir1->Path(), "/");
+    EXPECT_EQ(picker->File1->Path(), "/");
+    EXPECT_EQ(picker->Drive1->Drive(), "/");
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
 
 // Two programs adding photos to one album at the same moment, each through its
