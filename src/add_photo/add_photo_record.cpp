@@ -4,6 +4,7 @@
 #include "album_window/form1.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/val.h"
 #include "store/album_file.h"
 
 namespace {
@@ -47,7 +48,7 @@ void ReopenAlbum(Module1& module, const QString& shownId) {
             f.Image6->SetEnabled(false);
             f.Data1.Refresh();
         }
-        if (!shownId.isEmpty()) f.Data1.Recordset().SeekId(Val(shownId.toStdString()));
+        if (!shownId.isEmpty()) f.Data1.Recordset().SeekId(Val(shownId));
     } catch (const store::StoreError&) {
         // Nothing to show; the next activation of the album window looks for
         // the album again.

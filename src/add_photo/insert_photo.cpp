@@ -1,49 +1,13 @@
 #include "add_photo/insert_photo.h"
 
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <random>
 #include <thread>
 
+#include "app/val.h"
 #include "store/album_file.h"
-
-double Val(std::string_view text) {
-    // Blanks count nowhere, not even between digits.
-    std::string compact;
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') compact += c;
-
-    // The longest prefix of the form [sign] digits [. digits] [e [sign] digits].
-    std::size_t end = 0;
-    auto digits = [&] {
-        const std::size_t from = end;
-        while (end < compact.size() && compact[end] >= '0' && compact[end] <= '9') ++end;
-        return end > from;
-    };
-    if (end < compact.size() && (compact[end] == '+' || compact[end] == '-')) ++end;
-    const std::size_t numberStart = end;
-    bool any = digits();
-    if (end < compact.size() && compact[end] == '.') {
-        ++end;
-        any = digits() || any;
-    }
-    if (!any) return 0;
-    const std::size_t mantissaEnd = end;
-    if (end < compact.size() && (compact[end] == 'e' || compact[end] == 'E')) {
-        ++end;
-        if (end < compact.size() && (compact[end] == '+' || compact[end] == '-')) ++end;
-        if (!digits()) end = mantissaEnd;
-    }
-
-    // from_chars takes no leading "+" and never depends on the locale.
-    const bool negative = compact[0] == '-';
-    double value = 0;
-    const auto result = std::from_chars(compact.data() + numberStart, compact.data() + end, value);
-    if (result.ec == std::errc::result_out_of_range) value = HUGE_VAL;
-    return negative ? -value : value;
-}
 
 namespace {
 

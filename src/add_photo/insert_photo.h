@@ -7,11 +7,6 @@
 
 #include "store/data_control.h"
 
-// A text read as a number the way the album always read its id box: blanks
-// skipped, then a sign, digits, a decimal point and an exponent as far as they
-// go. A text that starts with no number reads as 0.
-double Val(std::string_view text);
-
 // The statement that adds a photo. The eight values are bound, never pasted
 // into it, so no answer can change it.
 inline constexpr const char* kInsertPhoto = "INSERT INTO datab VALUES (?, ?, ?, ?, ?, ?, ?, ?)";

@@ -618,16 +618,4 @@ TEST(AddPhotoConcurrency, TwoAddingAtOnceLoseNoRowAndShareNoNumber) {
     EXPECT_EQ(titles.size(), kAdders * kEach);
 }
 
-TEST(Val, ReadsTheLeadingNumberAsTheIdBoxShowsIt) {
-    EXPECT_EQ(Val("7"), 7);
-    EXPECT_EQ(Val(" 12"), 12);
-    EXPECT_EQ(Val("1 2 3"), 123);
-    EXPECT_EQ(Val("2.5e1x"), 25);
-    EXPECT_EQ(Val("-4"), -4);
-    EXPECT_EQ(Val("9007199254740993"), 9007199254740992.0);
-    EXPECT_EQ(Val(""), 0);
-    EXPECT_EQ(Val("abc"), 0);
-    EXPECT_EQ(Val("e5"), 0);
-}
-
 }  // namespace
