@@ -111,6 +111,25 @@ type_and_enter() {
     xdotool key Return
 }
 
+# Types $1 into the focused window. A letter missing from the keyboard map
+# (è, ß) is typed on its own and slowly: xdotool lends it a spare key for the
+# moment, and a program reading the key after that moment loses the letter.
+type_text() {
+    local text=$1 run="" c i
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        if [[ $c == [[:ascii:]] ]]; then
+            run+=$c
+            continue
+        fi
+        [ -z "$run" ] || xdotool type --delay 20 -- "$run"
+        run=""
+        xdotool type --delay 250 -- "$c"
+        sleep 0.2
+    done
+    [ -z "$run" ] || xdotool type --delay 20 -- "$run"
+}
+
 # Waits until the app has drawn, so screenshots show the settled window.
 settle() { sleep "${1:-0.8}"; }
 

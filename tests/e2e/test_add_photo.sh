@@ -74,12 +74,13 @@ pass "OK highlights under the pointer"
 xdotool click 1
 
 # Quotes of every kind, a semicolon and letters beyond ASCII.
-answers=("L'isola" 'Il "faro"' 'Città sul mare, Straße' "Anna; Bob O'Hara" '"); DROP TABLE datab; --')
+answers=("L'isola" 'Il "faro" è lì' 'Città sul mare, Straße' "Anna; Bob O'Hara" '"); DROP TABLE datab; --')
 seen=("$album" "$picker")
 for answer in "${answers[@]}"; do
     box=$(wait_new_focus "${seen[@]}")
     seen+=("$box")
-    type_and_enter "$answer"
+    type_text "$answer"
+    xdotool key Return
 done
 wait_window_sized_gone Pictora 300 360
 pass "the five answers typed; the picker is gone"
