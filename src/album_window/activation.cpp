@@ -21,12 +21,26 @@ void Form1::showEvent(QShowEvent* event) {
     QMetaObject::invokeMethod(this, &Form1::Form_Activate, Qt::QueuedConnection);
 }
 
-bool Form1::IsActivation(QWindow* previous, QWindow* now) const {
-    if (!now || now != windowHandle() || !previous || previous == now) return false;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->windowHandle() == previous) return window->property(kProgramWindowProperty).toBool();
+namespace {
+
+// The picker and the photo list, and the boxes they own (the picker's five
+// questions): the focus coming back from any of them is a return to the album
+// window.
+bool BelongsToProgramWindow(QWindow* window) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->windowHandle() != window) continue;
+        for (QWidget* w = top; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+            if (w->property(kProgramWindowProperty).toBool()) return true;
+        return false;
     }
     return false;
+}
+
+}  // namespace
+
+bool Form1::IsActivation(QWindow* previous, QWindow* now) const {
+    if (!now || now != windowHandle() || !previous || previous == now) return false;
+    return BelongsToProgramWindow(previous);
 }
 
 void Form1::FocusWindowChanged(QWindow* now) {
@@ -34,6 +48,11 @@ void Form1::FocusWindowChanged(QWindow* now) {
     // so the window that last had it is the one that counts.
     if (!now) return;
     QWindow* previous = lastFocusWindow_;
+    // That window may be gone by now (the last of the picker's questions, or
+    // the picker unloaded as it hides), so what it was is remembered.
+    const bool activation = previous ? IsActivation(previous, now)
+                                     : lastFocusFromProgramWindow_ && now == windowHandle();
     lastFocusWindow_ = now;
-    if (IsActivation(previous, now)) Form_Activate();
+    lastFocusFromProgramWindow_ = BelongsToProgramWindow(now);
+    if (activation) Form_Activate();
 }

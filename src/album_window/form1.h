@@ -121,6 +121,7 @@ private:
     QImage background_;
     bool shownOnce_ = false;
     QPointer<QWindow> lastFocusWindow_;
+    bool lastFocusFromProgramWindow_ = false;
 };
 
 // Windows of the program other than the album window and its message boxes

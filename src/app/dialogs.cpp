@@ -4,13 +4,14 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace {
-
 // The boxes sit over whichever program window is active, as the album's
-// boxes always have; with none, the desktop centres them.
-QWidget* OwnerWindow() { return QApplication::activeWindow(); }
-
-}  // namespace
+// boxes always have. Right after a box closes no window is active yet, so a
+// box that follows at once goes over the window the first one did, if it is
+// still shown; with none, the desktop centres them.
+QWidget* QtDialogs::OwnerWindow() {
+    if (QWidget* active = QApplication::activeWindow()) lastOwner_ = active;
+    return lastOwner_ && lastOwner_->isVisible() ? lastOwner_.data() : nullptr;
+}
 
 void QtDialogs::Message(const QString& prompt) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), prompt, QMessageBox::Ok,

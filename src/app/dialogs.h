@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 // The program's message boxes and input boxes. Windows never call
 // QMessageBox or QInputDialog themselves, so tests can answer in their place.
@@ -23,4 +25,8 @@ public:
     void Message(const QString& prompt) override;
     bool Question(const QString& prompt) override;
     QString Input(const QString& prompt) override;
+
+private:
+    QWidget* OwnerWindow();
+    QPointer<QWidget> lastOwner_;
 };

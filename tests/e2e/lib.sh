@@ -123,8 +123,85 @@ type_and_enter() {
     xdotool key Return
 }
 
+# Types $1 into the focused window. A letter missing from the keyboard map
+# (è, ß) is typed on its own and slowly: xdotool lends it a spare key for the
+# moment, and a program reading the key after that moment loses the letter.
+type_text() {
+    local text=$1 run="" c i
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        if [[ $c == [[:ascii:]] ]]; then
+            run+=$c
+            continue
+        fi
+        [ -z "$run" ] || xdotool type --delay 20 -- "$run"
+        run=""
+        xdotool type --delay 250 -- "$c"
+        sleep 0.2
+    done
+    [ -z "$run" ] || xdotool type --delay 20 -- "$run"
+}
+
 # Waits until the app has drawn, so screenshots show the settled window.
 settle() { sleep "${1:-0.8}"; }
+
+# Prints the id of the visible window titled $1 whose inner size is $2 x $3,
+# waiting up to ~10 s for it: tells apart windows with the same title.
+wait_window_sized() {
+    local title=$1 width=$2 height=$3 id w h
+    for _ in $(seq 100); do
+        for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null || true); do
+            read -r _ _ w h < <(window_geometry "$id" 2>/dev/null || echo "0 0 0 0")
+            if [ "$w" = "$width" ] && [ "$h" = "$height" ]; then echo "$id"; return 0; fi
+        done
+        sleep 0.1
+    done
+    fail "no ${width}x${height} window titled '$title' appeared"
+}
+
+# Waits until no visible window titled $1 is $2 x $3.
+wait_window_sized_gone() {
+    local title=$1 width=$2 height=$3 id w h found
+    for _ in $(seq 100); do
+        found=""
+        for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null || true); do
+            read -r _ _ w h < <(window_geometry "$id" 2>/dev/null || echo "0 0 0 0")
+            [ "$w" = "$width" ] && [ "$h" = "$height" ] && found=1
+        done
+        [ -z "$found" ] && return 0
+        sleep 0.1
+    done
+    fail "the ${width}x${height} window '$title' did not go away"
+}
+
+# Prints the id of the focused window once it is none of the ids given,
+# waiting up to ~10 s: the next message or input box to answer.
+wait_new_focus() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool getwindowfocus 2>/dev/null || true)
+        if [ -n "$id" ] && ! printf '%s\n' "$@" | grep -qx "$id"; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    fail "no new window took the focus"
+}
+
+# Writes an empty album at $1 with the table datab in its fixed shape.
+new_album() {
+    mkdir -p "$(dirname "$1")"
+    local text="TEXT NOT NULL DEFAULT ''"
+    sqlite3 "$1" "CREATE TABLE datab (id INTEGER PRIMARY KEY, titolo $text, data_scatto $text,
+        luogo $text, persone $text, note $text, nome_file $text, percorso_file $text)"
+}
+
+# True when the screenshots $1 and $2 differ inside the rectangle W x H + X + Y
+# given as $3 (e.g. 32x32+100+200).
+region_differs() {
+    local a b
+    a=$(convert "$1" -crop "$3" +repage -format '%#' info:)
+    b=$(convert "$2" -crop "$3" +repage -format '%#' info:)
+    [ "$a" != "$b" ]
+}
 
 # Waits up to ~10 s until the pixel at screen ($1,$2) is near colour $3;
 # each try's screenshot goes to $4 (kept for a failure's post-mortem).
