@@ -10,6 +10,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -18,8 +19,6 @@
 #include <QtEndian>
 
 #include <algorithm>
-#include <array>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -29,6 +28,7 @@ namespace {
 
 QString outDir;
 QStringList written;                // every file written, for resources.qrc
+QHash<QString, int> maskedPixels;   // transparent pixels in the first image of each icon
 int failures = 0;
 
 // ---------------------------------------------------------------- palette
@@ -44,7 +44,7 @@ const QColor kHeadingViolet(110, 40, 150);
 struct Ink {
     QColor light, fill, dark;
 };
-const Ink kGrey{QColor(228, 228, 233), QColor(158, 158, 168), QColor(78, 78, 90)};
+const Ink kGrey{QColor(222, 222, 228), QColor(148, 148, 158), QColor(70, 70, 82)};
 const Ink kViolet{QColor(222, 190, 255), QColor(140, 70, 215), QColor(66, 22, 120)};
 const Ink kGreen{QColor(170, 240, 185), QColor(40, 170, 100), QColor(18, 88, 50)};
 const Ink kMagenta{QColor(255, 160, 195), QColor(215, 40, 105), QColor(115, 10, 55)};
@@ -100,7 +100,7 @@ QFont scriptFont(double pixelSize)
 {
     QFont f(scriptFamily);
     f.setPixelSize(int(std::lround(pixelSize)));
-    if (scriptFamily != QLatin1String("Z003"))
+    if (!scriptFamily.startsWith(QLatin1String("Z003")))
         f.setItalic(true);
     return f;
 }
@@ -134,21 +134,14 @@ void saveBytes(const QString &name, const QByteArray &bytes)
     written << name;
 }
 
-void saveJpeg(const QString &name, const QImage &img, int quality)
+// JPEG or PNG through Qt's writers.
+void saveEncoded(const QString &name, const QImage &img, const char *format, int quality = -1)
 {
     QByteArray bytes;
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
-    img.convertToFormat(QImage::Format_RGB32).save(&buf, "JPG", quality);
-    saveBytes(name, bytes);
-}
-
-void savePng(const QString &name, const QImage &img)
-{
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    img.save(&buf, "PNG");
+    if (!img.save(&buf, format, quality))
+        ++failures;
     saveBytes(name, bytes);
 }
 
@@ -179,56 +172,19 @@ void saveBmp24(const QString &name, const QImage &src)
     saveBytes(name, a);
 }
 
-// Up to 16 colours for a 4-bit image: exact when few, otherwise a k-means.
-std::vector<QRgb> palette16(const std::vector<QRgb> &pixels)
-{
-    std::vector<QRgb> unique(pixels);
-    std::sort(unique.begin(), unique.end(), [](QRgb a, QRgb b) { return qGray(a) != qGray(b) ? qGray(a) < qGray(b) : a < b; });
-    unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
-    if (unique.size() <= 16) {
-        unique.resize(16, qRgb(0, 0, 0));
-        return unique;
-    }
-    std::vector<QRgb> centres;
-    for (int i = 0; i < 16; ++i)
-        centres.push_back(unique[size_t(i) * (unique.size() - 1) / 15]);
-    for (int round = 0; round < 12; ++round) {
-        std::vector<std::array<double, 4>> sums(16, {0, 0, 0, 0});
-        for (QRgb p : pixels) {
-            auto &s = sums[size_t(std::distance(centres.begin(), std::min_element(centres.begin(), centres.end(), [p](QRgb a, QRgb b) {
-                auto d = [p](QRgb c) { return std::pow(qRed(c) - qRed(p), 2) + std::pow(qGreen(c) - qGreen(p), 2) + std::pow(qBlue(c) - qBlue(p), 2); };
-                return d(a) < d(b); })))];
-            s[0] += qRed(p); s[1] += qGreen(p); s[2] += qBlue(p); s[3] += 1;
-        }
-        for (size_t i = 0; i < 16; ++i)
-            if (sums[i][3] > 0)
-                centres[i] = qRgb(int(sums[i][0] / sums[i][3] + 0.5), int(sums[i][1] / sums[i][3] + 0.5), int(sums[i][2] / sums[i][3] + 0.5));
-    }
-    return centres;
-}
-
-int nearest(const std::vector<QRgb> &pal, QRgb p)
-{
-    int best = 0, bestD = INT_MAX;
-    for (int i = 0; i < int(pal.size()); ++i) {
-        const int d = (qRed(pal[size_t(i)]) - qRed(p)) * (qRed(pal[size_t(i)]) - qRed(p)) + (qGreen(pal[size_t(i)]) - qGreen(p)) * (qGreen(pal[size_t(i)]) - qGreen(p))
-                      + (qBlue(pal[size_t(i)]) - qBlue(p)) * (qBlue(pal[size_t(i)]) - qBlue(p));
-        if (d < bestD) { bestD = d; best = i; }
-    }
-    return best;
-}
-
 // One icon image as a DIB: header with doubled height, colour rows and the
 // 1-bit AND mask (1 = transparent). Pixels less than half covered become
 // transparent; the others are blended over `matte` (the colour the picture is
 // shown on) so that the hard mask edge does not leave a dark fringe.
-QByteArray iconDib(const QImage &src, int bpp, std::optional<QColor> matte)
+// Transparent pixels are pure black in the colour rows and no visible pixel
+// is: Qt's ico reader ignores the AND mask of 24-bit images, so the program
+// restores their transparency by keying out black.
+QByteArray iconDib(const QImage &src, int bpp, std::optional<QColor> matte, int *masked = nullptr)
 {
     const QImage img = src.convertToFormat(QImage::Format_ARGB32);
     const int w = img.width(), h = img.height();
     std::vector<QRgb> colour(size_t(w) * h);
     std::vector<bool> clear(size_t(w) * h);
-    std::vector<QRgb> opaque;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const QRgb p = img.pixel(x, y);
@@ -239,16 +195,17 @@ QByteArray iconDib(const QImage &src, int bpp, std::optional<QColor> matte)
             auto mix = [&](int c, int m) { return matte ? (c * a + m * (255 - a)) / 255 : c; };
             colour[i] = qRgb(mix(qRed(p), matte ? matte->red() : 0), mix(qGreen(p), matte ? matte->green() : 0),
                              mix(qBlue(p), matte ? matte->blue() : 0));
-            opaque.push_back(colour[i]);
+            if (bpp == 24 && colour[i] == qRgb(0, 0, 0))
+                colour[i] = qRgb(1, 1, 1);       // pure black is kept for the transparent pixels
         }
+    if (masked)
+        *masked = int(std::count(clear.begin(), clear.end(), true));
     const int stride = ((w * bpp + 31) / 32) * 4, maskStride = ((w + 31) / 32) * 4;
     QByteArray a;
     putInfoHeader(a, w, 2 * h, bpp, bpp == 4 ? 16 : 0, (stride + maskStride) * h);
-    std::vector<QRgb> pal;
-    if (bpp == 4) {
-        pal = palette16(opaque);
-        for (QRgb c : pal) { a.append(char(qBlue(c))); a.append(char(qGreen(c))); a.append(char(qRed(c))); a.append('\0'); }
-    }
+    if (bpp == 4)                       // 4-bit pictures are grey: sixteen even steps
+        for (int i = 0; i < 16; ++i)
+            a.append(QByteArray(3, char(i * 17)) + '\0');
     for (int y = h - 1; y >= 0; --y) {
         QByteArray row(stride, '\0');
         for (int x = 0; x < w; ++x) {
@@ -256,7 +213,7 @@ QByteArray iconDib(const QImage &src, int bpp, std::optional<QColor> matte)
             if (bpp == 24) {
                 row[3 * x] = char(qBlue(c)); row[3 * x + 1] = char(qGreen(c)); row[3 * x + 2] = char(qRed(c));
             } else {
-                const int index = clear[size_t(y) * w + x] ? 0 : nearest(pal, c);
+                const int index = clear[size_t(y) * w + x] ? 0 : (qGray(c) * 15 + 127) / 255;
                 row[x / 2] = char(row[x / 2] | (x % 2 ? index : index << 4));
             }
         }
@@ -280,7 +237,7 @@ void saveIcon(const QString &name, const QList<QImage> &images, int bpp, std::op
     put16(head, 0); put16(head, hotSpot ? 2 : 1); put16(head, quint16(images.size()));
     quint32 offset = 6 + 16 * quint32(images.size());
     for (const QImage &img : images) {
-        const QByteArray dib = iconDib(img, bpp, matte);
+        const QByteArray dib = iconDib(img, bpp, matte, body.isEmpty() ? &maskedPixels[name] : nullptr);
         head.append(char(img.width() & 0xff)); head.append(char(img.height() & 0xff));
         head.append(char(bpp == 4 ? 16 : 0)); head.append('\0');
         put16(head, hotSpot ? quint16(hotSpot->x()) : 1);
@@ -332,8 +289,9 @@ QPainterPath leftTriangle(double tipX, double baseX, double top, double bottom)
 // left page and a small landscape photo on the right one.
 void drawBook(QPainter &p, const QRectF &box)
 {
-    auto at = [&](double u, double v) { return QPointF(box.x() + u * box.width(), box.y() + v * box.height()); };
     const double unit = box.width() / 36.0;
+    const QRectF in = box.adjusted(0.6 * unit, 0.6 * unit, -0.6 * unit, -0.6 * unit);   // outline stays inside `box`
+    auto at = [&](double u, double v) { return QPointF(in.x() + u * in.width(), in.y() + v * in.height()); };
     p.save();
     QPainterPath cover;
     cover.moveTo(at(0.5, 0.26));
@@ -384,7 +342,8 @@ void drawBook(QPainter &p, const QRectF &box)
     hill.quadTo(photo.left() + photo.width() * 0.45, photo.top() + photo.height() * 0.35, photo.right(), photo.top() + photo.height() * 0.7);
     hill.lineTo(photo.bottomRight());
     p.setBrush(QColor(70, 150, 70));
-    p.drawPath(hill.intersected([&] { QPainterPath r; r.addRect(photo.adjusted(0.5, 0.5, -0.5, -0.5)); return r; }()));
+    p.setClipRect(photo.adjusted(0.5, 0.5, -0.5, -0.5));
+    p.drawPath(hill);
     p.restore();
 }
 
@@ -431,7 +390,7 @@ void glyphFirst(QPainter &p, const Ink &ink)
     inkShape(p, leftTriangle(8.5, 19.5, 7, 25), ink);
 }
 
-void glyphPrev(QPainter &p, const Ink &ink) { inkShape(p, leftTriangle(3, 12.5, 2.5, 13.5), ink, 1.0); }
+void glyphPrev(QPainter &p, const Ink &ink) { inkShape(p, leftTriangle(2.5, 13.5, 1.5, 14.5), ink, 1.0); }
 
 void mirrored(QPainter &p, int size, void (*glyph)(QPainter &, const Ink &), const Ink &ink)
 {
@@ -455,10 +414,18 @@ void glyphAdd(QPainter &p, const Ink &ink, bool colour)
 
 void glyphDelete(QPainter &p, const Ink &ink, bool colour)
 {
+    if (p.transform().m11() < 1) {      // 16 pixels: a plain frame and a bolder cross
+        p.setPen(QPen(ink.dark, 2));
+        p.setBrush(colour ? QColor(125, 180, 240) : QColor(205, 205, 212));
+        p.drawRect(QRectF(3, 5, 26, 22));
+        p.setPen(QPen(colour ? ink.fill : ink.dark, 4.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(9, 9), QPointF(23, 23));
+        p.drawLine(QPointF(23, 9), QPointF(9, 23));
+        return;
+    }
     drawPhoto(p, QRectF(3.5, 6.5, 25, 20), colour);
-    const double w = hair(p, 3.2) + (p.transform().m11() < 1 ? 0.8 : 0);
-    rimmedLine(p, QPointF(7, 6), QPointF(25, 26), ink, w);
-    rimmedLine(p, QPointF(25, 6), QPointF(7, 26), ink, w);
+    rimmedLine(p, QPointF(7, 6), QPointF(25, 26), ink, 3.2);
+    rimmedLine(p, QPointF(25, 6), QPointF(7, 26), ink, 3.2);
 }
 
 void glyphJump(QPainter &p, const Ink &ink)
@@ -491,7 +458,7 @@ void glyphDisc(QPainter &p, bool colour)
         sheen.setColorAt(double(i) / (bands.size() - 1), bands[i]);
     p.setPen(QPen(colour ? QColor(70, 40, 120) : QColor(80, 80, 92), 1.2));
     p.setBrush(sheen);
-    p.drawEllipse(c, 14, 14);
+    p.drawEllipse(c, 13.7, 13.7);
     p.setPen(QPen(colour ? QColor(120, 100, 160) : QColor(130, 130, 140), 1.0));
     p.setBrush(colour ? QColor(225, 230, 245) : QColor(228, 228, 232));
     p.drawEllipse(c, 5.5, 5.5);
@@ -529,7 +496,7 @@ void drawWindowControls(QPainter &p, bool minimiseOn, bool closeOn)
     p.fillRect(QRect(585, 3, 30, 18), kTitleSquare);
     const QColor dim(70, 175, 80), bright(175, 255, 70);
     p.fillRect(QRect(589, 13, 8, 3), minimiseOn ? bright : dim);
-    p.setPen(QPen(closeOn ? bright : dim, 2.0, Qt::SolidLine, Qt::FlatCap));
+    p.setPen(QPen(closeOn ? bright : dim, 1.6, Qt::SolidLine, Qt::FlatCap));
     p.drawLine(QPointF(604, 8), QPointF(612, 16));
     p.drawLine(QPointF(612, 8), QPointF(604, 16));
 }
@@ -558,28 +525,31 @@ QImage albumBackground()
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(120, 110, 170), 1));
     p.drawRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
-    p.setPen(QPen(QColor(245, 250, 255, 200), 1.5));
-    p.drawArc(panel.adjusted(2, 2, -2, -2).toRect().adjusted(0, 0, 0, 0), 90 * 16, 90 * 16);
-    p.drawLine(QPointF(453, 27.8), QPointF(609, 27.8));
-    p.drawLine(QPointF(447.8, 33), QPointF(447.8, 445));
-    p.setPen(QPen(QColor(150, 165, 205, 200), 1.5));
-    p.drawLine(QPointF(453, 450.2), QPointF(609, 450.2));
-    p.drawLine(QPointF(614.2, 33), QPointF(614.2, 445));
+    QLinearGradient bevel(panel.topLeft(), panel.bottomRight());      // lit from the top left
+    bevel.setColorAt(0, QColor(255, 255, 255, 230));
+    bevel.setColorAt(0.5, QColor(255, 255, 255, 0));
+    bevel.setColorAt(0.5, QColor(130, 150, 200, 0));
+    bevel.setColorAt(1, QColor(130, 150, 200, 230));
+    p.setPen(QPen(QBrush(bevel), 2));
+    p.drawRoundedRect(panel.adjusted(2, 2, -2, -2), 6, 6);
 
     drawBook(p, QRectF(6, 6, 36, 32));
 
-    // Title in yellow script, baseline at y 32.
+    // Title in yellow script, baseline at y 32, over a dark shadow that keeps
+    // the thin script strokes legible on the lavender.
     QPainterPath title;
-    title.addText(46, 32, scriptFont(32), QStringLiteral("Pictora"));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(90, 60, 130, 110));
-    p.drawPath(title.translated(1.3, 1.3));
-    QLinearGradient gold(0, 10, 0, 32);
-    gold.setColorAt(0, QColor(255, 245, 140));
-    gold.setColorAt(1, QColor(245, 200, 30));
-    p.setPen(QPen(QColor(70, 40, 90), 1.0));
+    title.addText(46, 32, scriptFont(38), QStringLiteral("Pictora"));
+    p.setPen(QPen(QColor(60, 30, 90, 220), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(60, 30, 90, 220));
+    p.drawPath(title.translated(1.2, 1.2));
+    QLinearGradient gold(0, 8, 0, 32);
+    gold.setColorAt(0, QColor(255, 250, 150));
+    gold.setColorAt(1, QColor(255, 205, 20));
+    p.setPen(QPen(QBrush(gold), 0.9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(gold);
     p.drawPath(title);
+    std::printf("Title spans x %.0f..%.0f, y %.0f..%.0f\n", title.boundingRect().left(), title.boundingRect().right(),
+                title.boundingRect().top(), title.boundingRect().bottom());
 
     drawWindowControls(p, false, false);
     return img;
@@ -589,12 +559,14 @@ QImage pickerBackground()
 {
     QImage img = paperTexture(QSize(299, 360), kCream, 6, 3);
     QPainter p(&img);
-    for (int i = 0; i < 4; ++i) {                       // raised edge, outermost line first
-        const int light = 255 - i * 2;
-        p.setPen(QColor(light, light - 2, light - 14 + i * 2));
+    // Raised edge, four lines from the outside in: light top and left, shadow bottom and right.
+    const QColor lit[4] = {QColor(234, 226, 198), QColor(255, 255, 250), QColor(255, 252, 242), QColor(253, 249, 234)};
+    const QColor shade[4] = {QColor(110, 95, 68), QColor(155, 140, 105), QColor(192, 180, 148), QColor(222, 212, 184)};
+    for (int i = 0; i < 4; ++i) {
+        p.setPen(lit[i]);
         p.drawLine(i, i, 298 - i, i);
         p.drawLine(i, i, i, 359 - i);
-        p.setPen(QColor(150 + i * 18, 135 + i * 19, 100 + i * 20));
+        p.setPen(shade[i]);
         p.drawLine(i + 1, 359 - i, 298 - i, 359 - i);
         p.drawLine(298 - i, i + 1, 298 - i, 359 - i);
     }
@@ -606,6 +578,8 @@ QImage pickerBackground()
     p.setBrush(kHeadingViolet);
     p.setPen(QPen(kHeadingViolet, 0.4));
     p.drawPath(heading);
+    const QRectF hb = heading.boundingRect();
+    std::printf("Picker heading spans x %.0f..%.0f, y %.0f..%.0f\n", hb.left(), hb.right(), hb.top(), hb.bottom());
     return img;
 }
 
@@ -664,7 +638,19 @@ void check(const QString &name, const QList<QSize> &sizes)
             break;
         got << img.size();
     }
-    const bool ok = got == sizes;
+    bool ok = got == sizes;
+    if (ok && maskedPixels.contains(name)) {          // transparency: alpha from the mask, or black key
+        const QImage first = QImageReader(outDir + QLatin1Char('/') + name).read().convertToFormat(QImage::Format_ARGB32);
+        int clear = 0, black = 0;
+        for (int y = 0; y < first.height(); ++y)
+            for (int x = 0; x < first.width(); ++x) {
+                clear += qAlpha(first.pixel(x, y)) < 128;
+                black += first.pixel(x, y) == qRgb(0, 0, 0);
+            }
+        if (clear == 0)
+            clear = black;
+        ok = clear == maskedPixels[name];
+    }
     if (!ok)
         ++failures;
     QStringList text;
@@ -697,22 +683,25 @@ int main(int argc, char **argv)
     }
     outDir = QString::fromLocal8Bit(argv[1]);
 
-    scriptFamily = QStringLiteral("Z003");
-    if (!QFontDatabase::families().contains(scriptFamily)) {
-        QFont serif;
-        serif.setStyleHint(QFont::Serif);
-        serif.setItalic(true);
-        scriptFamily = QFontInfo(serif).family();
+    // Z003 (Debian fonts-urw-base35) is listed once per foundry, e.g. "Z003 [urw]".
+    const QStringList families = QFontDatabase::families();
+    for (const QString &f : families)
+        if (scriptFamily.isEmpty() && (f == QLatin1String("Z003") || f.startsWith(QLatin1String("Z003 ["))))
+            scriptFamily = f;
+    if (scriptFamily.isEmpty()) {
+        for (const char *serif : {"P052", "DejaVu Serif", "Liberation Serif", "Serif"})
+            if (scriptFamily.isEmpty() && QFontDatabase::hasFamily(QLatin1String(serif)))
+                scriptFamily = QLatin1String(serif);
         std::printf("Z003 not installed (Debian package fonts-urw-base35): falling back to an italic serif.\n");
     }
-    std::printf("Script lettering: %s%s\n", qPrintable(scriptFamily), scriptFamily == QLatin1String("Z003") ? "" : " Italic");
+    std::printf("Script lettering: %s\n", qPrintable(QFontInfo(scriptFont(30)).family() + (scriptFont(30).italic() ? QStringLiteral(" Italic") : QString())));
     QFont captionFont(QStringLiteral("Liberation Sans"));
     captionFont.setBold(true);
     std::printf("Captions: %s Bold\n", qPrintable(QFontInfo(captionFont).family()));
 
     // Album window.
     const QImage album = albumBackground();
-    saveJpeg(QStringLiteral("form1_background.jpg"), album, 90);
+    saveEncoded(QStringLiteral("form1_background.jpg"), album, "JPG", 90);
     {
         QImage controls(40, 24, QImage::Format_RGB32);
         QPainter p(&controls);
@@ -720,8 +709,8 @@ int main(int argc, char **argv)
         p.translate(-580, 0);
         drawWindowControls(p, true, true);
         p.end();
-        saveJpeg(QStringLiteral("minimise_on.jpg"), controls.copy(587 - 580, 4, 13, 14), 95);
-        saveJpeg(QStringLiteral("close_on.jpg"), controls.copy(602 - 580, 5, 13, 13), 95);
+        saveEncoded(QStringLiteral("minimise_on.jpg"), controls.copy(587 - 580, 4, 13, 14), "JPG", 95);
+        saveEncoded(QStringLiteral("close_on.jpg"), controls.copy(602 - 580, 5, 13, 13), "JPG", 95);
     }
 
     // Buttons: the normal picture in greys, the highlighted one in colour.
@@ -753,9 +742,9 @@ int main(int argc, char **argv)
 
     // Program icon, cursor and the picker window.
     saveIcon(QStringLiteral("pictora.ico"), {glyphImage(32, [](QPainter &p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); })}, 24, std::nullopt);
-    savePng(QStringLiteral("pictora.png"), glyphImage(128, [](QPainter &p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); }));
+    saveEncoded(QStringLiteral("pictora.png"), glyphImage(128, [](QPainter &p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); }), "PNG");
     saveIcon(QStringLiteral("hand.cur"), {handImage()}, 4, std::nullopt, QPoint(12, 1));
-    saveJpeg(QStringLiteral("form2_background.jpg"), pickerBackground(), 90);
+    saveEncoded(QStringLiteral("form2_background.jpg"), pickerBackground(), "JPG", 90);
     saveIcon(QStringLiteral("ok_off.ico"), {glyphImage(32, [](QPainter &p) { glyphOk(p, QColor(118, 118, 128)); })}, 24, kCream);
     saveIcon(QStringLiteral("ok_on.ico"), {glyphImage(32, [](QPainter &p) { glyphOk(p, kHeadingViolet); })}, 24, kCream);
 

@@ -6,13 +6,11 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "app/artwork.h"
 #include "app/module1.h"
 #include "app/twips.h"
 
 namespace {
-
-// Window artwork, compiled in from resources/.
-QImage Artwork(const char* name) { return QImage(QString(":/") + name); }
 
 QLineEdit* FieldBox(QWidget* parent, int left, int top, int width, int height) {
     auto* box = new QLineEdit(parent);

@@ -1,0 +1,30 @@
+#include "app/artwork.h"
+
+#include <QImageReader>
+
+QImage Artwork(const QString& name) {
+    QImageReader reader(":/" + name);
+    if (!name.endsWith(".ico")) return reader.read();
+
+    QImage largest;
+    for (int i = 0; i < qMax(1, reader.imageCount()); ++i) {
+        if (!reader.jumpToImage(i)) break;
+        const QImage image = reader.read();
+        if (image.width() > largest.width()) largest = image;
+    }
+    if (largest.hasAlphaChannel() && largest.depth() == 32) {
+        // A mask Qt did apply (4-bit icons) is already there.
+        bool anyTransparent = false;
+        for (int y = 0; y < largest.height() && !anyTransparent; ++y)
+            for (int x = 0; x < largest.width() && !anyTransparent; ++x)
+                anyTransparent = qAlpha(largest.pixel(x, y)) == 0;
+        if (anyTransparent) return largest;
+    }
+    QImage image = largest.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] & 0x00FFFFFF) == 0) line[x] = 0;
+    }
+    return image;
+}
