@@ -1,0 +1,123 @@
+#pragma once
+
+// Helpers for the store tests: scratch folders, albums with chosen ids, and
+// a second, independent look at the file through SQLiteCpp.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/album_file.h"
+#include "store/data_control.h"
+#include "store/store_error.h"
+
+namespace store_test {
+
+// Where scratch folders go: $PICTORA_TEST_TMP, else memory-backed /dev/shm,
+// since every commit's fsync on a real disk can cost tens of milliseconds and
+// the tests commit thousands of times; else the usual temporary folder.
+inline std::filesystem::path ScratchRoot() {
+    if (const char* chosen = std::getenv("PICTORA_TEST_TMP"); chosen && *chosen) return chosen;
+    std::error_code ec;
+    if (std::filesystem::is_directory("/dev/shm", ec) && access("/dev/shm", W_OK) == 0) {
+        return "/dev/shm";
+    }
+    return std::filesystem::temp_directory_path();
+}
+
+// A scratch folder, removed with everything in it (read-only parts too).
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (ScratchRoot() / "pictora-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            chmod(it->path().c_str(), 0755);
+        }
+        chmod(path_.c_str(), 0755);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    std::string str() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string Title(std::int64_t id) {
+    return "Foto numero " + std::to_string(id);
+}
+
+// A new album holding `ids`, each row's title naming its id.
+inline void MakeAlbum(const std::string& path, const std::vector<std::int64_t>& ids,
+                      const std::string& padding = "") {
+    store::CreateAlbum(path);
+    SQLite::Database db(path, SQLite::OPEN_READWRITE);
+    SQLite::Transaction transaction(db);
+    SQLite::Statement insert(db, "INSERT INTO datab (id, titolo, note) VALUES (?, ?, ?)");
+    for (std::int64_t id : ids) {
+        insert.bind(1, id);
+        insert.bind(2, Title(id));
+        insert.bind(3, padding);
+        insert.exec();
+        insert.reset();
+    }
+    transaction.commit();
+}
+
+// The ids in the file, read through a connection of its own.
+inline std::vector<std::int64_t> IdsInFile(const std::string& path) {
+    SQLite::Database db(path, SQLite::OPEN_READONLY);
+    SQLite::Statement query(db, "SELECT id FROM datab ORDER BY id");
+    std::vector<std::int64_t> ids;
+    while (query.executeStep()) ids.push_back(query.getColumn(0).getInt64());
+    return ids;
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The store error number `f` raises, or 0 when it raises none.
+template <typename F>
+int ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const store::StoreError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// The current row's id, or nullopt with no current row.
+inline std::optional<std::int64_t> CurrentId(const store::ResultSet& rows) {
+    if (!rows.HasCurrentRow()) return std::nullopt;
+    return rows.Fields("id").integer();
+}
+
+}  // namespace store_test
