@@ -10,6 +10,11 @@ void PhotoListModel::SetIndex(std::unique_ptr<store::PhotoIndex> index) {
     endResetModel();
 }
 
+QModelIndex PhotoListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || column != 0 || row < 0 || row >= count_) return {};
+    return createIndex(row, column);
+}
+
 int PhotoListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count_;
 }

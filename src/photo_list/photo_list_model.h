@@ -17,6 +17,10 @@ public:
     // Shows the photos of `index`; none when it is null.
     void SetIndex(std::unique_ptr<store::PhotoIndex> index);
 
+    // Without the base class's checks through rowCount() and columnCount():
+    // the view asks for the index of every row when it lays out the list.
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
