@@ -67,11 +67,16 @@ public:
 
     // Runs one statement at once. The values in `params` are bound to the
     // statement's ? placeholders in order and never pasted into its text.
+    // Raises 3027 on an album opened for reading, 3022 for an id already
+    // there, 3260 when another program still holds the album locked after a
+    // wait of about three seconds, 3026 when the disk is full, 3075 for a
+    // syntax error or a second statement after a ";", 3000 for the rest
+    // (a placeholder without its value, say).
     virtual void Execute(const std::string& sql, const std::vector<Value>& params = {}) = 0;
 
     // Runs `sql` as the album query and returns its result set, its cursor on
     // the first row. Accepts the bare table name "datab" and
-    // "SELECT <* or columns> FROM datab ORDER BY id".
+    // "SELECT <* or columns> FROM datab ORDER BY id"; anything else raises 3075.
     virtual std::unique_ptr<ResultSet> OpenResultSet(const std::string& sql) = 0;
 };
 

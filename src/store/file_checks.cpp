@@ -123,9 +123,12 @@ void CheckAlbumFile(const std::string& path, bool readOnly) {
     // The journal of every change is written beside the album, so its folder
     // (the real one, for a link) must take new files too.
     std::string folder = FolderOf(path);
-    if (char* real = realpath(path.c_str(), nullptr)) {
-        folder = FolderOf(real);
-        std::free(real);
+    struct stat entry {};
+    if (lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            folder = FolderOf(real);
+            std::free(real);
+        }
     }
     std::string why;
     if (FolderWriteProblem(folder, why) != 0) Fail(err::CannotOpenForWriting, path, why);

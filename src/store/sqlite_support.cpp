@@ -7,11 +7,7 @@ Handle Open(const std::string& path, int flags) {
     const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     // sqlite3_open_v2 hands back a handle even on failure; close it either way.
     Handle db(raw, [](sqlite3* p) { sqlite3_close_v2(p); });
-    if (rc != SQLITE_OK) {
-        const int number =
-            (rc & 0xff) == SQLITE_CANTOPEN ? err::CannotOpenForWriting : ErrorNumber(rc);
-        throw StoreError(number, "'" + path + "': " + sqlite3_errstr(rc));
-    }
+    if (rc != SQLITE_OK) throw StoreError(ErrorNumber(rc), "'" + path + "': " + sqlite3_errstr(rc));
     sqlite3_extended_result_codes(db.get(), 1);
     return db;
 }
@@ -31,6 +27,9 @@ int ErrorNumber(int code, int plainError) {
             return err::General;
         case SQLITE_FULL:
             return err::DiskFull;
+        case SQLITE_CANTOPEN:
+            // The file, or the journal beside it, could not be opened.
+            return err::CannotOpenForWriting;
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
             return err::NotValidAlbum;

@@ -91,10 +91,10 @@ pixel() {
 
 # True when colour "r,g,b" $1 is within 40 of $2 on every channel.
 near() {
-    local IFS=,
-    read -r a b c <<<"$1"
-    read -r x y z <<<"$2"
-    [ $(( (a-x)*(a-x) < 1600 && (b-y)*(b-y) < 1600 && (c-z)*(c-z) < 1600 )) -eq 1 ]
+    local IFS=, r1 g1 b1 r2 g2 b2
+    read -r r1 g1 b1 <<<"$1"
+    read -r r2 g2 b2 <<<"$2"
+    (( (r1-r2)*(r1-r2) < 1600 && (g1-g2)*(g1-g2) < 1600 && (b1-b2)*(b1-b2) < 1600 ))
 }
 
 # Moves the pointer to ($2,$3) in window $1 and clicks button ${4:-1}.
@@ -113,3 +113,28 @@ type_and_enter() {
 
 # Waits until the app has drawn, so screenshots show the settled window.
 settle() { sleep "${1:-0.8}"; }
+
+# Waits up to ~10 s until the pixel at screen ($1,$2) is near colour $3;
+# each try's screenshot goes to $4 (kept for a failure's post-mortem).
+wait_colour() {
+    local colour
+    for _ in $(seq 40); do
+        screenshot "$4"
+        colour=$(pixel "$4" "$1" "$2")
+        near "$colour" "$3" && return 0
+        sleep 0.25
+    done
+    fail "pixel ($1,$2) is $colour, not $3 (see $4)"
+}
+
+# Waits until exactly $2 visible windows are titled $1 (a message or input box
+# of the program carries its title too).
+wait_window_count() {
+    local n=0
+    for _ in $(seq 100); do
+        n=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l || true)
+        [ "$n" = "$2" ] && return 0
+        sleep 0.1
+    done
+    fail "$n windows titled '$1', not $2"
+}

@@ -16,8 +16,10 @@ settle
 read -r x y w h < <(window_geometry "$win")
 [ "$w" = 622 ] && [ "$h" = 467 ] || fail "window is ${w}x${h}, not 622x467"
 pass "window titled Pictora, 622x467"
-xprop -id "$win" _MOTIF_WM_HINTS | grep -q '= 0x2, 0x0, 0x0' \
-    || fail "window asks for decorations: $(xprop -id "$win" _MOTIF_WM_HINTS)"
+# Motif hints: flags, functions, decorations; the decorations field in use and 0.
+hints=$(xprop -id "$win" _MOTIF_WM_HINTS | sed 's/.*= //')
+IFS=', ' read -r flags _ decorations _ <<<"$hints"
+(( (flags & 2) && decorations == 0 )) || fail "window asks for decorations: $hints"
 pass "window asks for no decorations"
 
 shot=$SHOTS/startup.png
@@ -38,8 +40,8 @@ sleep 1
 xdotool search --onlyvisible --name '^Pictora$' | wc -l | grep -q 2 || fail "no input box"
 type_and_enter "$WORK/mio.mdb"
 sleep 1
-[ "$(od -c "$WORK/run/pathdb" | head -n1 | grep -c '\\r  \\n')" = 1 ] || fail "pathdb not ended by CR LF"
-[ "$(tr -d '\r\n' <"$WORK/run/pathdb")" = "$WORK/mio.mdb" ] || fail "pathdb holds: $(cat "$WORK/run/pathdb")"
+printf '%s\r\n' "$WORK/mio.mdb" | cmp -s - "$WORK/run/pathdb" \
+    || fail "pathdb holds: $(od -c "$WORK/run/pathdb")"
 pass "the typed path is remembered in pathdb, ended by CR LF"
 settle
 screenshot "$shot"

@@ -154,6 +154,7 @@ TEST(SqliteErrors, MapToTheNumbersTheWindowsTest) {
     EXPECT_EQ(ErrorNumber(SQLITE_CONSTRAINT_UNIQUE), err::DuplicateKey);
     EXPECT_EQ(ErrorNumber(SQLITE_CONSTRAINT_NOTNULL), err::General);
     EXPECT_EQ(ErrorNumber(SQLITE_FULL), err::DiskFull);
+    EXPECT_EQ(ErrorNumber(SQLITE_CANTOPEN), err::CannotOpenForWriting);
     EXPECT_EQ(ErrorNumber(SQLITE_CORRUPT), err::NotValidAlbum);
     EXPECT_EQ(ErrorNumber(SQLITE_NOTADB), err::NotValidAlbum);
     EXPECT_EQ(ErrorNumber(SQLITE_IOERR_SHORT_READ), err::NotValidAlbum);

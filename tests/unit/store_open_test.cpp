@@ -44,11 +44,10 @@ TEST_F(Opening, NoFileNamedGives3024AndCreatesNone) {
 }
 
 TEST_F(Opening, FilesThatAreNoAlbumGive3055AndStayAsTheyWere) {
-    const std::string jpeg(
-        "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"
-        "\xFF\xD9",
-        24);
-    std::string fakeHeader("SQLite format 3\0", 16);
+    using namespace std::string_literals;
+    const std::string jpeg =
+        "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00\xFF\xD9"s;
+    std::string fakeHeader = "SQLite format 3\0"s;
     fakeHeader += std::string(4096 - 16, '\x5a');
     const std::vector<std::pair<std::string, std::string>> files = {
         {"vuoto.mdb", ""},
@@ -188,6 +187,15 @@ TEST_F(ReadOnlyAlbum, FileInAFolderWithoutWriteBitsOpensOnlyForReading) {
     ASSERT_EQ(chmod((dir / "chiusa").c_str(), 0555), 0);
     ExpectReadsButNeverWrites(path);
     EXPECT_EQ(FilesIn(dir / "chiusa"), std::vector<std::string>{"album.mdb"});
+}
+
+TEST_F(ReadOnlyAlbum, LinkToAnAlbumInAReadOnlyFolderOpensOnlyForReading) {
+    // The journal would go beside the real file, not beside the link.
+    fs::create_directory(dir / "chiusa");
+    MakeAlbum(dir / "chiusa/album.mdb", {1, 2});
+    fs::create_symlink(dir / "chiusa/album.mdb", dir / "collegamento.mdb");
+    ASSERT_EQ(chmod((dir / "chiusa").c_str(), 0555), 0);
+    ExpectReadsButNeverWrites(dir / "collegamento.mdb");
 }
 
 TEST(CreateAlbum, WritesTheEightColumnsInOrder) {

@@ -4,11 +4,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QTest>
-#include <cmath>
 
 #include "album_window/form1.h"
 #include "app/module1.h"
-#include "app/val.h"
 #include "photo_list/form3.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
@@ -71,22 +69,6 @@ protected:
     QStringList seen;  // the current photo after each change of Data1; outlives form
     Form1 form{module};
 };
-
-TEST(Val, ReadsTheLeadingNumber) {
-    EXPECT_EQ(Val("12 "), 12);
-    EXPECT_EQ(Val("   42abc"), 42);
-    EXPECT_EQ(Val("\t-3.5e2x"), -350);
-    EXPECT_EQ(Val("7e"), 7);
-    EXPECT_EQ(Val("1.5D1"), 15);
-    EXPECT_EQ(Val(".25"), 0.25);
-    EXPECT_EQ(Val("1 2 3"), 123);
-    EXPECT_EQ(Val(" "), 0);
-    EXPECT_EQ(Val(""), 0);
-    EXPECT_EQ(Val("abc 12"), 0);
-    EXPECT_EQ(Val("-"), 0);
-    EXPECT_EQ(Val("+."), 0);
-    EXPECT_TRUE(std::isinf(Val("1e999")));
-}
 
 TEST_F(PhotoListTest, OneWindowAtMostOpenedFromThePhotoOrTheCornerLabel) {
     form.show();

@@ -1,1 +1,240 @@
-int main() { return 0; }
+// pictora-album: makes album files outside the program.
+//   pictora-album create PERCORSO   an empty album
+//   pictora-album demo CARTELLA     CARTELLA/database.mdb with a dozen photos
+//                                   drawn beside it, for trying Pictora out
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QColor>
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QTransform>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "store/album_file.h"
+#include "store/data_control.h"
+#include "store/store_error.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kUsage = 2;
+constexpr int kFailed = 1;
+
+int Usage() {
+    std::fputs(
+        "Uso: pictora-album create PERCORSO   crea un album vuoto\n"
+        "     pictora-album demo CARTELLA     crea CARTELLA/database.mdb con foto di prova\n",
+        stderr);
+    return kUsage;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "pictora-album: %s\n", message.c_str());
+    return kFailed;
+}
+
+struct DemoPhoto {
+    int id;
+    const char* title;
+    const char* date;
+    const char* place;
+    const char* people;
+    const char* notes;
+    const char* fileName;
+    bool inSubfolder;  // DIR/foto rather than DIR
+    int width;         // as the picture is seen, upright
+    int height;
+    int exifOrientation;  // 0: none written; 6: stored turned, to be shown a quarter turn right
+    bool missing;         // the row names a file that is not there
+};
+
+// Ids 1-6 and 8-13: photo 7 was deleted long ago, so the album has a gap.
+const std::vector<DemoPhoto> kPhotos = {
+    {1, "Tramonto sul lago di Garda", "12/08/98", "Sirmione", "Marco, Giulia",
+     "Luce dorata dopo il temporale.", "tramonto_garda.jpg", false, 3000, 2000, 0, false},
+    {2, "L'isola d'Elba", "03/07/99", "Portoferraio", "Anna",
+     "Traghetto delle 9; mare calmo, vento da sud.", "elba.jpg", true, 1200, 1800, 0, false},
+    {3, "Il \"Duomo\" di Milano", "25/12/00", "Milano", "Nonna Rosa, zio Pietro",
+     "Neve in piazza: la prima volta che la vedo così.", "il duomo.bmp", false, 800, 800, 0, false},
+    {4, "Perché è così bello?", "14/02/01", "Città di Castello", "Chiara e Niccolò",
+     "Festa di San Valentino, città in festa.", "castello.jpg", true, 160, 120, 0, false},
+    {5, "Vendemmia in Langa", "20/09/97", "Barolo", "Famiglia Bianchi",
+     "Uva raccolta a mano, 40 quintali.", "vendemmia.bmp", true, 600, 900, 0, false},
+    {6, "Campanile di Giotto", "05/05/02", "Firenze", "Luca",
+     "Scattata con la macchina in verticale.", "campanile.jpg", false, 600, 800, 6, false},
+    {8, "Gita a Pompei", "18/04/96", "Pompei", "Classe 3ª B",
+     "Il file di questa foto è andato perso.", "pompei.jpg", false, 1024, 768, 0, true},
+    {9, "Colazione a Napoli", "07/06/03", "Napoli", "Gennaro, Assunta",
+     "Sfogliatella e caffè al bar \"Gambrinus\".", "colazione.jpg", false, 1000, 1000, 0, false},
+    {10, "Dolomiti d'inverno", "29/01/04", "Cortina d'Ampezzo", "Sci club Belluno",
+     "Tre Cime all'alba, -15 gradi.", "dolomiti.jpg", true, 2400, 1600, 0, false},
+    {11, "Mercato di Ballarò", "11/10/05", "Palermo", "", "Arance, limoni e tanta voce.",
+     "ballaro.bmp", false, 160, 120, 0, false},
+    {12, "Ritratto di Sofia", "02/03/06", "Bologna", "Sofia",
+     "Primo giorno di scuola; zaino più grande di lei.", "sofia.jpg", true, 900, 1350, 0, false},
+    {13, "Fuochi d'artificio a Venezia", "16/07/07", "Venezia", "Elena, Paolo, Irene",
+     "Festa del Redentore dal ponte dell'Accademia.", "redentore.jpg", false, 1600, 900, 0, false},
+};
+
+// A picture that tells itself apart at a glance: its own colours, a sun and
+// hills, its number large in the middle and its title below.
+QImage Draw(const DemoPhoto& photo) {
+    QImage image(photo.width, photo.height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int w = photo.width;
+    const int h = photo.height;
+    const int hue = (photo.id * 47) % 360;
+
+    QLinearGradient sky(0, 0, 0, h);
+    sky.setColorAt(0, QColor::fromHsv(hue, 120, 250));
+    sky.setColorAt(1, QColor::fromHsv((hue + 40) % 360, 200, 120));
+    painter.fillRect(image.rect(), sky);
+
+    QRadialGradient sun(w * 0.75, h * 0.28, std::min(w, h) * 0.14);
+    sun.setColorAt(0, QColor(255, 250, 210));
+    sun.setColorAt(1, QColor(255, 170, 40));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(sun);
+    painter.drawEllipse(QPointF(w * 0.75, h * 0.28), std::min(w, h) * 0.14, std::min(w, h) * 0.14);
+
+    QPainterPath hills;
+    hills.moveTo(0, h);
+    hills.lineTo(0, h * 0.70);
+    hills.quadTo(w * 0.25, h * 0.52, w * 0.5, h * 0.68);
+    hills.quadTo(w * 0.75, h * 0.82, w, h * 0.62);
+    hills.lineTo(w, h);
+    hills.closeSubpath();
+    painter.setBrush(QColor::fromHsv((hue + 180) % 360, 160, 90));
+    painter.drawPath(hills);
+
+    painter.setPen(QPen(QColor(255, 255, 255, 200), std::max(2, std::min(w, h) / 100)));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(image.rect().adjusted(w / 40, h / 40, -w / 40, -h / 40));
+
+    QFont big("Liberation Sans");
+    big.setBold(true);
+    big.setPixelSize(std::max(12, std::min(w, h) * 2 / 5));
+    painter.setFont(big);
+    painter.setPen(QColor(255, 255, 255));
+    painter.drawText(image.rect(), Qt::AlignCenter, QString::number(photo.id));
+
+    QFont caption("Liberation Sans");
+    caption.setPixelSize(std::max(8, std::min(w / 18, h / 12)));
+    painter.setFont(caption);
+    painter.drawText(QRect(0, h * 3 / 4, w, h / 5), Qt::AlignCenter | Qt::TextWordWrap,
+                     QString::fromUtf8(photo.title));
+    return image;
+}
+
+// Qt writes no EXIF, so the orientation goes in by hand: an APP1 segment
+// right after the start-of-image marker, with a big-endian TIFF header and
+// one IFD entry, Orientation (0x0112, SHORT, 1 value).
+QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation) {
+    // clang-format off
+    const unsigned char app1[] = {
+        0xFF, 0xE1, 0x00, 0x22,                          // APP1, 34 bytes with this length
+        'E', 'x', 'i', 'f', 0x00, 0x00,                  // Exif identifier
+        'M', 'M', 0x00, 0x2A, 0x00, 0x00, 0x00, 0x08,    // TIFF header, IFD0 at 8
+        0x00, 0x01,                                      // one entry
+        0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01,  // Orientation, SHORT, count 1
+        0x00, static_cast<unsigned char>(orientation), 0x00, 0x00,  // its value, padded
+        0x00, 0x00, 0x00, 0x00,                          // no next IFD
+    };
+    // clang-format on
+    QByteArray result = jpeg.left(2);  // SOI
+    result.append(reinterpret_cast<const char*>(app1), sizeof app1);
+    result.append(jpeg.mid(2));
+    return result;
+}
+
+bool SavePicture(const DemoPhoto& photo, const fs::path& file) {
+    QImage image = Draw(photo);
+    const bool bmp = file.extension() == ".bmp";
+    if (photo.exifOrientation == 6) {
+        // Stored a quarter turn left; orientation 6 turns it back upright.
+        image = image.transformed(QTransform().rotate(-90));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, bmp ? "BMP" : "JPG", 90)) return false;
+    if (photo.exifOrientation != 0) bytes = WithExifOrientation(bytes, photo.exifOrientation);
+    QFile out(QString::fromStdString(file.string()));
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush();
+}
+
+int Create(const std::string& path) {
+    try {
+        store::CreateAlbum(path);
+    } catch (const store::StoreError& e) {
+        return Fail(std::string("Impossibile creare l'album: ") + e.what());
+    }
+    std::printf("Album creato: %s\n", path.c_str());
+    return 0;
+}
+
+int Demo(const std::string& folderName, int argc, char** argv) {
+    std::error_code ec;
+    fs::path folder = fs::absolute(folderName, ec);
+    if (!ec) fs::create_directories(folder / "foto", ec);
+    if (ec) {
+        return Fail("Impossibile creare la cartella '" + folderName + "': " + ec.message());
+    }
+    folder = fs::canonical(folder, ec);
+    const fs::path album = folder / "database.mdb";
+    try {
+        store::CreateAlbum(album.string());
+    } catch (const store::StoreError& e) {
+        return Fail(std::string("Impossibile creare l'album: ") + e.what());
+    }
+
+    // Text is drawn into the pictures, which needs a GUI application but no
+    // screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    try {
+        auto connection = store::MakeSqliteEngine()->Open(album.string(), false);
+        connection->Execute("BEGIN");
+        for (const DemoPhoto& photo : kPhotos) {
+            const fs::path where = photo.inSubfolder ? folder / "foto" : folder;
+            if (!photo.missing && !SavePicture(photo, where / photo.fileName)) {
+                return Fail("Impossibile salvare l'immagine '" + (where / photo.fileName).string() +
+                            "'");
+            }
+            connection->Execute(
+                "INSERT INTO datab (id, titolo, data_scatto, luogo, persone, note, nome_file, "
+                "percorso_file) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                {photo.id, photo.title, photo.date, photo.place, photo.people, photo.notes,
+                 photo.fileName, where.string()});
+        }
+        connection->Execute("COMMIT");
+    } catch (const store::StoreError& e) {
+        return Fail(std::string("Impossibile scrivere l'album: ") + e.what());
+    }
+    std::printf("Album di prova creato: %s (%zu foto)\n", album.string().c_str(), kPhotos.size());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) return Usage();
+    const std::string command = argv[1];
+    if (command == "create") return Create(argv[2]);
+    if (command == "demo") return Demo(argv[2], argc, argv);
+    return Usage();
+}

@@ -1,0 +1,168 @@
+// The album commands on an album of 10 and of 1,000,000 photos: the jump from
+// the answer typed to the photo shown, and next, last and first with the
+// photo shown. Every row names the same ordinary photo, so the figures are
+// those a person waits for.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+
+#include "album_window/form1.h"
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "app/platform.h"
+#include "store/album_file.h"
+#include "store/data_control.h"
+
+namespace {
+
+// Answers every input box with `answer`; counts the messages.
+class AnsweringDialogs : public Dialogs {
+public:
+    void Message(const QString&) override { ++messages; }
+    bool Question(const QString&) override { return false; }
+    QString Input(const QString&) override { return answer; }
+
+    QString answer;
+    int messages = 0;
+};
+
+class BenchPlatform : public Platform {
+public:
+    explicit BenchPlatform(QString album) : album_(std::move(album)) {}
+    QString DefaultAlbumPath() const override { return album_; }
+
+private:
+    QString album_;
+};
+
+// A folder with one 1024 x 768 photo and an album of `photos` rows, ids 1 to
+// `photos`, all naming it, or, without `pictures`, all naming a missing file,
+// which leaves only the album's own work to time. Written once per kind.
+struct Album {
+    QTemporaryDir dir;
+    QString path;
+
+    Album(long long photos, bool pictures) {
+        QImage image(1024, 768, QImage::Format_RGB32);
+        QPainter painter(&image);
+        QLinearGradient sky(0, 0, 1024, 768);
+        sky.setColorAt(0, QColor(40, 90, 200));
+        sky.setColorAt(1, QColor(250, 200, 120));
+        painter.fillRect(image.rect(), sky);
+        painter.end();
+        image.save(dir.path() + "/foto.jpg", "JPG", 90);
+
+        path = dir.path() + "/database.mdb";
+        store::CreateAlbum(path.toStdString());
+        store::DataControl data;
+        data.DatabaseName = path.toStdString();
+        data.Refresh();
+        // One statement, so one transaction.
+        data.Database().Execute(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+            "INSERT INTO datab SELECT i, 'Foto ' || i, '01/01/01', 'Palermo', 'Anna', '', "
+            "'foto.jpg', ? FROM n",
+            {store::Value(static_cast<std::int64_t>(photos)),
+             (dir.path() + (pictures ? "" : "/manca")).toStdString()});
+    }
+};
+
+Album& AlbumOf(long long photos, bool pictures) {
+    static std::map<std::pair<long long, bool>, std::unique_ptr<Album>> albums;
+    auto& album = albums[{photos, pictures}];
+    if (!album) album = std::make_unique<Album>(photos, pictures);
+    return *album;
+}
+
+// The album window open on an album of state.range(0) photos, with pictures
+// unless state.range(1) is 0.
+struct Window {
+    AnsweringDialogs dialogs;
+    BenchPlatform platform;
+    Module1 module{dialogs, platform};
+    Form1 form{module};
+
+    explicit Window(const benchmark::State& state)
+        : platform(AlbumOf(state.range(0), state.range(1) != 0).path) {
+        module.OpenAlbum();
+    }
+};
+
+void BM_Jump(benchmark::State& state) {
+    const long long photos = state.range(0);
+    Window w(state);
+    // Numbers spread over the whole album, first, middle and last included.
+    const QString answers[] = {QString::number(photos), "1", QString::number(photos / 2 + 1),
+                               QString::number(photos * 3 / 4 + 1)};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        w.dialogs.answer = answers[i++ % std::size(answers)];
+        w.form.Image4_Click();
+        benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());
+    }
+    if (w.dialogs.messages != 0) state.SkipWithError("a jump found no photo");
+}
+BENCHMARK(BM_Jump)
+    ->ArgNames({"photos", "pictures"})
+    ->Args({10, 1})
+    ->Args({1'000'000, 1})
+    ->Args({10, 0})
+    ->Args({1'000'000, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_Next(benchmark::State& state) {
+    Window w(state);
+    w.form.Data1.Recordset().SeekId(static_cast<double>(state.range(0) / 2));
+    for (auto _ : state) {
+        w.form.Image5_Click();
+        benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());
+    }
+}
+BENCHMARK(BM_Next)
+    ->ArgNames({"photos", "pictures"})
+    ->Args({1'000'000, 1})
+    ->Args({1'000'000, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_Last(benchmark::State& state) {
+    Window w(state);
+    for (auto _ : state) {
+        w.form.Image10_Click();
+        benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());
+    }
+}
+BENCHMARK(BM_Last)
+    ->ArgNames({"photos", "pictures"})
+    ->Args({1'000'000, 1})
+    ->Args({1'000'000, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_First(benchmark::State& state) {
+    Window w(state);
+    w.form.Image10_Click();
+    for (auto _ : state) {
+        w.form.Image9_Click();
+        benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());
+    }
+}
+BENCHMARK(BM_First)
+    ->ArgNames({"photos", "pictures"})
+    ->Args({1'000'000, 1})
+    ->Args({1'000'000, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,528 @@
+// The album commands: first, previous, next, last, jump to a number, delete.
+#include <gtest/gtest.h>
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <QFile>
+#include <QLocale>
+#include <QMap>
+#include <QTest>
+#include <optional>
+
+#include "album_window/form1.h"
+#include "app/module1.h"
+#include "app/val.h"
+#include "support/albums.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+
+namespace {
+
+const QString kNoPhoto = "Non è presente alcuna foto!";
+const QString kNotFound = "Nessuna foto trovata con questo numero";
+const QString kJumpPrompt = "Salta alla foto numero?";
+const QString kDeleteQuestion = "Eliminare questa foto dal database?";
+
+// The photo number in the fields and the photo whose picture is in the frame
+// ("" for none): the two agree when the window is consistent.
+struct Showing {
+    QString field;
+    QString picture;
+    bool operator==(const Showing&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Showing& s) {
+    return out << "{fields " << s.field.toStdString() << ", picture " << s.picture.toStdString()
+               << "}";
+}
+Showing Photo(long long id) {
+    return {QString::number(id), QString::number(id)};
+}
+
+// Sets the user's locale for one test.
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(saved_); }
+
+private:
+    QLocale saved_ = QLocale();
+};
+
+class CommandsTest : public ::testing::Test {
+protected:
+    // Opens an album of the given photo numbers at the usual place; each photo
+    // has a picture of a colour of its own.
+    void Open(const std::vector<long long>& ids) {
+        std::vector<PhotoRow> rows;
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const QColor colour = QColor::fromHsv(static_cast<int>(i * 360 / (ids.size() + 1)), 255,
+                                                  static_cast<int>(255 - i % 3 * 60));
+            const QString name = QString("foto%1.bmp").arg(ids[i]);
+            WritePicture(Dir() + "/" + name, 40, 30, colour);
+            colours_[colour.rgb()] = QString::number(ids[i]);
+            rows.push_back({ids[i], "Foto " + QString::number(ids[i]), Dir(), name});
+        }
+        QFile::remove(Album());
+        WriteAlbum(Album(), rows);
+        module.OpenAlbum();
+        dialogs.Clear();
+    }
+
+    QString Dir() const { return platform.Root(); }
+    QString Album() const { return platform.DefaultAlbumPath(); }
+    store::ResultSet& Rows() { return form.Data1.Recordset(); }
+
+    Showing Now() const {
+        const QImage& picture = form.Image1->GetPicture();
+        QString photo;
+        if (!picture.isNull()) {
+            const QRgb centre = picture.pixel(picture.width() / 2, picture.height() / 2);
+            photo = colours_.value(centre, "?");
+        }
+        return {form.Text1->text(), photo};
+    }
+
+    // The jump as a person does it: the prompt answered with `answer`.
+    void Jump(const QString& answer) {
+        dialogs.Type(answer);
+        form.Image4_Click();
+    }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    Form1 form{module};
+
+private:
+    QMap<QRgb, QString> colours_;
+};
+
+// --- First, previous, next, last ---
+
+TEST_F(CommandsTest, StepsInNumberOrderWithoutWrappingAround) {
+    Open({3, 10, 7});
+    EXPECT_EQ(Now(), Photo(3));
+
+    form.Image5_Click();
+    EXPECT_EQ(Now(), Photo(7));
+    form.Image5_Click();
+    EXPECT_EQ(Now(), Photo(10));
+    form.Image5_Click();
+    EXPECT_EQ(Now(), Photo(10)) << "Next on the last photo stays there";
+    EXPECT_FALSE(Rows().Eof());
+
+    form.Image8_Click();
+    EXPECT_EQ(Now(), Photo(7));
+    form.Image8_Click();
+    EXPECT_EQ(Now(), Photo(3));
+    form.Image8_Click();
+    EXPECT_EQ(Now(), Photo(3)) << "Previous on the first photo stays there";
+    EXPECT_FALSE(Rows().Bof());
+
+    form.Image10_Click();
+    EXPECT_EQ(Now(), Photo(10));
+    form.Image9_Click();
+    EXPECT_EQ(Now(), Photo(3));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(CommandsTest, ACursorLeftPastEitherEndComesBackOntoTheAlbum) {
+    Open({3, 10, 7});
+
+    // Past the end: the fields are empty, the picture is still the last one.
+    Rows().MoveLast();
+    Rows().MoveNext();
+    ASSERT_TRUE(Rows().Eof());
+    form.Image5_Click();
+    EXPECT_EQ(Now(), Photo(10));
+
+    Rows().MoveNext();
+    ASSERT_TRUE(Rows().Eof());
+    form.Image8_Click();
+    EXPECT_EQ(Now(), Photo(10)) << "one step back from past the end is the last photo";
+
+    // Before the start.
+    Rows().MoveFirst();
+    Rows().MovePrevious();
+    ASSERT_TRUE(Rows().Bof());
+    form.Image8_Click();
+    EXPECT_EQ(Now(), Photo(3));
+
+    Rows().MovePrevious();
+    ASSERT_TRUE(Rows().Bof());
+    form.Image5_Click();
+    EXPECT_EQ(Now(), Photo(3)) << "one step on from before the start is the first photo";
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(CommandsTest, OnePhotoStaysWhateverTheButtonAndIsShownAgain) {
+    Open({5});
+    using Handler = void (Form1::*)();
+    for (Handler click : {&Form1::Image5_Click, &Form1::Image8_Click, &Form1::Image9_Click,
+                          &Form1::Image10_Click}) {
+        form.Image1->ClearPicture();
+        (form.*click)();
+        EXPECT_EQ(Now(), Photo(5));
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(CommandsTest, EveryButtonTellsAnEmptyAlbumOnce) {
+    Open({});
+    using Handler = void (Form1::*)();
+    for (Handler click : {&Form1::Image5_Click, &Form1::Image8_Click, &Form1::Image9_Click,
+                          &Form1::Image10_Click}) {
+        dialogs.Clear();
+        (form.*click)();
+        EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
+        EXPECT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(Now(), Showing{});
+        EXPECT_TRUE(Rows().Bof() && Rows().Eof());
+    }
+}
+
+TEST_F(CommandsTest, AFailedMoveLeavesThePictureThatWasShown) {
+    Open({1, 2});
+    // Every photo goes behind the window's back: the moves find no row.
+    {
+        store::DataControl other;
+        other.DatabaseName = Album().toStdString();
+        other.Refresh();
+        other.Database().Execute("DELETE FROM datab");
+    }
+    form.Image10_Click();
+    EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
+    EXPECT_EQ(Now().picture, "1");
+}
+
+TEST_F(CommandsTest, ACommandBeforeAnyAlbumIsOpenShowsNothing) {
+    // Nothing open: the store's error is not one the user is told about.
+    form.Image5_Click();
+    form.Image9_Click();
+    dialogs.Yes();
+    form.Image12_Click();
+    dialogs.Type("3");
+    form.Image4_Click();
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_EQ(Now(), Showing{});
+}
+
+// --- Jump to a number ---
+
+TEST_F(CommandsTest, JumpGoesToTheNumberFromAnyPhoto) {
+    Open({1, 2, 3});
+    form.Image10_Click();
+
+    Jump("2");
+    EXPECT_EQ(dialogs.Inputs(), QStringList{kJumpPrompt});
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_EQ(Now(), Photo(2));
+
+    // The current photo's own number: the same photo, shown again.
+    form.Image1->ClearPicture();
+    Jump("2");
+    EXPECT_EQ(Now(), Photo(2));
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+}
+
+TEST_F(CommandsTest, JumpToAMissingNumberSaysSoAndShowsTheFirstPhoto) {
+    Open({3, 10, 7});
+    form.Image10_Click();
+    Showing whenTold;
+    dialogs.whileShown = [&](const ScriptedDialogs::Shown& box) {
+        if (box.kind == ScriptedDialogs::Kind::Message) whenTold = Now();
+    };
+
+    Jump("99");
+    EXPECT_EQ(dialogs.Messages(), QStringList{kNotFound});
+    EXPECT_EQ(Now(), Photo(3));
+    EXPECT_EQ(whenTold, Photo(10)) << "the first photo comes after the message";
+}
+
+TEST_F(CommandsTest, JumpReadsTheAnswerInTheUsersLocale) {
+    Open({1, 2, 7, 1000});
+    LocaleScope italian(QLocale(QLocale::Italian, QLocale::Italy));
+
+    for (const char* answer : {"7", "07", " 7 ", "\t7", "7,0", "+7", "7,", "0,7e1"}) {
+        form.Image9_Click();
+        Jump(answer);
+        EXPECT_EQ(Now(), Photo(7)) << answer;
+        EXPECT_TRUE(dialogs.Messages().isEmpty()) << answer;
+    }
+    Jump("1.000");  // the Italian thousands separator
+    EXPECT_EQ(Now(), Photo(1000));
+
+    for (const char* answer : {"2,5", "6,9999", "-7"}) {
+        dialogs.Clear();
+        form.Image10_Click();
+        Jump(answer);
+        EXPECT_EQ(dialogs.Messages(), QStringList{kNotFound}) << answer;
+        EXPECT_EQ(Now(), Photo(1)) << answer;
+    }
+
+    // A point is no decimal separator in Italian: "7.0" is not a number.
+    dialogs.Clear();
+    form.Image10_Click();
+    Jump("7.0");
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_EQ(Now(), Photo(1000));
+
+    // Where the point is the separator, the comma is no number.
+    LocaleScope c(QLocale::c());
+    Jump("7.0");
+    EXPECT_EQ(Now(), Photo(7));
+    Jump("7,0");
+    EXPECT_EQ(Now(), Photo(7));
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    Jump("2.5");
+    EXPECT_EQ(dialogs.Messages(), QStringList{kNotFound});
+}
+
+TEST_F(CommandsTest, AnAnswerThatIsNoNumberLeavesThePhotoThatWasCurrent) {
+    Open({3, 10, 7});
+    for (const QString& answer :
+         {QString(), QString(""), QString("   "), QString("sette"), QString("7a"), QString("nan"),
+          QString("inf"), QString("1e999")}) {
+        form.Image5_Click();  // photo 7: the fields and the picture agree
+        ASSERT_EQ(Now(), Photo(7));
+        Jump(answer);
+        EXPECT_EQ(Now(), Photo(7)) << answer.toStdString();
+        EXPECT_EQ(dialogs.Messages(), QStringList{}) << answer.toStdString();
+        EXPECT_EQ(dialogs.shown.size(), 1u);
+        dialogs.Clear();
+        form.Image9_Click();
+    }
+
+    // A cursor left past either end stays there too.
+    form.Image10_Click();
+    Rows().MoveNext();
+    dialogs.Cancel();
+    form.Image4_Click();
+    EXPECT_TRUE(Rows().Eof());
+    EXPECT_EQ(Now(), (Showing{"", "10"}));
+
+    form.Image9_Click();
+    Rows().MovePrevious();
+    dialogs.Type("x");
+    form.Image4_Click();
+    EXPECT_TRUE(Rows().Bof());
+    EXPECT_EQ(Now(), (Showing{"", "3"}));
+
+    // A row deleted under the cursor cannot be gone back to: the first photo
+    // is shown instead, fields and picture alike.
+    form.Image10_Click();
+    Rows().Delete();
+    dialogs.Cancel();
+    form.Image4_Click();
+    EXPECT_EQ(Now(), Photo(3));
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+}
+
+TEST_F(CommandsTest, JumpInAnEmptyAlbumSaysThereIsNoPhotoWhateverTheAnswer) {
+    Open({});
+    for (const QString& answer : {QString(), QString("5"), QString("cinque")}) {
+        dialogs.Clear();
+        Jump(answer);
+        EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto}) << answer.toStdString();
+        EXPECT_EQ(Now(), Showing{});
+    }
+}
+
+// The jump as the album always did it: from the first photo, read each
+// photo's number off the field, until one equals the answer.
+std::optional<QString> ScanFor(Form1& form, double number) {
+    store::ResultSet& rows = form.Data1.Recordset();
+    rows.MoveFirst();
+    while (!rows.Eof()) {
+        if (Val(form.Text1->text()) == number) return form.Text1->text();
+        rows.MoveNext();
+    }
+    return std::nullopt;
+}
+
+TEST_F(CommandsTest, JumpFindsWhatTheRowByRowScanFinds) {
+    LocaleScope italian(QLocale(QLocale::Italian, QLocale::Italy));
+    const std::vector<std::vector<long long>> albums = {
+        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+        {-40, -5, 0, 2, 7, 10, 11, 99, 100, 101, 1000000, 2147483648LL, 999999999999LL},
+        {1},
+        {0},
+    };
+    const QStringList answers = {
+        "0",    "-0",   "0,0",     "-5",        "-40",        "1",          "2",
+        "7",    "07",   " 7 ",     "0007,000",  "7,5",        "2,5",        "6,5",
+        "8",    "10",   "1e1",     "11",        "99",         "100",        "101",
+        "102",  "1000", "1000000", "1.000.000", "2147483648", "2147483647", "999999999999",
+        "1e12", "-1",   "1e-9",    "0,1",       "3",          "-0,0"};
+    int index = 0;
+    for (const auto& ids : albums) {
+        Open(ids);
+        for (const QString& answer : answers) {
+            bool ok = false;
+            const double number = QLocale().toDouble(answer, &ok);
+            ASSERT_TRUE(ok) << answer.toStdString();
+            const std::optional<QString> expected = ScanFor(form, number);
+
+            // Start somewhere else each time: the jump must not depend on it.
+            const int start = index++ % 3;
+            if (start == 0) form.Image9_Click();
+            if (start == 1) form.Image10_Click();
+            if (start == 2) form.Image5_Click();
+            dialogs.Clear();
+            Jump(answer);
+
+            const std::string where =
+                "answer " + answer.toStdString() + " in an album of " + std::to_string(ids.size());
+            if (expected) {
+                EXPECT_TRUE(dialogs.Messages().isEmpty()) << where;
+                EXPECT_EQ(Now(), (Showing{*expected, *expected})) << where;
+            } else {
+                EXPECT_EQ(dialogs.Messages(), QStringList{kNotFound}) << where;
+                EXPECT_EQ(Now(), Photo(ids.front())) << where;
+            }
+        }
+    }
+}
+
+// --- Delete ---
+
+TEST_F(CommandsTest, DeletingTheCurrentPhotoShowsTheFirstAndKeepsThePictureFile) {
+    Open({1, 2, 3});
+    form.Image5_Click();
+    ASSERT_EQ(Now(), Photo(2));
+
+    dialogs.Yes();
+    form.Image12_Click();
+
+    EXPECT_EQ(dialogs.Questions(), QStringList{kDeleteQuestion});
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 3}));
+    EXPECT_TRUE(QFile::exists(Dir() + "/foto2.bmp"));
+    EXPECT_EQ(Now(), Photo(1));
+    form.Image5_Click();
+    EXPECT_EQ(Now(), Photo(3)) << "nothing is renumbered";
+}
+
+TEST_F(CommandsTest, DeletingTheFirstPhotoShowsTheNextOne) {
+    Open({4, 9, 6});
+    dialogs.Yes();
+    form.Image12_Click();
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{6, 9}));
+    EXPECT_EQ(Now(), Photo(6));
+    EXPECT_TRUE(QFile::exists(Dir() + "/foto4.bmp"));
+}
+
+TEST_F(CommandsTest, DeletingTheOnlyPhotoLeavesTheFrameBlank) {
+    Open({5});
+    dialogs.Yes();
+    form.Image12_Click();
+
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(AlbumIds(Album()).empty());
+    EXPECT_EQ(Now(), Showing{});
+    EXPECT_TRUE(QFile::exists(Dir() + "/foto5.bmp"));
+
+    form.Image5_Click();
+    EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
+}
+
+TEST_F(CommandsTest, NoDeletesNothing) {
+    Open({1, 2});
+    form.Image10_Click();
+    dialogs.No();
+    form.Image12_Click();
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
+    EXPECT_EQ(Now(), Photo(2));
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(CommandsTest, DeletingWithNoCurrentPhotoSaysSoAndChangesNothing) {
+    Open({});
+    dialogs.No();
+    form.Image12_Click();
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    dialogs.Yes();
+    form.Image12_Click();
+    EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
+
+    // A cursor past the end: the photo shown stays in the frame.
+    Open({1, 2});
+    form.Image10_Click();
+    Rows().MoveNext();
+    dialogs.Yes();
+    form.Image12_Click();
+    EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
+    EXPECT_EQ(Now(), (Showing{"", "2"}));
+    EXPECT_TRUE(Rows().Eof());
+}
+
+TEST_F(CommandsTest, ARefusedDeletionIsToldAndThePhotoStays) {
+    Open({1, 2});
+    form.Image10_Click();
+    // An album opened for reading, as one on CD.
+    form.Data1.ReadOnly = true;
+    form.Data1.Refresh();
+    form.Image10_Click();
+
+    dialogs.Yes();
+    form.Image12_Click();
+
+    EXPECT_EQ(dialogs.Messages(),
+              QStringList{"Il DataBase è di sola lettura: la foto non è stata eliminata."});
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
+    EXPECT_EQ(Now(), Photo(2));
+}
+
+TEST_F(CommandsTest, ADeletionRefusedByAnotherProgramIsToldAndThePhotoStays) {
+    Open({1, 2});
+    form.Image10_Click();
+    {
+        // Another program is writing to the album for longer than the store waits.
+        SQLite::Database other(Album().toStdString(), SQLite::OPEN_READWRITE);
+        other.exec("BEGIN IMMEDIATE");
+        dialogs.Yes();
+        form.Image12_Click();
+    }
+    EXPECT_EQ(dialogs.Messages(),
+              QStringList{
+                  "Il DataBase è bloccato da un altro programma: la foto non è stata eliminata."});
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
+    EXPECT_EQ(Now(), Photo(2));
+}
+
+// --- The buttons themselves ---
+
+TEST_F(CommandsTest, TheHighlightedPicturesTakeTheClicks) {
+    Open({3, 10, 7});
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    // Hovering a normal picture shows its highlighted pair, which is clicked.
+    auto press = [&](Picture* normal, Picture* highlighted) {
+        QTest::mouseMove(normal, normal->rect().center());
+        EXPECT_TRUE(highlighted->isVisible());
+        EXPECT_FALSE(normal->isVisible());
+        QTest::mouseClick(highlighted, Qt::LeftButton, {}, highlighted->rect().center());
+    };
+    press(form.Image18, form.Image5);
+    EXPECT_EQ(Now(), Photo(7));
+    press(form.Image17, form.Image10);
+    EXPECT_EQ(Now(), Photo(10));
+    press(form.Image19, form.Image8);
+    EXPECT_EQ(Now(), Photo(7));
+    press(form.Image16, form.Image9);
+    EXPECT_EQ(Now(), Photo(3));
+
+    dialogs.Type("10");
+    press(form.Image13, form.Image4);
+    EXPECT_EQ(Now(), Photo(10));
+
+    dialogs.Yes();
+    press(form.Image11, form.Image12);
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{3, 7}));
+    EXPECT_EQ(Now(), Photo(3));
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_EQ(dialogs.Pending(), 0);
+}
+
+}  // namespace
