@@ -40,7 +40,10 @@ void Form3::FillList() {
 }
 
 void Form3::List1_Click(const QModelIndex& index) {
-    Pick(index.data().toString());
+    // A row the album no longer has (it shrank while the list was open) shows
+    // no entry, and there is nothing to pick.
+    const QVariant entry = index.data();
+    if (entry.isValid()) Pick(entry.toString());
 }
 
 void Form3::Pick(const QString& entry) {

@@ -149,7 +149,7 @@ text_lines() {
     convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -threshold 50% \
         -scale "1x$5!" -depth 8 txt:- |
         awk -v top="$3" -F'[,:() ]+' '
-            NR > 1 { dark = $4 < 250 }
+            NR > 1 { dark = $3 < 250 }
             NR > 1 && dark && start < 0 { start = $2 }
             NR > 1 && !dark && start >= 0 { if ($2 - start >= 4) print top + int((start + $2) / 2); start = -1 }
             BEGIN { start = -1 }'
