@@ -221,15 +221,4 @@ TEST_F(CdSwitchTest, TheWorkingCopyTypedAsTheCdIsOpenedAsItIs) {
     EXPECT_EQ(form.Text2->text(), "Dal CD");
 }
 
-TEST_F(CdSwitchTest, DeleteLocalCopyIgnoresEveryFailure) {
-    module.DeleteLocalCopy();  // no copy yet
-    WriteAlbum(Copy(), {{1, "x", "", ""}});
-    Protect(Copy());
-    module.DeleteLocalCopy();
-    EXPECT_FALSE(QFile::exists(Copy()));
-    QDir().mkpath(Copy());  // a folder in its place is left alone
-    module.DeleteLocalCopy();
-    EXPECT_TRUE(QFileInfo(Copy()).isDir());
-}
-
 }  // namespace
