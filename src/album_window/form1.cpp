@@ -27,12 +27,14 @@ QPlainTextEdit* MultiLineFieldBox(QWidget* parent, int left, int top, int width,
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab moves on to the next field, as in the one-line boxes.
+    box->setTabChangesFocus(true);
     box->setAttribute(Qt::WA_NoMousePropagation);
     return box;
 }
 
-Picture* MakePicture(QWidget* parent, int left, int top, int width, int height,
-                     const char* artwork, bool shown) {
+Picture* MakePicture(QWidget* parent, int left, int top, int width, int height, const char* artwork,
+                     bool shown) {
     auto* picture = new Picture(parent);
     picture->setGeometry(TwipsRect(left, top, width, height));
     if (artwork) {
@@ -58,7 +60,10 @@ Form1::Form1(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     module.form1 = this;
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle("Pictora");
-    setWindowIcon(QIcon(QPixmap::fromImage(Artwork("pictora.ico"))));
+    QIcon icon(QPixmap::fromImage(Artwork("pictora.ico")));
+    // A larger rendering of the same icon for desktops that show big ones.
+    icon.addPixmap(QPixmap::fromImage(Artwork("pictora.png")));
+    setWindowIcon(icon);
     setFixedSize(TwipsToPixels(9330), TwipsToPixels(7005));
     setMouseTracking(true);
     background_ = Artwork("form1_background.jpg");
@@ -152,10 +157,16 @@ void Form1::BindFields() {
         auto text = [rows](const char* column) {
             return QString::fromStdString(store::DataControl::BoundText(rows, column));
         };
-        Text1->setText(text("id"));
-        Text2->setText(text("titolo"));
-        Text3->setText(text("data_scatto"));
-        Text4->setText(text("luogo"));
+        // A one-line box shows the start of a text too long for it, not its
+        // end where setText leaves the cursor.
+        auto show = [&text](QLineEdit* box, const char* column) {
+            box->setText(text(column));
+            box->setCursorPosition(0);
+        };
+        show(Text1, "id");
+        show(Text2, "titolo");
+        show(Text3, "data_scatto");
+        show(Text4, "luogo");
         Text5->setPlainText(text("persone"));
         Text6->setPlainText(text("note"));
         Text7->setText(text("percorso_file"));
@@ -182,7 +193,7 @@ void Form1::ConnectHandlers() {
 
     // Each picture of a button pair highlights its pair.
     const std::pair<Picture*, Picture*> pairs[] = {
-        {Image16, Image9}, {Image19, Image8}, {Image18, Image5},  {Image17, Image10},
+        {Image16, Image9}, {Image19, Image8},  {Image18, Image5}, {Image17, Image10},
         {Image14, Image6}, {Image11, Image12}, {Image13, Image4}, {Image15, Image7},
     };
     for (auto [normal, highlighted] : pairs) {

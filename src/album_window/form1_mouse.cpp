@@ -2,53 +2,109 @@
 // frameless window by its background, and the minimise and close glyphs.
 #include <QApplication>
 #include <QMouseEvent>
+#include <vector>
 
 #include "album_window/form1.h"
 #include "app/module1.h"
 #include "app/twips.h"
 
+namespace {
+
+// The shown or hidden states one hover event asks for, applied together at
+// its end. Every hover event puts the whole window back to rest before it
+// lights one button, so most pictures end as they began; hiding and showing
+// again the picture under the pointer would make it lose the pointer for a
+// moment, which cancels the tooltip about to show, so only real changes are
+// made.
+class Visibility {
+public:
+    // The picture's own shown state, as this event has set it so far.
+    bool Visible(QWidget* w) const {
+        for (const auto& [widget, shown] : states_)
+            if (widget == w) return shown;
+        return w->isVisibleTo(w->parentWidget());
+    }
+    void Set(QWidget* w, bool shown) {
+        for (auto& state : states_)
+            if (state.first == w) {
+                state.second = shown;
+                return;
+            }
+        states_.emplace_back(w, shown);
+    }
+    void Apply() const {
+        for (const auto& [widget, shown] : states_)
+            if (widget->isVisibleTo(widget->parentWidget()) != shown) widget->setVisible(shown);
+    }
+
+private:
+    std::vector<std::pair<QWidget*, bool>> states_;
+};
+
+// The album window at rest: the glyphs hidden, every button's normal picture
+// shown and its highlighted one hidden.
+void SetRest(Form1& f, Visibility& v) {
+    v.Set(f.Image2, false);
+    v.Set(f.Image3, false);
+    v.Set(f.Image9, false);
+    v.Set(f.Image16, true);
+    v.Set(f.Image8, false);
+    v.Set(f.Image19, true);
+    v.Set(f.Image5, false);
+    v.Set(f.Image18, true);
+    v.Set(f.Image10, false);
+    v.Set(f.Image17, true);
+    v.Set(f.Image6, false);
+    v.Set(f.Image14, true);
+    v.Set(f.Image12, false);
+    v.Set(f.Image11, true);
+    v.Set(f.Image4, false);
+    v.Set(f.Image13, true);
+    v.Set(f.Image15, true);
+    v.Set(f.Image7, false);
+}
+
+}  // namespace
+
 void Module1::ResetButtonHighlights() {
-    Form1& f = *form1;
-    f.Image2->setVisible(false);
-    f.Image3->setVisible(false);
-    f.Image9->setVisible(false);
-    f.Image16->setVisible(true);
-    f.Image8->setVisible(false);
-    f.Image19->setVisible(true);
-    f.Image5->setVisible(false);
-    f.Image18->setVisible(true);
-    f.Image10->setVisible(false);
-    f.Image17->setVisible(true);
-    f.Image6->setVisible(false);
-    f.Image14->setVisible(true);
-    f.Image12->setVisible(false);
-    f.Image11->setVisible(true);
-    f.Image4->setVisible(false);
-    f.Image13->setVisible(true);
-    f.Image15->setVisible(true);
-    f.Image7->setVisible(false);
+    Visibility v;
+    SetRest(*form1, v);
+    v.Apply();
 }
 
 void Module1::HighlightButton(Picture& first, Picture& second) {
-    ResetButtonHighlights();
-    // The pair is at rest now, so swapping it highlights it whichever of its
-    // two pictures the pointer is over.
-    first.setVisible(!first.isVisible());
-    second.setVisible(!second.isVisible());
+    Visibility v;
+    SetRest(*form1, v);
+    // The album window's pairs are at rest now, and a caller from another
+    // window puts its own pair at rest first, so swapping the pair lights it
+    // whichever of its two pictures the pointer is over.
+    v.Set(&first, !v.Visible(&first));
+    v.Set(&second, !v.Visible(&second));
+    v.Apply();
+}
+
+// The pointer's place in the window's own coordinates, in twips. It is worked
+// out from the pointer's screen position and the window's position as last
+// set, not taken from the event: under X a move of the window reaches the
+// server some time after it is asked for, and pointer events sent meanwhile
+// are relative to the old place, which would make a drag overshoot.
+static QPointF PointerInWindow(const QWidget& window, const QMouseEvent& event) {
+    const QPointF p = event.globalPosition() - QPointF(window.geometry().topLeft());
+    return {PixelsToTwips(p.x()), PixelsToTwips(p.y())};
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {
-    const QPointF pos = event->position();
+    // Any button starts a drag; a second press only takes new start values.
+    const QPointF pos = PointerInWindow(*this, *event);
     DragActive = true;
-    DragStartX = static_cast<float>(PixelsToTwips(pos.x()));
-    DragStartY = static_cast<float>(PixelsToTwips(pos.y()));
+    DragStartX = static_cast<float>(pos.x());
+    DragStartY = static_cast<float>(pos.y());
     event->accept();
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF pos = event->position();
-    Form_MouseMove(static_cast<float>(PixelsToTwips(pos.x())),
-                   static_cast<float>(PixelsToTwips(pos.y())));
+    const QPointF pos = PointerInWindow(*this, *event);
+    Form_MouseMove(static_cast<float>(pos.x()), static_cast<float>(pos.y()));
     event->accept();
 }
 
@@ -70,20 +126,30 @@ void Form1::Form_MouseMove(float x, float y) {
 }
 
 void Form1::Label1_MouseMove() {
-    module.ResetButtonHighlights();
-    Image2->setVisible(true);
+    Visibility v;
+    SetRest(*this, v);
+    v.Set(Image2, true);
+    v.Apply();
 }
 
 void Form1::Label2_MouseMove() {
-    module.ResetButtonHighlights();
-    Image3->setVisible(true);
+    Visibility v;
+    SetRest(*this, v);
+    v.Set(Image3, true);
+    v.Apply();
 }
 
-void Form1::Image2_Click() { setWindowState(windowState() | Qt::WindowMinimized); }
+void Form1::Image2_Click() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
 
 void Form1::Image3_Click() {
-    // Ends the program at once: every window closes, nothing is asked or
-    // saved, and no file is cleaned up.
-    QApplication::closeAllWindows();
+    // Ends the program at once: every window of the program goes, without a
+    // question, a saving step or a clean-up of files. Windows are hidden, not
+    // closed, so none of them gets a close event to react to, and the album
+    // window's activation is switched off first so no window handing focus
+    // back to it on the way out reopens the album.
+    disconnect(qApp, &QGuiApplication::focusWindowChanged, this, nullptr);
+    for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
     QApplication::exit(0);
 }

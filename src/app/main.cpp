@@ -12,6 +12,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pictora");
     QApplication::setApplicationVersion("1.00");
+    // Ties the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName("pictora");
 
     // Italian standard buttons: "Sì", "No", "OK", "Annulla".
     QTranslator qtTranslations;

@@ -8,43 +8,6 @@ namespace store {
 
 namespace {
 
-// Wraps the engine's result set so that every move, Delete and successful
-// SeekId tells the listeners, whatever engine stands behind it.
-class TellingRows final : public ResultSet {
-public:
-    TellingRows(std::unique_ptr<ResultSet> rows, std::function<void()> tell)
-        : rows_(std::move(rows)), tell_(std::move(tell)) {}
-
-    bool Bof() const override { return rows_->Bof(); }
-    bool Eof() const override { return rows_->Eof(); }
-    bool HasCurrentRow() const override { return rows_->HasCurrentRow(); }
-
-    void MoveFirst() override { Tell(&ResultSet::MoveFirst); }
-    void MoveLast() override { Tell(&ResultSet::MoveLast); }
-    void MoveNext() override { Tell(&ResultSet::MoveNext); }
-    void MovePrevious() override { Tell(&ResultSet::MovePrevious); }
-    void Delete() override { Tell(&ResultSet::Delete); }
-
-    Value Fields(std::string_view name) const override { return rows_->Fields(name); }
-    const std::vector<std::string>& Columns() const override { return rows_->Columns(); }
-
-    bool SeekId(double number) override {
-        if (!rows_->SeekId(number)) return false;
-        tell_();
-        return true;
-    }
-
-private:
-    // A step that raises has changed nothing, so nobody is told.
-    void Tell(void (ResultSet::*step)()) {
-        ((*rows_).*step)();
-        tell_();
-    }
-
-    std::unique_ptr<ResultSet> rows_;
-    std::function<void()> tell_;
-};
-
 [[noreturn]] void Closed() {
     throw StoreError(err::ObjectClosed, "l'album non è aperto: manca Refresh");
 }
@@ -54,6 +17,67 @@ private:
 class DataControl::Impl {
 public:
     explicit Impl(std::unique_ptr<Engine> engine) : engine(std::move(engine)) {}
+
+    // What Recordset() hands out: the same object for the control's whole
+    // life, reaching whatever result set is open now, so a reference kept
+    // across a Refresh never dangles. Every move, Delete and successful
+    // SeekId tells the listeners, whatever engine stands behind it.
+    class LiveRows final : public ResultSet {
+    public:
+        explicit LiveRows(Impl& impl) : impl_(impl) {}
+
+        bool Bof() const override { return Rows().Bof(); }
+        bool Eof() const override { return Rows().Eof(); }
+        bool HasCurrentRow() const override { return Rows().HasCurrentRow(); }
+
+        // A step that raises has changed nothing, so nobody is told.
+        void MoveFirst() override { Tell(&ResultSet::MoveFirst); }
+        void MoveLast() override { Tell(&ResultSet::MoveLast); }
+        void MoveNext() override { Tell(&ResultSet::MoveNext); }
+        void MovePrevious() override { Tell(&ResultSet::MovePrevious); }
+        void Delete() override { Tell(&ResultSet::Delete); }
+
+        Value Fields(std::string_view name) const override { return Rows().Fields(name); }
+        const std::vector<std::string>& Columns() const override { return Rows().Columns(); }
+
+        bool SeekId(double number) override {
+            if (!Rows().SeekId(number)) return false;
+            impl_.TellListeners();
+            return true;
+        }
+
+    private:
+        ResultSet& Rows() const {
+            if (!impl_.rows) Closed();
+            return *impl_.rows;
+        }
+        void Tell(void (ResultSet::*step)()) {
+            (Rows().*step)();
+            impl_.TellListeners();
+        }
+
+        Impl& impl_;
+    };
+
+    // The same for Database().
+    class LiveConnection final : public Connection {
+    public:
+        explicit LiveConnection(Impl& impl) : impl_(impl) {}
+        void Execute(const std::string& sql, const std::vector<Value>& params) override {
+            Open().Execute(sql, params);
+        }
+        std::unique_ptr<ResultSet> OpenResultSet(const std::string& sql) override {
+            return Open().OpenResultSet(sql);
+        }
+
+    private:
+        Connection& Open() const {
+            if (!impl_.connection) Closed();
+            return *impl_.connection;
+        }
+
+        Impl& impl_;
+    };
 
     void Close() {
         rows.reset();
@@ -65,13 +89,16 @@ public:
         std::vector<Listener> told;
         told.reserve(listeners.size());
         for (const auto& entry : listeners) told.push_back(entry.second);
-        for (const Listener& listener : told) listener(rows.get());
+        const ResultSet* shown = rows ? &liveRows : nullptr;
+        for (const Listener& listener : told) listener(shown);
     }
 
     std::unique_ptr<Engine> engine;
     // Declared before rows so the result set goes first.
     std::unique_ptr<Connection> connection;
     std::unique_ptr<ResultSet> rows;
+    LiveRows liveRows{*this};
+    LiveConnection liveConnection{*this};
     std::map<int, Listener> listeners;
     int nextListener = 1;
 };
@@ -85,10 +112,8 @@ void DataControl::Refresh() {
     impl_->Close();
     try {
         auto connection = impl_->engine->Open(DatabaseName, ReadOnly);
-        auto rows = connection->OpenResultSet(RecordSource);
+        impl_->rows = connection->OpenResultSet(RecordSource);
         impl_->connection = std::move(connection);
-        impl_->rows = std::make_unique<TellingRows>(
-            std::move(rows), [impl = impl_.get()] { impl->TellListeners(); });
     } catch (...) {
         impl_->Close();
         impl_->TellListeners();
@@ -99,12 +124,12 @@ void DataControl::Refresh() {
 
 ResultSet& DataControl::Recordset() {
     if (!impl_->rows) Closed();
-    return *impl_->rows;
+    return impl_->liveRows;
 }
 
 Connection& DataControl::Database() {
     if (!impl_->connection) Closed();
-    return *impl_->connection;
+    return impl_->liveConnection;
 }
 
 bool DataControl::IsOpen() const {

@@ -111,7 +111,9 @@ public:
     void Refresh();
 
     // The open result set and database; 3420 before the first successful
-    // Refresh. A reference taken before a Refresh must not be used after it.
+    // Refresh. The references stay valid for the control's whole life and
+    // always reach what the latest Refresh opened (3420 from any call while
+    // nothing is open), so one kept across a Refresh is safe.
     ResultSet& Recordset();
     Connection& Database();
     bool IsOpen() const;

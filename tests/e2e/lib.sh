@@ -41,11 +41,23 @@ pass() { echo "ok: $*"; }
 
 # Starts Xvfb on a free display and openbox on it.
 start_x() {
-    exec {fd}>"$WORK/display"
-    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-    export DISPLAY=":$(head -n1 "$WORK/display")"
+    # Xvfb picks a free display itself; when another test's server takes the
+    # same one at the same moment, ours exits, and we try again.
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        : >"$WORK/display"
+        exec {fd}>"$WORK/display"
+        Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        exec {fd}>&-
+        for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+        export DISPLAY=":$(head -n1 "$WORK/display")"
+        sleep 0.2
+        if kill -0 "$XVFB_PID" 2>/dev/null && xdpyinfo >/dev/null 2>&1; then break; fi
+        kill "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+        [ "$attempt" = 5 ] && fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    done
     openbox >"$WORK/openbox.log" 2>&1 &
     WM_PID=$!
     for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 && break; sleep 0.1; done

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <map>
 #include <set>
 
 #include "store_test_support.h"
@@ -16,68 +14,40 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int exitCode;
-    std::string errors;
-};
-
-Outcome RunTool(const TempDir& dir, const std::string& arguments) {
+// The exit code, and what the tool wrote on stderr.
+std::pair<int, std::string> RunTool(const TempDir& dir, const std::string& arguments) {
     const std::string errors = dir / "stderr.txt";
     const std::string command =
         std::string("'") + PICTORA_ALBUM_TOOL + "' " + arguments + " >/dev/null 2>'" + errors + "'";
     const int status = std::system(command.c_str());
-    Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(errors)};
-    fs::remove(errors);
-    return outcome;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(errors)};
 }
 
 std::string Quoted(const std::string& path) {
     return "'" + path + "'";
 }
 
-struct Size {
-    int width = 0;
-    int height = 0;
-    int orientation = 0;  // the EXIF tag, 0 when absent
-};
-
-// Width and height from a JPEG's frame header or a BMP's info header, and the
-// EXIF orientation when an APP1 segment carries one.
-Size PictureSize(const std::string& bytes) {
-    auto u8 = [&](std::size_t i) { return static_cast<unsigned char>(bytes.at(i)); };
+// Width, height and EXIF orientation (0 if none) from a BMP's info header, or
+// from a JPEG's frame header and an Exif APP1 segment before it.
+std::tuple<int, int, int> PictureSize(const std::string& b) {
+    auto u8 = [&](std::size_t i) { return static_cast<unsigned char>(b.at(i)); };
     auto be16 = [&](std::size_t i) { return u8(i) << 8 | u8(i + 1); };
-    Size size;
-    if (bytes.compare(0, 2, "BM") == 0) {
-        size.width = u8(18) | u8(19) << 8 | u8(20) << 16 | u8(21) << 24;
-        size.height = std::abs(static_cast<std::int32_t>(u8(22) | u8(23) << 8 | u8(24) << 16 |
-                                                         static_cast<std::uint32_t>(u8(25)) << 24));
-        return size;
-    }
-    std::size_t i = 2;
-    while (i + 9 < bytes.size() && u8(i) == 0xFF) {
-        const int marker = u8(i + 1);
-        const int length = be16(i + 2);
-        if (marker == 0xE1 && bytes.compare(i + 4, 6, std::string("Exif\0\0", 6)) == 0) {
-            const std::size_t tiff = i + 10;
-            if (bytes.compare(tiff, 4, std::string("MM\0\x2A", 4)) == 0 &&
-                be16(tiff + 10) == 0x0112) {
-                size.orientation = be16(tiff + 18);
-            }
+    if (b.compare(0, 2, "BM") == 0) return {u8(18) | u8(19) << 8, u8(22) | u8(23) << 8, 0};
+    int orientation = 0;
+    for (std::size_t i = 2; i + 9 < b.size() && u8(i) == 0xFF; i += 2 + be16(i + 2)) {
+        if (u8(i + 1) == 0xE1 && b.compare(i + 4, 10, std::string("Exif\0\0MM\0\x2A", 10)) == 0 &&
+            be16(i + 20) == 0x0112) {
+            orientation = be16(i + 28);
         }
-        if (marker >= 0xC0 && marker <= 0xC3) {
-            size.height = be16(i + 5);
-            size.width = be16(i + 7);
-            return size;
-        }
-        i += 2 + length;
+        if (u8(i + 1) >= 0xC0 && u8(i + 1) <= 0xC3) return {be16(i + 7), be16(i + 5), orientation};
     }
-    return size;
+    return {0, 0, 0};
 }
 
-TEST(AlbumTool, CreateWritesAnEmptyAlbumAndRefusesToOverwrite) {
+TEST(AlbumTool, CreateWritesAnEmptyAlbumAndRefusesBadPathsAndUsage) {
     TempDir dir;
     const std::string path = dir / "vuoto.mdb";
-    ASSERT_EQ(RunTool(dir, "create " + Quoted(path)).exitCode, 0);
+    ASSERT_EQ(RunTool(dir, "create " + Quoted(path)).first, 0);
     DataControl data;
     data.DatabaseName = path;
     data.Refresh();
@@ -85,40 +55,32 @@ TEST(AlbumTool, CreateWritesAnEmptyAlbumAndRefusesToOverwrite) {
     EXPECT_EQ(data.Recordset().Columns().size(), store::kAlbumColumns.size());
 
     const std::string before = ReadBytes(path);
-    const Outcome again = RunTool(dir, "create " + Quoted(path));
-    EXPECT_EQ(again.exitCode, 1);
-    EXPECT_NE(again.errors.find("Impossibile creare l'album"), std::string::npos) << again.errors;
+    const auto [code, errors] = RunTool(dir, "create " + Quoted(path));
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(errors.find("Impossibile creare l'album"), std::string::npos) << errors;
     EXPECT_EQ(ReadBytes(path), before);
-
-    EXPECT_EQ(RunTool(dir, "create " + Quoted(dir / "manca/a.mdb")).exitCode, 1);
-    EXPECT_FALSE(fs::exists(dir / "manca"));
-    EXPECT_EQ(RunTool(dir, "").exitCode, 2);
-    EXPECT_EQ(RunTool(dir, "create").exitCode, 2);
-    EXPECT_EQ(RunTool(dir, "crea " + Quoted(dir / "b.mdb")).exitCode, 2);
-    EXPECT_NE(RunTool(dir, "").errors.find("Uso:"), std::string::npos);
+    EXPECT_EQ(RunTool(dir, "create " + Quoted(dir / "manca/a.mdb")).first, 1);
+    for (const char* usage : {"", "create", "crea x.mdb", "create a b"}) {
+        const auto [usageCode, usageErrors] = RunTool(dir, usage);
+        EXPECT_EQ(usageCode, 2) << usage;
+        EXPECT_NE(usageErrors.find("Uso:"), std::string::npos) << usage;
+    }
 }
 
-TEST(AlbumTool, DemoWritesADozenPhotosWithTheirPictures) {
+TEST(AlbumTool, DemoWritesADozenPhotosWithVariedPicturesAndOneMissing) {
     TempDir dir;
     const std::string folder = dir / "prova/album";
-    ASSERT_EQ(RunTool(dir, "demo " + Quoted(folder)).exitCode, 0);
-
+    ASSERT_EQ(RunTool(dir, "demo " + Quoted(folder)).first, 0);
     DataControl data;
     data.DatabaseName = folder + "/database.mdb";
     data.Refresh();
-    store::ResultSet& rows = data.Recordset();
-    std::vector<std::int64_t> ids;
-    std::set<std::string> folders;
-    std::string allText;
+    Ids ids;
+    std::set<std::string> folders, kinds;
+    std::string text;
     int missing = 0;
-    bool landscape = false, portrait = false, square = false, large = false, small = false;
-    bool jpeg = false, bmp = false, turned = false;
-    for (; !rows.Eof(); rows.MoveNext()) {
+    for (auto& rows = data.Recordset(); !rows.Eof(); rows.MoveNext()) {
         ids.push_back(rows.Fields("id").integer());
-        for (const char* column : store::kAlbumColumns) {
-            allText += DataControl::BoundText(&rows, column) + "\n";
-        }
-        EXPECT_FALSE(rows.Fields("data_scatto").text().empty());
+        for (const char* column : store::kAlbumColumns) text += rows.Fields(column).toText();
         const fs::path where = rows.Fields("percorso_file").text();
         EXPECT_TRUE(where.is_absolute()) << where;
         folders.insert(where.string());
@@ -127,35 +89,27 @@ TEST(AlbumTool, DemoWritesADozenPhotosWithTheirPictures) {
             ++missing;
             continue;
         }
-        const Size size = PictureSize(ReadBytes(picture.string()));
-        ASSERT_GT(size.width, 0) << picture;
-        jpeg |= picture.extension() == ".jpg";
-        bmp |= picture.extension() == ".bmp";
-        if (size.orientation == 6) {
-            turned = true;
-            EXPECT_EQ(size.width, 800);  // stored on its side, upright 600x800
-            EXPECT_EQ(size.height, 600);
-            continue;
+        const auto [width, height, orientation] = PictureSize(ReadBytes(picture.string()));
+        ASSERT_GT(width, 0) << picture;
+        kinds.insert(picture.extension().string());
+        if (orientation == 6) {
+            kinds.insert("upright by EXIF");
+            EXPECT_EQ(std::pair(width, height), std::pair(800, 600)) << "stored on its side";
+        } else {
+            kinds.insert(width > height ? "landscape" : width < height ? "portrait" : "square");
+            if (width >= 3000) kinds.insert("large");
+            if (width <= 160) kinds.insert("small");
         }
-        landscape |= size.width > size.height;
-        portrait |= size.width < size.height;
-        square |= size.width == size.height;
-        large |= size.width >= 3000;
-        small |= size.width <= 160;
     }
-    EXPECT_EQ(ids, (std::vector<std::int64_t>{1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13}));
+    EXPECT_EQ(ids, (Ids{1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13}));
     EXPECT_EQ(missing, 1) << "exactly one photo has lost its picture";
     EXPECT_EQ(folders.size(), 2u) << "the album's folder and a subfolder";
-    EXPECT_TRUE(jpeg && bmp);
-    EXPECT_TRUE(landscape && portrait && square && large && small);
-    EXPECT_TRUE(turned) << "one JPEG carries EXIF orientation 6";
-    EXPECT_NE(allText.find('\''), std::string::npos);
-    EXPECT_NE(allText.find('"'), std::string::npos);
-    EXPECT_NE(allText.find("è"), std::string::npos);
+    EXPECT_EQ(kinds, (std::set<std::string>{".bmp", ".jpg", "landscape", "portrait", "square",
+                                            "large", "small", "upright by EXIF"}));
+    for (const char* part : {"'", "\"", "è", "ò"}) EXPECT_NE(text.find(part), std::string::npos);
 
-    // A second demo into the same folder leaves the album alone.
     const std::string before = ReadBytes(folder + "/database.mdb");
-    EXPECT_EQ(RunTool(dir, "demo " + Quoted(folder)).exitCode, 1);
+    EXPECT_EQ(RunTool(dir, "demo " + Quoted(folder)).first, 1) << "the album is there already";
     EXPECT_EQ(ReadBytes(folder + "/database.mdb"), before);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers for the store tests: scratch folders, albums with chosen ids, and
-// a second, independent look at the file through SQLiteCpp.
+// Helpers for the store tests: scratch folders, albums with chosen ids, and a
+// second, independent look at the file through SQLiteCpp.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -11,7 +11,6 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,23 +24,16 @@
 
 namespace store_test {
 
-// Where scratch folders go: $PICTORA_TEST_TMP, else memory-backed /dev/shm,
-// since every commit's fsync on a real disk can cost tens of milliseconds and
-// the tests commit thousands of times; else the usual temporary folder.
-inline std::filesystem::path ScratchRoot() {
-    if (const char* chosen = std::getenv("PICTORA_TEST_TMP"); chosen && *chosen) return chosen;
-    std::error_code ec;
-    if (std::filesystem::is_directory("/dev/shm", ec) && access("/dev/shm", W_OK) == 0) {
-        return "/dev/shm";
-    }
-    return std::filesystem::temp_directory_path();
-}
-
-// A scratch folder, removed with everything in it (read-only parts too).
+// A scratch folder, removed with everything in it: on /dev/shm when there is
+// one, since each commit's fsync on a real disk can take tens of milliseconds
+// and the tests commit thousands of times.
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (ScratchRoot() / "pictora-XXXXXX").string();
+        const std::filesystem::path root = access("/dev/shm", W_OK) == 0
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        std::string pattern = (root / "pictora-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
         path_ = pattern;
     }
@@ -49,9 +41,8 @@ public:
         std::error_code ec;
         for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
              it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            chmod(it->path().c_str(), 0755);
+            chmod(it->path().c_str(), 0755);  // read-only folders too
         }
-        chmod(path_.c_str(), 0755);
         std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
@@ -70,7 +61,7 @@ inline std::string Title(std::int64_t id) {
 
 // A new album holding `ids`, each row's title naming its id.
 inline void MakeAlbum(const std::string& path, const std::vector<std::int64_t>& ids,
-                      const std::string& padding = "") {
+                      const std::string& note = "") {
     store::CreateAlbum(path);
     SQLite::Database db(path, SQLite::OPEN_READWRITE);
     SQLite::Transaction transaction(db);
@@ -78,7 +69,7 @@ inline void MakeAlbum(const std::string& path, const std::vector<std::int64_t>& 
     for (std::int64_t id : ids) {
         insert.bind(1, id);
         insert.bind(2, Title(id));
-        insert.bind(3, padding);
+        insert.bind(3, note);
         insert.exec();
         insert.reset();
     }
@@ -95,6 +86,7 @@ inline std::vector<std::int64_t> IdsInFile(const std::string& path) {
 }
 
 inline std::string ReadBytes(const std::string& path) {
+    if (std::filesystem::is_directory(path)) return "<cartella>";
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -119,5 +111,7 @@ inline std::optional<std::int64_t> CurrentId(const store::ResultSet& rows) {
     if (!rows.HasCurrentRow()) return std::nullopt;
     return rows.Fields("id").integer();
 }
+
+using Ids = std::vector<std::int64_t>;
 
 }  // namespace store_test

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# `cmake --install` puts the program, its desktop entry and its icon where a
+# Linux desktop finds them.
+# Usage: test_install.sh BUILD_DIR
+set -euo pipefail
+BUILD=$1
+DEST=$(mktemp -d /tmp/pictora-install.XXXXXX)
+trap 'rm -rf "$DEST"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$BUILD" --prefix "$DEST/usr" >/dev/null
+[ -x "$DEST/usr/bin/pictora" ] || fail "no bin/pictora"
+
+entry=$DEST/usr/share/applications/pictora.desktop
+[ -f "$entry" ] || fail "no desktop entry"
+for line in '[Desktop Entry]' 'Type=Application' 'Name=Pictora' 'Exec=pictora' 'Icon=pictora' \
+    'Categories=Graphics;Photography;' 'GenericName=Album fotografico'; do
+    grep -qxF "$line" "$entry" || fail "desktop entry lacks '$line'"
+done
+grep -q '^Comment=.*foto' "$entry" || fail "desktop entry has no Italian comment"
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$entry"; fi
+
+icon=$DEST/usr/share/icons/hicolor/128x128/apps/pictora.png
+[ -f "$icon" ] || fail "no icon in the hicolor theme"
+[ "$(identify -format '%m %wx%h' "$icon")" = "PNG 128x128" ] || fail "icon is $(identify "$icon")"
+echo "ok: program, desktop entry and icon installed"

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Screenshots of Pictora's windows for the README, taken in a private X server
+# (Xvfb with openbox) on the demo album, into docs/screenshots/.
+#
+# Usage: tools/screenshots.sh [BUILD_DIR]      (default: build/dev)
+#
+# One function per window: shoot_<window> finds the window, brings it to the
+# state worth showing and saves it with `shot`. To add a window, write its
+# function and call it in the list at the end.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=$(readlink -f "${1:-$ROOT/build/dev}")
+OUT=$ROOT/docs/screenshots
+
+if [ ! -x "$BUILD/src/pictora" ] || [ ! -x "$BUILD/tools/pictora-album/pictora-album" ]; then
+    (cd "$ROOT" && cmake --preset dev >/dev/null && cmake --build --preset dev --target pictora pictora-album)
+fi
+# The X server, the private home and the program, as the end-to-end tests
+# have them.
+source "$ROOT/tests/e2e/lib.sh" "$BUILD/src/pictora" "$BUILD/tools/pictora-album/pictora-album"
+mkdir -p "$OUT"
+
+# Saves window $1 alone as docs/screenshots/$2.png.
+shot() {
+    import -window "$1" "$WORK/shot.png"
+    convert "$WORK/shot.png" -strip "$OUT/$2.png"
+    echo "$OUT/$2.png"
+}
+
+# Moves the pointer over window point ($2,$3) of window $1, then off every
+# window: what it lit stays lit and no tooltip covers it.
+hover() {
+    local x y
+    read -r x y _ _ < <(window_geometry "$1")
+    xdotool mousemove $((x + $2)) $((y + $3))
+    sleep 0.2
+    xdotool mousemove $((x + $2 + 1)) $((y + $3))
+    sleep 0.2
+    xdotool mousemove 1 1
+    settle
+}
+
+# The album window on the demo album's first photo; then with the add button
+# lit under the pointer.
+shoot_album_window() {
+    local win
+    win=$(wait_window Pictora)
+    xdotool mousemove 1 1
+    settle 1.5
+    shot "$win" album-window
+    hover "$win" 471 427
+    shot "$win" album-window-hover
+    # Back to rest for the windows shot after it.
+    hover "$win" 440 300
+}
+
+start_x
+"$ALBUM_TOOL" demo "$(dirname "$DEFAULT_ALBUM")" >/dev/null
+start_pictora
+
+shoot_album_window
