@@ -9,6 +9,7 @@
 void Form1::Form_Activate() {
     module.CdMode = false;
     module.OpenAlbum();
+    module.ReturnToPickedPhoto();
 }
 
 void Form1::showEvent(QShowEvent* event) {

@@ -1,7 +1,212 @@
 // Switching to an album kept on CD, and back.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <climits>
+#include <stdexcept>
+
 #include "album_window/form1.h"
+#include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/platform.h"
+#include "store/album_file.h"
 
-void Module1::DeleteLocalCopy() {}
+namespace {
 
-void Form1::Image7_Click() {}
+const char* const kCdPrompt =
+    "Specificare il nuovo percorso del DataBase su CD: (es. e:\\database.mdb). Cliccando su "
+    "ANNULLA si ritornerà al DataBase iniziale.";
+
+// File errors of the switch, numbered as the program has always numbered them.
+constexpr int kBadFileName = 52;
+constexpr int kFileAccess = 75;
+
+class FileError : public std::runtime_error {
+public:
+    FileError(int number, const QString& cause)
+        : std::runtime_error(cause.toStdString()), number_(number), cause_(cause) {}
+    int number() const { return number_; }
+    const QString& cause() const { return cause_; }
+
+private:
+    int number_;
+    QString cause_;
+};
+
+// A typed path must name a file that can be read: 52 when it cannot name a
+// file at all (a NUL, too long) or names something that is no readable file
+// (a pipe or a device, a file without read permission). Only called on paths
+// that exist, or that cannot be valid names.
+void CheckNameUsable(const QString& path) {
+    const QByteArray encoded = QFile::encodeName(path);
+    bool usable = !path.contains(QChar(0)) && encoded.size() < PATH_MAX;
+    for (const QByteArray& part : encoded.split('/')) usable = usable && part.size() <= NAME_MAX;
+    if (!usable) throw FileError(kBadFileName, "nome di file non valido");
+}
+
+void CheckReadable(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        throw FileError(kBadFileName, "file non leggibile");
+}
+
+// Two paths naming the same existing file.
+bool SameFile(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// Copies the CD's album to the working copy. The copy takes the source's
+// permissions, and a CD's album has no write permission; a working copy left
+// so could be neither reopened for writing on the way back nor replaced by
+// the next switch, so it is made writable (it is still opened for reading).
+void CopyToWorkingCopy(const QString& source, const QString& copy) {
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    QFile file(source);
+    if (!file.copy(copy))
+        throw FileError(kFileAccess,
+                        "impossibile copiare il file in " + copy + " (" + file.errorString() + ")");
+    QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// The cause of a failure, for the message that ends a switch that failed twice.
+QString CauseOf(const store::StoreError& e) {
+    switch (e.number()) {
+        case store::err::FileNotFound:
+            return "la copia di lavoro non esiste più";
+        case store::err::Locked:
+            return "il DataBase è bloccato da un altro programma";
+        case store::err::DiskFull:
+            return "il disco è pieno";
+        default:
+            return QString("errore %1 del DataBase (%2)")
+                .arg(e.number())
+                .arg(QString::fromStdString(e.what()));
+    }
+}
+
+// The pointer shows the wait cursor while a large album is being copied.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+void Module1::DeleteLocalCopy() {
+    const QString copy = platform.LocalCopyPath();
+    // A copy left write-protected (by hand, or by an older run) is released
+    // first, so it never blocks the next switch. Failures are of no matter:
+    // the copy that follows reports its own.
+    if (QFileInfo(copy).isFile()) {
+        QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner);
+        QFile::remove(copy);
+    }
+}
+
+void Form1::Image7_Click() {
+    Module1& m = module;
+    Data1.ReadOnly = false;
+    Image6->SetEnabled(true);
+
+    enum class Step { Return, Ask, Open };
+    Step step = m.CdMode ? Step::Return : Step::Ask;
+    // A failure other than the ones below sends the opening round once more.
+    bool openedAgain = false;
+
+    for (;;) {
+        int number = 0;
+        QString cause;
+        try {
+            switch (step) {
+                case Step::Return:
+                    // Reopening the working copy for writing tells whether it
+                    // was left write-protected. Any other failure there does
+                    // not stop the way back: the usual album needs no copy.
+                    try {
+                        Data1.Refresh();
+                    } catch (const store::StoreError& e) {
+                        if (e.number() == store::err::CannotOpenForWriting) throw;
+                    }
+                    m.CdMode = false;
+                    Image1->ClearPicture();
+                    m.OpenAlbum();
+                    return;
+
+                case Step::Ask:
+                    m.CdDatabasePath = m.dialogs.Input(kCdPrompt);
+                    if (m.CdDatabasePath.isEmpty()) {
+                        m.CdMode = false;
+                        m.OpenAlbum();
+                        return;
+                    }
+                    CheckNameUsable(m.CdDatabasePath);
+                    if (!FileExists(m.CdDatabasePath)) continue;
+                    CheckReadable(m.CdDatabasePath);
+                    step = Step::Open;
+                    [[fallthrough]];
+
+                case Step::Open: {
+                    m.CdMode = true;
+                    m.CdDriveLetter = m.platform.VolumeRoot(m.CdDatabasePath);
+                    const QString copy = m.platform.LocalCopyPath();
+                    // Typed as the CD's path, the working copy is already in place.
+                    if (!SameFile(m.CdDatabasePath, copy)) {
+                        WaitCursor wait;
+                        m.DeleteLocalCopy();
+                        CopyToWorkingCopy(m.CdDatabasePath, copy);
+                    }
+                    Data1.DatabaseName = copy.toStdString();
+                    // Nothing is ever added to an album on CD.
+                    Data1.ReadOnly = true;
+                    Image6->SetEnabled(false);
+                    Data1.RecordSource = store::kAlbumQuery;
+                    QCoreApplication::processEvents();
+                    Data1.Refresh();
+                    Image1->ClearPicture();
+                    m.ShowPhoto();
+                    return;
+                }
+            }
+        } catch (const store::StoreError& e) {
+            number = e.number();
+            cause = CauseOf(e);
+        } catch (const FileError& e) {
+            number = e.number();
+            cause = e.cause();
+        }
+
+        switch (number) {
+            case kBadFileName:
+                m.dialogs.Message("Impossibile accedere al file");
+                step = Step::Ask;
+                break;
+            case store::err::NotValidAlbum:
+                m.dialogs.Message("File non valido");
+                step = Step::Ask;
+                break;
+            case store::err::CannotOpenForWriting:
+                Data1.ReadOnly = true;
+                Image6->SetEnabled(false);
+                step = Step::Ask;
+                break;
+            default:
+                if (!openedAgain) {
+                    openedAgain = true;
+                    step = Step::Open;
+                    break;
+                }
+                m.dialogs.Message("Impossibile aprire il DataBase su CD: " + cause +
+                                  ". Si ritorna al DataBase iniziale.");
+                m.CdMode = false;
+                Image1->ClearPicture();
+                m.OpenAlbum();
+                return;
+        }
+    }
+}

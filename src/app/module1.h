@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <optional>
 
 class Dialogs;
 class Platform;
@@ -34,6 +35,12 @@ public:
     void AddPhotoRecord();
     void ResetButtonHighlights();
     void HighlightButton(Picture& first, Picture& second);
+
+    // The photo last picked in the photo list, while the album window's
+    // activation is still to reopen the album; it then returns to that photo
+    // and forgets it.
+    std::optional<double> PickedPhotoId;
+    void ReturnToPickedPhoto();
 
     // The windows. Form1 registers itself when it is made; the picker and the
     // photo list are loaded on demand and unloaded when they close.

@@ -1,14 +1,31 @@
 #pragma once
 
+#include <QListView>
+#include <QModelIndex>
 #include <QWidget>
 
 class Module1;
+class PhotoListModel;
 
-// The photo list: pick a photo by its number.
+// The photo list: every photo of the album by number and title; a click on
+// one makes it the album's current photo.
 class Form3 : public QWidget {
     Q_OBJECT
 public:
     explicit Form3(Module1& module, QWidget* parent = nullptr);
 
     Module1& module;
+    QListView* List1;
+
+    // Fills List1 with the photos of the album the album window has open.
+    void FillList();
+
+    // A click on an entry.
+    void List1_Click(const QModelIndex& index);
+    // Goes to the photo whose number starts `entry`, shows it and hides the
+    // list; a number no photo has leaves the list open.
+    void Pick(const QString& entry);
+
+private:
+    PhotoListModel* model_;
 };

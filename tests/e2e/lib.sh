@@ -18,6 +18,8 @@ DEFAULT_ALBUM=$XDG_DATA_HOME/Pictora/database.mdb
 LOCAL_COPY=$XDG_CACHE_HOME/Pictora/_database.mdb
 
 XVFB_PID="" WM_PID="" APP_PID=""
+# Folders a test made outside $WORK; removed with it.
+EXTRA_DIRS=()
 
 cleanup() {
     local status=$?
@@ -25,9 +27,11 @@ cleanup() {
     [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
     if [ $status -ne 0 ]; then
-        echo "FAILED; work folder kept: $WORK" >&2
+        echo "FAILED; work folder kept: $WORK ${EXTRA_DIRS[*]}" >&2
     else
-        rm -rf "$WORK"
+        # Write-protected parts (a "CD") too, whoever runs the tests.
+        chmod -R u+w "$WORK" "${EXTRA_DIRS[@]}" 2>/dev/null || true
+        rm -rf "$WORK" "${EXTRA_DIRS[@]}"
     fi
 }
 trap cleanup EXIT
@@ -226,4 +230,16 @@ wait_window_count() {
         sleep 0.1
     done
     fail "$n windows titled '$1', not $2"
+}
+
+# Prints the screen y of the middle of each line of dark text in the region
+# X Y W H ($2..$5) of screenshot $1, top to bottom.
+text_lines() {
+    convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -threshold 50% \
+        -scale "1x$5!" -depth 8 txt:- |
+        awk -v top="$3" -F'[,:() ]+' '
+            NR > 1 { dark = $3 < 250 }
+            NR > 1 && dark && start < 0 { start = $2 }
+            NR > 1 && !dark && start >= 0 { if ($2 - start >= 4) print top + int((start + $2) / 2); start = -1 }
+            BEGIN { start = -1 }'
 }

@@ -1,0 +1,181 @@
+// The photo list of an album of a million photos: from the click that opens
+// it to its first screen of entries drawn, and jumps of its scroll bar.
+#include <benchmark/benchmark.h>
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <QApplication>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "album_window/form1.h"
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "app/platform.h"
+#include "photo_list/form3.h"
+#include "store/album_file.h"
+#include "store/photo_index.h"
+
+namespace {
+
+constexpr int kPhotos = 1'000'000;
+
+class NoDialogs : public Dialogs {
+public:
+    void Message(const QString&) override {}
+    bool Question(const QString&) override { return false; }
+    QString Input(const QString&) override { return {}; }
+};
+
+class BenchPlatform : public Platform {
+public:
+    explicit BenchPlatform(QString album) : album_(std::move(album)) {}
+    QString DefaultAlbumPath() const override { return album_; }
+
+private:
+    QString album_;
+};
+
+// An album of a million photos with titles and folders of a realistic length,
+// and the album window open on it.
+struct Fixture {
+    QTemporaryDir dir;
+    QString album = dir.path() + "/database.mdb";
+    NoDialogs dialogs;
+    BenchPlatform platform{album};
+    Module1 module{dialogs, platform};
+    Form1 form{module};
+
+    Fixture() {
+        store::CreateAlbum(album.toStdString());
+        SQLite::Database db(album.toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Transaction transaction(db);
+        SQLite::Statement insert(
+            db,
+            "INSERT INTO datab VALUES (?, ?, '12/08/03', 'Cefalù', 'Anna, Marco e Lucia', "
+            "'Una giornata di sole', ?, '/home/anna/Immagini/Vacanze 2003')");
+        for (int id = 1; id <= kPhotos; ++id) {
+            insert.bind(1, id);
+            insert.bind(2, "Tramonto a Cefalù n. " + std::to_string(id));
+            insert.bind(3, "foto" + std::to_string(id) + ".jpg");
+            insert.exec();
+            insert.reset();
+        }
+        transaction.commit();
+        module.OpenAlbum();
+    }
+
+    Form3& List() { return *module.form3; }
+    // Draws the list as the screen would, which reads the entries it shows.
+    void Draw() { benchmark::DoNotOptimize(List().grab().cacheKey()); }
+    void CloseList() {
+        if (module.form3) {
+            module.form3->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+};
+
+// Made on first use, and done with before the application ends.
+std::unique_ptr<Fixture> shared;
+Fixture& Shared() {
+    if (!shared) shared = std::make_unique<Fixture>();
+    return *shared;
+}
+
+// The list not loaded yet: the click makes the window, counts the photos,
+// reads the first block and draws the first screen.
+void BM_OpenList(benchmark::State& state) {
+    Fixture& f = Shared();
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.CloseList();
+        state.ResumeTiming();
+        f.form.Image1_Click();
+        f.Draw();
+    }
+    state.counters["entries"] = f.List().List1->model()->rowCount();
+}
+BENCHMARK(BM_OpenList)->Unit(benchmark::kMillisecond);
+
+// The list already loaded: a second click fills it afresh.
+void BM_ReopenList(benchmark::State& state) {
+    Fixture& f = Shared();
+    f.form.Image1_Click();
+    for (auto _ : state) {
+        f.form.Label3_Click();
+        f.Draw();
+    }
+}
+BENCHMARK(BM_ReopenList)->Unit(benchmark::kMillisecond);
+
+// The scroll bar dragged at once to a fraction of the list, on a list just
+// opened (nothing read there yet).
+void ScrollTo(benchmark::State& state, double fraction) {
+    Fixture& f = Shared();
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.form.Image1_Click();
+        // A fresh list keeps the place it was scrolled to: start at the top.
+        f.List().List1->scrollToTop();
+        f.Draw();
+        QScrollBar* bar = f.List().List1->verticalScrollBar();
+        const int target = static_cast<int>(bar->maximum() * fraction);
+        state.ResumeTiming();
+        bar->setValue(target);
+        f.Draw();
+    }
+    // Where the list stands, to show the scroll took place.
+    QListView* list = f.List().List1;
+    state.counters["top_row"] = list->indexAt(QPoint(2, 2)).row();
+    state.counters["top_entry_read"] = list->indexAt(QPoint(2, 2)).data().isValid();
+}
+void BM_ScrollToMiddle(benchmark::State& state) {
+    ScrollTo(state, 0.5);
+}
+void BM_ScrollToEnd(benchmark::State& state) {
+    ScrollTo(state, 1.0);
+}
+void BM_ScrollToThreeQuarters(benchmark::State& state) {
+    ScrollTo(state, 0.75);
+}
+BENCHMARK(BM_ScrollToMiddle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollToThreeQuarters)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollToEnd)->Unit(benchmark::kMillisecond);
+
+// Scrolling on page by page from the middle, as with the mouse wheel held.
+void BM_PageDown(benchmark::State& state) {
+    Fixture& f = Shared();
+    f.form.Image1_Click();
+    QScrollBar* bar = f.List().List1->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    f.Draw();
+    for (auto _ : state) {
+        bar->setValue(bar->value() + bar->pageStep());
+        f.Draw();
+    }
+}
+BENCHMARK(BM_PageDown)->Unit(benchmark::kMicrosecond);
+
+// The reader alone: opening (with the count) and the first screen of rows.
+void BM_PhotoIndexOpen(benchmark::State& state) {
+    Fixture& f = Shared();
+    for (auto _ : state) {
+        auto index = store::OpenPhotoIndex(f.album.toStdString());
+        for (int row = 0; row < 10; ++row) benchmark::DoNotOptimize(index->At(row));
+    }
+}
+BENCHMARK(BM_PhotoIndexOpen)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    shared.reset();
+    return 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "store_error.h"
+#include "value.h"
+
+namespace store {
+
+// One photo as the photo list shows it.
+struct PhotoEntry {
+    Value id;
+    std::string titolo;
+};
+
+// Every photo of an album file by its position in album order (ascending id),
+// for a list that shows them all without reading them all: photos are read in
+// blocks when first asked for, a block is found from the nearest position
+// already read (or either end), and only a bounded number of blocks is kept.
+//
+// The file is opened for reading only, on a connection of its own, and no
+// lock is held between two calls, so the album's data control can go on
+// writing it. Changes made after opening shift positions but never fail: a
+// position past the photos now in the file simply has none.
+class PhotoIndex {
+public:
+    virtual ~PhotoIndex() = default;
+
+    // The number of photos when the index was opened.
+    virtual std::int64_t Count() const = 0;
+
+    // The photo at `position` (0 is the lowest id), or nullptr when there is
+    // none. The entry stays valid until the next call.
+    virtual const PhotoEntry* At(std::int64_t position) = 0;
+};
+
+// Opens the album at `path` for the photo list. Raises 3024 for a missing
+// file, 3055 for one that is no album, another number for any other failure.
+// `blockSize` photos are read at a time.
+std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSize = 256);
+
+}  // namespace store

@@ -1,0 +1,107 @@
+// The photo list's reader: every photo by position, read a block at a time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <numeric>
+#include <random>
+
+#include "store/data_control.h"
+#include "store/photo_index.h"
+#include "store_test_support.h"
+
+namespace {
+
+using store_test::MakeAlbum;
+using store_test::TempDir;
+using store_test::Title;
+
+// Ids with gaps, written in a shuffled order.
+std::vector<std::int64_t> GappedIds(int count) {
+    std::vector<std::int64_t> ids(count);
+    for (int i = 0; i < count; ++i) ids[i] = 5 + 3 * i + (i % 7 == 0 ? 1 : 0);
+    std::shuffle(ids.begin(), ids.end(), std::mt19937(7));
+    return ids;
+}
+
+void ExpectAt(store::PhotoIndex& index, const std::vector<std::int64_t>& sorted,
+              std::int64_t position) {
+    const store::PhotoEntry* photo = index.At(position);
+    ASSERT_NE(photo, nullptr) << "position " << position;
+    EXPECT_EQ(photo->id, store::Value(sorted[position])) << "position " << position;
+    EXPECT_EQ(photo->titolo, Title(sorted[position]));
+}
+
+TEST(PhotoIndex, GivesEveryPhotoByPositionInWhateverOrderItIsAskedFor) {
+    TempDir dir;
+    std::vector<std::int64_t> ids = GappedIds(500);
+    MakeAlbum(dir / "a.mdb", ids);
+    std::sort(ids.begin(), ids.end());
+    const auto count = static_cast<std::int64_t>(ids.size());
+
+    // Small blocks, so positions are reached from either end, from blocks
+    // read before and past blocks already dropped.
+    auto index = store::OpenPhotoIndex(dir / "a.mdb", 3);
+    EXPECT_EQ(index->Count(), count);
+    for (std::int64_t p = count - 1; p >= 0; --p) ExpectAt(*index, ids, p);
+    for (std::int64_t p = 0; p < count; ++p) ExpectAt(*index, ids, p);
+
+    index = store::OpenPhotoIndex(dir / "a.mdb", 4);
+    ExpectAt(*index, ids, count / 2);
+    ExpectAt(*index, ids, count - 1);
+    ExpectAt(*index, ids, count / 2 - 1);
+    std::vector<std::int64_t> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(11));
+    for (std::int64_t p : order) ExpectAt(*index, ids, p);
+
+    EXPECT_EQ(index->At(-1), nullptr);
+    EXPECT_EQ(index->At(count), nullptr);
+}
+
+TEST(PhotoIndex, AnEmptyAlbumHasNoPhotos) {
+    TempDir dir;
+    MakeAlbum(dir / "a.mdb", {});
+    auto index = store::OpenPhotoIndex(dir / "a.mdb");
+    EXPECT_EQ(index->Count(), 0);
+    EXPECT_EQ(index->At(0), nullptr);
+}
+
+TEST(PhotoIndex, FilesThatAreNoAlbumAreRefusedByNumber) {
+    TempDir dir;
+    auto number = [](const std::string& path) {
+        try {
+            store::OpenPhotoIndex(path);
+        } catch (const store::StoreError& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(number(dir / "nessuno.mdb"), store::err::FileNotFound);
+    std::ofstream(dir / "testo.mdb") << "non sono un album\n";
+    EXPECT_EQ(number(dir / "testo.mdb"), store::err::NotValidAlbum);
+    std::ofstream(dir / "vuoto.mdb").close();
+    EXPECT_EQ(number(dir / "vuoto.mdb"), store::err::NotValidAlbum);
+}
+
+TEST(PhotoIndex, HoldsNoLockAndSurvivesChangesToTheAlbum) {
+    TempDir dir;
+    MakeAlbum(dir / "a.mdb", {1, 2, 3, 4, 5, 6, 7, 8});
+    auto index = store::OpenPhotoIndex(dir / "a.mdb", 2);
+    ASSERT_NE(index->At(0), nullptr);
+    ASSERT_NE(index->At(5), nullptr);
+
+    // The album window deletes photos while the list is open.
+    store::DataControl data;
+    data.DatabaseName = dir / "a.mdb";
+    data.RecordSource = "SELECT * FROM datab ORDER BY id";
+    data.Refresh();
+    data.Database().Execute("DELETE FROM datab WHERE id > 2");
+
+    // Positions no longer in the file have no photo; nothing fails.
+    EXPECT_EQ(index->At(7), nullptr);
+    EXPECT_EQ(index->Count(), 8);
+    EXPECT_EQ(index->At(1)->id, store::Value(std::int64_t{2}));
+}
+
+}  // namespace

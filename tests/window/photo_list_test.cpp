@@ -1,0 +1,222 @@
+// The photo list: opening it, what it lists, and picking a photo from it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+#include "album_window/form1.h"
+#include "app/module1.h"
+#include "photo_list/form3.h"
+#include "support/albums.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+
+namespace {
+
+class PhotoListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString foto = platform.Root() + "/foto";
+        QDir().mkpath(foto);
+        for (const auto& [name, color] : {std::pair{"tre", Qt::red},
+                                          {"sette", Qt::green},
+                                          {"dieci", Qt::blue},
+                                          {"dodici", Qt::yellow}})
+            WritePicture(foto + "/" + name + ".bmp", 40, 30, color);
+        // Written out of order: the list follows the numbers.
+        WriteAlbum(platform.DefaultAlbumPath(), {{3, "Tre", foto, "tre.bmp"},
+                                                 {10, "Dieci", foto, "dieci.bmp"},
+                                                 {7, "Sette", foto, "sette.bmp"},
+                                                 {12, "Tramonto a Cefalù", foto, "dodici.bmp"}});
+        module.OpenAlbum();
+    }
+
+    Form3* OpenList() {
+        form.Image1_Click();
+        Form3* list = module.form3;
+        EXPECT_TRUE(list && list->isVisible());
+        return list;
+    }
+
+    QStringList Entries() const {
+        QStringList entries;
+        QAbstractItemModel* model = module.form3->List1->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            entries << model->index(row, 0).data().toString();
+        return entries;
+    }
+
+    void ClickEntry(int row) {
+        QListView* list = module.form3->List1;
+        const QRect entry = list->visualRect(list->model()->index(row, 0));
+        ASSERT_TRUE(list->viewport()->rect().contains(entry.center()));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+    }
+
+    void Focus(QWidget* window) {
+        window->activateWindow();
+        QApplication::processEvents();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+
+    void Execute(const char* sql) { form.Data1.Database().Execute(sql); }
+    QRgb Shown() const { return form.Image1->GetPicture().pixel(2, 2) | 0xff000000; }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    QStringList seen;  // the current photo after each change of Data1; outlives form
+    Form1 form{module};
+};
+
+TEST_F(PhotoListTest, OneWindowAtMostOpenedFromThePhotoOrTheCornerLabel) {
+    form.show();
+    Focus(&form);
+    Form3* list = OpenList();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->windowTitle(), "Form3");
+    EXPECT_FALSE(list->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(list->size(), QSize(310, 211));
+    EXPECT_EQ(list->List1->geometry(), QRect(16, 24, 241, 160));
+    EXPECT_TRUE(list->property(kProgramWindowProperty).toBool());
+
+    Focus(&form);
+    QTest::mouseClick(form.Label3, Qt::LeftButton);
+    EXPECT_EQ(module.form3, list);
+    int lists = 0;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        lists += qobject_cast<Form3*>(window) != nullptr;
+    EXPECT_EQ(lists, 1);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(list));
+
+    // Its close button unloads it; the next opening loads a new one.
+    list->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(module.form3.isNull());
+    EXPECT_EQ(OpenList()->List1->model()->rowCount(), 4);
+}
+
+TEST_F(PhotoListTest, ListsEveryPhotoInAlbumOrderAsEachOpeningFindsTheAlbum) {
+    OpenList();
+    EXPECT_EQ(Entries(), QStringList({"3 Tre", "7 Sette", "10 Dieci", "12 Tramonto a Cefalù"}));
+
+    Execute("DELETE FROM datab WHERE id = 7");
+    form.Label3_Click();
+    EXPECT_EQ(Entries(), QStringList({"3 Tre", "10 Dieci", "12 Tramonto a Cefalù"}));
+
+    // An empty album gives an empty list, where a click does nothing.
+    Execute("DELETE FROM datab");
+    form.Image1_Click();
+    EXPECT_TRUE(Entries().isEmpty());
+    QTest::mouseClick(module.form3->List1->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(module.form3->isVisible());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(PhotoListTest, PickMakesThePhotoCurrentShowsItAndHidesTheList) {
+    OpenList();
+    ClickEntry(2);
+    EXPECT_EQ(form.Text1->text(), "10");
+    EXPECT_EQ(form.Text2->text(), "Dieci");
+    EXPECT_EQ(Shown(), QColor(Qt::blue).rgb());
+    ASSERT_TRUE(module.form3);
+    EXPECT_FALSE(module.form3->isVisible());
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // Hidden, not unloaded: the next opening shows the same window again.
+    Form3* list = module.form3;
+    EXPECT_EQ(OpenList(), list);
+}
+
+TEST_F(PhotoListTest, NumberNoLongerInTheAlbumLeavesTheListOpenPastTheLastPhoto) {
+    OpenList();
+    Execute("DELETE FROM datab WHERE id = 7");
+    ClickEntry(1);
+    EXPECT_TRUE(module.form3->isVisible());
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(form.Data1.Recordset().Eof());
+    EXPECT_EQ(form.Text1->text(), "");
+}
+
+TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
+    Form3* list = OpenList();
+    list->Pick("12");  // no blank: read whole
+    EXPECT_EQ(form.Text1->text(), "12");
+    EXPECT_FALSE(list->isVisible());
+
+    list->show();
+    list->Pick("10abc def");
+    EXPECT_EQ(form.Text1->text(), "10");
+
+    // A leading blank reads as 0: no photo 0 yet, then one.
+    list->show();
+    list->Pick(" 10 Dieci");
+    EXPECT_TRUE(list->isVisible());
+    form.Data1.Database().Execute("INSERT INTO datab (id, titolo) VALUES (0, 'Zero')");
+    list->Pick(" 10 Dieci");
+    EXPECT_EQ(form.Text1->text(), "0");
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(PhotoListTest, AlbumEmptiedWhileTheListIsOpenMakesAPickDoNothing) {
+    OpenList();
+    Execute("DELETE FROM datab");
+    ClickEntry(0);
+    EXPECT_TRUE(module.form3->isVisible());
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(form.Text1->text(), "");
+}
+
+TEST_F(PhotoListTest, ThePickedPhotoStaysCurrentOnceTheAlbumWindowIsActiveAgain) {
+    form.show();
+    Focus(&form);
+    Form3* list = OpenList();
+    Focus(list);
+
+    // The album window's activation reopens the album on its first photo,
+    // then returns to the picked one.
+    form.Data1.AddListener([this](const store::ResultSet* rows) {
+        seen << QString::fromStdString(store::DataControl::BoundText(rows, "id"));
+    });
+    ClickEntry(3);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QApplication::processEvents();
+    const qsizetype picked = seen.indexOf("12");
+    ASSERT_GE(picked, 0);
+    EXPECT_TRUE(seen.mid(picked).contains("3")) << "no reopening: " << seen.join(",").toStdString();
+    EXPECT_EQ(seen.last(), "12");
+    EXPECT_EQ(form.Text2->text(), "Tramonto a Cefalù");
+    EXPECT_EQ(Shown(), QColor(Qt::yellow).rgb());
+    EXPECT_FALSE(module.PickedPhotoId);
+
+    // Forgotten once back: the next return from the list opens the first photo.
+    Focus(list = OpenList());
+    Focus(&form);
+    EXPECT_EQ(form.Text1->text(), "3");
+}
+
+TEST_F(PhotoListTest, APickInAnAlbumOnCdGivesWayToTheUsualAlbumOnReturn) {
+    const QString cd = platform.Root() + "/cd";
+    QDir().mkpath(cd);
+    WriteAlbum(cd + "/database.mdb", {{3, "Dal CD", "\\Foto", "mare.bmp"}, {8, "Ottava", "", ""}});
+    platform.roots[cd] = cd;
+    form.show();
+    Focus(&form);
+    dialogs.Type(cd + "/database.mdb");
+    form.Image7_Click();
+    ASSERT_TRUE(module.CdMode);
+
+    Form3* list = OpenList();
+    EXPECT_EQ(Entries(), QStringList({"3 Dal CD", "8 Ottava"}));
+    Focus(list);
+    ClickEntry(1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QApplication::processEvents();
+    EXPECT_FALSE(module.CdMode);
+    EXPECT_EQ(form.Text2->text(), "Tre");
+    EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
+}
+
+}  // namespace
