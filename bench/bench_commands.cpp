@@ -4,6 +4,8 @@
 // those a person waits for.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -19,26 +21,6 @@
 #include "store/data_control.h"
 
 namespace {
-
-// Answers every input box with `answer`; counts the messages.
-class AnsweringDialogs : public Dialogs {
-public:
-    void Message(const QString&) override { ++messages; }
-    bool Question(const QString&) override { return false; }
-    QString Input(const QString&) override { return answer; }
-
-    QString answer;
-    int messages = 0;
-};
-
-class BenchPlatform : public Platform {
-public:
-    explicit BenchPlatform(QString album) : album_(std::move(album)) {}
-    QString DefaultAlbumPath() const override { return album_; }
-
-private:
-    QString album_;
-};
 
 // A folder with one 1024 x 768 photo and an album of `photos` rows, ids 1 to
 // `photos`, all naming it, or, without `pictures`, all naming a missing file,
@@ -159,10 +141,5 @@ BENCHMARK(BM_First)
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

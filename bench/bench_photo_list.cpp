@@ -2,6 +2,8 @@
 // it to its first screen of entries drawn, and jumps of its scroll bar.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <QApplication>
 #include <QPixmap>
@@ -21,28 +23,12 @@ namespace {
 
 constexpr int kPhotos = 1'000'000;
 
-class NoDialogs : public Dialogs {
-public:
-    void Message(const QString&) override {}
-    bool Question(const QString&) override { return false; }
-    QString Input(const QString&) override { return {}; }
-};
-
-class BenchPlatform : public Platform {
-public:
-    explicit BenchPlatform(QString album) : album_(std::move(album)) {}
-    QString DefaultAlbumPath() const override { return album_; }
-
-private:
-    QString album_;
-};
-
 // An album of a million photos with titles and folders of a realistic length,
 // and the album window open on it.
 struct Fixture {
     QTemporaryDir dir;
     QString album = dir.path() + "/database.mdb";
-    NoDialogs dialogs;
+    AnsweringDialogs dialogs;
     BenchPlatform platform{album};
     Module1 module{dialogs, platform};
     Form1 form{module};
@@ -171,11 +157,5 @@ BENCHMARK(BM_PhotoIndexOpen)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    shared.reset();
-    return 0;
+    return RunWindowBenchmarks(argc, argv, [] { shared.reset(); });
 }

@@ -2,6 +2,8 @@
 // smooth scaling to the fitted size, in the same run.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QImageReader>
@@ -18,22 +20,6 @@
 #include "store/data_control.h"
 
 namespace {
-
-class NoDialogs : public Dialogs {
-public:
-    void Message(const QString&) override {}
-    bool Question(const QString&) override { return false; }
-    QString Input(const QString&) override { return {}; }
-};
-
-class BenchPlatform : public Platform {
-public:
-    explicit BenchPlatform(QString album) : album_(std::move(album)) {}
-    QString DefaultAlbumPath() const override { return album_; }
-
-private:
-    QString album_;
-};
 
 struct Fixture {
     QTemporaryDir dir;
@@ -74,7 +60,7 @@ Fixture& Shared() {
 
 void BM_ShowPhoto(benchmark::State& state) {
     Fixture& f = Shared();
-    NoDialogs dialogs;
+    AnsweringDialogs dialogs;
     BenchPlatform platform(f.album);
     Module1 module(dialogs, platform);
     Form1 form(module);
@@ -87,9 +73,10 @@ void BM_ShowPhoto(benchmark::State& state) {
     // mean difference per colour channel, out of 255.
     const QImage shown = form.Image1->GetPicture().convertToFormat(QImage::Format_RGB32);
     QImageReader reader(f.picture);
-    const QImage reference = reader.read()
-                                 .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                 .convertToFormat(QImage::Format_RGB32);
+    const QImage reference =
+        reader.read()
+            .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB32);
     double difference = 0;
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x) {
@@ -119,10 +106,5 @@ BENCHMARK(BM_FullDecodeThenSmoothScale)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

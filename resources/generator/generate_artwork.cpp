@@ -27,8 +27,8 @@
 namespace {
 
 QString outDir;
-QStringList written;                // every file written, for resources.qrc
-QHash<QString, int> maskedPixels;   // transparent pixels in the first image of each icon
+QStringList written;               // every file written, for resources.qrc
+QHash<QString, int> maskedPixels;  // transparent pixels in the first image of each icon
 int failures = 0;
 
 // ---------------------------------------------------------------- palette
@@ -53,17 +53,18 @@ const Ink kTeal{QColor(160, 236, 240), QColor(20, 150, 170), QColor(8, 78, 95)};
 // ---------------------------------------------------------------- texture
 
 // Smooth value noise in several octaves plus a fine grain, around `base`.
-QImage paperTexture(QSize size, QColor base, double amplitude, quint32 seed)
-{
+QImage paperTexture(QSize size, QColor base, double amplitude, quint32 seed) {
     QRandomGenerator rng(seed);
     const int w = size.width(), h = size.height();
     std::vector<double> field(size_t(w) * size_t(h), 0.0);
-    struct Octave { int cell; double weight; };
+    struct Octave {
+        int cell;
+        double weight;
+    };
     for (const auto [cell, weight] : {Octave{60, 0.45}, Octave{18, 0.3}, Octave{5, 0.15}}) {
         const int gw = w / cell + 2, gh = h / cell + 2;
         std::vector<double> grid(size_t(gw) * size_t(gh));
-        for (double &g : grid)
-            g = rng.generateDouble() * 2.0 - 1.0;
+        for (double& g : grid) g = rng.generateDouble() * 2.0 - 1.0;
         for (int y = 0; y < h; ++y) {
             const double fy = double(y) / cell;
             const int iy = int(fy);
@@ -81,9 +82,10 @@ QImage paperTexture(QSize size, QColor base, double amplitude, quint32 seed)
     }
     QImage img(size, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < w; ++x) {
-            const double v = amplitude * (field[size_t(y) * w + x] + 0.1 * (rng.generateDouble() * 2 - 1));
+            const double v =
+                amplitude * (field[size_t(y) * w + x] + 0.1 * (rng.generateDouble() * 2 - 1));
             line[x] = qRgb(std::clamp(int(std::lround(base.red() + v)), 0, 255),
                            std::clamp(int(std::lround(base.green() + v)), 0, 255),
                            std::clamp(int(std::lround(base.blue() + v * 0.8)), 0, 255));
@@ -94,20 +96,17 @@ QImage paperTexture(QSize size, QColor base, double amplitude, quint32 seed)
 
 // ---------------------------------------------------------------- fonts
 
-QString scriptFamily;   // chosen once in main()
+QString scriptFamily;  // chosen once in main()
 
-QFont scriptFont(double pixelSize)
-{
+QFont scriptFont(double pixelSize) {
     QFont f(scriptFamily);
     f.setPixelSize(int(std::lround(pixelSize)));
-    if (!scriptFamily.startsWith(QLatin1String("Z003")))
-        f.setItalic(true);
+    if (!scriptFamily.startsWith(QLatin1String("Z003"))) f.setItalic(true);
     return f;
 }
 
 // Text as a path whose tight bounds are centred on `centre`, scaled to fit `fit`.
-QPainterPath fittedText(const QString &text, const QFont &font, QPointF centre, QSizeF fit)
-{
+QPainterPath fittedText(const QString& text, const QFont& font, QPointF centre, QSizeF fit) {
     QPainterPath path;
     path.addText(0, 0, font, text);
     const QRectF b = path.boundingRect();
@@ -121,11 +120,16 @@ QPainterPath fittedText(const QString &text, const QFont &font, QPointF centre, 
 
 // ---------------------------------------------------------------- file writers
 
-void put16(QByteArray &a, quint16 v) { v = qToLittleEndian(v); a.append(reinterpret_cast<const char *>(&v), 2); }
-void put32(QByteArray &a, quint32 v) { v = qToLittleEndian(v); a.append(reinterpret_cast<const char *>(&v), 4); }
+void put16(QByteArray& a, quint16 v) {
+    v = qToLittleEndian(v);
+    a.append(reinterpret_cast<const char*>(&v), 2);
+}
+void put32(QByteArray& a, quint32 v) {
+    v = qToLittleEndian(v);
+    a.append(reinterpret_cast<const char*>(&v), 4);
+}
 
-void saveBytes(const QString &name, const QByteArray &bytes)
-{
+void saveBytes(const QString& name, const QByteArray& bytes) {
     QFile f(outDir + QLatin1Char('/') + name);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
@@ -135,37 +139,46 @@ void saveBytes(const QString &name, const QByteArray &bytes)
 }
 
 // JPEG or PNG through Qt's writers.
-void saveEncoded(const QString &name, const QImage &img, const char *format, int quality = -1)
-{
+void saveEncoded(const QString& name, const QImage& img, const char* format, int quality = -1) {
     QByteArray bytes;
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
-    if (!img.save(&buf, format, quality))
-        ++failures;
+    if (!img.save(&buf, format, quality)) ++failures;
     saveBytes(name, bytes);
 }
 
-void putInfoHeader(QByteArray &a, int w, int h, int bpp, int colours, int imageBytes)
-{
-    put32(a, 40); put32(a, quint32(w)); put32(a, quint32(h)); put16(a, 1); put16(a, quint16(bpp));
-    put32(a, 0); put32(a, quint32(imageBytes)); put32(a, 2835); put32(a, 2835);
-    put32(a, quint32(colours)); put32(a, 0);
+void putInfoHeader(QByteArray& a, int w, int h, int bpp, int colours, int imageBytes) {
+    put32(a, 40);
+    put32(a, quint32(w));
+    put32(a, quint32(h));
+    put16(a, 1);
+    put16(a, quint16(bpp));
+    put32(a, 0);
+    put32(a, quint32(imageBytes));
+    put32(a, 2835);
+    put32(a, 2835);
+    put32(a, quint32(colours));
+    put32(a, 0);
 }
 
 // Uncompressed 24-bit BMP, bottom-up rows padded to 4 bytes.
-void saveBmp24(const QString &name, const QImage &src)
-{
+void saveBmp24(const QString& name, const QImage& src) {
     const QImage img = src.convertToFormat(QImage::Format_RGB32);
     const int stride = (img.width() * 3 + 3) & ~3;
     const int imageBytes = stride * img.height();
     QByteArray a;
-    a.append("BM"); put32(a, quint32(54 + imageBytes)); put32(a, 0); put32(a, 54);
+    a.append("BM");
+    put32(a, quint32(54 + imageBytes));
+    put32(a, 0);
+    put32(a, 54);
     putInfoHeader(a, img.width(), img.height(), 24, 0, imageBytes);
     for (int y = img.height() - 1; y >= 0; --y) {
-        const auto *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         QByteArray row(stride, '\0');
         for (int x = 0; x < img.width(); ++x) {
-            row[3 * x] = char(qBlue(line[x])); row[3 * x + 1] = char(qGreen(line[x])); row[3 * x + 2] = char(qRed(line[x]));
+            row[3 * x] = char(qBlue(line[x]));
+            row[3 * x + 1] = char(qGreen(line[x]));
+            row[3 * x + 2] = char(qRed(line[x]));
         }
         a.append(row);
     }
@@ -179,8 +192,7 @@ void saveBmp24(const QString &name, const QImage &src)
 // Transparent pixels are pure black in the colour rows and no visible pixel
 // is: Qt's ico reader ignores the AND mask of 24-bit images, so the program
 // restores their transparency by keying out black.
-QByteArray iconDib(const QImage &src, int bpp, std::optional<QColor> matte, int *masked = nullptr)
-{
+QByteArray iconDib(const QImage& src, int bpp, std::optional<QColor> matte, int* masked = nullptr) {
     const QImage img = src.convertToFormat(QImage::Format_ARGB32);
     const int w = img.width(), h = img.height();
     std::vector<QRgb> colour(size_t(w) * h);
@@ -191,27 +203,31 @@ QByteArray iconDib(const QImage &src, int bpp, std::optional<QColor> matte, int 
             const int a = qAlpha(p);
             const size_t i = size_t(y) * w + x;
             clear[i] = a < 128;
-            if (clear[i]) { colour[i] = qRgb(0, 0, 0); continue; }
+            if (clear[i]) {
+                colour[i] = qRgb(0, 0, 0);
+                continue;
+            }
             auto mix = [&](int c, int m) { return matte ? (c * a + m * (255 - a)) / 255 : c; };
-            colour[i] = qRgb(mix(qRed(p), matte ? matte->red() : 0), mix(qGreen(p), matte ? matte->green() : 0),
+            colour[i] = qRgb(mix(qRed(p), matte ? matte->red() : 0),
+                             mix(qGreen(p), matte ? matte->green() : 0),
                              mix(qBlue(p), matte ? matte->blue() : 0));
             if (bpp == 24 && colour[i] == qRgb(0, 0, 0))
-                colour[i] = qRgb(1, 1, 1);       // pure black is kept for the transparent pixels
+                colour[i] = qRgb(1, 1, 1);  // pure black is kept for the transparent pixels
         }
-    if (masked)
-        *masked = int(std::count(clear.begin(), clear.end(), true));
+    if (masked) *masked = int(std::count(clear.begin(), clear.end(), true));
     const int stride = ((w * bpp + 31) / 32) * 4, maskStride = ((w + 31) / 32) * 4;
     QByteArray a;
     putInfoHeader(a, w, 2 * h, bpp, bpp == 4 ? 16 : 0, (stride + maskStride) * h);
-    if (bpp == 4)                       // 4-bit pictures are grey: sixteen even steps
-        for (int i = 0; i < 16; ++i)
-            a.append(QByteArray(3, char(i * 17)) + '\0');
+    if (bpp == 4)  // 4-bit pictures are grey: sixteen even steps
+        for (int i = 0; i < 16; ++i) a.append(QByteArray(3, char(i * 17)) + '\0');
     for (int y = h - 1; y >= 0; --y) {
         QByteArray row(stride, '\0');
         for (int x = 0; x < w; ++x) {
             const QRgb c = colour[size_t(y) * w + x];
             if (bpp == 24) {
-                row[3 * x] = char(qBlue(c)); row[3 * x + 1] = char(qGreen(c)); row[3 * x + 2] = char(qRed(c));
+                row[3 * x] = char(qBlue(c));
+                row[3 * x + 1] = char(qGreen(c));
+                row[3 * x + 2] = char(qRed(c));
             } else {
                 const int index = clear[size_t(y) * w + x] ? 0 : (qGray(c) * 15 + 127) / 255;
                 row[x / 2] = char(row[x / 2] | (x % 2 ? index : index << 4));
@@ -222,27 +238,31 @@ QByteArray iconDib(const QImage &src, int bpp, std::optional<QColor> matte, int 
     for (int y = h - 1; y >= 0; --y) {
         QByteArray row(maskStride, '\0');
         for (int x = 0; x < w; ++x)
-            if (clear[size_t(y) * w + x])
-                row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+            if (clear[size_t(y) * w + x]) row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
         a.append(row);
     }
     return a;
 }
 
 // ICO (type 1) or, with a hot spot, CUR (type 2) holding the given images.
-void saveIcon(const QString &name, const QList<QImage> &images, int bpp, std::optional<QColor> matte,
-              std::optional<QPoint> hotSpot = std::nullopt)
-{
+void saveIcon(const QString& name, const QList<QImage>& images, int bpp,
+              std::optional<QColor> matte, std::optional<QPoint> hotSpot = std::nullopt) {
     QByteArray head, body;
-    put16(head, 0); put16(head, hotSpot ? 2 : 1); put16(head, quint16(images.size()));
+    put16(head, 0);
+    put16(head, hotSpot ? 2 : 1);
+    put16(head, quint16(images.size()));
     quint32 offset = 6 + 16 * quint32(images.size());
-    for (const QImage &img : images) {
-        const QByteArray dib = iconDib(img, bpp, matte, body.isEmpty() ? &maskedPixels[name] : nullptr);
-        head.append(char(img.width() & 0xff)); head.append(char(img.height() & 0xff));
-        head.append(char(bpp == 4 ? 16 : 0)); head.append('\0');
+    for (const QImage& img : images) {
+        const QByteArray dib =
+            iconDib(img, bpp, matte, body.isEmpty() ? &maskedPixels[name] : nullptr);
+        head.append(char(img.width() & 0xff));
+        head.append(char(img.height() & 0xff));
+        head.append(char(bpp == 4 ? 16 : 0));
+        head.append('\0');
         put16(head, hotSpot ? quint16(hotSpot->x()) : 1);
         put16(head, hotSpot ? quint16(hotSpot->y()) : quint16(bpp));
-        put32(head, quint32(dib.size())); put32(head, offset);
+        put32(head, quint32(dib.size()));
+        put32(head, offset);
         offset += quint32(dib.size());
         body.append(dib);
     }
@@ -251,19 +271,19 @@ void saveIcon(const QString &name, const QList<QImage> &images, int bpp, std::op
 
 // ---------------------------------------------------------------- drawing helpers
 
-QImage transparentCanvas(int w, int h)
-{
+QImage transparentCanvas(int w, int h) {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
 
 // At least one device pixel wide, so that lines survive the 16-pixel icons.
-double hair(const QPainter &p, double width) { return std::max(width, 1.0 / p.transform().m11()); }
+double hair(const QPainter& p, double width) {
+    return std::max(width, 1.0 / p.transform().m11());
+}
 
 // Fills a shape with a top-lit gradient of the ink and outlines it.
-void inkShape(QPainter &p, const QPainterPath &path, const Ink &ink, double pen = 1.2)
-{
+void inkShape(QPainter& p, const QPainterPath& path, const Ink& ink, double pen = 1.2) {
     const QRectF r = path.boundingRect();
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0, ink.light);
@@ -275,8 +295,7 @@ void inkShape(QPainter &p, const QPainterPath &path, const Ink &ink, double pen 
 }
 
 // A triangle pointing left, tip at tipX, flat side at baseX.
-QPainterPath leftTriangle(double tipX, double baseX, double top, double bottom)
-{
+QPainterPath leftTriangle(double tipX, double baseX, double top, double bottom) {
     QPainterPath t;
     t.moveTo(tipX, (top + bottom) / 2);
     t.lineTo(baseX, top);
@@ -287,11 +306,13 @@ QPainterPath leftTriangle(double tipX, double baseX, double top, double bottom)
 
 // The open photo album: two pages on a plum cover, lines of writing on the
 // left page and a small landscape photo on the right one.
-void drawBook(QPainter &p, const QRectF &box)
-{
+void drawBook(QPainter& p, const QRectF& box) {
     const double unit = box.width() / 36.0;
-    const QRectF in = box.adjusted(0.6 * unit, 0.6 * unit, -0.6 * unit, -0.6 * unit);   // outline stays inside `box`
-    auto at = [&](double u, double v) { return QPointF(in.x() + u * in.width(), in.y() + v * in.height()); };
+    const QRectF in = box.adjusted(0.6 * unit, 0.6 * unit, -0.6 * unit,
+                                   -0.6 * unit);  // outline stays inside `box`
+    auto at = [&](double u, double v) {
+        return QPointF(in.x() + u * in.width(), in.y() + v * in.height());
+    };
     p.save();
     QPainterPath cover;
     cover.moveTo(at(0.5, 0.26));
@@ -302,9 +323,10 @@ void drawBook(QPainter &p, const QRectF &box)
     cover.lineTo(at(1.0, 0.12));
     cover.quadTo(at(0.74, 0.08), at(0.5, 0.26));
     cover.closeSubpath();
-    inkShape(p, cover, Ink{QColor(170, 60, 130), QColor(120, 30, 95), QColor(55, 10, 45)}, 1.1 * unit);
+    inkShape(p, cover, Ink{QColor(170, 60, 130), QColor(120, 30, 95), QColor(55, 10, 45)},
+             1.1 * unit);
 
-    auto page = [&](double side, double drop, QColor paper) {     // side -1 left, +1 right
+    auto page = [&](double side, double drop, QColor paper) {  // side -1 left, +1 right
         auto s = [&](double u, double v) { return at(0.5 + side * (0.5 - u), v + drop); };
         QPainterPath pg;
         pg.moveTo(s(0.5, 0.88));
@@ -313,7 +335,8 @@ void drawBook(QPainter &p, const QRectF &box)
         pg.quadTo(s(0.3, 0.0), s(0.5, 0.14));
         pg.closeSubpath();
         p.setBrush(paper);
-        p.setPen(QPen(QColor(95, 70, 95), hair(p, 0.8 * unit), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(QColor(95, 70, 95), hair(p, 0.8 * unit), Qt::SolidLine, Qt::RoundCap,
+                      Qt::RoundJoin));
         p.drawPath(pg);
     };
     for (double side : {-1.0, 1.0}) {
@@ -335,11 +358,13 @@ void drawBook(QPainter &p, const QRectF &box)
     p.drawRect(photo);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(250, 215, 60));
-    p.drawEllipse(QPointF(photo.right() - photo.width() * 0.28, photo.top() + photo.height() * 0.3), photo.width() * 0.14, photo.width() * 0.14);
+    p.drawEllipse(QPointF(photo.right() - photo.width() * 0.28, photo.top() + photo.height() * 0.3),
+                  photo.width() * 0.14, photo.width() * 0.14);
     QPainterPath hill;
     hill.moveTo(photo.bottomLeft());
     hill.lineTo(photo.left(), photo.top() + photo.height() * 0.65);
-    hill.quadTo(photo.left() + photo.width() * 0.45, photo.top() + photo.height() * 0.35, photo.right(), photo.top() + photo.height() * 0.7);
+    hill.quadTo(photo.left() + photo.width() * 0.45, photo.top() + photo.height() * 0.35,
+                photo.right(), photo.top() + photo.height() * 0.7);
     hill.lineTo(photo.bottomRight());
     p.setBrush(QColor(70, 150, 70));
     p.setClipRect(photo.adjusted(0.5, 0.5, -0.5, -0.5));
@@ -348,8 +373,7 @@ void drawBook(QPainter &p, const QRectF &box)
 }
 
 // A small landscape photo with a white border, grey in the normal glyphs.
-void drawPhoto(QPainter &p, const QRectF &r, bool colour)
-{
+void drawPhoto(QPainter& p, const QRectF& r, bool colour) {
     p.setPen(QPen(colour ? QColor(70, 60, 90) : QColor(80, 80, 92), hair(p, 1.0)));
     p.setBrush(QColor(250, 250, 252));
     p.drawRect(r);
@@ -371,8 +395,7 @@ void drawPhoto(QPainter &p, const QRectF &r, bool colour)
 }
 
 // A thick stroke with a dark rim: drawn twice, wide in the outline colour first.
-void rimmedLine(QPainter &p, QPointF a, QPointF b, const Ink &ink, double width)
-{
+void rimmedLine(QPainter& p, QPointF a, QPointF b, const Ink& ink, double width) {
     p.setPen(QPen(ink.dark, width + 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(a, b);
     p.setPen(QPen(ink.fill, width, Qt::SolidLine, Qt::RoundCap));
@@ -381,8 +404,7 @@ void rimmedLine(QPainter &p, QPointF a, QPointF b, const Ink &ink, double width)
 
 // ---------------------------------------------------------------- button glyphs (32-unit grid)
 
-void glyphFirst(QPainter &p, const Ink &ink)
-{
+void glyphFirst(QPainter& p, const Ink& ink) {
     QPainterPath bar;
     bar.addRoundedRect(QRectF(3.5, 7, 4, 18), 1, 1);
     inkShape(p, bar, ink);
@@ -390,10 +412,11 @@ void glyphFirst(QPainter &p, const Ink &ink)
     inkShape(p, leftTriangle(8.5, 19.5, 7, 25), ink);
 }
 
-void glyphPrev(QPainter &p, const Ink &ink) { inkShape(p, leftTriangle(2.5, 13.5, 1.5, 14.5), ink, 1.0); }
+void glyphPrev(QPainter& p, const Ink& ink) {
+    inkShape(p, leftTriangle(2.5, 13.5, 1.5, 14.5), ink, 1.0);
+}
 
-void mirrored(QPainter &p, int size, void (*glyph)(QPainter &, const Ink &), const Ink &ink)
-{
+void mirrored(QPainter& p, int size, void (*glyph)(QPainter&, const Ink&), const Ink& ink) {
     p.save();
     p.translate(size, 0);
     p.scale(-1, 1);
@@ -401,8 +424,7 @@ void mirrored(QPainter &p, int size, void (*glyph)(QPainter &, const Ink &), con
     p.restore();
 }
 
-void glyphAdd(QPainter &p, const Ink &ink, bool colour)
-{
+void glyphAdd(QPainter& p, const Ink& ink, bool colour) {
     drawPhoto(p, QRectF(2.5, 4.5, 20, 17), colour);
     QPainterPath badge;
     badge.addEllipse(QPointF(22.5, 22.5), 8, 8);
@@ -412,9 +434,8 @@ void glyphAdd(QPainter &p, const Ink &ink, bool colour)
     p.drawLine(QPointF(17.5, 22.5), QPointF(27.5, 22.5));
 }
 
-void glyphDelete(QPainter &p, const Ink &ink, bool colour)
-{
-    if (p.transform().m11() < 1) {      // 16 pixels: a plain frame and a bolder cross
+void glyphDelete(QPainter& p, const Ink& ink, bool colour) {
+    if (p.transform().m11() < 1) {  // 16 pixels: a plain frame and a bolder cross
         p.setPen(QPen(ink.dark, 2));
         p.setBrush(colour ? QColor(125, 180, 240) : QColor(205, 205, 212));
         p.drawRect(QRectF(3, 5, 26, 22));
@@ -428,8 +449,7 @@ void glyphDelete(QPainter &p, const Ink &ink, bool colour)
     rimmedLine(p, QPointF(25, 6), QPointF(7, 26), ink, 3.2);
 }
 
-void glyphJump(QPainter &p, const Ink &ink)
-{
+void glyphJump(QPainter& p, const Ink& ink) {
     const QPointF c(13, 13);
     rimmedLine(p, QPointF(19.5, 19.5), QPointF(27.5, 27.5), ink, 4);
     QPainterPath ring;
@@ -441,19 +461,20 @@ void glyphJump(QPainter &p, const Ink &ink)
     p.drawEllipse(c, 6.6, 6.6);
     p.setPen(QPen(ink.dark, 1.5, Qt::SolidLine, Qt::FlatCap));
     for (double d : {-2.0, 2.0}) {
-        p.drawLine(QPointF(c.x() + d - 0.7, c.y() - 4.5), QPointF(c.x() + d + 0.3, c.y() + 4.5));   // slanted '#'
+        p.drawLine(QPointF(c.x() + d - 0.7, c.y() - 4.5),
+                   QPointF(c.x() + d + 0.3, c.y() + 4.5));  // slanted '#'
         p.drawLine(QPointF(c.x() - 4.5, c.y() + d), QPointF(c.x() + 4.5, c.y() + d));
     }
 }
 
-void glyphDisc(QPainter &p, bool colour)
-{
+void glyphDisc(QPainter& p, bool colour) {
     const QPointF c(16, 16);
     QConicalGradient sheen(c, 30);
-    const QList<QColor> bands = colour ? QList<QColor>{QColor(175, 140, 235), QColor(120, 215, 225), QColor(250, 245, 255),
-                                                       QColor(235, 150, 210), QColor(140, 200, 240), QColor(175, 140, 235)}
-                                       : QList<QColor>{QColor(175, 175, 182), QColor(215, 215, 220), QColor(250, 250, 252),
-                                                       QColor(165, 165, 172), QColor(225, 225, 230), QColor(175, 175, 182)};
+    const QList<QColor> bands =
+        colour ? QList<QColor>{QColor(175, 140, 235), QColor(120, 215, 225), QColor(250, 245, 255),
+                               QColor(235, 150, 210), QColor(140, 200, 240), QColor(175, 140, 235)}
+               : QList<QColor>{QColor(175, 175, 182), QColor(215, 215, 220), QColor(250, 250, 252),
+                               QColor(165, 165, 172), QColor(225, 225, 230), QColor(175, 175, 182)};
     for (int i = 0; i < bands.size(); ++i)
         sheen.setColorAt(double(i) / (bands.size() - 1), bands[i]);
     p.setPen(QPen(colour ? QColor(70, 40, 120) : QColor(80, 80, 92), 1.2));
@@ -468,9 +489,9 @@ void glyphDisc(QPainter &p, bool colour)
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void glyphOk(QPainter &p, QColor ink)
-{
-    const QPainterPath text = fittedText(QStringLiteral("OK"), scriptFont(26), QPointF(16, 16), QSizeF(29, 23));
+void glyphOk(QPainter& p, QColor ink) {
+    const QPainterPath text =
+        fittedText(QStringLiteral("OK"), scriptFont(26), QPointF(16, 16), QSizeF(29, 23));
     p.setPen(QPen(ink, 1.1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(ink);
     p.drawPath(text);
@@ -478,8 +499,7 @@ void glyphOk(QPainter &p, QColor ink)
 
 // Renders a glyph drawn on the 32-unit grid into a size x size picture.
 template <typename Draw>
-QImage glyphImage(int size, Draw draw)
-{
+QImage glyphImage(int size, Draw draw) {
     QImage img = transparentCanvas(size, size);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -491,8 +511,7 @@ QImage glyphImage(int size, Draw draw)
 // ---------------------------------------------------------------- windows
 
 // The two glyphs in the dark square at the top right of the album window.
-void drawWindowControls(QPainter &p, bool minimiseOn, bool closeOn)
-{
+void drawWindowControls(QPainter& p, bool minimiseOn, bool closeOn) {
     p.fillRect(QRect(585, 3, 30, 18), kTitleSquare);
     const QColor dim(70, 175, 80), bright(175, 255, 70);
     p.fillRect(QRect(589, 13, 8, 3), minimiseOn ? bright : dim);
@@ -501,8 +520,7 @@ void drawWindowControls(QPainter &p, bool minimiseOn, bool closeOn)
     p.drawLine(QPointF(612, 8), QPointF(604, 16));
 }
 
-QImage albumBackground()
-{
+QImage albumBackground() {
     QImage img = paperTexture(QSize(621, 466), kLavender, 14, 1);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -525,7 +543,7 @@ QImage albumBackground()
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(120, 110, 170), 1));
     p.drawRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
-    QLinearGradient bevel(panel.topLeft(), panel.bottomRight());      // lit from the top left
+    QLinearGradient bevel(panel.topLeft(), panel.bottomRight());  // lit from the top left
     bevel.setColorAt(0, QColor(255, 255, 255, 230));
     bevel.setColorAt(0.5, QColor(255, 255, 255, 0));
     bevel.setColorAt(0.5, QColor(130, 150, 200, 0));
@@ -548,20 +566,22 @@ QImage albumBackground()
     p.setPen(QPen(QBrush(gold), 0.9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(gold);
     p.drawPath(title);
-    std::printf("Title spans x %.0f..%.0f, y %.0f..%.0f\n", title.boundingRect().left(), title.boundingRect().right(),
-                title.boundingRect().top(), title.boundingRect().bottom());
+    std::printf("Title spans x %.0f..%.0f, y %.0f..%.0f\n", title.boundingRect().left(),
+                title.boundingRect().right(), title.boundingRect().top(),
+                title.boundingRect().bottom());
 
     drawWindowControls(p, false, false);
     return img;
 }
 
-QImage pickerBackground()
-{
+QImage pickerBackground() {
     QImage img = paperTexture(QSize(299, 360), kCream, 6, 3);
     QPainter p(&img);
     // Raised edge, four lines from the outside in: light top and left, shadow bottom and right.
-    const QColor lit[4] = {QColor(234, 226, 198), QColor(255, 255, 250), QColor(255, 252, 242), QColor(253, 249, 234)};
-    const QColor shade[4] = {QColor(110, 95, 68), QColor(155, 140, 105), QColor(192, 180, 148), QColor(222, 212, 184)};
+    const QColor lit[4] = {QColor(234, 226, 198), QColor(255, 255, 250), QColor(255, 252, 242),
+                           QColor(253, 249, 234)};
+    const QColor shade[4] = {QColor(110, 95, 68), QColor(155, 140, 105), QColor(192, 180, 148),
+                             QColor(222, 212, 184)};
     for (int i = 0; i < 4; ++i) {
         p.setPen(lit[i]);
         p.drawLine(i, i, 298 - i, i);
@@ -571,7 +591,8 @@ QImage pickerBackground()
         p.drawLine(298 - i, i + 1, 298 - i, 359 - i);
     }
     p.setRenderHint(QPainter::Antialiasing);
-    const QPainterPath heading = fittedText(QStringLiteral("Seleziona l'immagine"), scriptFont(30), QPointF(149.5, 26), QSizeF(260, 34));
+    const QPainterPath heading = fittedText(QStringLiteral("Seleziona l'immagine"), scriptFont(30),
+                                            QPointF(149.5, 26), QSizeF(260, 34));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(205, 185, 150));
     p.drawPath(heading.translated(1, 1));
@@ -579,12 +600,12 @@ QImage pickerBackground()
     p.setPen(QPen(kHeadingViolet, 0.4));
     p.drawPath(heading);
     const QRectF hb = heading.boundingRect();
-    std::printf("Picker heading spans x %.0f..%.0f, y %.0f..%.0f\n", hb.left(), hb.right(), hb.top(), hb.bottom());
+    std::printf("Picker heading spans x %.0f..%.0f, y %.0f..%.0f\n", hb.left(), hb.right(),
+                hb.top(), hb.bottom());
     return img;
 }
 
-QImage caption(const QImage &background, int y, const QString &text)
-{
+QImage caption(const QImage& background, int y, const QString& text) {
     QImage img = background.copy(452, y, 150, 20);
     QPainter p(&img);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -600,22 +621,26 @@ QImage caption(const QImage &background, int y, const QString &text)
 }
 
 // Hand cursor, fingertip at (12, 1): X outline, o fill, . transparent.
-const char *const kHand[32] = {
-    "................................", "...........XXX..................", "..........XoooX.................",
-    "..........XoooX.................", "..........XoooX.................", "..........XoooX.................",
-    "..........XoooX.................", "..........XoooXXXX..............", "..........XoooXoooX.............",
-    "..........XoooXoooXXXX..........", "..........XoooXoooXoooX.........", "..........XoooXoooXoooXXXX......",
-    "..........XoooXoooXoooXoooX.....", "..........XoooXoooXoooXoooX.....", ".....XXXXXXoooXoooXoooXoooX.....",
-    "....XoooooooooXoooXoooXoooX.....", "....XoooooooooooooooooooooX.....", "....XoooooooooooooooooooooX.....",
-    ".....XooooooooooooooooooooX.....", "......XoooooooooooooooooooX.....", ".......XooooooooooooooooooX.....",
-    "........XoooooooooooooooooX.....", ".........XooooooooooooooooX.....", ".........XoooooooooooooooX......",
-    "..........XooooooooooooooX......", "..........XooooooooooooooX......", "..........XooooooooooooooX......",
-    "..........XXXXXXXXXXXXXXXX......", "................................", "................................",
+const char* const kHand[32] = {
+    "................................", "...........XXX..................",
+    "..........XoooX.................", "..........XoooX.................",
+    "..........XoooX.................", "..........XoooX.................",
+    "..........XoooX.................", "..........XoooXXXX..............",
+    "..........XoooXoooX.............", "..........XoooXoooXXXX..........",
+    "..........XoooXoooXoooX.........", "..........XoooXoooXoooXXXX......",
+    "..........XoooXoooXoooXoooX.....", "..........XoooXoooXoooXoooX.....",
+    ".....XXXXXXoooXoooXoooXoooX.....", "....XoooooooooXoooXoooXoooX.....",
+    "....XoooooooooooooooooooooX.....", "....XoooooooooooooooooooooX.....",
+    ".....XooooooooooooooooooooX.....", "......XoooooooooooooooooooX.....",
+    ".......XooooooooooooooooooX.....", "........XoooooooooooooooooX.....",
+    ".........XooooooooooooooooX.....", ".........XoooooooooooooooX......",
+    "..........XooooooooooooooX......", "..........XooooooooooooooX......",
+    "..........XooooooooooooooX......", "..........XXXXXXXXXXXXXXXX......",
+    "................................", "................................",
     "................................", "................................",
 };
 
-QImage handImage()
-{
+QImage handImage() {
     QImage img = transparentCanvas(32, 32);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
@@ -626,56 +651,51 @@ QImage handImage()
 
 // ---------------------------------------------------------------- checks
 
-void check(const QString &name, const QList<QSize> &sizes)
-{
+void check(const QString& name, const QList<QSize>& sizes) {
     QImageReader reader(outDir + QLatin1Char('/') + name);
     QList<QSize> got;
     for (int i = 0; i < std::max(1, reader.imageCount()); ++i) {
-        if (i > 0 && !reader.jumpToNextImage())
-            break;
+        if (i > 0 && !reader.jumpToNextImage()) break;
         const QImage img = reader.read();
-        if (img.isNull())
-            break;
+        if (img.isNull()) break;
         got << img.size();
     }
     bool ok = got == sizes;
-    if (ok && maskedPixels.contains(name)) {          // transparency: alpha from the mask, or black key
-        const QImage first = QImageReader(outDir + QLatin1Char('/') + name).read().convertToFormat(QImage::Format_ARGB32);
+    if (ok && maskedPixels.contains(name)) {  // transparency: alpha from the mask, or black key
+        const QImage first = QImageReader(outDir + QLatin1Char('/') + name)
+                                 .read()
+                                 .convertToFormat(QImage::Format_ARGB32);
         int clear = 0, black = 0;
         for (int y = 0; y < first.height(); ++y)
             for (int x = 0; x < first.width(); ++x) {
                 clear += qAlpha(first.pixel(x, y)) < 128;
                 black += first.pixel(x, y) == qRgb(0, 0, 0);
             }
-        if (clear == 0)
-            clear = black;
+        if (clear == 0) clear = black;
         ok = clear == maskedPixels[name];
     }
-    if (!ok)
-        ++failures;
+    if (!ok) ++failures;
     QStringList text;
-    for (const QSize &s : got)
-        text << QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
-    std::printf("  %-24s %-8s %s\n", qPrintable(name), qPrintable(text.join(QLatin1Char(' '))), ok ? "ok" : "WRONG");
+    for (const QSize& s : got) text << QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
+    std::printf("  %-24s %-8s %s\n", qPrintable(name), qPrintable(text.join(QLatin1Char(' '))),
+                ok ? "ok" : "WRONG");
 }
 
-void writeQrc()
-{
-    QByteArray qrc = "<!DOCTYPE RCC>\n<!-- Written by generator/generate_artwork; see generator/README.md. -->\n<RCC version=\"1.0\">\n<qresource prefix=\"/\">\n";
-    for (const QString &name : std::as_const(written))
+void writeQrc() {
+    QByteArray qrc =
+        "<!DOCTYPE RCC>\n<!-- Written by generator/generate_artwork; see generator/README.md. "
+        "-->\n<RCC version=\"1.0\">\n<qresource prefix=\"/\">\n";
+    for (const QString& name : std::as_const(written))
         qrc += QStringLiteral("    <file alias=\"%1\">%1</file>\n").arg(name).toUtf8();
     qrc += "</qresource>\n</RCC>\n";
     QFile f(outDir + QStringLiteral("/resources.qrc"));
-    if (!f.open(QIODevice::WriteOnly) || f.write(qrc) != qrc.size())
-        ++failures;
+    if (!f.open(QIODevice::WriteOnly) || f.write(qrc) != qrc.size()) ++failures;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char **argv)
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
@@ -685,16 +705,21 @@ int main(int argc, char **argv)
 
     // Z003 (Debian fonts-urw-base35) is listed once per foundry, e.g. "Z003 [urw]".
     const QStringList families = QFontDatabase::families();
-    for (const QString &f : families)
-        if (scriptFamily.isEmpty() && (f == QLatin1String("Z003") || f.startsWith(QLatin1String("Z003 ["))))
+    for (const QString& f : families)
+        if (scriptFamily.isEmpty() &&
+            (f == QLatin1String("Z003") || f.startsWith(QLatin1String("Z003 ["))))
             scriptFamily = f;
     if (scriptFamily.isEmpty()) {
-        for (const char *serif : {"P052", "DejaVu Serif", "Liberation Serif", "Serif"})
+        for (const char* serif : {"P052", "DejaVu Serif", "Liberation Serif", "Serif"})
             if (scriptFamily.isEmpty() && QFontDatabase::hasFamily(QLatin1String(serif)))
                 scriptFamily = QLatin1String(serif);
-        std::printf("Z003 not installed (Debian package fonts-urw-base35): falling back to an italic serif.\n");
+        std::printf(
+            "Z003 not installed (Debian package fonts-urw-base35): falling back to an italic "
+            "serif.\n");
     }
-    std::printf("Script lettering: %s\n", qPrintable(QFontInfo(scriptFont(30)).family() + (scriptFont(30).italic() ? QStringLiteral(" Italic") : QString())));
+    std::printf("Script lettering: %s\n",
+                qPrintable(QFontInfo(scriptFont(30)).family() +
+                           (scriptFont(30).italic() ? QStringLiteral(" Italic") : QString())));
     QFont captionFont(QStringLiteral("Liberation Sans"));
     captionFont.setBold(true);
     std::printf("Captions: %s Bold\n", qPrintable(QFontInfo(captionFont).family()));
@@ -709,61 +734,107 @@ int main(int argc, char **argv)
         p.translate(-580, 0);
         drawWindowControls(p, true, true);
         p.end();
-        saveEncoded(QStringLiteral("minimise_on.jpg"), controls.copy(587 - 580, 4, 13, 14), "JPG", 95);
+        saveEncoded(QStringLiteral("minimise_on.jpg"), controls.copy(587 - 580, 4, 13, 14), "JPG",
+                    95);
         saveEncoded(QStringLiteral("close_on.jpg"), controls.copy(602 - 580, 5, 13, 13), "JPG", 95);
     }
 
     // Buttons: the normal picture in greys, the highlighted one in colour.
     const std::optional<QColor> onPanel = kPanelBlue;
-    auto pair = [&](const QString &stem, int size, auto draw, const Ink &on) {
-        saveIcon(stem + QStringLiteral("_off.ico"), {glyphImage(size, [&](QPainter &p) { draw(p, kGrey, false); })}, 24, onPanel);
-        saveIcon(stem + QStringLiteral("_on.ico"), {glyphImage(size, [&](QPainter &p) { draw(p, on, true); })}, 24, onPanel);
+    auto pair = [&](const QString& stem, int size, auto draw, const Ink& on) {
+        saveIcon(stem + QStringLiteral("_off.ico"),
+                 {glyphImage(size, [&](QPainter& p) { draw(p, kGrey, false); })}, 24, onPanel);
+        saveIcon(stem + QStringLiteral("_on.ico"),
+                 {glyphImage(size, [&](QPainter& p) { draw(p, on, true); })}, 24, onPanel);
     };
-    pair(QStringLiteral("first"), 32, [](QPainter &p, const Ink &i, bool) { glyphFirst(p, i); }, kViolet);
-    pair(QStringLiteral("last"), 32, [](QPainter &p, const Ink &i, bool) { mirrored(p, 32, glyphFirst, i); }, kViolet);
-    pair(QStringLiteral("prev"), 16, [](QPainter &p, const Ink &i, bool) { p.scale(2, 2); glyphPrev(p, i); }, kViolet);
-    pair(QStringLiteral("next"), 16, [](QPainter &p, const Ink &i, bool) { p.scale(2, 2); mirrored(p, 16, glyphPrev, i); }, kViolet);
-    pair(QStringLiteral("add"), 32, [](QPainter &p, const Ink &i, bool c) { glyphAdd(p, i, c); }, kGreen);
-    pair(QStringLiteral("jump"), 32, [](QPainter &p, const Ink &i, bool) { glyphJump(p, i); }, kTeal);
-    pair(QStringLiteral("otherdb"), 32, [](QPainter &p, const Ink &, bool c) { glyphDisc(p, c); }, kViolet);
+    pair(
+        QStringLiteral("first"), 32, [](QPainter& p, const Ink& i, bool) { glyphFirst(p, i); },
+        kViolet);
+    pair(
+        QStringLiteral("last"), 32,
+        [](QPainter& p, const Ink& i, bool) { mirrored(p, 32, glyphFirst, i); }, kViolet);
+    pair(
+        QStringLiteral("prev"), 16,
+        [](QPainter& p, const Ink& i, bool) {
+            p.scale(2, 2);
+            glyphPrev(p, i);
+        },
+        kViolet);
+    pair(
+        QStringLiteral("next"), 16,
+        [](QPainter& p, const Ink& i, bool) {
+            p.scale(2, 2);
+            mirrored(p, 16, glyphPrev, i);
+        },
+        kViolet);
+    pair(
+        QStringLiteral("add"), 32, [](QPainter& p, const Ink& i, bool c) { glyphAdd(p, i, c); },
+        kGreen);
+    pair(
+        QStringLiteral("jump"), 32, [](QPainter& p, const Ink& i, bool) { glyphJump(p, i); },
+        kTeal);
+    pair(
+        QStringLiteral("otherdb"), 32, [](QPainter& p, const Ink&, bool c) { glyphDisc(p, c); },
+        kViolet);
     saveIcon(QStringLiteral("delete_off.ico"),
-             {glyphImage(16, [](QPainter &p) { glyphDelete(p, kGrey, false); }),
-              glyphImage(32, [](QPainter &p) { glyphDelete(p, kGrey, false); })}, 4, onPanel);
-    saveIcon(QStringLiteral("delete_on.ico"), {glyphImage(32, [](QPainter &p) { glyphDelete(p, kMagenta, true); })}, 24, onPanel);
+             {glyphImage(16, [](QPainter& p) { glyphDelete(p, kGrey, false); }),
+              glyphImage(32, [](QPainter& p) { glyphDelete(p, kGrey, false); })},
+             4, onPanel);
+    saveIcon(QStringLiteral("delete_on.ico"),
+             {glyphImage(32, [](QPainter& p) { glyphDelete(p, kMagenta, true); })}, 24, onPanel);
 
     // Field captions, cut from the panel where each one is shown.
     const QList<std::pair<QString, QString>> captions = {
-        {QStringLiteral("id"), QStringLiteral("Numero foto")}, {QStringLiteral("titolo"), QStringLiteral("Titolo")},
-        {QStringLiteral("data"), QStringLiteral("Data dello scatto")}, {QStringLiteral("luogo"), QStringLiteral("Luogo")},
-        {QStringLiteral("persone"), QStringLiteral("Persone presenti")}, {QStringLiteral("note"), QStringLiteral("Note")}};
+        {QStringLiteral("id"), QStringLiteral("Numero foto")},
+        {QStringLiteral("titolo"), QStringLiteral("Titolo")},
+        {QStringLiteral("data"), QStringLiteral("Data dello scatto")},
+        {QStringLiteral("luogo"), QStringLiteral("Luogo")},
+        {QStringLiteral("persone"), QStringLiteral("Persone presenti")},
+        {QStringLiteral("note"), QStringLiteral("Note")}};
     const int captionTops[] = {68, 116, 164, 212, 260, 328};
     for (int i = 0; i < captions.size(); ++i)
-        saveBmp24(QStringLiteral("caption_%1.bmp").arg(captions[i].first), caption(album, captionTops[i], captions[i].second));
+        saveBmp24(QStringLiteral("caption_%1.bmp").arg(captions[i].first),
+                  caption(album, captionTops[i], captions[i].second));
 
     // Program icon, cursor and the picker window.
-    saveIcon(QStringLiteral("pictora.ico"), {glyphImage(32, [](QPainter &p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); })}, 24, std::nullopt);
-    saveEncoded(QStringLiteral("pictora.png"), glyphImage(128, [](QPainter &p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); }), "PNG");
+    saveIcon(QStringLiteral("pictora.ico"),
+             {glyphImage(32, [](QPainter& p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); })}, 24,
+             std::nullopt);
+    saveEncoded(QStringLiteral("pictora.png"),
+                glyphImage(128, [](QPainter& p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); }),
+                "PNG");
     saveIcon(QStringLiteral("hand.cur"), {handImage()}, 4, std::nullopt, QPoint(12, 1));
     saveEncoded(QStringLiteral("form2_background.jpg"), pickerBackground(), "JPG", 90);
-    saveIcon(QStringLiteral("ok_off.ico"), {glyphImage(32, [](QPainter &p) { glyphOk(p, QColor(118, 118, 128)); })}, 24, kCream);
-    saveIcon(QStringLiteral("ok_on.ico"), {glyphImage(32, [](QPainter &p) { glyphOk(p, kHeadingViolet); })}, 24, kCream);
+    saveIcon(QStringLiteral("ok_off.ico"),
+             {glyphImage(32, [](QPainter& p) { glyphOk(p, QColor(118, 118, 128)); })}, 24, kCream);
+    saveIcon(QStringLiteral("ok_on.ico"),
+             {glyphImage(32, [](QPainter& p) { glyphOk(p, kHeadingViolet); })}, 24, kCream);
 
     writeQrc();
 
     std::printf("Checking what Qt reads back:\n");
     const QSize s16(16, 16), s32(32, 32);
-    for (const QString &name : std::as_const(written)) {
+    for (const QString& name : std::as_const(written)) {
         QList<QSize> sizes{s32};
-        if (name == QLatin1String("form1_background.jpg")) sizes = {QSize(621, 466)};
-        else if (name == QLatin1String("form2_background.jpg")) sizes = {QSize(299, 360)};
-        else if (name == QLatin1String("minimise_on.jpg")) sizes = {QSize(13, 14)};
-        else if (name == QLatin1String("close_on.jpg")) sizes = {QSize(13, 13)};
-        else if (name.startsWith(QLatin1String("caption_"))) sizes = {QSize(150, 20)};
-        else if (name == QLatin1String("pictora.png")) sizes = {QSize(128, 128)};
-        else if (name == QLatin1String("delete_off.ico")) sizes = {s16, s32};
-        else if (name.startsWith(QLatin1String("prev")) || name.startsWith(QLatin1String("next"))) sizes = {s16};
+        if (name == QLatin1String("form1_background.jpg"))
+            sizes = {QSize(621, 466)};
+        else if (name == QLatin1String("form2_background.jpg"))
+            sizes = {QSize(299, 360)};
+        else if (name == QLatin1String("minimise_on.jpg"))
+            sizes = {QSize(13, 14)};
+        else if (name == QLatin1String("close_on.jpg"))
+            sizes = {QSize(13, 13)};
+        else if (name.startsWith(QLatin1String("caption_")))
+            sizes = {QSize(150, 20)};
+        else if (name == QLatin1String("pictora.png"))
+            sizes = {QSize(128, 128)};
+        else if (name == QLatin1String("delete_off.ico"))
+            sizes = {s16, s32};
+        else if (name.startsWith(QLatin1String("prev")) || name.startsWith(QLatin1String("next")))
+            sizes = {s16};
         check(name, sizes);
     }
-    std::printf("%lld files written to %s, %d problem(s)\n", qlonglong(written.size()), qPrintable(outDir), failures);
+    std::printf("%lld files written to %s, %d problem(s)\n", qlonglong(written.size()),
+                qPrintable(outDir), failures);
     return failures == 0 ? 0 : 1;
 }

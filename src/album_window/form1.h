@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QWindow>
 #include <QWidget>
+#include <QWindow>
 
 #include "album_window/picture.h"
 #include "store/data_control.h"
@@ -26,14 +26,14 @@ public:
     store::DataControl Data1;
 
     // Fields bound to the current row (Text7 and Text8 are never shown).
-    QLineEdit* Text1;  // id
-    QLineEdit* Text2;  // titolo
-    QLineEdit* Text3;  // data_scatto
-    QLineEdit* Text4;  // luogo
+    QLineEdit* Text1;       // id
+    QLineEdit* Text2;       // titolo
+    QLineEdit* Text3;       // data_scatto
+    QLineEdit* Text4;       // luogo
     QPlainTextEdit* Text5;  // persone
     QPlainTextEdit* Text6;  // note
-    QLineEdit* Text7;  // percorso_file
-    QLineEdit* Text8;  // nome_file
+    QLineEdit* Text7;       // percorso_file
+    QLineEdit* Text8;       // nome_file
 
     // The photo.
     Picture* Image1;
@@ -113,7 +113,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-
     void BuildControls();
     void BindFields();
     void ConnectHandlers();

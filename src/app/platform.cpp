@@ -10,7 +10,9 @@ QString Platform::DefaultAlbumPath() const {
            "/Pictora/database.mdb";
 }
 
-QString Platform::PathdbPath() const { return QDir::current().absoluteFilePath("pathdb"); }
+QString Platform::PathdbPath() const {
+    return QDir::current().absoluteFilePath("pathdb");
+}
 
 QString Platform::LocalCopyPath() const {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +

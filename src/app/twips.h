@@ -8,8 +8,12 @@
 // high-density screens.
 inline constexpr double kTwipsPerPixel = 15.0;
 
-inline int TwipsToPixels(double twips) { return qRound(twips / kTwipsPerPixel); }
-inline double PixelsToTwips(double pixels) { return pixels * kTwipsPerPixel; }
+inline int TwipsToPixels(double twips) {
+    return qRound(twips / kTwipsPerPixel);
+}
+inline double PixelsToTwips(double pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 inline QRect TwipsRect(int left, int top, int width, int height) {
     return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),

@@ -10,4 +10,6 @@
 // this reads what the program itself wrote, not what a person typed.
 double Val(std::string_view text);
 double Val(const QString& text);
-inline double Val(const char* text) { return Val(std::string_view(text)); }
+inline double Val(const char* text) {
+    return Val(std::string_view(text));
+}

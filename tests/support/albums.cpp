@@ -14,12 +14,11 @@ void WriteAlbum(const QString& path, const std::vector<PhotoRow>& rows) {
     data.RecordSource = store::kAlbumQuery;
     data.Refresh();
     for (const PhotoRow& r : rows) {
-        data.Database().Execute("INSERT INTO datab VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                                {store::Value(static_cast<std::int64_t>(r.id)),
-                                 r.titolo.toStdString(), r.data_scatto.toStdString(),
-                                 r.luogo.toStdString(), r.persone.toStdString(),
-                                 r.note.toStdString(), r.file.toStdString(),
-                                 r.folder.toStdString()});
+        data.Database().Execute(
+            "INSERT INTO datab VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+            {store::Value(static_cast<std::int64_t>(r.id)), r.titolo.toStdString(),
+             r.data_scatto.toStdString(), r.luogo.toStdString(), r.persone.toStdString(),
+             r.note.toStdString(), r.file.toStdString(), r.folder.toStdString()});
     }
 }
 
@@ -37,11 +36,19 @@ std::vector<long long> AlbumIds(const QString& path) {
 
 QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation) {
     // APP1 "Exif": a big-endian TIFF header and one IFD with one SHORT entry.
-    const char tiff[] = {'M', 'M', 0, 42, 0, 0, 0, 8,                     // header
-                         0, 1,                                              // one entry
-                         0x01, 0x12, 0, 3, 0, 0, 0, 1,                      // Orientation, SHORT, 1
-                         0, static_cast<char>(orientation), 0, 0,           // value
-                         0, 0, 0, 0};                                       // no next IFD
+    const char tiff[] = {'M',  'M',
+                         0,    42,
+                         0,    0,
+                         0,    8,  // header
+                         0,    1,  // one entry
+                         0x01, 0x12,
+                         0,    3,
+                         0,    0,
+                         0,    1,  // Orientation, SHORT, 1
+                         0,    static_cast<char>(orientation),
+                         0,    0,  // value
+                         0,    0,
+                         0,    0};  // no next IFD
     QByteArray payload = QByteArray("Exif\0\0", 6) + QByteArray(tiff, sizeof tiff);
     const int length = payload.size() + 2;
     QByteArray segment;

@@ -17,8 +17,8 @@ namespace {
 class ActivationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteAlbum(platform.DefaultAlbumPath(),
-                   {{1, "Primo", platform.Root(), "a.jpg"}, {2, "Secondo", platform.Root(), "b.jpg"}});
+        WriteAlbum(platform.DefaultAlbumPath(), {{1, "Primo", platform.Root(), "a.jpg"},
+                                                 {2, "Secondo", platform.Root(), "b.jpg"}});
     }
 
     void Focus(QWidget* window) {

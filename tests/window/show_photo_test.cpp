@@ -39,7 +39,8 @@ TEST(FitToFrame, LongerSideSpansTheFrame) {
 }
 
 TEST(ComposePicturePath, JoinsFolderAndNameAndPutsCdFoldersUnderTheCdRoot) {
-    EXPECT_EQ(ComposePicturePath(false, "", "/home/anna/Foto", "mare.jpg"), "/home/anna/Foto/mare.jpg");
+    EXPECT_EQ(ComposePicturePath(false, "", "/home/anna/Foto", "mare.jpg"),
+              "/home/anna/Foto/mare.jpg");
     EXPECT_EQ(ComposePicturePath(false, "", "C:\\Foto", "mare.jpg"), "C:/Foto/mare.jpg");
     EXPECT_EQ(ComposePicturePath(false, "", "", ""), "/");
     EXPECT_EQ(ComposePicturePath(true, "/media/cdrom", "\\Foto", "mare.jpg"),

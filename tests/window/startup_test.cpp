@@ -35,7 +35,8 @@ protected:
     // An album of two photos whose first is `title`.
     QString Album(const QString& name, const QString& title) {
         const QString path = Path(name);
-        WriteAlbum(path, {{4, title, platform.Root(), "a.jpg"}, {9, "Dopo", platform.Root(), "b.jpg"}});
+        WriteAlbum(path,
+                   {{4, title, platform.Root(), "a.jpg"}, {9, "Dopo", platform.Root(), "b.jpg"}});
         return path;
     }
 

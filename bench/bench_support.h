@@ -1,0 +1,45 @@
+#pragma once
+
+// What the window benchmarks share: boxes that answer at once, a desktop
+// whose usual album is the benchmark's, and a main() on Qt's offscreen
+// platform.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <functional>
+
+#include "app/dialogs.h"
+#include "app/platform.h"
+
+// Answers every input box with `answer` and every question with No; counts
+// the messages.
+class AnsweringDialogs : public Dialogs {
+public:
+    void Message(const QString&) override { ++messages; }
+    bool Question(const QString&) override { return false; }
+    QString Input(const QString&) override { return answer; }
+
+    QString answer;
+    int messages = 0;
+};
+
+class BenchPlatform : public Platform {
+public:
+    explicit BenchPlatform(QString album) : album_(std::move(album)) {}
+    QString DefaultAlbumPath() const override { return album_; }
+
+private:
+    QString album_;
+};
+
+// Runs the benchmarks with a QApplication on the offscreen platform;
+// `cleanup` runs before the application goes.
+inline int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& cleanup = {}) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (cleanup) cleanup();
+    return 0;
+}
