@@ -20,9 +20,14 @@ fi
 source "$ROOT/tests/e2e/lib.sh" "$BUILD/src/pictora" "$BUILD/tools/pictora-album/pictora-album"
 mkdir -p "$OUT"
 
-# Saves window $1 alone as docs/screenshots/$2.png.
+# Saves window $1 alone as docs/screenshots/$2.png; with a third argument
+# "frame", with the frame the window manager gave it.
 shot() {
-    import -window "$1" "$WORK/shot.png"
+    if [ "${3:-}" = frame ]; then
+        import -frame -window "$1" "$WORK/shot.png"
+    else
+        import -window "$1" "$WORK/shot.png"
+    fi
     convert "$WORK/shot.png" -strip "$OUT/$2.png"
     echo "$OUT/$2.png"
 }
@@ -54,8 +59,53 @@ shoot_album_window() {
     hover "$win" 440 300
 }
 
+# Moves onto window point ($2,$3) of window $1, so the button there lights,
+# and clicks it.
+hover_click() {
+    local x y
+    read -r x y _ _ < <(window_geometry "$1")
+    xdotool mousemove $((x + $2)) $((y + $3))
+    sleep 0.2
+    xdotool mousemove $((x + $2 + 1)) $((y + $3))
+    sleep 0.3
+    xdotool click 1
+}
+
+# The question of the add button, then the picker it opens, with a file
+# chosen in the run folder, where the demo pictures lie.
+shoot_picker() {
+    local win box picker
+    win=$(wait_window_sized Pictora 622 467)
+    hover_click "$win" 471 427
+    box=$(wait_new_focus "$win")
+    settle
+    shot "$box" question frame
+    xdotool key Return
+    picker=$(wait_window_sized Pictora 300 360)
+    settle
+    click_in "$picker" 100 210
+    xdotool mousemove 1 1
+    settle
+    shot "$picker" picker
+}
+
+# The photo list, opened by a click on the photo, with its frame.
+shoot_photo_list() {
+    local win list
+    win=$(wait_window_sized Pictora 622 467)
+    click_in "$win" 200 200
+    list=$(wait_window Form3)
+    settle
+    shot "$list" photo-list frame
+}
+
 start_x
-"$ALBUM_TOOL" demo "$(dirname "$DEFAULT_ALBUM")" >/dev/null
+# The demo album at the usual place, its pictures in the run folder.
+"$ALBUM_TOOL" demo "$WORK/run" >/dev/null
+mkdir -p "$(dirname "$DEFAULT_ALBUM")"
+mv "$WORK/run/database.mdb" "$DEFAULT_ALBUM"
 start_pictora
 
 shoot_album_window
+shoot_photo_list
+shoot_picker
