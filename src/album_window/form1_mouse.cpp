@@ -1,6 +1,7 @@
 // Pointer handling of the album window: button highlighting, dragging the
 // frameless window by its background, and the minimise and close glyphs.
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <vector>
 
@@ -152,4 +153,12 @@ void Form1::Image3_Click() {
     disconnect(qApp, &QGuiApplication::focusWindowChanged, this, nullptr);
     for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
     QApplication::exit(0);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closed from outside (the window manager's close, Alt+F4, the taskbar):
+    // the program ends just as by its own close glyph, rather than living on
+    // behind an open picker or photo list.
+    event->accept();
+    Image3_Click();
 }

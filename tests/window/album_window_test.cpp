@@ -711,4 +711,19 @@ TEST_F(AlbumWindowPointerTest, CloseGlyphEndsTheProgramWithEveryWindow) {
     EXPECT_EQ(form.Text2->text(), shownBefore) << "the album is not reopened on the way out";
 }
 
+TEST_F(AlbumWindowPointerTest, ClosingTheAlbumWindowFromOutsideEndsTheProgramToo) {
+    Form2* picker = module.LoadForm2();
+    picker->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(picker));
+
+    QTimer::singleShot(0, [&] { form.close(); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(7); });
+    watchdog.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(picker->isVisible());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 }  // namespace
