@@ -4,6 +4,7 @@
 #include "album_window/form1.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/store_messages.h"
 #include "app/val.h"
 #include "store/album_file.h"
 
@@ -14,23 +15,9 @@ const char* const kPrompts[] = {"TITOLO DELLA FOTO?", "DATA DELLA FOTO? (gg/mm/a
 
 QString AddFailureMessage(int number) {
     const QString head = "Impossibile aggiungere la foto: ";
-    switch (number) {
-        case store::err::Locked:
-            return head + "il DataBase è bloccato da un altro programma.";
-        case store::err::DiskFull:
-            return head + "il disco è pieno.";
-        case store::err::FileNotFound:
-            return head + "il file del DataBase non è stato trovato.";
-        case store::err::CannotOpenForWriting:
-        case store::err::ReadOnlyDatabase:
-            return head + "il DataBase è di sola lettura.";
-        case store::err::NotValidAlbum:
-            return head + "il file del DataBase non è valido.";
-        case store::err::DuplicateKey:
-            return head + "un altro programma sta aggiungendo foto allo stesso DataBase. Riprova.";
-        default:
-            return head + QString("errore %1 del DataBase.").arg(number);
-    }
+    if (number == store::err::DuplicateKey)
+        return head + "un altro programma sta aggiungendo foto allo stesso DataBase. Riprova.";
+    return head + StoreErrorCause(number) + ".";
 }
 
 // After a failed addition: the album query again, on the photo shown before,

@@ -9,7 +9,11 @@
 
 // The statement that adds a photo. The eight values are bound, never pasted
 // into it, so no answer can change it.
-inline constexpr const char* kInsertPhoto = "INSERT INTO datab VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+// The columns are named, so an album whose table carries columns of its own
+// after the eight takes new photos too.
+inline constexpr const char* kInsertPhoto =
+    "INSERT INTO datab (id, titolo, data_scatto, luogo, persone, note, nome_file, percorso_file) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
 
 // How often a number is looked for again when another program took it first.
 inline constexpr int kInsertAttempts = 10;

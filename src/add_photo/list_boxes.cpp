@@ -46,14 +46,19 @@ bool IsReadableFolder(const QString& path) {
     return info.isDir() && info.isReadable() && info.isExecutable();
 }
 
-bool MatchesPattern(const QString& name, const QString& pattern) {
+QList<QRegularExpression> CompilePattern(const QString& pattern) {
+    QList<QRegularExpression> wildcards;
     for (const QString& part : pattern.split(';', Qt::SkipEmptyParts)) {
         const QString wildcard = part.trimmed();
-        if (wildcard.isEmpty()) continue;
-        const QRegularExpression re =
-            QRegularExpression::fromWildcard(wildcard, Qt::CaseInsensitive);
-        if (re.match(name).hasMatch()) return true;
+        if (!wildcard.isEmpty())
+            wildcards << QRegularExpression::fromWildcard(wildcard, Qt::CaseInsensitive);
     }
+    return wildcards;
+}
+
+bool MatchesPattern(const QString& name, const QList<QRegularExpression>& wildcards) {
+    for (const QRegularExpression& wildcard : wildcards)
+        if (wildcard.match(name).hasMatch()) return true;
     return false;
 }
 
@@ -187,6 +192,7 @@ bool FileListBox::SetPath(const QString& path) {
 void FileListBox::SetPattern(const QString& pattern) {
     if (pattern == pattern_) return;
     pattern_ = pattern;
+    patterns_ = CompilePattern(pattern);
     Reload();
 }
 
@@ -195,7 +201,7 @@ void FileListBox::Reload() {
     if (path_.isEmpty()) return;
     const QStringList names = QDir(path_).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : names)
-        if (MatchesPattern(name, pattern_)) addItem(name);
+        if (MatchesPattern(name, patterns_)) addItem(name);
 }
 
 QString FileListBox::FileName() const {

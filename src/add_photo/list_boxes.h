@@ -103,7 +103,8 @@ private:
 
 // Whether `name` matches one of the ";"-separated patterns, letter case
 // ignored.
-bool MatchesPattern(const QString& name, const QString& pattern);
+QList<QRegularExpression> CompilePattern(const QString& pattern);
+bool MatchesPattern(const QString& name, const QList<QRegularExpression>& wildcards);
 
 // True when `path` is a folder whose entries can be listed.
 bool IsReadableFolder(const QString& path);

@@ -7,6 +7,7 @@
 #include "album_window/form1.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/store_messages.h"
 
 namespace {
 
@@ -15,10 +16,6 @@ const char* const kJumpPrompt = "Salta alla foto numero?";
 const char* const kNotFound = "Nessuna foto trovata con questo numero";
 const char* const kDeleteQuestion = "Eliminare questa foto dal database?";
 const char* const kNotDeleted = "La foto non è stata eliminata.";
-const char* const kNotDeletedReadOnly =
-    "Il DataBase è di sola lettura: la foto non è stata eliminata.";
-const char* const kNotDeletedLocked =
-    "Il DataBase è bloccato da un altro programma: la foto non è stata eliminata.";
 
 // Every album command ends the same way: an album with no photo under the
 // cursor is told so, any other failure ends the command where it stood.
@@ -157,9 +154,11 @@ void Form1::Image12_Click() {
             // The user said yes and the photo is still there: say why, rather
             // than let a refused deletion pass for a done one.
             if (e.number() == store::err::NoCurrentRecord) throw;
-            module.dialogs.Message(e.number() == store::err::ReadOnlyDatabase ? kNotDeletedReadOnly
-                                   : e.number() == store::err::Locked         ? kNotDeletedLocked
-                                                                              : kNotDeleted);
+            const bool known =
+                e.number() == store::err::ReadOnlyDatabase || e.number() == store::err::Locked;
+            module.dialogs.Message(known ? Sentence(StoreErrorCause(e.number())) + ": " +
+                                               "la foto non è stata eliminata."
+                                         : QString(kNotDeleted));
             return;
         }
         Data1.Refresh();

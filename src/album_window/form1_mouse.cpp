@@ -121,9 +121,8 @@ void Form1::Form_MouseMove(float x, float y) {
     // moved, the pointer stands at the press point again, so the start values
     // hold for the whole drag. Nothing keeps the window on the screen.
     const float left = static_cast<float>(PixelsToTwips(pos().x())) + (x - DragStartX);
-    move(TwipsToPixels(left), pos().y());
     const float top = static_cast<float>(PixelsToTwips(pos().y())) + (y - DragStartY);
-    move(pos().x(), TwipsToPixels(top));
+    move(TwipsToPixels(left), TwipsToPixels(top));
 }
 
 void Form1::Label1_MouseMove() {

@@ -11,6 +11,7 @@
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
+#include "app/store_messages.h"
 #include "store/album_file.h"
 
 namespace {
@@ -73,18 +74,10 @@ void CopyToWorkingCopy(const QString& source, const QString& copy) {
 
 // The cause of a failure, for the message that ends a switch that failed twice.
 QString CauseOf(const store::StoreError& e) {
-    switch (e.number()) {
-        case store::err::FileNotFound:
-            return "la copia di lavoro non esiste più";
-        case store::err::Locked:
-            return "il DataBase è bloccato da un altro programma";
-        case store::err::DiskFull:
-            return "il disco è pieno";
-        default:
-            return QString("errore %1 del DataBase (%2)")
-                .arg(e.number())
-                .arg(QString::fromStdString(e.what()));
-    }
+    if (e.number() == store::err::FileNotFound) return "la copia di lavoro non esiste più";
+    if (e.number() == store::err::Locked || e.number() == store::err::DiskFull)
+        return StoreErrorCause(e.number());
+    return StoreErrorCause(e.number()) + " (" + QString::fromStdString(e.what()) + ")";
 }
 
 // The pointer shows the wait cursor while a large album is being copied.
@@ -166,7 +159,9 @@ void Form1::Image7_Click() {
                     Data1.ReadOnly = true;
                     Image6->SetEnabled(false);
                     Data1.RecordSource = store::kAlbumQuery;
-                    QCoreApplication::processEvents();
+                    // Repaints only: a click queued during the copy must not start
+                    // another command while the album is half switched.
+                    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
                     Data1.Refresh();
                     Image1->ClearPicture();
                     m.ShowPhoto();

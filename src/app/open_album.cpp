@@ -4,6 +4,7 @@
 #include "album_window/form1.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/store_messages.h"
 #include "app/platform.h"
 #include "store/album_file.h"
 
@@ -65,7 +66,7 @@ void Module1::OpenAlbum() {
             // Not an album, or it failed again: say so and let the user name
             // another file, which gets its own chance to be written.
             dialogs.Message(e.number() == store::err::Locked
-                                ? "Il DataBase è bloccato da un altro programma."
+                                ? Sentence(StoreErrorCause(e.number())) + "."
                                 : "File non valido");
             f.Data1.ReadOnly = false;
             f.Image6->SetEnabled(true);

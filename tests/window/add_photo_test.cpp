@@ -356,6 +356,16 @@ TEST_F(AddPhotoTest, EmptyAlbumAllCancelledAndNoFileChosenGiveRowOne) {
     EXPECT_EQ(form.Text1->text(), "1");
 }
 
+TEST_F(AddPhotoTest, AnAlbumWithColumnsOfItsOwnAfterTheEightTakesNewPhotos) {
+    OpenAlbumOf({1});
+    form.Data1.Database().Execute("ALTER TABLE datab ADD COLUMN valutazione TEXT");
+    Form2* picker = OpenPicker();
+    Answer({"Nuova", QString(), QString(), QString(), QString()});
+    picker->Image3_Click();
+    EXPECT_TRUE(dialogs.Messages().isEmpty()) << dialogs.Messages().join("; ").toStdString();
+    EXPECT_EQ(AlbumRow(Album(), 2).value(1), "Nuova");
+}
+
 TEST_F(AddPhotoTest, TheNumberFollowsTheHighestWhicheverPhotoIsShown) {
     OpenAlbumOf({3, 10, 7});
     form.Data1.Recordset().MoveNext();

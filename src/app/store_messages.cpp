@@ -1,0 +1,25 @@
+#include "app/store_messages.h"
+
+#include "store/store_error.h"
+
+QString StoreErrorCause(int number) {
+    switch (number) {
+        case store::err::Locked:
+            return "il DataBase è bloccato da un altro programma";
+        case store::err::DiskFull:
+            return "il disco è pieno";
+        case store::err::FileNotFound:
+            return "il file del DataBase non è stato trovato";
+        case store::err::CannotOpenForWriting:
+        case store::err::ReadOnlyDatabase:
+            return "il DataBase è di sola lettura";
+        case store::err::NotValidAlbum:
+            return "il file del DataBase non è valido";
+        default:
+            return QString("errore %1 del DataBase").arg(number);
+    }
+}
+
+QString Sentence(const QString& cause) {
+    return cause.isEmpty() ? cause : cause.left(1).toUpper() + cause.mid(1);
+}
