@@ -1,6 +1,6 @@
 // Draws every picture of Pictora's windows (backgrounds, button glyphs,
-// field captions, icons and the hand cursor) and writes them, together with
-// resources.qrc, into the folder given on the command line.
+// field captions, icons and the hand cursor) and writes them into the folder
+// given on the command line.
 //
 // The output is reproducible: textures come from fixed seeds, and the only
 // outside input is the script font used for the lettering.
@@ -27,7 +27,7 @@
 namespace {
 
 QString outDir;
-QStringList written;               // every file written, for resources.qrc
+QStringList written;               // every file written, checked at the end
 QHash<QString, int> maskedPixels;  // transparent pixels in the first image of each icon
 int failures = 0;
 
@@ -681,17 +681,6 @@ void check(const QString& name, const QList<QSize>& sizes) {
                 ok ? "ok" : "WRONG");
 }
 
-void writeQrc() {
-    QByteArray qrc =
-        "<!DOCTYPE RCC>\n<!-- Written by generator/generate_artwork; see generator/README.md. "
-        "-->\n<RCC version=\"1.0\">\n<qresource prefix=\"/\">\n";
-    for (const QString& name : std::as_const(written))
-        qrc += QStringLiteral("    <file alias=\"%1\">%1</file>\n").arg(name).toUtf8();
-    qrc += "</qresource>\n</RCC>\n";
-    QFile f(outDir + QStringLiteral("/resources.qrc"));
-    if (!f.open(QIODevice::WriteOnly) || f.write(qrc) != qrc.size()) ++failures;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -810,7 +799,6 @@ int main(int argc, char** argv) {
     saveIcon(QStringLiteral("ok_on.ico"),
              {glyphImage(32, [](QPainter& p) { glyphOk(p, kHeadingViolet); })}, 24, kCream);
 
-    writeQrc();
 
     std::printf("Checking what Qt reads back:\n");
     const QSize s16(16, 16), s32(32, 32);

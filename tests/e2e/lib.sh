@@ -193,9 +193,7 @@ wait_new_focus() {
 # Writes an empty album at $1 with the table datab in its fixed shape.
 new_album() {
     mkdir -p "$(dirname "$1")"
-    local text="TEXT NOT NULL DEFAULT ''"
-    sqlite3 "$1" "CREATE TABLE datab (id INTEGER PRIMARY KEY, titolo $text, data_scatto $text,
-        luogo $text, persone $text, note $text, nome_file $text, percorso_file $text)"
+    "$ALBUM_TOOL" create "$1" >/dev/null
 }
 
 # True when the screenshots $1 and $2 differ inside the rectangle W x H + X + Y
