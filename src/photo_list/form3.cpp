@@ -31,7 +31,7 @@ void Form3::FillList() {
     Form1* album = module.form1;
     if (album && album->Data1.IsOpen()) {
         try {
-            index = store::OpenPhotoIndex(album->Data1.DatabaseName);
+            index = album->Data1.OpenPhotoIndex();
         } catch (const store::StoreError&) {
             // An album that cannot be read for the list gives an empty one.
         }

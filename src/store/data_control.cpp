@@ -136,6 +136,11 @@ bool DataControl::IsOpen() const {
     return impl_->rows != nullptr;
 }
 
+std::unique_ptr<PhotoIndex> DataControl::OpenPhotoIndex() const {
+    if (!IsOpen()) throw StoreError(err::ObjectClosed, "nessun DataBase aperto");
+    return impl_->engine->OpenPhotoIndex(DatabaseName);
+}
+
 int DataControl::AddListener(Listener listener) {
     const int id = impl_->nextListener++;
     impl_->listeners.emplace(id, std::move(listener));

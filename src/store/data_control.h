@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "photo_index.h"
 #include "store_error.h"
 #include "value.h"
 
@@ -88,6 +89,8 @@ public:
     // Raises 3024 for a missing file, 3055 for a file that is not a valid
     // album, 3051 when readOnly is false and the file may not be written.
     virtual std::unique_ptr<Connection> Open(const std::string& path, bool readOnly) = 0;
+    // Opens the album at `path` for reading by the photo list (same errors).
+    virtual std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path) = 0;
 };
 
 std::unique_ptr<Engine> MakeSqliteEngine();
@@ -117,6 +120,11 @@ public:
     ResultSet& Recordset();
     Connection& Database();
     bool IsOpen() const;
+
+    // Every photo of the album file now open, for the photo list: read on a
+    // connection of its own, through the same engine (3420 when nothing is
+    // open).
+    std::unique_ptr<PhotoIndex> OpenPhotoIndex() const;
 
     // Told after every Refresh, move and Delete: `rows` is the result set
     // (nullptr when nothing is open); BoundText() gives a column's text.

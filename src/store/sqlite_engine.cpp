@@ -314,6 +314,11 @@ public:
         auto columns = AlbumColumns(db.get(), path);
         return std::make_unique<SqliteConnection>(std::move(db), std::move(columns));
     }
+
+    std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path) override {
+        CheckAlbumFile(path, true);
+        return store::OpenPhotoIndex(path);
+    }
 };
 
 }  // namespace

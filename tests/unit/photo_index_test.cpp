@@ -105,3 +105,21 @@ TEST(PhotoIndex, HoldsNoLockAndSurvivesChangesToTheAlbum) {
 }
 
 }  // namespace
+
+TEST(PhotoIndex, TheDataControlOpensItForTheAlbumNowOpen) {
+    TempDir dir;
+    MakeAlbum(dir / "a.mdb", {4, 2, 9});
+    store::DataControl data;
+    try {
+        data.OpenPhotoIndex();
+        ADD_FAILURE() << "no album is open yet";
+    } catch (const store::StoreError& e) {
+        EXPECT_EQ(e.number(), store::err::ObjectClosed);
+    }
+    data.DatabaseName = dir / "a.mdb";
+    data.Refresh();
+    auto index = data.OpenPhotoIndex();
+    ASSERT_EQ(index->Count(), 3);
+    EXPECT_EQ(index->At(0)->id, store::Value(std::int64_t{2}));
+    EXPECT_EQ(index->At(2)->titolo, Title(9));
+}
