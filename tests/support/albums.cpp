@@ -4,6 +4,7 @@
 #include <QFile>
 #include <stdexcept>
 
+#include "pictora-album/exif.h"
 #include "store/album_file.h"
 #include "store/data_control.h"
 
@@ -32,30 +33,6 @@ std::vector<long long> AlbumIds(const QString& path) {
     for (auto& rs = data.Recordset(); !rs.Eof(); rs.MoveNext())
         ids.push_back(static_cast<long long>(rs.Fields("id").toNumber()));
     return ids;
-}
-
-QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation) {
-    // APP1 "Exif": a big-endian TIFF header and one IFD with one SHORT entry.
-    const char tiff[] = {'M',  'M',
-                         0,    42,
-                         0,    0,
-                         0,    8,  // header
-                         0,    1,  // one entry
-                         0x01, 0x12,
-                         0,    3,
-                         0,    0,
-                         0,    1,  // Orientation, SHORT, 1
-                         0,    static_cast<char>(orientation),
-                         0,    0,  // value
-                         0,    0,
-                         0,    0};  // no next IFD
-    QByteArray payload = QByteArray("Exif\0\0", 6) + QByteArray(tiff, sizeof tiff);
-    const int length = payload.size() + 2;
-    QByteArray segment;
-    segment.append(char(0xFF)).append(char(0xE1));
-    segment.append(char(length >> 8)).append(char(length & 0xFF));
-    segment.append(payload);
-    return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
 void WritePicture(const QString& path, int width, int height, QColor color, int exifOrientation) {

@@ -28,7 +28,3 @@ std::vector<long long> AlbumIds(const QString& path);
 // "bmp" by the path's ending. A JPEG can carry an EXIF orientation (1-8).
 void WritePicture(const QString& path, int width, int height, QColor color = Qt::blue,
                   int exifOrientation = 0);
-
-// JPEG bytes with an EXIF APP1 segment carrying only the orientation tag,
-// placed right after the start-of-image marker.
-QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation);

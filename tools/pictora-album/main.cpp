@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "exif.h"
 #include "store/album_file.h"
 #include "store/data_control.h"
 #include "store/store_error.h"
@@ -137,27 +138,6 @@ QImage Draw(const DemoPhoto& photo) {
     painter.drawText(QRect(0, h * 3 / 4, w, h / 5), Qt::AlignCenter | Qt::TextWordWrap,
                      QString::fromUtf8(photo.title));
     return image;
-}
-
-// Qt writes no EXIF, so the orientation goes in by hand: an APP1 segment
-// right after the start-of-image marker, with a big-endian TIFF header and
-// one IFD entry, Orientation (0x0112, SHORT, 1 value).
-QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation) {
-    // clang-format off
-    const unsigned char app1[] = {
-        0xFF, 0xE1, 0x00, 0x22,                          // APP1, 34 bytes with this length
-        'E', 'x', 'i', 'f', 0x00, 0x00,                  // Exif identifier
-        'M', 'M', 0x00, 0x2A, 0x00, 0x00, 0x00, 0x08,    // TIFF header, IFD0 at 8
-        0x00, 0x01,                                      // one entry
-        0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01,  // Orientation, SHORT, count 1
-        0x00, static_cast<unsigned char>(orientation), 0x00, 0x00,  // its value, padded
-        0x00, 0x00, 0x00, 0x00,                          // no next IFD
-    };
-    // clang-format on
-    QByteArray result = jpeg.left(2);  // SOI
-    result.append(reinterpret_cast<const char*>(app1), sizeof app1);
-    result.append(jpeg.mid(2));
-    return result;
 }
 
 bool SavePicture(const DemoPhoto& photo, const fs::path& file) {
