@@ -32,15 +32,21 @@ shot() {
     echo "$OUT/$2.png"
 }
 
-# Moves the pointer over window point ($2,$3) of window $1, then off every
-# window: what it lit stays lit and no tooltip covers it.
-hover() {
+# Moves the pointer onto window point ($2,$3) of window $1, then one pixel on,
+# so the window sees a move over what lies there and lights it.
+point_at() {
     local x y
     read -r x y _ _ < <(window_geometry "$1")
     xdotool mousemove $((x + $2)) $((y + $3))
     sleep 0.2
     xdotool mousemove $((x + $2 + 1)) $((y + $3))
-    sleep 0.2
+    sleep 0.3
+}
+
+# Lights what lies at ($2,$3), then leaves every window: what it lit stays lit
+# and no tooltip covers it.
+hover() {
+    point_at "$@"
     xdotool mousemove 1 1
     settle
 }
@@ -59,15 +65,9 @@ shoot_album_window() {
     hover "$win" 440 300
 }
 
-# Moves onto window point ($2,$3) of window $1, so the button there lights,
-# and clicks it.
+# Lights the button at ($2,$3) of window $1 and clicks it.
 hover_click() {
-    local x y
-    read -r x y _ _ < <(window_geometry "$1")
-    xdotool mousemove $((x + $2)) $((y + $3))
-    sleep 0.2
-    xdotool mousemove $((x + $2 + 1)) $((y + $3))
-    sleep 0.3
+    point_at "$@"
     xdotool click 1
 }
 

@@ -196,6 +196,15 @@ new_album() {
     "$ALBUM_TOOL" create "$1" >/dev/null
 }
 
+# Adds photo number $2 to album $1 (made if missing): a 640x480 picture of
+# the solid colour "r,g,b" $3, titled "Foto N", in $WORK/foto.
+add_colour_photo() {
+    [ -f "$1" ] || new_album "$1"
+    mkdir -p "$WORK/foto"
+    convert -size 640x480 "xc:rgb($3)" "$WORK/foto/foto$2.jpg"
+    sqlite3 "$1" "INSERT INTO datab VALUES ($2,'Foto $2','01/02/03','Roma','Anna','','foto$2.jpg','$WORK/foto')"
+}
+
 # True when the screenshots $1 and $2 differ inside the rectangle W x H + X + Y
 # given as $3 (e.g. 32x32+100+200).
 region_differs() {

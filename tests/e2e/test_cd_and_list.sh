@@ -9,14 +9,8 @@ declare -A COLOUR=([1]="200,30,30" [4]="40,60,200" [12]="220,200,40"
                    [cd3]="30,160,60" [cd8]="160,40,160")
 
 # The usual album: three photos.
-mkdir -p "$(dirname "$DEFAULT_ALBUM")" "$WORK/foto"
-"$ALBUM_TOOL" create "$DEFAULT_ALBUM" >/dev/null
+for id in 12 1 4; do add_colour_photo "$DEFAULT_ALBUM" "$id" "${COLOUR[$id]}"; done
 [ -f "$DEFAULT_ALBUM" ] || fail "pictora-album made no album at $DEFAULT_ALBUM"
-for id in 12 1 4; do
-    convert -size 640x480 "xc:rgb(${COLOUR[$id]})" "$WORK/foto/foto$id.jpg"
-    sqlite3 "$DEFAULT_ALBUM" \
-        "INSERT INTO datab VALUES ($id,'Foto $id','01/02/03','Roma','Anna','','foto$id.jpg','$WORK/foto')"
-done
 
 # The CD: its album at its root, its pictures under \Foto, stored as folders
 # from the root of the volume that holds it, everything write-protected.

@@ -6,14 +6,8 @@ start_x
 
 # Four photos, each a solid colour of its own, numbered with gaps.
 declare -A COLOUR=([2]="200,30,30" [5]="30,160,60" [9]="40,60,200" [12]="220,200,40")
-mkdir -p "$(dirname "$DEFAULT_ALBUM")" "$WORK/foto"
-"$ALBUM_TOOL" create "$DEFAULT_ALBUM" >/dev/null
+for id in 12 2 9 5; do add_colour_photo "$DEFAULT_ALBUM" "$id" "${COLOUR[$id]}"; done
 [ -f "$DEFAULT_ALBUM" ] || fail "pictora-album made no album at $DEFAULT_ALBUM"
-for id in 12 2 9 5; do
-    convert -size 640x480 "xc:rgb(${COLOUR[$id]})" "$WORK/foto/foto$id.jpg"
-    sqlite3 "$DEFAULT_ALBUM" \
-        "INSERT INTO datab VALUES ($id,'Foto $id','01/02/03','Roma','Anna','','foto$id.jpg','$WORK/foto')"
-done
 
 start_pictora
 win=$(wait_window Pictora)

@@ -5,10 +5,7 @@ source "$(dirname "$0")/lib.sh" "$@"
 start_x
 
 # A landscape photo of a known colour in a one-photo album at the usual place.
-mkdir -p "$(dirname "$DEFAULT_ALBUM")" "$WORK/foto"
-convert -size 640x480 xc:'rgb(200,30,30)' "$WORK/foto/rosso.jpg"
-"$ALBUM_TOOL" create "$DEFAULT_ALBUM" >/dev/null
-sqlite3 "$DEFAULT_ALBUM" "INSERT INTO datab VALUES (1,'Rosso','01/02/03','Roma','Anna','', 'rosso.jpg', '$WORK/foto')"
+add_colour_photo "$DEFAULT_ALBUM" 1 "200,30,30"
 
 start_pictora
 win=$(wait_window Pictora)

@@ -5,10 +5,7 @@
 source "$(dirname "$0")/lib.sh" "$@"
 start_x
 
-mkdir -p "$(dirname "$DEFAULT_ALBUM")" "$WORK/foto"
-convert -size 640x480 xc:'rgb(40,120,200)' "$WORK/foto/blu.jpg"
-"$ALBUM_TOOL" create "$DEFAULT_ALBUM" >/dev/null
-sqlite3 "$DEFAULT_ALBUM" "INSERT INTO datab VALUES (1,'Blu','01/02/03','Roma','Anna','', 'blu.jpg', '$WORK/foto')"
+add_colour_photo "$DEFAULT_ALBUM" 1 "40,120,200"
 
 start_pictora
 win=$(wait_window Pictora)
