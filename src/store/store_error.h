@@ -23,6 +23,8 @@ inline constexpr int Locked = 3260;         // another program holds the album l
 inline constexpr int ItemNotFound = 3265;   // Fields names a column the result set lacks
 inline constexpr int ObjectClosed = 3420;   // Recordset or Database asked for before Refresh
 inline constexpr int General = 3000;        // anything else the engine reports
+// The program's own: the highest photo number cannot grow by one.
+inline constexpr int NumberRangeFull = 3999;
 }  // namespace err
 
 // A failure of the store, carrying the number callers test.

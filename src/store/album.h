@@ -1,0 +1,112 @@
+#pragma once
+
+// The album store's engine seam, in the album's own terms: an album file is
+// opened, its photos are walked in number order with one cursor, a photo is
+// deleted or added, and the photo list reads them all. No SQL crosses it, so
+// an engine that does not speak SQL (a reader of older album files) can stand
+// behind it as well as SQLite.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "store/photo.h"
+#include "store/photo_index.h"
+#include "store/store_error.h"
+#include "store/value.h"
+
+namespace store {
+
+// The album's photos in number order (ascending id), with one cursor.
+//
+// The cursor never holds the whole album: it remembers where it stands (the
+// id of the current photo, or before the first, or after the last) and every
+// move asks for the neighbouring photo through the id index, so each step
+// costs O(log n) however large the album is. Moves read the album as it
+// stands at that moment.
+//
+// Positions and flags:
+//  - on a photo: Bof() and Eof() false, Current() reads it;
+//  - before the first photo: Bof() true; after the last: Eof() true;
+//  - on a photo just deleted: neither flag, but no current photo either;
+//  - an empty album when opened: Bof() and Eof() both true.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+
+    // (Named Bof/Eof because EOF is a macro of the C library.)
+    virtual bool Bof() const = 0;
+    virtual bool Eof() const = 0;
+    // True when the cursor stands on a photo that Current() can read.
+    virtual bool HasCurrentRow() const = 0;
+
+    // MoveFirst/MoveLast raise 3021 on an empty album. MoveNext raises 3021
+    // when Eof() is already true, MovePrevious when Bof() is true; otherwise
+    // running off either end just sets the flag.
+    virtual void MoveFirst() = 0;
+    virtual void MoveLast() = 0;
+    virtual void MoveNext() = 0;
+    virtual void MovePrevious() = 0;
+
+    // Removes the current photo from the album at once (3021 with no current
+    // photo, 3027 on an album opened for reading). The cursor is then on no
+    // photo until the next move; MoveNext and MovePrevious go on from where
+    // it was.
+    virtual void Delete() = 0;
+
+    // The current photo as read when the cursor landed on it; 3021 when the
+    // cursor stands on none.
+    virtual const Photo& Current() const = 0;
+
+    // Moves onto the first photo, in number order, whose id equals `number`
+    // and returns true; returns false and leaves the cursor where it was when
+    // there is none. Whole numbers compare exactly at any size (an int64
+    // `number` against whole-number ids), others as numbers. One indexed
+    // lookup, whatever the album's size.
+    virtual bool SeekId(const Value& number) = 0;
+
+    // The photo just before or just after the photo numbered `id` in number
+    // order, read without moving the cursor (one indexed lookup); nothing at
+    // either end of the album.
+    virtual std::optional<Photo> PhotoBefore(const Value& id) = 0;
+    virtual std::optional<Photo> PhotoAfter(const Value& id) = 0;
+};
+
+// An open album file.
+class Album {
+public:
+    virtual ~Album() = default;
+
+    // A cursor over the photos, on the first photo (both flags set on an
+    // empty album).
+    virtual std::unique_ptr<Cursor> OpenCursor() = 0;
+
+    // Adds a photo numbered one more than the highest number in the album (1
+    // in an empty album), the number read and used inside one write
+    // transaction, so two programs adding at once never take the same number.
+    // Returns the number given. Raises 3027 on an album opened for reading,
+    // 3260 when another program holds the album locked for longer than about
+    // three seconds, 3026 when the disk is full, and err::NumberRangeFull when
+    // the highest number cannot grow by one; nothing is written then.
+    virtual Value InsertPhoto(const PhotoTexts& texts) = 0;
+
+    // Every photo of this album, for the photo list: read on a connection of
+    // its own, so the cursor's album can go on being written.
+    virtual std::unique_ptr<PhotoIndex> OpenPhotoIndex() = 0;
+};
+
+// Opens album files.
+class Engine {
+public:
+    virtual ~Engine() = default;
+
+    // Raises 3024 for a missing file, 3055 for a file that is not a valid
+    // album (never written to), 3051 when readOnly is false and the file may
+    // not be written, 3260 when it stays locked.
+    virtual std::unique_ptr<Album> Open(const std::string& path, bool readOnly) = 0;
+};
+
+// The engine of the albums Pictora writes (SQLite).
+std::unique_ptr<Engine> MakeSqliteEngine();
+
+}  // namespace store
