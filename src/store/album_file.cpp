@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include <SQLiteCpp/Transaction.h>
+
 #include "store/file_checks.h"
-#include "store/sqlite_support.h"
+#include "store/sqlite_engine.h"
 #include "store/store_error.h"
 
 namespace store {
@@ -25,7 +27,19 @@ std::string CreateTableSql() {
     return sql + ")";
 }
 
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 }  // namespace
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
 
 void CreateAlbum(const std::string& path) {
     auto fail = [&](int number, const std::string& why) {
@@ -51,14 +65,15 @@ void CreateAlbum(const std::string& path) {
     close(fd);
 
     try {
-        auto db = sqlite::Open(path, SQLITE_OPEN_READWRITE);
-        char* message = nullptr;
-        const std::string sql = "BEGIN; " + CreateTableSql() + "; COMMIT;";
-        const int rc = sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, &message);
-        sqlite3_free(message);
-        if (rc != SQLITE_OK) sqlite::Raise(db.get(), rc, "impossibile scrivere l'album");
-    } catch (...) {
+        SQLite::Database db(path, SQLite::OPEN_READWRITE);
+        SQLite::Transaction transaction(db);
+        db.exec(CreateTableSql());
+        transaction.commit();
+    } catch (const SQLite::Exception& e) {
         // Only the file made above is removed; nothing else was there.
+        unlink(path.c_str());
+        sqlite::Raise(e, "'" + path + "': impossibile scrivere l'album");
+    } catch (...) {
         unlink(path.c_str());
         throw;
     }

@@ -1,8 +1,7 @@
 #include "store/data_control.h"
 
 #include <map>
-
-#include "store/record_source.h"
+#include <vector>
 
 namespace store {
 
@@ -19,69 +18,53 @@ public:
     explicit Impl(std::unique_ptr<Engine> engine) : engine(std::move(engine)) {}
 
     // What Recordset() hands out: the same object for the control's whole
-    // life, reaching whatever result set is open now, so a reference kept
-    // across a Refresh never dangles. Every move, Delete and successful
-    // SeekId tells the listeners, whatever engine stands behind it.
-    class LiveRows final : public ResultSet {
+    // life, reaching whatever cursor is open now, so a reference kept across
+    // a Refresh never dangles. Every move, Delete and successful SeekId tells
+    // the listeners, whatever engine stands behind it.
+    class LiveCursor final : public Cursor {
     public:
-        explicit LiveRows(Impl& impl) : impl_(impl) {}
+        explicit LiveCursor(Impl& impl) : impl_(impl) {}
 
-        bool Bof() const override { return Rows().Bof(); }
-        bool Eof() const override { return Rows().Eof(); }
-        bool HasCurrentRow() const override { return Rows().HasCurrentRow(); }
+        bool Bof() const override { return Open().Bof(); }
+        bool Eof() const override { return Open().Eof(); }
+        bool HasCurrentRow() const override { return Open().HasCurrentRow(); }
 
         // A step that raises has changed nothing, so nobody is told.
-        void MoveFirst() override { Tell(&ResultSet::MoveFirst); }
-        void MoveLast() override { Tell(&ResultSet::MoveLast); }
-        void MoveNext() override { Tell(&ResultSet::MoveNext); }
-        void MovePrevious() override { Tell(&ResultSet::MovePrevious); }
-        void Delete() override { Tell(&ResultSet::Delete); }
+        void MoveFirst() override { Tell(&Cursor::MoveFirst); }
+        void MoveLast() override { Tell(&Cursor::MoveLast); }
+        void MoveNext() override { Tell(&Cursor::MoveNext); }
+        void MovePrevious() override { Tell(&Cursor::MovePrevious); }
+        void Delete() override { Tell(&Cursor::Delete); }
 
-        Value Fields(std::string_view name) const override { return Rows().Fields(name); }
-        const std::vector<std::string>& Columns() const override { return Rows().Columns(); }
+        const Photo& Current() const override { return Open().Current(); }
 
-        bool SeekId(double number) override {
-            if (!Rows().SeekId(number)) return false;
+        bool SeekId(const Value& number) override {
+            if (!Open().SeekId(number)) return false;
             impl_.TellListeners();
             return true;
         }
 
-    private:
-        ResultSet& Rows() const {
-            if (!impl_.rows) Closed();
-            return *impl_.rows;
+        std::optional<Photo> PhotoBefore(const Value& id) override {
+            return Open().PhotoBefore(id);
         }
-        void Tell(void (ResultSet::*step)()) {
-            (Rows().*step)();
+        std::optional<Photo> PhotoAfter(const Value& id) override { return Open().PhotoAfter(id); }
+
+    private:
+        Cursor& Open() const {
+            if (!impl_.cursor) Closed();
+            return *impl_.cursor;
+        }
+        void Tell(void (Cursor::*step)()) {
+            (Open().*step)();
             impl_.TellListeners();
-        }
-
-        Impl& impl_;
-    };
-
-    // The same for Database().
-    class LiveConnection final : public Connection {
-    public:
-        explicit LiveConnection(Impl& impl) : impl_(impl) {}
-        void Execute(const std::string& sql, const std::vector<Value>& params) override {
-            Open().Execute(sql, params);
-        }
-        std::unique_ptr<ResultSet> OpenResultSet(const std::string& sql) override {
-            return Open().OpenResultSet(sql);
-        }
-
-    private:
-        Connection& Open() const {
-            if (!impl_.connection) Closed();
-            return *impl_.connection;
         }
 
         Impl& impl_;
     };
 
     void Close() {
-        rows.reset();
-        connection.reset();
+        cursor.reset();
+        album.reset();
     }
 
     void TellListeners() {
@@ -89,16 +72,15 @@ public:
         std::vector<Listener> told;
         told.reserve(listeners.size());
         for (const auto& entry : listeners) told.push_back(entry.second);
-        const ResultSet* shown = rows ? &liveRows : nullptr;
+        const Photo* shown = cursor && cursor->HasCurrentRow() ? &cursor->Current() : nullptr;
         for (const Listener& listener : told) listener(shown);
     }
 
     std::unique_ptr<Engine> engine;
-    // Declared before rows so the result set goes first.
-    std::unique_ptr<Connection> connection;
-    std::unique_ptr<ResultSet> rows;
-    LiveRows liveRows{*this};
-    LiveConnection liveConnection{*this};
+    // Declared before the cursor, so the cursor goes first.
+    std::unique_ptr<Album> album;
+    std::unique_ptr<Cursor> cursor;
+    LiveCursor liveCursor{*this};
     std::map<int, Listener> listeners;
     int nextListener = 1;
 };
@@ -111,10 +93,12 @@ DataControl::~DataControl() = default;
 void DataControl::Refresh() {
     impl_->Close();
     try {
-        auto connection = impl_->engine->Open(DatabaseName, ReadOnly);
-        impl_->rows = connection->OpenResultSet(RecordSource);
-        impl_->connection = std::move(connection);
+        auto album = impl_->engine->Open(DatabaseName, ReadOnly);
+        impl_->cursor = album->OpenCursor();
+        impl_->album = std::move(album);
     } catch (...) {
+        // Nothing stays half open, the listeners hear so, and the failure
+        // goes on to the caller as it was.
         impl_->Close();
         impl_->TellListeners();
         throw;
@@ -122,23 +106,23 @@ void DataControl::Refresh() {
     impl_->TellListeners();
 }
 
-ResultSet& DataControl::Recordset() {
-    if (!impl_->rows) Closed();
-    return impl_->liveRows;
-}
-
-Connection& DataControl::Database() {
-    if (!impl_->connection) Closed();
-    return impl_->liveConnection;
+Cursor& DataControl::Recordset() {
+    if (!impl_->cursor) Closed();
+    return impl_->liveCursor;
 }
 
 bool DataControl::IsOpen() const {
-    return impl_->rows != nullptr;
+    return impl_->cursor != nullptr;
+}
+
+Value DataControl::InsertPhoto(const PhotoTexts& texts) {
+    if (!impl_->album) Closed();
+    return impl_->album->InsertPhoto(texts);
 }
 
 std::unique_ptr<PhotoIndex> DataControl::OpenPhotoIndex() const {
-    if (!IsOpen()) throw StoreError(err::ObjectClosed, "nessun DataBase aperto");
-    return impl_->engine->OpenPhotoIndex(DatabaseName);
+    if (!impl_->album) Closed();
+    return impl_->album->OpenPhotoIndex();
 }
 
 int DataControl::AddListener(Listener listener) {
@@ -149,14 +133,6 @@ int DataControl::AddListener(Listener listener) {
 
 void DataControl::RemoveListener(int id) {
     impl_->listeners.erase(id);
-}
-
-std::string DataControl::BoundText(const ResultSet* rows, std::string_view column) {
-    if (rows == nullptr || !rows->HasCurrentRow()) return {};
-    for (const std::string& name : rows->Columns()) {
-        if (SameName(name, column)) return rows->Fields(column).toText();
-    }
-    return {};
 }
 
 }  // namespace store

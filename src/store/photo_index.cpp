@@ -1,19 +1,19 @@
 #include "store/photo_index.h"
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
-#include <sqlite3.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <iterator>
 #include <map>
 #include <optional>
 #include <vector>
 
+#include "store/sqlite_engine.h"
+
 namespace store {
 
 namespace {
+
+using sqlite::Bind;
+using sqlite::ValueOf;
 
 // Enough for several screens in both directions, a few megabytes at most.
 constexpr std::size_t kBlocksKept = 64;
@@ -22,66 +22,27 @@ constexpr std::size_t kBlocksKept = 64;
 // makes counting and skipping over a large album several times faster.
 constexpr const char* kMapPages = "PRAGMA mmap_size = 1073741824";
 
-int ErrorNumber(const SQLite::Exception& e, const std::string& path) {
-    switch (e.getErrorCode() & 0xff) {
-        case SQLITE_CANTOPEN: {
-            std::error_code ec;
-            return std::filesystem::exists(path, ec) ? err::General : err::FileNotFound;
-        }
-        case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-        case SQLITE_ERROR:  // no datab, or one without id or titolo
-            return err::NotValidAlbum;
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            return err::Locked;
-        default:
-            return err::General;
-    }
-}
-
-Value ValueOf(const SQLite::Column& column) {
-    if (column.isInteger()) return Value(static_cast<std::int64_t>(column.getInt64()));
-    if (column.isFloat()) return Value(column.getDouble());
-    if (column.isNull()) return Value();
-    return Value(column.getString());
-}
-
-void Bind(SQLite::Statement& statement, int index, const Value& value) {
-    if (value.isInteger())
-        statement.bind(index, static_cast<int64_t>(value.integer()));
-    else if (value.isReal())
-        statement.bind(index, value.real());
-    else if (value.isText())
-        statement.bind(index, value.text());
-    else
-        statement.bind(index);
-}
-
 // Runs a prepared statement and resets it, whatever happens, so no read lock
 // outlives the call.
 template <class OnRow>
 void Run(SQLite::Statement& statement, OnRow onRow) {
-    struct ResetOnExit {
-        SQLite::Statement& statement;
-        ~ResetOnExit() { statement.tryReset(); }
-    } reset{statement};
+    sqlite::ResetOnExit reset(statement);
     while (statement.executeStep()) onRow(statement);
 }
 
 class SqlitePhotoIndex final : public PhotoIndex {
 public:
-    SqlitePhotoIndex(const std::string& path, int blockSize)
-        : db_(path, SQLite::OPEN_READONLY),
+    SqlitePhotoIndex(std::shared_ptr<SQLite::Database> db, int blockSize)
+        : db_(std::move(db)),
           blockSize_(blockSize < 1 ? 1 : blockSize),
-          head_(db_, "SELECT id, titolo FROM datab ORDER BY id LIMIT ?"),
-          from_(db_, "SELECT id, titolo FROM datab WHERE id >= ? ORDER BY id LIMIT ?"),
-          fromTop_(db_, "SELECT id FROM datab ORDER BY id LIMIT 1 OFFSET ?"),
-          fromBottom_(db_, "SELECT id FROM datab ORDER BY id DESC LIMIT 1 OFFSET ?"),
-          after_(db_, "SELECT id FROM datab WHERE id > ? ORDER BY id LIMIT 1 OFFSET ?"),
-          before_(db_, "SELECT id FROM datab WHERE id < ? ORDER BY id DESC LIMIT 1 OFFSET ?") {
-        db_.exec(kMapPages);
-        SQLite::Statement count(db_, "SELECT COUNT(*) FROM datab");
+          head_(*db_, "SELECT id, titolo FROM datab ORDER BY id LIMIT ?"),
+          from_(*db_, "SELECT id, titolo FROM datab WHERE id >= ? ORDER BY id LIMIT ?"),
+          fromTop_(*db_, "SELECT id FROM datab ORDER BY id LIMIT 1 OFFSET ?"),
+          fromBottom_(*db_, "SELECT id FROM datab ORDER BY id DESC LIMIT 1 OFFSET ?"),
+          after_(*db_, "SELECT id FROM datab WHERE id > ? ORDER BY id LIMIT 1 OFFSET ?"),
+          before_(*db_, "SELECT id FROM datab WHERE id < ? ORDER BY id DESC LIMIT 1 OFFSET ?") {
+        db_->exec(kMapPages);
+        SQLite::Statement count(*db_, "SELECT COUNT(*) FROM datab");
         Run(count, [this](SQLite::Statement& row) { count_ = row.getColumn(0).getInt64(); });
     }
 
@@ -195,7 +156,9 @@ private:
         return id;
     }
 
-    SQLite::Database db_;
+    // Declared first, so every statement is finalized before the connection
+    // can close.
+    std::shared_ptr<SQLite::Database> db_;
     std::int64_t blockSize_;
     std::int64_t count_ = 0;
     SQLite::Statement head_;
@@ -214,10 +177,13 @@ private:
 }  // namespace
 
 std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSize) {
+    // No waiting for locks: the list asks for blocks while it scrolls, and a
+    // block it cannot read now simply shows nothing.
+    auto db = sqlite::OpenAlbumFile(path, true, false);
     try {
-        return std::make_unique<SqlitePhotoIndex>(path, blockSize);
+        return std::make_unique<SqlitePhotoIndex>(std::move(db), blockSize);
     } catch (const SQLite::Exception& e) {
-        throw StoreError(ErrorNumber(e, path), "'" + path + "': " + e.what());
+        sqlite::Raise(e, "'" + path + "'");
     }
 }
 

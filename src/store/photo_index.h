@@ -36,10 +36,10 @@ public:
     virtual const PhotoEntry* At(std::int64_t position) = 0;
 };
 
-// Opens the album at `path` for the photo list on SQLite (windows reach it
-// through DataControl::OpenPhotoIndex, which asks the album's engine). Raises 3024 for a missing
-// file, 3055 for one that is no album, another number for any other failure.
-// `blockSize` photos are read at a time.
+// The photo list's reader of an album file on SQLite, the one an open SQLite
+// album hands out (the windows reach it through DataControl::OpenPhotoIndex).
+// Raises 3024 for a missing file, 3055 for one that is no album, another
+// number for any other failure. `blockSize` photos are read at a time.
 std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSize = 256);
 
 }  // namespace store

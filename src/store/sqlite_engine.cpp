@@ -2,41 +2,220 @@
 // and asks the id index for every neighbour, so nothing ever reads the whole
 // table.
 
+#include "store/sqlite_engine.h"
+
+#include <SQLiteCpp/Transaction.h>
+#include <sqlite3.h>
+
 #include <array>
 #include <cmath>
-#include <list>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <utility>
+#include <vector>
 
+#include "store/album.h"
 #include "store/album_file.h"
-#include "store/data_control.h"
 #include "store/file_checks.h"
-#include "store/record_source.h"
-#include "store/sqlite_support.h"
 
 namespace store {
 
+namespace sqlite {
+
+int ErrorNumber(int code) {
+    switch (code & 0xff) {
+        case SQLITE_READONLY:
+            return err::ReadOnlyDatabase;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return err::Locked;
+        case SQLITE_CONSTRAINT:
+            if (code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE ||
+                code == SQLITE_CONSTRAINT_ROWID) {
+                return err::DuplicateKey;
+            }
+            return err::General;
+        case SQLITE_FULL:
+            return err::DiskFull;
+        case SQLITE_CANTOPEN:
+            // The file, or the journal beside it, could not be opened.
+            return err::CannotOpenForWriting;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return err::NotValidAlbum;
+        case SQLITE_IOERR:
+            // A page read past the end of the file: the album was cut short.
+            return code == SQLITE_IOERR_SHORT_READ ? err::NotValidAlbum : err::General;
+        default:
+            return err::General;
+    }
+}
+
 namespace {
 
-// Long enough for another Pictora adding a photo to finish its write.
-constexpr int kBusyTimeoutMs = 3000;
+// The extended code when the connection still holds the failure's own, else
+// the code the step returned.
+int CodeOf(const SQLite::Exception& e) {
+    const int code = e.getErrorCode();
+    const int extended = e.getExtendedErrorCode();
+    return extended > 0 && (extended & 0xff) == (code & 0xff) ? extended : code;
+}
 
-class SqliteRows final : public ResultSet {
-public:
-    SqliteRows(sqlite::Handle db, const std::string& selectList, std::vector<std::string> columns)
-        : db_(std::move(db)), columns_(std::move(columns)) {
-        const std::string base = "SELECT id, " + selectList + " FROM datab ";
-        sql_ = {
-            base + "ORDER BY id LIMIT 1",
-            base + "ORDER BY id DESC LIMIT 1",
-            base + "WHERE id > ?1 ORDER BY id LIMIT 1",
-            base + "WHERE id < ?1 ORDER BY id DESC LIMIT 1",
-            base + "WHERE id = ?1 ORDER BY id LIMIT 1",
-            "DELETE FROM datab WHERE id = ?1",
-        };
+// A datab whose first eight columns are the album's, in order. Reads only the
+// schema; never writes.
+void CheckShape(SQLite::Database& db, const std::string& path) {
+    auto notAnAlbum = [&](const std::string& why) {
+        return StoreError(err::NotValidAlbum, "'" + path + "' non è un album: " + why);
+    };
+    std::vector<std::string> columns;
+    try {
+        SQLite::Statement kind(
+            db, "SELECT type FROM sqlite_master WHERE name = 'datab' COLLATE NOCASE");
+        if (!kind.executeStep()) throw notAnAlbum("manca la tabella datab");
+        if (kind.getColumn(0).getString() != "table") throw notAnAlbum("datab non è una tabella");
+        SQLite::Statement info(db, "SELECT name FROM pragma_table_info('datab') ORDER BY cid");
+        while (info.executeStep()) columns.push_back(info.getColumn(0).getString());
+    } catch (const SQLite::Exception& e) {
+        // A schema SQLite cannot even read is no album either.
+        if (ErrorNumber(CodeOf(e)) == err::General) throw notAnAlbum(e.what());
+        Raise(e, "'" + path + "' non leggibile");
     }
+    // Columns after the eight are tolerated: the album reads only its own.
+    if (columns.size() < kAlbumColumns.size()) throw notAnAlbum("datab ha meno di otto campi");
+    for (std::size_t i = 0; i < kAlbumColumns.size(); ++i) {
+        if (!SameName(columns[i], kAlbumColumns[i])) {
+            throw notAnAlbum("il campo " + std::to_string(i + 1) + " di datab è '" + columns[i] +
+                             "' invece di '" + kAlbumColumns[i] + "'");
+        }
+    }
+}
 
-    // Onto the first row. The last is read too: a damaged album shows itself
+}  // namespace
+
+void Raise(const SQLite::Exception& e, const std::string& what) {
+    throw StoreError(ErrorNumber(CodeOf(e)), what + ": " + e.what());
+}
+
+std::shared_ptr<SQLite::Database> OpenAlbumFile(const std::string& path, bool readOnly,
+                                                bool waitForLocks) {
+    CheckAlbumFile(path, readOnly);
+    std::shared_ptr<SQLite::Database> db;
+    try {
+        // Never OPEN_CREATE, and no URI names: the path is a plain file name,
+        // and opening never makes a file.
+        db = std::make_shared<SQLite::Database>(
+            path, readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE,
+            waitForLocks ? kBusyTimeoutMs : 0);
+    } catch (const SQLite::Exception& e) {
+        Raise(e, "'" + path + "'");
+    }
+    CheckShape(*db, path);
+    return db;
+}
+
+void Bind(SQLite::Statement& statement, int index, const Value& value) {
+    if (value.isInteger()) {
+        statement.bind(index, static_cast<int64_t>(value.integer()));
+    } else if (value.isReal()) {
+        statement.bind(index, value.real());
+    } else if (value.isText()) {
+        statement.bind(index, value.text());
+    } else {
+        statement.bind(index);
+    }
+}
+
+Value ValueOf(const SQLite::Column& column) {
+    if (column.isInteger()) return Value(static_cast<std::int64_t>(column.getInt64()));
+    if (column.isFloat()) return Value(column.getDouble());
+    if (column.isNull()) return Value();
+    // Text, and blobs read as their bytes: the album keeps no pictures inside.
+    return Value(column.getString());
+}
+
+}  // namespace sqlite
+
+namespace {
+
+using sqlite::Bind;
+using sqlite::ResetOnExit;
+using sqlite::ValueOf;
+
+constexpr std::int64_t kHighestNumber = std::numeric_limits<std::int64_t>::max();
+
+// `d` as a whole number when it is one within the range of the id column's
+// integers.
+std::optional<std::int64_t> WholeNumber(double d) {
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (d == std::trunc(d) && d >= -kTwoTo63 && d < kTwoTo63) return static_cast<std::int64_t>(d);
+    return std::nullopt;
+}
+
+[[noreturn]] void RangeFull(const std::string& highest) {
+    throw StoreError(err::NumberRangeFull,
+                     "il numero più alto dell'album (" + highest + ") non può crescere");
+}
+
+// The number of a new photo: one more than `highest`, or 1 in an empty album.
+// Whole numbers are counted as integers, so they stay exact at any size; a
+// number stored as a real (an album made elsewhere) grows by one as a real.
+Value NextNumber(const std::optional<Value>& highest) {
+    if (!highest) return Value(std::int64_t{1});
+    if (highest->isInteger()) {
+        if (highest->integer() == kHighestNumber) RangeFull(highest->toText());
+        return Value(highest->integer() + 1);
+    }
+    // Text (or null) where a number belongs reads as the number it spells, or 0.
+    const double h = highest->isReal() ? highest->real() : highest->toNumber();
+    if (const auto whole = WholeNumber(h)) {
+        if (*whole == kHighestNumber) RangeFull(highest->toText());
+        return Value(*whole + 1);
+    }
+    const double next = h + 1;
+    if (!std::isfinite(next) || next == h) RangeFull(highest->toText());
+    if (const auto whole = WholeNumber(next)) return Value(*whole);
+    return Value(next);
+}
+
+// The key a number is looked for by: whole numbers as integers, so ids beyond
+// 2^53 compare exactly; other numbers as reals; nothing else matches an id.
+std::optional<Value> SeekKey(const Value& number) {
+    if (number.isInteger()) return number;
+    if (!number.isReal() || !std::isfinite(number.real())) return std::nullopt;
+    if (const auto whole = WholeNumber(number.real())) return Value(*whole);
+    return number;
+}
+
+#define PICTORA_ALBUM_COLUMNS \
+    "id, titolo, data_scatto, luogo, persone, note, nome_file, percorso_file"
+
+// A text column as a bound box shows it: numbers a program elsewhere stored
+// there read as their text, null as empty text.
+std::string TextOf(const SQLite::Statement& statement, int index) {
+    const SQLite::Column column = statement.getColumn(index);
+    if (column.isText()) return column.getString();
+    return ValueOf(column).toText();
+}
+
+Photo ReadPhoto(const SQLite::Statement& row) {
+    Photo photo;
+    photo.id = ValueOf(row.getColumn(0));
+    photo.texts.titolo = TextOf(row, 1);
+    photo.texts.data_scatto = TextOf(row, 2);
+    photo.texts.luogo = TextOf(row, 3);
+    photo.texts.persone = TextOf(row, 4);
+    photo.texts.note = TextOf(row, 5);
+    photo.texts.nome_file = TextOf(row, 6);
+    photo.texts.percorso_file = TextOf(row, 7);
+    return photo;
+}
+
+class SqliteCursor final : public Cursor {
+public:
+    explicit SqliteCursor(std::shared_ptr<SQLite::Database> db) : db_(std::move(db)) {}
+
+    // Onto the first photo. The last is read too: a damaged album shows itself
     // now rather than on the first MoveLast.
     void Start() {
         if (auto first = Fetch(Query::First, nullptr)) {
@@ -56,268 +235,184 @@ public:
 
     void MoveNext() override {
         if (Eof()) NoCurrentRow("MoveNext oltre la fine");
-        auto row =
-            place_ == Place::BeforeFirst ? Fetch(Query::First, nullptr) : Fetch(Query::Next, &key_);
-        if (row) {
-            Land(std::move(*row));
+        auto photo = place_ == Place::BeforeFirst ? Fetch(Query::First, nullptr)
+                                                  : Fetch(Query::Next, &current_.id);
+        if (photo) {
+            Land(std::move(*photo));
         } else {
             place_ = Place::AfterLast;
-            values_.clear();
         }
     }
 
     void MovePrevious() override {
         if (Bof()) NoCurrentRow("MovePrevious oltre l'inizio");
-        auto row = place_ == Place::AfterLast ? Fetch(Query::Last, nullptr)
-                                              : Fetch(Query::Previous, &key_);
-        if (row) {
-            Land(std::move(*row));
+        auto photo = place_ == Place::AfterLast ? Fetch(Query::Last, nullptr)
+                                                : Fetch(Query::Previous, &current_.id);
+        if (photo) {
+            Land(std::move(*photo));
         } else {
             place_ = Place::BeforeFirst;
-            values_.clear();
         }
     }
 
     void Delete() override {
-        if (place_ != Place::OnRow) NoCurrentRow("Delete senza record corrente");
-        sqlite3_stmt* statement = Get(Query::Delete);
-        sqlite::ResetOnExit reset(statement);
-        sqlite::Bind(db_.get(), statement, 1, key_);
-        const int rc = sqlite3_step(statement);
-        if (rc != SQLITE_DONE) sqlite::Raise(db_.get(), rc, "impossibile eliminare il record");
-        // key_ stays: the next move goes on from the deleted row's place.
+        if (place_ != Place::OnRow) NoCurrentRow("Delete senza foto corrente");
+        try {
+            SQLite::Statement& statement = Get(Query::Delete);
+            ResetOnExit reset(statement);
+            Bind(statement, 1, current_.id);
+            statement.exec();
+        } catch (const SQLite::Exception& e) {
+            sqlite::Raise(e, "impossibile eliminare la foto");
+        }
+        // current_.id stays: the next move goes on from the deleted photo's place.
         place_ = Place::Deleted;
-        values_.clear();
     }
 
-    Value Fields(std::string_view name) const override {
-        const int index = IndexOf(name);
-        if (index < 0) {
-            throw StoreError(err::ItemNotFound,
-                             "campo '" + std::string(name) + "' non presente nel recordset");
-        }
-        if (place_ != Place::OnRow) NoCurrentRow("nessun record corrente");
-        return values_[index];
+    const Photo& Current() const override {
+        if (place_ != Place::OnRow) NoCurrentRow("nessuna foto corrente");
+        return current_;
     }
 
-    const std::vector<std::string>& Columns() const override { return columns_; }
-
-    bool SeekId(double number) override {
-        if (!std::isfinite(number)) return false;
-        // Whole numbers go in as integers so ids beyond 2^53 compare exactly;
-        // anything else compares as a real and so matches no whole id.
-        constexpr double kTwoTo63 = 9223372036854775808.0;
-        Value key = number;
-        if (number == std::trunc(number) && number >= -kTwoTo63 && number < kTwoTo63) {
-            key = Value(static_cast<std::int64_t>(number));
-        }
-        auto row = Fetch(Query::Seek, &key);
-        if (!row) return false;
-        Land(std::move(*row));
+    bool SeekId(const Value& number) override {
+        const auto key = SeekKey(number);
+        if (!key) return false;
+        auto photo = Fetch(Query::Seek, &*key);
+        if (!photo) return false;
+        Land(std::move(*photo));
         return true;
     }
+
+    std::optional<Photo> PhotoBefore(const Value& id) override {
+        return Fetch(Query::Previous, &id);
+    }
+    std::optional<Photo> PhotoAfter(const Value& id) override { return Fetch(Query::Next, &id); }
 
 private:
     enum class Query { First, Last, Next, Previous, Seek, Delete, Count };
     enum class Place { Empty, BeforeFirst, OnRow, Deleted, AfterLast };
-    struct Row {
-        Value key;
-        std::vector<Value> values;
+
+    // Every move is one step down the id index to one row.
+    static constexpr std::array<const char*, static_cast<int>(Query::Count)> kSql = {
+        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab ORDER BY id LIMIT 1",
+        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab ORDER BY id DESC LIMIT 1",
+        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab WHERE id > ?1 ORDER BY id LIMIT 1",
+        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab WHERE id < ?1 ORDER BY id DESC LIMIT 1",
+        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab WHERE id = ?1 ORDER BY id LIMIT 1",
+        "DELETE FROM datab WHERE id = ?1",
     };
 
     [[noreturn]] static void NoCurrentRow(const char* what) {
         throw StoreError(err::NoCurrentRecord, what);
     }
 
-    // Statements are prepared on first use and kept for the result set's life.
-    sqlite3_stmt* Get(Query query) {
+    // Statements are prepared on first use and kept for the cursor's life.
+    SQLite::Statement& Get(Query query) {
         auto& statement = statements_[static_cast<int>(query)];
-        if (!statement) statement = sqlite::Prepare(db_.get(), sql_[static_cast<int>(query)]);
-        return statement.get();
+        if (!statement) statement.emplace(*db_, kSql[static_cast<int>(query)]);
+        return *statement;
     }
 
-    std::optional<Row> Fetch(Query query, const Value* key) {
-        sqlite3_stmt* statement = Get(query);
-        sqlite::ResetOnExit reset(statement);
-        if (key != nullptr) sqlite::Bind(db_.get(), statement, 1, *key);
-        const int rc = sqlite3_step(statement);
-        if (rc == SQLITE_DONE) return std::nullopt;
-        if (rc != SQLITE_ROW) sqlite::Raise(db_.get(), rc, "impossibile leggere l'album");
-        Row row;
-        row.key = sqlite::Column(statement, 0);
-        row.values.reserve(columns_.size());
-        for (std::size_t i = 0; i < columns_.size(); ++i) {
-            row.values.push_back(sqlite::Column(statement, static_cast<int>(i) + 1));
+    std::optional<Photo> Fetch(Query query, const Value* key) {
+        try {
+            SQLite::Statement& statement = Get(query);
+            ResetOnExit reset(statement);
+            if (key != nullptr) Bind(statement, 1, *key);
+            if (!statement.executeStep()) return std::nullopt;
+            return ReadPhoto(statement);
+        } catch (const SQLite::Exception& e) {
+            sqlite::Raise(e, "impossibile leggere l'album");
         }
-        return row;
     }
 
-    Row FetchOrRaise(Query query) {
-        auto row = Fetch(query, nullptr);
-        if (!row) NoCurrentRow("l'album è vuoto");
-        return std::move(*row);
+    Photo FetchOrRaise(Query query) {
+        auto photo = Fetch(query, nullptr);
+        if (!photo) NoCurrentRow("l'album è vuoto");
+        return std::move(*photo);
     }
 
-    void Land(Row row) {
-        key_ = std::move(row.key);
-        values_ = std::move(row.values);
+    void Land(Photo photo) {
+        current_ = std::move(photo);
         place_ = Place::OnRow;
     }
 
-    int IndexOf(std::string_view name) const {
-        for (std::size_t i = 0; i < columns_.size(); ++i) {
-            if (SameName(columns_[i], name)) return static_cast<int>(i);
-        }
-        return -1;
-    }
-
-    sqlite::Handle db_;
-    std::vector<std::string> columns_;
-    std::array<std::string, static_cast<int>(Query::Count)> sql_;
-    std::array<sqlite::Statement, static_cast<int>(Query::Count)> statements_;
+    // Declared first, so every statement is finalized before the connection
+    // can close.
+    std::shared_ptr<SQLite::Database> db_;
+    std::array<std::optional<SQLite::Statement>, static_cast<int>(Query::Count)> statements_;
     Place place_ = Place::Empty;
-    Value key_;                  // id of the current or just deleted row
-    std::vector<Value> values_;  // the current row, as read when the cursor landed
+    Photo current_;  // the current or just deleted photo, as read when the cursor landed
 };
 
-class SqliteConnection final : public Connection {
+class SqliteAlbum final : public Album {
 public:
-    SqliteConnection(sqlite::Handle db, std::vector<std::string> tableColumns)
-        : db_(std::move(db)), tableColumns_(std::move(tableColumns)) {}
+    SqliteAlbum(std::string path, bool readOnly, std::shared_ptr<SQLite::Database> db)
+        : path_(std::move(path)), readOnly_(readOnly), db_(std::move(db)) {}
 
-    void Execute(const std::string& sql, const std::vector<Value>& params) override {
-        sqlite3_stmt* statement = Cached(sql);
-        sqlite::ResetOnExit reset(statement);
-        const int expected = sqlite3_bind_parameter_count(statement);
-        if (expected != static_cast<int>(params.size())) {
-            throw StoreError(err::General, "l'istruzione chiede " + std::to_string(expected) +
-                                               " parametri, ne ha " +
-                                               std::to_string(params.size()));
-        }
-        for (std::size_t i = 0; i < params.size(); ++i) {
-            sqlite::Bind(db_.get(), statement, static_cast<int>(i) + 1, params[i]);
-        }
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        }
-        if (rc != SQLITE_DONE) sqlite::Raise(db_.get(), rc, "istruzione non eseguita");
+    std::unique_ptr<Cursor> OpenCursor() override {
+        auto cursor = std::make_unique<SqliteCursor>(db_);
+        cursor->Start();
+        return cursor;
     }
 
-    std::unique_ptr<ResultSet> OpenResultSet(const std::string& sql) override {
-        const auto query = ParseRecordSource(sql);
-        if (!query) throw StoreError(err::SyntaxError, "RecordSource non valido: " + sql);
-        std::string selectList;
-        std::vector<std::string> columns;
-        if (query->allColumns) {
-            selectList = "*";
-            columns = tableColumns_;
-        } else {
-            for (const std::string& name : query->columns) {
-                bool known = false;
-                for (const std::string& column : tableColumns_) known |= SameName(column, name);
-                if (!known) {
-                    throw StoreError(err::SyntaxError,
-                                     "RecordSource non valido: il campo '" + name + "' non esiste");
-                }
-                if (!selectList.empty()) selectList += ", ";
-                selectList += sqlite::QuoteName(name);
+    Value InsertPhoto(const PhotoTexts& texts) override {
+        if (readOnly_) {
+            throw StoreError(err::ReadOnlyDatabase,
+                             "'" + path_ + "' è aperto in sola lettura: nessuna foto aggiunta");
+        }
+        try {
+            // The write lock is taken before the highest number is read, so no
+            // other program can add a photo between the reading and the
+            // writing: the number is never taken twice and never retried.
+            SQLite::Transaction transaction(*db_, SQLite::TransactionBehavior::IMMEDIATE);
+            if (!highest_) highest_.emplace(*db_, "SELECT id FROM datab ORDER BY id DESC LIMIT 1");
+            std::optional<Value> highest;
+            {
+                ResetOnExit reset(*highest_);
+                if (highest_->executeStep()) highest = ValueOf(highest_->getColumn(0));
             }
-            columns = query->columns;
+            // Raises when the number cannot grow; the transaction then rolls back.
+            const Value number = NextNumber(highest);
+            if (!insert_) {
+                // The columns are named, so an album whose table carries
+                // columns of its own after the eight takes new photos too.
+                insert_.emplace(*db_, "INSERT INTO datab (" PICTORA_ALBUM_COLUMNS
+                                      ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+            }
+            {
+                ResetOnExit reset(*insert_);
+                Bind(*insert_, 1, number);
+                const std::array<const std::string*, 7> values = {
+                    &texts.titolo, &texts.data_scatto, &texts.luogo,        &texts.persone,
+                    &texts.note,   &texts.nome_file,   &texts.percorso_file};
+                for (std::size_t i = 0; i < values.size(); ++i) {
+                    insert_->bind(static_cast<int>(i) + 2, *values[i]);
+                }
+                insert_->exec();
+            }
+            transaction.commit();
+            return number;
+        } catch (const SQLite::Exception& e) {
+            sqlite::Raise(e, "impossibile aggiungere la foto");
         }
-        auto rows = std::make_unique<SqliteRows>(db_, selectList, std::move(columns));
-        rows->Start();
-        return rows;
     }
+
+    std::unique_ptr<PhotoIndex> OpenPhotoIndex() override { return store::OpenPhotoIndex(path_); }
 
 private:
-    // Execute keeps its last few statements prepared: adding photos one after
-    // another runs the same INSERT each time.
-    sqlite3_stmt* Cached(const std::string& sql) {
-        for (auto it = cache_.begin(); it != cache_.end(); ++it) {
-            if (it->first == sql) {
-                cache_.splice(cache_.begin(), cache_, it);
-                return cache_.front().second.get();
-            }
-        }
-        sqlite3_stmt* raw = nullptr;
-        const char* tail = nullptr;
-        int rc = sqlite3_prepare_v3(db_.get(), sql.c_str(), static_cast<int>(sql.size()),
-                                    SQLITE_PREPARE_PERSISTENT, &raw, &tail);
-        sqlite::Statement statement(raw);
-        if (rc != SQLITE_OK) {
-            sqlite::Raise(db_.get(), rc, "istruzione non valida", err::SyntaxError);
-        }
-        if (!statement) throw StoreError(err::SyntaxError, "istruzione vuota");
-        // One statement only: a second one after a ";" is refused, not ignored.
-        sqlite3_stmt* rest = nullptr;
-        rc = sqlite3_prepare_v2(db_.get(), tail, -1, &rest, nullptr);
-        sqlite3_finalize(rest);
-        if (rc != SQLITE_OK || rest != nullptr) {
-            throw StoreError(err::SyntaxError, "più di un'istruzione: " + sql);
-        }
-        if (cache_.size() >= kCacheSize) cache_.pop_back();
-        cache_.emplace_front(sql, std::move(statement));
-        return cache_.front().second.get();
-    }
-
-    static constexpr std::size_t kCacheSize = 16;
-    sqlite::Handle db_;
-    std::vector<std::string> tableColumns_;
-    std::list<std::pair<std::string, sqlite::Statement>> cache_;
+    std::string path_;
+    bool readOnly_;
+    std::shared_ptr<SQLite::Database> db_;
+    std::optional<SQLite::Statement> highest_;
+    std::optional<SQLite::Statement> insert_;
 };
 
-// The album's shape: a table datab whose first eight columns are the album's,
-// in order. Reads only the schema page; never writes.
-std::vector<std::string> AlbumColumns(sqlite3* db, const std::string& path) {
-    auto notAnAlbum = [&](const std::string& why) {
-        return StoreError(err::NotValidAlbum, "'" + path + "' non è un album: " + why);
-    };
-    std::vector<std::string> columns;
-    try {
-        auto kind = sqlite::Prepare(
-            db, "SELECT type FROM sqlite_master WHERE name = 'datab' COLLATE NOCASE");
-        const int rc = sqlite3_step(kind.get());
-        if (rc == SQLITE_DONE) throw notAnAlbum("manca la tabella datab");
-        if (rc != SQLITE_ROW) sqlite::Raise(db, rc, "'" + path + "' non leggibile");
-        if (sqlite::Column(kind.get(), 0).toText() != "table") {
-            throw notAnAlbum("datab non è una tabella");
-        }
-        auto info = sqlite::Prepare(db, "SELECT name FROM pragma_table_info('datab') ORDER BY cid");
-        int step;
-        while ((step = sqlite3_step(info.get())) == SQLITE_ROW) {
-            columns.push_back(sqlite::Column(info.get(), 0).toText());
-        }
-        if (step != SQLITE_DONE) sqlite::Raise(db, step, "'" + path + "' non leggibile");
-    } catch (const StoreError& e) {
-        if (e.number() == err::General) throw notAnAlbum(e.what());
-        throw;
-    }
-    // Columns after the eight are tolerated: the album reads only its own.
-    if (columns.size() < kAlbumColumns.size()) throw notAnAlbum("datab ha meno di otto campi");
-    for (std::size_t i = 0; i < kAlbumColumns.size(); ++i) {
-        if (!SameName(columns[i], kAlbumColumns[i])) {
-            throw notAnAlbum("il campo " + std::to_string(i + 1) + " di datab è '" + columns[i] +
-                             "' invece di '" + kAlbumColumns[i] + "'");
-        }
-    }
-    return columns;
-}
+#undef PICTORA_ALBUM_COLUMNS
 
 class SqliteEngine final : public Engine {
 public:
-    std::unique_ptr<Connection> Open(const std::string& path, bool readOnly) override {
-        CheckAlbumFile(path, readOnly);
-        // No URI names and never SQLITE_OPEN_CREATE: the path is a plain file
-        // name, and opening never makes a file.
-        auto db = sqlite::Open(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
-        sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
-        auto columns = AlbumColumns(db.get(), path);
-        return std::make_unique<SqliteConnection>(std::move(db), std::move(columns));
-    }
-
-    std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path) override {
-        CheckAlbumFile(path, true);
-        return store::OpenPhotoIndex(path);
+    std::unique_ptr<Album> Open(const std::string& path, bool readOnly) override {
+        return std::make_unique<SqliteAlbum>(path, readOnly, sqlite::OpenAlbumFile(path, readOnly));
     }
 };
 

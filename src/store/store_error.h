@@ -8,7 +8,7 @@ namespace store {
 // Error numbers the rest of the program tells apart. They keep the numbers the
 // album's original database engine used, so handlers read as they always did.
 namespace err {
-inline constexpr int NoCurrentRecord = 3021;   // a move, Delete or Fields with no current row
+inline constexpr int NoCurrentRecord = 3021;   // a move, Delete or Current with no current photo
 inline constexpr int DuplicateKey = 3022;      // a second row with the same id
 inline constexpr int FileNotFound = 3024;      // DatabaseName names no file
 inline constexpr int PathNotFound = 3044;      // the folder of a new album does not exist
@@ -17,11 +17,9 @@ inline constexpr int ReadOnlyDatabase = 3027;  // a change on an album opened fo
 inline constexpr int CannotOpenForWriting =
     3051;                                   // ReadOnly false on a file that may not be written
 inline constexpr int NotValidAlbum = 3055;  // not a database, or no datab of the album's shape
-inline constexpr int SyntaxError = 3075;    // a statement or RecordSource the store cannot run
 inline constexpr int AlbumExists = 3204;    // CreateAlbum on a path already taken
 inline constexpr int Locked = 3260;         // another program holds the album locked
-inline constexpr int ItemNotFound = 3265;   // Fields names a column the result set lacks
-inline constexpr int ObjectClosed = 3420;   // Recordset or Database asked for before Refresh
+inline constexpr int ObjectClosed = 3420;   // the album asked for before Refresh
 inline constexpr int General = 3000;        // anything else the engine reports
 // The program's own: the highest photo number cannot grow by one.
 inline constexpr int NumberRangeFull = 3999;

@@ -16,14 +16,15 @@
 #include <QRadialGradient>
 #include <QTransform>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "exif.h"
+#include "store/album.h"
 #include "store/album_file.h"
-#include "store/data_control.h"
 #include "store/store_error.h"
 
 namespace fs = std::filesystem;
@@ -187,21 +188,34 @@ int Demo(const std::string& folderName, int argc, char** argv) {
     QGuiApplication app(argc, argv);
 
     try {
-        auto connection = store::MakeSqliteEngine()->Open(album.string(), false);
-        connection->Execute("BEGIN");
-        for (const DemoPhoto& photo : kPhotos) {
-            const fs::path where = photo.inSubfolder ? folder / "foto" : folder;
-            if (!photo.missing && !SavePicture(photo, where / photo.fileName)) {
-                return Fail("Impossibile salvare l'immagine '" + (where / photo.fileName).string() +
-                            "'");
+        // Numbers are given in order, so photo 7 is added as a stand-in and
+        // deleted at the end, leaving the gap.
+        auto written = store::MakeSqliteEngine()->Open(album.string(), false);
+        auto photo = kPhotos.begin();
+        for (int id = 1; photo != kPhotos.end(); ++id) {
+            store::PhotoTexts texts;
+            if (photo->id == id) {
+                const fs::path where = photo->inSubfolder ? folder / "foto" : folder;
+                if (!photo->missing && !SavePicture(*photo, where / photo->fileName)) {
+                    return Fail("Impossibile salvare l'immagine '" +
+                                (where / photo->fileName).string() + "'");
+                }
+                texts = {photo->title, photo->date,     photo->place,  photo->people,
+                         photo->notes, photo->fileName, where.string()};
+                ++photo;
             }
-            connection->Execute(
-                "INSERT INTO datab (id, titolo, data_scatto, luogo, persone, note, nome_file, "
-                "percorso_file) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                {photo.id, photo.title, photo.date, photo.place, photo.people, photo.notes,
-                 photo.fileName, where.string()});
+            if (written->InsertPhoto(texts) != store::Value(id)) {
+                return Fail("numerazione inattesa delle foto");
+            }
         }
-        connection->Execute("COMMIT");
+        auto cursor = written->OpenCursor();
+        for (int id = 1; id <= kPhotos.back().id; ++id) {
+            if (std::none_of(kPhotos.begin(), kPhotos.end(),
+                             [id](const DemoPhoto& p) { return p.id == id; }) &&
+                cursor->SeekId(store::Value(id))) {
+                cursor->Delete();
+            }
+        }
     } catch (const store::StoreError& e) {
         return Fail(std::string("Impossibile scrivere l'album: ") + e.what());
     }
