@@ -6,23 +6,23 @@
 #include "store_test_support.h"
 
 using namespace store_test;
+using store::Cursor;
 using store::DataControl;
-using store::ResultSet;
+using store::Value;
 namespace err = store::err;
 
 namespace {
 
-class Cursor : public ::testing::Test {
+class Moves : public ::testing::Test {
 protected:
-    ResultSet& Open(const Ids& ids, const std::string& source = store::kAlbumQuery) {
+    Cursor& Open(const Ids& ids) {
         MakeAlbum(path, ids);
         data.DatabaseName = path;
-        data.RecordSource = source;
         data.Refresh();
         return data.Recordset();
     }
 
-    static Ids WalkForward(ResultSet& rows) {
+    static Ids WalkForward(Cursor& rows) {
         Ids ids;
         for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) ids.push_back(*CurrentId(rows));
         return ids;
@@ -33,33 +33,30 @@ protected:
     DataControl data;
 };
 
-TEST_F(Cursor, EmptyAlbumHasBothFlagsAndEveryMoveRaises) {
-    ResultSet& rows = Open({});
-    for (const char* column : store::kAlbumColumns) {
-        EXPECT_EQ(DataControl::BoundText(&rows, column), "") << column;
-    }
+TEST_F(Moves, EmptyAlbumHasBothFlagsAndEveryMoveRaises) {
+    Cursor& rows = Open({});
     EXPECT_EQ(ErrorOf([&] { rows.MoveFirst(); }), err::NoCurrentRecord);
     EXPECT_EQ(ErrorOf([&] { rows.MoveLast(); }), err::NoCurrentRecord);
     EXPECT_EQ(ErrorOf([&] { rows.MoveNext(); }), err::NoCurrentRecord);
     EXPECT_EQ(ErrorOf([&] { rows.MovePrevious(); }), err::NoCurrentRecord);
     EXPECT_EQ(ErrorOf([&] { rows.Delete(); }), err::NoCurrentRecord);
-    EXPECT_EQ(ErrorOf([&] { rows.Fields("id"); }), err::NoCurrentRecord);
-    EXPECT_EQ(ErrorOf([&] { rows.Fields("nessuno"); }), err::ItemNotFound);
-    EXPECT_FALSE(rows.SeekId(1));
+    EXPECT_EQ(ErrorOf([&] { rows.Current(); }), err::NoCurrentRecord);
+    EXPECT_FALSE(rows.SeekId(Value(1)));
+    EXPECT_FALSE(rows.PhotoBefore(Value(1)) || rows.PhotoAfter(Value(1)));
     EXPECT_TRUE(rows.Bof() && rows.Eof() && !rows.HasCurrentRow());
 }
 
-TEST_F(Cursor, WalksInIdOrderAndRunsOffEachEndOnceWithoutError) {
-    ResultSet& rows = Open({3, 10, 7});
+TEST_F(Moves, WalksInIdOrderAndRunsOffEachEndOnceWithoutError) {
+    Cursor& rows = Open({3, 10, 7});
     EXPECT_EQ(*CurrentId(rows), 3);
     EXPECT_FALSE(rows.Bof() || rows.Eof());
     EXPECT_EQ(WalkForward(rows), (Ids{3, 7, 10}));
     EXPECT_TRUE(rows.Eof() && !rows.Bof() && !rows.HasCurrentRow());
-    EXPECT_EQ(ErrorOf([&] { rows.Fields("id"); }), err::NoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rows.Current(); }), err::NoCurrentRecord);
     EXPECT_EQ(ErrorOf([&] { rows.MoveNext(); }), err::NoCurrentRecord);
     rows.MovePrevious();
     EXPECT_EQ(*CurrentId(rows), 10) << "back from past the end onto the last row";
-    EXPECT_EQ(rows.Fields("TITOLO").text(), Title(10)) << "names ignore case";
+    EXPECT_EQ(rows.Current().texts.titolo, Title(10));
 
     rows.MoveFirst();
     rows.MovePrevious();
@@ -70,13 +67,13 @@ TEST_F(Cursor, WalksInIdOrderAndRunsOffEachEndOnceWithoutError) {
     EXPECT_EQ(*CurrentId(rows), 3) << "forward from before the first row onto it";
 }
 
-TEST_F(Cursor, DeleteTakesTheRowOutOfTheFileAtOnceAndLeavesNoCurrentRow) {
-    ResultSet& rows = Open({1, 2, 3, 4, 5});
-    ASSERT_TRUE(rows.SeekId(3));
+TEST_F(Moves, DeleteTakesTheRowOutOfTheFileAtOnceAndLeavesNoCurrentRow) {
+    Cursor& rows = Open({1, 2, 3, 4, 5});
+    ASSERT_TRUE(rows.SeekId(Value(3)));
     rows.Delete();
     EXPECT_EQ(IdsInFile(path), (Ids{1, 2, 4, 5}));
     EXPECT_FALSE(rows.HasCurrentRow() || rows.Bof() || rows.Eof());
-    EXPECT_EQ(ErrorOf([&] { rows.Fields("id"); }), err::NoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rows.Current(); }), err::NoCurrentRecord);
     EXPECT_EQ(ErrorOf([&] { rows.Delete(); }), err::NoCurrentRecord) << "already deleted";
     rows.MoveNext();
     EXPECT_EQ(*CurrentId(rows), 4) << "goes on from the deleted row's place";
@@ -91,113 +88,115 @@ TEST_F(Cursor, DeleteTakesTheRowOutOfTheFileAtOnceAndLeavesNoCurrentRow) {
     EXPECT_EQ(IdsInFile(path), (Ids{2, 5}));
 }
 
-TEST_F(Cursor, MovesReadTheTableAsItStandsNow) {
-    ResultSet& rows = Open({10, 20});
-    data.Database().Execute("INSERT INTO datab (id) VALUES (15)");
+TEST_F(Moves, MovesReadTheAlbumAsItStandsNow) {
+    Cursor& rows = Open({10, 20});
+    SQLite::Database other(path, SQLite::OPEN_READWRITE);  // another program
+    other.exec("INSERT INTO datab (id) VALUES (15)");
     rows.MoveNext();
     EXPECT_EQ(CurrentId(rows), 15);
-    data.Database().Execute("DELETE FROM datab WHERE id <> 15");
+    other.exec("DELETE FROM datab WHERE id <> 15");
     rows.MoveNext();
     EXPECT_TRUE(rows.Eof());
     rows.MovePrevious();
     EXPECT_EQ(CurrentId(rows), 15);
-}
-
-TEST_F(Cursor, QueriesOfSomeColumnsKeepIdOrderAndBindTheRestEmpty) {
-    ResultSet& rows = Open({4, 2}, store::kIdQuery);
-    EXPECT_EQ(rows.Columns(), std::vector<std::string>{"id"});
-    EXPECT_EQ(DataControl::BoundText(&rows, "id"), "2");
-    for (const char* column : {"titolo", "note", "percorso_file"}) {
-        EXPECT_EQ(DataControl::BoundText(&rows, column), "") << column;
-        EXPECT_EQ(ErrorOf([&] { rows.Fields(column); }), err::ItemNotFound) << column;
-    }
+    EXPECT_EQ(data.InsertPhoto({}), Value(16));
+    EXPECT_EQ(CurrentId(rows), 15) << "adding a photo leaves the cursor where it is";
     rows.MoveNext();
-    rows.Delete();
-    EXPECT_EQ(IdsInFile(path), Ids{2});
+    EXPECT_EQ(CurrentId(rows), 16);
 }
 
-TEST_F(Cursor, AcceptsTheProgramsRecordSourcesAndRefusesTheRestWith3075) {
-    MakeAlbum(path, {1, 2});
-    data.DatabaseName = path;
-    for (const char* source : {"datab", "  DATAB ", "select * from datab order by id",
-                               " \n SELECT\t*  FROM datab\r\nORDER   BY Id ; ",
-                               "SELECT id,titolo , note FROM datab ORDER BY id"}) {
-        data.RecordSource = source;
-        EXPECT_EQ(ErrorOf([&] { data.Refresh(); }), 0) << source;
-        EXPECT_EQ(CurrentId(data.Recordset()), 1) << source;
-    }
-    for (const char* source :
-         {"", "SELECT * FROM datab", "SELECT * FROM datab ORDER BY titolo",
-          "SELECT * FROM datab WHERE id > 1 ORDER BY id", "SELECT * FROM datab ORDER BY id DESC",
-          "SELECT nessuno FROM datab ORDER BY id", "SELECT FROM datab ORDER BY id",
-          "SELECT id, FROM datab ORDER BY id", "SELECT * FROM altro ORDER BY id",
-          "datab; DROP TABLE datab", "SELECT \"id\" FROM datab ORDER BY id", "datab datab"}) {
-        data.RecordSource = source;
-        EXPECT_EQ(ErrorOf([&] { data.Refresh(); }), err::SyntaxError) << source;
-        EXPECT_FALSE(data.IsOpen()) << source;
-    }
-    EXPECT_EQ(IdsInFile(path), (Ids{1, 2}));
-}
-
-TEST_F(Cursor, NothingIsOpenBeforeRefreshOrAfterAFailedOne) {
-    EXPECT_EQ(ErrorOf([&] { data.Recordset(); }), err::ObjectClosed);
-    EXPECT_EQ(ErrorOf([&] { data.Database(); }), err::ObjectClosed);
-    ResultSet& rows = Open({1, 2});
-    store::Connection& db = data.Database();
+TEST_F(Moves, NothingIsOpenBeforeRefreshOrAfterAFailedOne) {
+    auto everyUse = [&] {
+        return std::vector<int>{ErrorOf([&] { data.Recordset(); }),
+                                ErrorOf([&] { data.InsertPhoto({}); }),
+                                ErrorOf([&] { data.OpenPhotoIndex(); })};
+    };
+    const std::vector<int> closed(3, err::ObjectClosed);
+    EXPECT_EQ(everyUse(), closed);
+    Cursor& rows = Open({1, 2});
     data.DatabaseName = dir / "manca.mdb";
     EXPECT_EQ(ErrorOf([&] { data.Refresh(); }), err::FileNotFound);
     EXPECT_FALSE(data.IsOpen());
-    EXPECT_EQ(ErrorOf([&] { data.Recordset(); }), err::ObjectClosed);
-    EXPECT_EQ(ErrorOf([&] { data.Database(); }), err::ObjectClosed);
-    // References kept from before reach what is open now: nothing, then the album.
+    EXPECT_EQ(everyUse(), closed);
+    // A reference kept from before reaches what is open now: nothing, then the album.
     EXPECT_EQ(ErrorOf([&] { rows.MoveNext(); }), err::ObjectClosed);
-    EXPECT_EQ(ErrorOf([&] { db.Execute("DELETE FROM datab"); }), err::ObjectClosed);
+    EXPECT_EQ(ErrorOf([&] { rows.PhotoAfter(Value(1)); }), err::ObjectClosed);
     data.DatabaseName = path;
     data.Refresh();
     rows.MoveNext();
     EXPECT_EQ(CurrentId(rows), 2);
-    db.Execute("DELETE FROM datab WHERE id = ?", {1});
-    EXPECT_EQ(IdsInFile(path), Ids{2});
+    rows.Delete();
+    EXPECT_EQ(IdsInFile(path), Ids{1});
 }
 
-TEST_F(Cursor, ListenersHearOfEveryRefreshMoveAndDeleteButNotOfFailures) {
-    std::vector<std::string> told;  // the bound id, or "-" for nothing open
-    const int listener = data.AddListener([&](const ResultSet* rows) {
-        told.push_back(rows ? "[" + DataControl::BoundText(rows, "id") + "]" : "-");
+TEST_F(Moves, ListenersHearOfEveryRefreshMoveAndDeleteButNotOfFailures) {
+    std::vector<std::string> told;  // the current photo's id, or "-" for none
+    const int listener = data.AddListener([&](const store::Photo* photo) {
+        told.push_back(photo ? photo->id.toText() + "/" + photo->texts.titolo : "-");
     });
-    ResultSet& rows = Open({1, 2});
+    Cursor& rows = Open({1, 2});
     rows.MoveNext();
     rows.MoveNext();
     EXPECT_EQ(ErrorOf([&] { rows.MoveNext(); }), err::NoCurrentRecord);
     rows.MoveFirst();
     rows.Delete();
-    EXPECT_FALSE(rows.SeekId(1));
-    EXPECT_TRUE(rows.SeekId(2));
-    data.Database().Execute("INSERT INTO datab (id) VALUES (?)", {3});
+    EXPECT_FALSE(rows.SeekId(Value(1)));
+    EXPECT_TRUE(rows.SeekId(Value(2)));
+    data.InsertPhoto({});
+    rows.PhotoAfter(Value(1));
     data.DatabaseName = dir / "manca.mdb";
     EXPECT_EQ(ErrorOf([&] { data.Refresh(); }), err::FileNotFound);
-    EXPECT_EQ(told, (std::vector<std::string>{"[1]", "[2]", "[]", "[1]", "[]", "[2]", "-"}));
+    const std::string one = "1/" + Title(1), two = "2/" + Title(2);
+    EXPECT_EQ(told, (std::vector<std::string>{one, two, "-", one, "-", two, "-"}));
     data.RemoveListener(listener);
     data.DatabaseName = path;
     data.Refresh();
     EXPECT_EQ(told.size(), 7u);
 }
 
+TEST_F(Moves, PhotoBeforeAndAfterReadTheNeighboursWithoutMoving) {
+    Cursor& rows = Open({2, 5, 9});
+    rows.MoveLast();
+    struct Case {
+        Value id;
+        std::optional<std::int64_t> before, after;
+    };
+    const Case cases[] = {
+        {Value(2), std::nullopt, 5},
+        {Value(9), 5, std::nullopt},
+        {Value(5), 2, 9},
+        {Value(3), 2, 5},
+        {Value(4.5), 2, 5},
+        {Value(-100), std::nullopt, 2},
+        {Value(100), 9, std::nullopt},
+        {Value(std::int64_t{1} << 62), 9, std::nullopt},
+    };
+    for (const auto& [id, before, after] : cases) {
+        EXPECT_EQ(IdOf(rows.PhotoBefore(id)), before) << id.toText();
+        EXPECT_EQ(IdOf(rows.PhotoAfter(id)), after) << id.toText();
+    }
+    EXPECT_EQ(rows.PhotoAfter(Value(2))->texts.titolo, Title(5));
+    EXPECT_EQ(CurrentId(rows), 9) << "the cursor stays";
+}
+
 // The "go to photo number" command's old linear scan: the first row in album
 // order whose id equals the number exactly.
-std::optional<std::int64_t> ScanFor(ResultSet& rows, double number) {
-    const bool whole = number == std::trunc(number);
+// An int64 number compares exactly.
+std::optional<std::int64_t> ScanFor(Cursor& rows, const Value& number) {
+    std::optional<std::int64_t> whole;
+    if (number.isInteger()) {
+        whole = number.integer();
+    } else if (const double d = number.real();
+               d == std::trunc(d) && d >= -9223372036854775808.0 && d < 9223372036854775808.0) {
+        whole = static_cast<std::int64_t>(d);
+    }
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-        const std::int64_t id = rows.Fields("id").integer();
-        if (whole && number >= -9223372036854775808.0 && number < 9223372036854775808.0 &&
-            static_cast<std::int64_t>(number) == id) {
-            return id;
-        }
+        if (whole == rows.Current().id.integer()) return whole;
     }
     return std::nullopt;
 }
 
-TEST_F(Cursor, SeekIdAgreesWithALinearScanAndAMissMovesNothing) {
+TEST_F(Moves, SeekIdAgreesWithALinearScanAndAMissMovesNothing) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     const std::vector<Ids> albums = {
@@ -208,30 +207,52 @@ TEST_F(Cursor, SeekIdAgreesWithALinearScanAndAMissMovesNothing) {
     };
     for (std::size_t a = 0; a < albums.size(); ++a) {
         path = dir / ("seek" + std::to_string(a) + ".mdb");
-        ResultSet& rows = Open(albums[a]);
-        std::vector<double> numbers = {0.0,
-                                       -0.0,
-                                       2.5,
-                                       -1.5,
-                                       1e300,
-                                       -1e300,
-                                       6.0,
-                                       9.3e18,
-                                       std::numeric_limits<double>::quiet_NaN(),
-                                       std::numeric_limits<double>::infinity()};
+        Cursor& rows = Open(albums[a]);
+        std::vector<Value> numbers = {0.0,
+                                      -0.0,
+                                      2.5,
+                                      -1.5,
+                                      1e300,
+                                      -1e300,
+                                      6.0,
+                                      9.3e18,
+                                      std::numeric_limits<double>::quiet_NaN(),
+                                      std::numeric_limits<double>::infinity()};
         for (std::int64_t id : albums[a]) {
             for (double delta : {0.0, 0.5, -1.0})
-                numbers.push_back(static_cast<double>(id) + delta);
+                numbers.emplace_back(static_cast<double>(id) + delta);
+            // As typed: every digit counts, beyond 2^53 too.
+            for (std::int64_t delta : {0, 1, -1}) {
+                if ((delta <= 0 || id < kMax) && (delta >= 0 || id > kMin)) {
+                    numbers.emplace_back(id + delta);
+                }
+            }
         }
-        for (double number : numbers) {
+        for (const Value& number : numbers) {
             const auto expected = ScanFor(rows, number);
             rows.MoveLast();
             rows.MoveNext();
-            ASSERT_EQ(rows.SeekId(number), expected.has_value()) << number;
-            EXPECT_EQ(CurrentId(rows), expected) << number;
+            ASSERT_EQ(rows.SeekId(number), expected.has_value()) << number.toText();
+            EXPECT_EQ(CurrentId(rows), expected) << number.toText();
             EXPECT_EQ(rows.Eof(), !expected) << "a miss leaves the cursor past the end";
         }
     }
+}
+
+TEST(SeekId, FindsRealNumbersAsNumbersInAnAlbumMadeElsewhere) {
+    TempDir dir;
+    MakeLooseAlbum(dir / "a.mdb", {Value(1), Value(2.5), Value(1e16), Value(4)});
+    DataControl data;
+    data.DatabaseName = dir / "a.mdb";
+    data.Refresh();
+    Cursor& rows = data.Recordset();
+    EXPECT_TRUE(rows.SeekId(Value(2.5)));
+    EXPECT_EQ(rows.Current().texts.titolo, "Foto numero 2.5");
+    EXPECT_EQ(rows.PhotoAfter(Value(2.5))->id, Value(4));
+    EXPECT_EQ(rows.PhotoBefore(Value(2.5))->id, Value(1));
+    EXPECT_FALSE(rows.SeekId(Value(3.5)));
+    EXPECT_TRUE(rows.SeekId(Value(4.0))) << "a whole real finds the whole id";
+    EXPECT_EQ(rows.Current().id, Value(4));
 }
 
 }  // namespace

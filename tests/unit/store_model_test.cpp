@@ -10,8 +10,9 @@
 #include "store_test_support.h"
 
 using namespace store_test;
+using store::Cursor;
 using store::DataControl;
-using store::ResultSet;
+using store::Value;
 namespace err = store::err;
 
 namespace {
@@ -56,14 +57,32 @@ struct Model {
         place = Deleted;
         return 0;
     }
+    std::int64_t Insert() {
+        const std::int64_t number = ids.empty() ? 1 : *ids.rbegin() + 1;
+        ids.insert(number);
+        return number;
+    }
+    // What PhotoBefore and PhotoAfter should find around `id`.
+    std::string Before(std::int64_t id) const {
+        auto it = ids.lower_bound(id);
+        return it == ids.begin() ? "" : std::to_string(*std::prev(it));
+    }
+    std::string After(std::int64_t id) const {
+        auto it = ids.upper_bound(id);
+        return it == ids.end() ? "" : std::to_string(*it);
+    }
 };
+
+std::string Shown(const std::optional<store::Photo>& photo) {
+    return photo ? photo->id.toText() : "";
+}
 
 class Walk {
 public:
     explicit Walk(const std::string& path) : writer_(path, SQLite::OPEN_READWRITE) {
         data_.DatabaseName = path;
-        data_.AddListener([this](const ResultSet* rows) {
-            told_.push_back(rows ? DataControl::BoundText(rows, "id") : "-");
+        data_.AddListener([this](const store::Photo* photo) {
+            told_.push_back(photo ? photo->id.toText() : "");
         });
     }
 
@@ -76,12 +95,11 @@ public:
         for (int i = pick(0, 12); i > 0; --i) model.ids.insert(pick(-5, 40));
         SQLite::Transaction transaction(writer_);
         writer_.exec("DELETE FROM datab");
-        SQLite::Statement insert(writer_, "INSERT INTO datab (id, titolo) VALUES (?, ?)");
         for (std::int64_t id : model.ids) {
-            insert.bind(1, id);
-            insert.bind(2, Title(id));
-            insert.exec();
-            insert.reset();
+            insert_.bind(1, id);
+            insert_.bind(2, Title(id));
+            insert_.exec();
+            insert_.reset();
         }
         transaction.commit();
 
@@ -116,28 +134,47 @@ public:
                 trail += " Delete";
                 expected = model.Delete();
                 actual = ErrorOf([&] { data_.Recordset().Delete(); });
-            } else if (op < 94) {
+            } else if (op < 86) {
+                trail += " InsertPhoto";
+                tells = false;
+                const std::int64_t number = model.Insert();
+                Value given;
+                actual = ErrorOf([&] { given = data_.InsertPhoto(Titled(Title(number))); });
+                if (actual == 0 && given != Value(number)) return trail + ": numero sbagliato";
+            } else if (op < 91) {
+                // Another program adds a photo numbered as it likes.
                 trail += " Insert(" + std::to_string(id) + ")";
                 tells = false;
-                expected = model.ids.insert(id).second ? 0 : err::DuplicateKey;
-                actual = ErrorOf([&] {
-                    data_.Database().Execute("INSERT INTO datab (id, titolo) VALUES (?, ?)",
-                                             {id, Title(id)});
-                });
+                if (model.ids.insert(id).second) {
+                    insert_.bind(1, id);
+                    insert_.bind(2, Title(id));
+                    insert_.exec();
+                    insert_.reset();
+                }
+            } else if (op < 94) {
+                trail += " Vicine(" + std::to_string(id) + ")";
+                tells = false;
+                Cursor& rows = data_.Recordset();
+                if (Shown(rows.PhotoBefore(Value(id))) != model.Before(id) ||
+                    Shown(rows.PhotoAfter(Value(id))) != model.After(id)) {
+                    return trail + ": vicine sbagliate";
+                }
             } else {
                 trail += " SeekId(" + std::to_string(id) + ")";
                 tells = model.ids.count(id) > 0;
                 if (tells) model.Land(model.ids.find(id), Model::Empty);
-                if (data_.Recordset().SeekId(id) != tells) return trail + ": SeekId sbagliato";
+                if (data_.Recordset().SeekId(Value(id)) != tells) {
+                    return trail + ": SeekId sbagliato";
+                }
             }
-            const ResultSet& rows = data_.Recordset();
-            const std::string shown = DataControl::BoundText(&rows, "id");
+            const Cursor& rows = data_.Recordset();
+            const std::string shown = rows.HasCurrentRow() ? rows.Current().id.toText() : "";
             if (actual != expected) return trail + ": errore " + std::to_string(actual);
             if (shown != model.Shown() || rows.Bof() != model.Bof() || rows.Eof() != model.Eof()) {
                 return trail + ": cursore su '" + shown + "'" + (rows.Bof() ? " BOF" : "") +
                        (rows.Eof() ? " EOF" : "") + ", atteso '" + model.Shown() + "'";
             }
-            if (rows.HasCurrentRow() && rows.Fields("titolo").text() != Title(model.key)) {
+            if (rows.HasCurrentRow() && rows.Current().texts.titolo != Title(model.key)) {
                 return trail + ": titolo sbagliato";
             }
             const auto wantTold =
@@ -153,6 +190,7 @@ public:
 
 private:
     SQLite::Database writer_;  // writes each fresh album from outside the store
+    SQLite::Statement insert_{writer_, "INSERT INTO datab (id, titolo) VALUES (?, ?)"};
     DataControl data_;
     std::vector<std::string> told_;
 };

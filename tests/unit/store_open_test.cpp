@@ -92,8 +92,10 @@ TEST_F(Opening, AlbumOfTheRightShapeMadeElsewhereOpens) {
             "Note, Nome_File, Percorso_File, extra); INSERT INTO DATAB (ID, Titolo) "
             "VALUES (4, 'quattro')");
     ASSERT_EQ(RefreshError(dir / "altrove.mdb", false), 0);
-    EXPECT_EQ(DataControl::BoundText(&data.Recordset(), "titolo"), "quattro");
-    EXPECT_EQ(data.Recordset().Columns().size(), 9u);
+    EXPECT_EQ(data.Recordset().Current().texts.titolo, "quattro");
+    EXPECT_EQ(data.InsertPhoto(Titled("cinque")), store::Value(5));
+    data.Recordset().MoveLast();
+    EXPECT_EQ(data.Recordset().Current().texts, Titled("cinque"));
 }
 
 TEST_F(Opening, TruncatedOrDamagedAlbumGives3055) {
@@ -134,17 +136,13 @@ protected:
         EXPECT_EQ(RefreshError(path, false), err::CannotOpenForWriting);
         EXPECT_FALSE(data.IsOpen());
         ASSERT_EQ(RefreshError(path, true), 0);
-        store::ResultSet& rows = data.Recordset();
+        store::Cursor& rows = data.Recordset();
         rows.MoveLast();
-        EXPECT_EQ(rows.Fields("titolo").text(), Title(2));
+        EXPECT_EQ(rows.Current().texts.titolo, Title(2));
         EXPECT_EQ(ErrorOf([&] { rows.Delete(); }), err::ReadOnlyDatabase);
         EXPECT_EQ(CurrentId(rows), 2) << "a refused Delete leaves the cursor on its row";
-        auto& db = data.Database();
-        EXPECT_EQ(ErrorOf([&] { db.Execute("INSERT INTO datab (id) VALUES (?)", {3}); }),
-                  err::ReadOnlyDatabase);
-        EXPECT_EQ(ErrorOf([&] { db.Execute("UPDATE datab SET titolo = ?", {"x"}); }),
-                  err::ReadOnlyDatabase);
-        EXPECT_EQ(ErrorOf([&] { db.Execute("SELECT count(*) FROM datab"); }), 0);
+        EXPECT_EQ(ErrorOf([&] { data.InsertPhoto(Titled("nuova")); }), err::ReadOnlyDatabase);
+        EXPECT_EQ(data.OpenPhotoIndex()->Count(), 2);
         data.Refresh();
         EXPECT_EQ(ReadBytes(path), before);
         EXPECT_EQ(FilesIn(folder), files);

@@ -59,6 +59,13 @@ inline std::string Title(std::int64_t id) {
     return "Foto numero " + std::to_string(id);
 }
 
+// A photo with a title and no other text.
+inline store::PhotoTexts Titled(std::string title) {
+    store::PhotoTexts texts;
+    texts.titolo = std::move(title);
+    return texts;
+}
+
 // A new album holding `ids`, each row's title naming its id.
 inline void MakeAlbum(const std::string& path, const std::vector<std::int64_t>& ids,
                       const std::string& note = "") {
@@ -74,6 +81,26 @@ inline void MakeAlbum(const std::string& path, const std::vector<std::int64_t>& 
         insert.reset();
     }
     transaction.commit();
+}
+
+// An album made by another program, whose id column has no type, so its ids
+// keep whatever kind they were written as (reals, say).
+inline void MakeLooseAlbum(const std::string& path, const std::vector<store::Value>& ids) {
+    SQLite::Database db(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    db.exec(
+        "CREATE TABLE datab (id, titolo, data_scatto, luogo, persone, note, nome_file, "
+        "percorso_file)");
+    SQLite::Statement insert(db, "INSERT INTO datab (id, titolo) VALUES (?, ?)");
+    for (const store::Value& id : ids) {
+        if (id.isInteger()) {
+            insert.bind(1, static_cast<int64_t>(id.integer()));
+        } else {
+            insert.bind(1, id.real());
+        }
+        insert.bind(2, "Foto numero " + id.toText());
+        insert.exec();
+        insert.reset();
+    }
 }
 
 // The ids in the file, read through a connection of its own.
@@ -106,10 +133,16 @@ int ErrorOf(F&& f) {
     return 0;
 }
 
-// The current row's id, or nullopt with no current row.
-inline std::optional<std::int64_t> CurrentId(const store::ResultSet& rows) {
+// The current photo's id, or nullopt with no current photo.
+inline std::optional<std::int64_t> CurrentId(const store::Cursor& rows) {
     if (!rows.HasCurrentRow()) return std::nullopt;
-    return rows.Fields("id").integer();
+    return rows.Current().id.integer();
+}
+
+// The ids of the photos an optional holds, or of none.
+inline std::optional<std::int64_t> IdOf(const std::optional<store::Photo>& photo) {
+    if (!photo) return std::nullopt;
+    return photo->id.integer();
 }
 
 using Ids = std::vector<std::int64_t>;
