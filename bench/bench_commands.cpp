@@ -7,8 +7,6 @@
 #include "bench_support.h"
 
 #include <QApplication>
-#include <QImage>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <map>
 #include <memory>
@@ -17,8 +15,7 @@
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
-#include "store/album_file.h"
-#include "store/data_control.h"
+#include "support/albums.h"
 
 namespace {
 
@@ -30,27 +27,12 @@ struct Album {
     QString path;
 
     Album(long long photos, bool pictures) {
-        QImage image(1024, 768, QImage::Format_RGB32);
-        QPainter painter(&image);
-        QLinearGradient sky(0, 0, 1024, 768);
-        sky.setColorAt(0, QColor(40, 90, 200));
-        sky.setColorAt(1, QColor(250, 200, 120));
-        painter.fillRect(image.rect(), sky);
-        painter.end();
-        image.save(dir.path() + "/foto.jpg", "JPG", 90);
-
+        WritePhotoLikeJpeg(dir.path() + "/foto.jpg", 1024, 768, false, 0);
         path = dir.path() + "/database.mdb";
-        store::CreateAlbum(path.toStdString());
-        store::DataControl data;
-        data.DatabaseName = path.toStdString();
-        data.Refresh();
-        // One statement, so one transaction.
-        data.Database().Execute(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
-            "INSERT INTO datab SELECT i, 'Foto ' || i, '01/01/01', 'Palermo', 'Anna', '', "
-            "'foto.jpg', ? FROM n",
-            {store::Value(static_cast<std::int64_t>(photos)),
-             (dir.path() + (pictures ? "" : "/manca")).toStdString()});
+        const QString folder = dir.path() + (pictures ? "" : "/manca");
+        WriteAlbum(path, photos, [&folder](long long i) {
+            return PhotoRow{i, "Foto " + QString::number(i), folder, "foto.jpg"};
+        });
     }
 };
 
@@ -99,7 +81,7 @@ BENCHMARK(BM_Jump)
 
 void BM_Next(benchmark::State& state) {
     Window w(state);
-    w.form.Data1.Recordset().SeekId(static_cast<double>(state.range(0) / 2));
+    w.module.Data1.Recordset().SeekId(store::Value(static_cast<std::int64_t>(state.range(0) / 2)));
     for (auto _ : state) {
         w.form.Image5_Click();
         benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());

@@ -4,7 +4,6 @@
 
 #include "bench_support.h"
 
-#include <SQLiteCpp/SQLiteCpp.h>
 #include <QApplication>
 #include <QPixmap>
 #include <QScrollBar>
@@ -16,7 +15,7 @@
 #include "app/module1.h"
 #include "app/platform.h"
 #include "photo_list/form3.h"
-#include "store/album_file.h"
+#include "support/albums.h"
 #include "store/photo_index.h"
 
 namespace {
@@ -34,30 +33,20 @@ struct Fixture {
     Form1 form{module};
 
     Fixture() {
-        store::CreateAlbum(album.toStdString());
-        SQLite::Database db(album.toStdString(), SQLite::OPEN_READWRITE);
-        SQLite::Transaction transaction(db);
-        SQLite::Statement insert(
-            db,
-            "INSERT INTO datab VALUES (?, ?, '12/08/03', 'Cefalù', 'Anna, Marco e Lucia', "
-            "'Una giornata di sole', ?, '/home/anna/Immagini/Vacanze 2003')");
-        for (int id = 1; id <= kPhotos; ++id) {
-            insert.bind(1, id);
-            insert.bind(2, "Tramonto a Cefalù n. " + std::to_string(id));
-            insert.bind(3, "foto" + std::to_string(id) + ".jpg");
-            insert.exec();
-            insert.reset();
-        }
-        transaction.commit();
+        WriteAlbum(album, kPhotos, [](long long i) {
+            return PhotoRow{i, "Tramonto a Cefalù n. " + QString::number(i),
+                            "/home/anna/Immagini/Vacanze 2003", QString("foto%1.jpg").arg(i),
+                            "12/08/03", "Cefalù", "Anna, Marco e Lucia", "Una giornata di sole"};
+        });
         module.OpenAlbum();
     }
 
-    Form3& List() { return *module.form3; }
+    Form3& List() { return *form.form3; }
     // Draws the list as the screen would, which reads the entries it shows.
     void Draw() { benchmark::DoNotOptimize(List().grab().cacheKey()); }
     void CloseList() {
-        if (module.form3) {
-            module.form3->close();
+        if (form.form3) {
+            form.form3->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     }

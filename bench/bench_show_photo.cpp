@@ -16,8 +16,7 @@
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
-#include "store/album_file.h"
-#include "store/data_control.h"
+#include "support/albums.h"
 
 namespace {
 
@@ -27,29 +26,10 @@ struct Fixture {
     QString album;
 
     Fixture() {
-        // A photo-like 6000 x 4000 picture: gradients and shapes, so the JPEG
-        // is of a realistic size.
-        QImage image(6000, 4000, QImage::Format_RGB32);
-        QPainter painter(&image);
-        QLinearGradient sky(0, 0, 6000, 4000);
-        sky.setColorAt(0, QColor(40, 90, 200));
-        sky.setColorAt(1, QColor(250, 200, 120));
-        painter.fillRect(image.rect(), sky);
-        for (int i = 0; i < 200; ++i) {
-            painter.setBrush(QColor::fromHsv((i * 37) % 360, 180, 220));
-            painter.drawEllipse((i * 997) % 6000, (i * 613) % 4000, 300 + i, 200 + i);
-        }
-        painter.end();
         picture = dir.path() + "/grande.jpg";
-        image.save(picture, "JPG", 90);
-
+        WritePhotoLikeJpeg(picture, 6000, 4000);
         album = dir.path() + "/database.mdb";
-        store::CreateAlbum(album.toStdString());
-        store::DataControl data;
-        data.DatabaseName = album.toStdString();
-        data.Refresh();
-        data.Database().Execute("INSERT INTO datab VALUES (1, 'Grande', '', '', '', '', ?, ?)",
-                                {store::Value("grande.jpg"), dir.path().toStdString()});
+        WriteAlbum(album, {{1, "Grande", dir.path(), "grande.jpg"}});
     }
 };
 

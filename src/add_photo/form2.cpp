@@ -5,19 +5,15 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "album_window/form1.h"
-#include "album_window/picture.h"
-#include "app/artwork.h"
+#include "widgets/artwork.h"
+#include "widgets/picture.h"
+#include "widgets/program_window.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
-#include "app/twips.h"
+#include "widgets/twips.h"
 
 namespace {
-
-const char* const kConfirmAdd =
-    "Ora dovrai compilare dei campi, i quali verranno inseriti nel DataBase. Potrai anche "
-    "lasciare i campi vuoti. Vuoi continuare?";
 
 Picture* OkPicture(QWidget* parent, const char* artwork, bool shown) {
     auto* picture = new Picture(parent);
@@ -110,7 +106,7 @@ void Form2::File1_Click() {
 }
 
 void Form2::Image3_Click() {
-    module.AddPhotoRecord();
+    if (module.AddPhotoRecord()) emit PhotoAdded();
 }
 
 void Form2::Form_MouseMove() {
@@ -118,14 +114,17 @@ void Form2::Form_MouseMove() {
     Image1->setVisible(true);
 }
 
+// Over either picture of the OK pair, the pair is lit and every button of
+// the album window put at rest.
 void Form2::Image1_MouseMove() {
     Form_MouseMove();
-    module.HighlightButton(*Image1, *Image3);
+    emit ButtonLit();
+    Image1->setVisible(false);
+    Image3->setVisible(true);
 }
 
 void Form2::Image3_MouseMove() {
-    Form_MouseMove();
-    module.HighlightButton(*Image3, *Image1);
+    Image1_MouseMove();
 }
 
 void Form2::mouseMoveEvent(QMouseEvent* event) {
@@ -136,33 +135,4 @@ void Form2::mouseMoveEvent(QMouseEvent* event) {
 void Form2::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), background_);
-}
-
-Form2* Module1::LoadForm2() {
-    if (!form2) form2 = new Form2(*this);
-    return form2;
-}
-
-void Module1::UnloadForm2() {
-    if (!form2) return;
-    Form2* picker = form2;
-    // The next opening loads a fresh picker, even before this one is gone.
-    form2 = nullptr;
-    picker->hide();
-    picker->deleteLater();
-}
-
-void Form1::Image6_Click() {
-    // Picture drops the clicks of a disabled add button; this guards a
-    // direct call too.
-    if (!Image6->Enabled()) return;
-    if (!module.dialogs.Question(kConfirmAdd)) return;
-    const bool loaded = module.form2;
-    Form2* picker = module.LoadForm2();
-    if (!loaded) picker->move(geometry().center() - picker->rect().center());
-    // Modeless and without owner: the album window stays usable.
-    picker->setWindowState(picker->windowState() & ~Qt::WindowMinimized);
-    picker->show();
-    picker->raise();
-    picker->activateWindow();
 }

@@ -35,6 +35,12 @@ public:
     void Image1_MouseMove();
     void Image3_MouseMove();
 
+signals:
+    // The pointer lit the OK button.
+    void ButtonLit();
+    // OK added the photo.
+    void PhotoAdded();
+
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -5,11 +5,10 @@
 
 #include "album_window/form1.h"
 #include "app/module1.h"
+#include "widgets/program_window.h"
 
 void Form1::Form_Activate() {
-    module.CdMode = false;
-    module.OpenAlbum();
-    module.ReturnToPickedPhoto();
+    module.Activate();
 }
 
 void Form1::showEvent(QShowEvent* event) {

@@ -6,9 +6,11 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "app/artwork.h"
+#include "add_photo/form2.h"
 #include "app/module1.h"
-#include "app/twips.h"
+#include "photo_list/form3.h"
+#include "widgets/artwork.h"
+#include "widgets/twips.h"
 
 namespace {
 
@@ -57,7 +59,6 @@ HoverLabel* MakeLabel(QWidget* parent, int left, int top, int width, int height)
 }  // namespace
 
 Form1::Form1(Module1& module, QWidget* parent) : QWidget(parent), module(module) {
-    module.form1 = this;
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle("Pictora");
     QIcon icon(QPixmap::fromImage(Artwork("pictora.ico")));
@@ -69,12 +70,13 @@ Form1::Form1(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     background_ = Artwork("form1_background.jpg");
 
     BuildControls();
-    BindFields();
+    ConnectAlbum();
     ConnectHandlers();
 }
 
 Form1::~Form1() {
-    if (module.form1 == this) module.form1 = nullptr;
+    delete form2.data();
+    delete form3.data();
 }
 
 void Form1::BuildControls() {
@@ -152,26 +154,65 @@ void Form1::BuildControls() {
     setTabOrder(Text5, Text6);
 }
 
-void Form1::BindFields() {
-    Data1.AddListener([this](const store::ResultSet* rows) {
-        auto text = [rows](const char* column) {
-            return QString::fromStdString(store::DataControl::BoundText(rows, column));
-        };
-        // A one-line box shows the start of a text too long for it, not its
-        // end where setText leaves the cursor.
-        auto show = [&text](QLineEdit* box, const char* column) {
-            box->setText(text(column));
-            box->setCursorPosition(0);
-        };
-        show(Text1, "id");
-        show(Text2, "titolo");
-        show(Text3, "data_scatto");
-        show(Text4, "luogo");
-        Text5->setPlainText(text("persone"));
-        Text6->setPlainText(text("note"));
-        Text7->setText(text("percorso_file"));
-        Text8->setText(text("nome_file"));
+void Form1::ConnectAlbum() {
+    connect(&module, &Module1::CurrentPhotoChanged, this, &Form1::ShowFields);
+    connect(&module, &Module1::PictureToShow, this, &Form1::ShowPhoto);
+    connect(&module, &Module1::PictureCleared, Image1, &Picture::ClearPicture);
+    // An album that may not be written takes no new photo.
+    connect(&module, &Module1::ReadOnlyChanged, this,
+            [this](bool readOnly) { Image6->SetEnabled(!readOnly); });
+}
+
+void Form1::ShowFields(const std::optional<store::Photo>& photo) {
+    const store::PhotoTexts none;
+    const store::PhotoTexts& texts = photo ? photo->texts : none;
+    auto text = [](const std::string& value) { return QString::fromStdString(value); };
+    // A one-line box shows the start of a text too long for it, not its end
+    // where setText leaves the cursor.
+    auto show = [](QLineEdit* box, const QString& value) {
+        box->setText(value);
+        box->setCursorPosition(0);
+    };
+    show(Text1, photo ? text(photo->id.toText()) : QString());
+    show(Text2, text(texts.titolo));
+    show(Text3, text(texts.data_scatto));
+    show(Text4, text(texts.luogo));
+    Text5->setPlainText(text(texts.persone));
+    Text6->setPlainText(text(texts.note));
+    Text7->setText(text(texts.percorso_file));
+    Text8->setText(text(texts.nome_file));
+}
+
+Form2* Form1::LoadForm2() {
+    if (form2) return form2;
+    form2 = new Form2(module);
+    // Lighting the picker's button puts the album window's buttons at rest.
+    connect(form2, &Form2::ButtonLit, this, &Form1::ResetButtonHighlights);
+    // A photo added: the picker goes, and the album window, active again,
+    // reopens the album.
+    connect(form2, &Form2::PhotoAdded, this, [this] {
+        if (form2) form2->hide();
+        activateWindow();
+        UnloadForm2();
     });
+    return form2;
+}
+
+void Form1::UnloadForm2() {
+    if (!form2) return;
+    Form2* picker = form2;
+    // The next opening loads a fresh picker, even before this one is gone.
+    form2 = nullptr;
+    picker->hide();
+    picker->deleteLater();
+}
+
+Form3* Form1::LoadForm3() {
+    if (form3) return form3;
+    form3 = new Form3(module);
+    // Hiding the list after a pick makes the album window active again.
+    connect(form3, &Form3::PhotoPicked, this, [this] { activateWindow(); });
+    return form3;
 }
 
 void Form1::ConnectHandlers() {
@@ -198,9 +239,9 @@ void Form1::ConnectHandlers() {
     };
     for (auto [normal, highlighted] : pairs) {
         connect(normal, &Picture::MouseMove, this,
-                [this, normal, highlighted] { module.HighlightButton(*normal, *highlighted); });
+                [this, normal, highlighted] { HighlightButton(*normal, *highlighted); });
         connect(highlighted, &Picture::MouseMove, this,
-                [this, normal, highlighted] { module.HighlightButton(*highlighted, *normal); });
+                [this, normal, highlighted] { HighlightButton(*highlighted, *normal); });
     }
 }
 

@@ -6,10 +6,14 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "album_window/picture.h"
-#include "store/data_control.h"
+#include <optional>
+
+#include "store/photo.h"
+#include "widgets/picture.h"
 
 class Module1;
+class Form2;
+class Form3;
 
 // The album window: one photo at a time, its fields beside it, and the
 // picture buttons above and below them. Frameless; the program draws its own
@@ -22,10 +26,8 @@ public:
 
     Module1& module;
 
-    // The album: file, query and the one cursor every command moves.
-    store::DataControl Data1;
-
-    // Fields bound to the current row (Text7 and Text8 are never shown).
+    // The current photo's fields, shown as the album hands them over (Text7
+    // and Text8 are never shown).
     QLineEdit* Text1;       // id
     QLineEdit* Text2;       // titolo
     QLineEdit* Text3;       // data_scatto
@@ -68,6 +70,26 @@ public:
     Picture* Image4;
     Picture* Image15;  // other database (CD)
     Picture* Image7;
+
+    // The picker and the photo list, loaded on demand and unloaded when they
+    // close.
+    QPointer<Form2> form2;
+    QPointer<Form3> form3;
+    Form2* LoadForm2();
+    void UnloadForm2();
+    Form3* LoadForm3();
+
+    // Shows `photo`'s number and texts in the fields; blank fields for none.
+    void ShowFields(const std::optional<store::Photo>& photo);
+    // Puts the picture at `path` in the photo frame, fitted to it. A folder
+    // (an empty album, a CD's root) leaves the frame as it was; a file that
+    // cannot be shown keeps the picture already there and fits it again.
+    void ShowPhoto(const QString& path);
+
+    // Button highlighting: every button of the album window at rest, and one
+    // pair swapped so the pointer's picture is lit.
+    void ResetButtonHighlights();
+    void HighlightButton(Picture& first, Picture& second);
 
     // Drag state of the window background, in twips.
     bool DragActive = false;
@@ -115,15 +137,12 @@ protected:
 
 private:
     void BuildControls();
-    void BindFields();
+    void ConnectAlbum();
     void ConnectHandlers();
+    void OpenPhotoList();
 
     QImage background_;
     bool shownOnce_ = false;
     QPointer<QWindow> lastFocusWindow_;
     bool lastFocusFromProgramWindow_ = false;
 };
-
-// Windows of the program other than the album window and its message boxes
-// carry this property, so the album window knows a return from them.
-inline constexpr const char* kProgramWindowProperty = "pictoraProgramWindow";

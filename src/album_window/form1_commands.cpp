@@ -1,168 +1,69 @@
-// Album commands: first, previous, next, last, jump to a number, delete.
-#include <QLocale>
-#include <cmath>
-#include <exception>
-#include <optional>
-
+// The album window's buttons: each hands its command to the album, or opens
+// the picker or the photo list.
+#include "add_photo/form2.h"
 #include "album_window/form1.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
-#include "app/store_messages.h"
+#include "photo_list/form3.h"
 
 namespace {
 
-const char* const kNoPhoto = "Non è presente alcuna foto!";
-const char* const kJumpPrompt = "Salta alla foto numero?";
-const char* const kNotFound = "Nessuna foto trovata con questo numero";
-const char* const kDeleteQuestion = "Eliminare questa foto dal database?";
-const char* const kNotDeleted = "La foto non è stata eliminata.";
-
-// Every album command ends the same way: an album with no photo under the
-// cursor is told so, any other failure ends the command where it stood.
-template <typename Command>
-void RunAlbumCommand(Module1& module, Command command) {
-    try {
-        command();
-    } catch (const store::StoreError& e) {
-        if (e.number() == store::err::NoCurrentRecord) module.dialogs.Message(kNoPhoto);
-    } catch (const std::exception&) {
-    }
-}
-
-// Where a cursor off the photos stands, so the jump can put it back.
-enum class OffPhotos { BeforeFirst, AfterLast, OnDeletedRow };
-
-OffPhotos PlaceOf(const store::ResultSet& rows) {
-    if (rows.Bof()) return OffPhotos::BeforeFirst;
-    if (rows.Eof()) return OffPhotos::AfterLast;
-    return OffPhotos::OnDeletedRow;
-}
-
-// Puts a cursor standing on the first photo back at `place`. A row just
-// deleted cannot be stood on again: the cursor stays on the first photo and
-// the answer is false.
-bool ReturnTo(store::ResultSet& rows, OffPhotos place) {
-    switch (place) {
-        case OffPhotos::BeforeFirst:
-            rows.MovePrevious();
-            return true;
-        case OffPhotos::AfterLast:
-            rows.MoveLast();
-            rows.MoveNext();
-            return true;
-        case OffPhotos::OnDeletedRow:
-            return false;
-    }
-    return false;
-}
-
-// The photo number a person typed at the jump prompt, read in their own
-// locale: blanks around it allowed, the locale's decimal separator. Nothing
-// for an empty answer, for text that is not a number, and for infinities and
-// not-a-number, which name no photo.
-std::optional<double> PhotoNumberFromAnswer(const QString& answer) {
-    bool ok = false;
-    const double number = QLocale().toDouble(answer.trimmed(), &ok);
-    if (!ok || !std::isfinite(number)) return std::nullopt;
-    return number;
-}
+const char* const kConfirmAdd =
+    "Ora dovrai compilare dei campi, i quali verranno inseriti nel DataBase. Potrai anche "
+    "lasciare i campi vuoti. Vuoi continuare?";
 
 }  // namespace
 
 void Form1::Image9_Click() {
-    RunAlbumCommand(module, [this] {
-        Data1.Recordset().MoveFirst();
-        module.ShowPhoto();
-    });
+    module.MoveFirst();
 }
-
-void Form1::Image10_Click() {
-    RunAlbumCommand(module, [this] {
-        Data1.Recordset().MoveLast();
-        module.ShowPhoto();
-    });
-}
-
-void Form1::Image5_Click() {
-    RunAlbumCommand(module, [this] {
-        store::ResultSet& rows = Data1.Recordset();
-        // No wrap-around: running off the last photo steps back onto it, and
-        // a cursor left past the end comes back to the last photo.
-        if (!rows.Eof()) {
-            rows.MoveNext();
-            if (rows.Eof()) rows.MovePrevious();
-        } else {
-            rows.MovePrevious();
-        }
-        module.ShowPhoto();
-    });
-}
-
 void Form1::Image8_Click() {
-    RunAlbumCommand(module, [this] {
-        store::ResultSet& rows = Data1.Recordset();
-        if (!rows.Bof()) {
-            rows.MovePrevious();
-            if (rows.Bof()) rows.MoveNext();
-        } else {
-            rows.MoveNext();
-        }
-        module.ShowPhoto();
-    });
+    module.MovePrevious();
 }
-
+void Form1::Image5_Click() {
+    module.MoveNext();
+}
+void Form1::Image10_Click() {
+    module.MoveLast();
+}
 void Form1::Image4_Click() {
-    const QString answer = module.dialogs.Input(kJumpPrompt);
-    RunAlbumCommand(module, [this, &answer] {
-        store::ResultSet& rows = Data1.Recordset();
-        // An empty album is told so whatever the answer, Cancel included. A
-        // cursor on a photo proves there is one; otherwise the first photo is
-        // looked for, and the cursor put back, so the fields keep matching the
-        // picture until the jump is decided.
-        bool cursorKept = true;
-        if (!rows.HasCurrentRow()) {
-            const OffPhotos before = PlaceOf(rows);
-            rows.MoveFirst();
-            cursorKept = ReturnTo(rows, before);
-        }
-
-        const std::optional<double> number = PhotoNumberFromAnswer(answer);
-        if (!number) {
-            // Nothing to look for: the photo that was current stays current.
-            if (!cursorKept) module.ShowPhoto();
-            return;
-        }
-
-        // The first photo in album order whose number equals the answer,
-        // found through the id index rather than row by row.
-        if (!rows.SeekId(*number)) {
-            module.dialogs.Message(kNotFound);
-            rows.MoveFirst();
-        }
-        module.ShowPhoto();
-    });
+    module.JumpToPhoto();
+}
+void Form1::Image12_Click() {
+    module.DeleteCurrentPhoto();
+}
+void Form1::Image7_Click() {
+    module.SwitchCdAlbum();
 }
 
-void Form1::Image12_Click() {
-    RunAlbumCommand(module, [this] {
-        if (!module.dialogs.Question(kDeleteQuestion)) return;
-        store::ResultSet& rows = Data1.Recordset();
-        // Only the row goes; the picture file stays where it is.
-        try {
-            rows.Delete();
-        } catch (const store::StoreError& e) {
-            // The user said yes and the photo is still there: say why, rather
-            // than let a refused deletion pass for a done one.
-            if (e.number() == store::err::NoCurrentRecord) throw;
-            const bool known =
-                e.number() == store::err::ReadOnlyDatabase || e.number() == store::err::Locked;
-            module.dialogs.Message(known ? Sentence(StoreErrorCause(e.number())) + ": " +
-                                               "la foto non è stata eliminata."
-                                         : QString(kNotDeleted));
-            return;
-        }
-        Data1.Refresh();
-        Image1->ClearPicture();
-        module.ShowPhoto();
-    });
+void Form1::Image6_Click() {
+    // Picture drops the clicks of a disabled add button; this guards a
+    // direct call too.
+    if (!Image6->Enabled()) return;
+    if (!module.dialogs.Question(kConfirmAdd)) return;
+    const bool loaded = form2;
+    Form2* picker = LoadForm2();
+    if (!loaded) picker->move(geometry().center() - picker->rect().center());
+    // Modeless and without owner: the album window stays usable.
+    picker->setWindowState(picker->windowState() & ~Qt::WindowMinimized);
+    picker->show();
+    picker->raise();
+    picker->activateWindow();
+}
+
+// Opens the photo list, or brings it to the front, with the album's photos.
+void Form1::OpenPhotoList() {
+    module.PickedPhotoId.reset();
+    Form3* list = LoadForm3();
+    list->FillList();
+    list->show();
+    list->raise();
+    list->activateWindow();
+}
+
+void Form1::Image1_Click() {
+    OpenPhotoList();
+}
+void Form1::Label3_Click() {
+    OpenPhotoList();
 }

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "album_window/form1.h"
-#include "app/module1.h"
-#include "app/twips.h"
+#include "widgets/twips.h"
 
 namespace {
 
@@ -67,15 +66,15 @@ void SetRest(Form1& f, Visibility& v) {
 
 }  // namespace
 
-void Module1::ResetButtonHighlights() {
+void Form1::ResetButtonHighlights() {
     Visibility v;
-    SetRest(*form1, v);
+    SetRest(*this, v);
     v.Apply();
 }
 
-void Module1::HighlightButton(Picture& first, Picture& second) {
+void Form1::HighlightButton(Picture& first, Picture& second) {
     Visibility v;
-    SetRest(*form1, v);
+    SetRest(*this, v);
     // The album window's pairs are at rest now, and a caller from another
     // window puts its own pair at rest first, so swapping the pair lights it
     // whichever of its two pictures the pointer is over.
@@ -115,7 +114,7 @@ void Form1::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void Form1::Form_MouseMove(float x, float y) {
-    module.ResetButtonHighlights();
+    ResetButtonHighlights();
     if (!DragActive) return;
     // The window follows the pointer's displacement since the press; once
     // moved, the pointer stands at the press point again, so the start values

@@ -6,21 +6,7 @@
 #include <QImageReader>
 
 #include "album_window/form1.h"
-#include "app/module1.h"
-#include "app/twips.h"
-
-QString ComposePicturePath(bool cdMode, const QString& cdRoot, const QString& folder,
-                           const QString& name) {
-    QString path = folder;
-    path.replace('\\', '/');
-    if (cdMode) {
-        // The CD's folders are stored from its root, as "\Foto".
-        QString root = cdRoot;
-        while (root.endsWith('/')) root.chop(1);
-        path = root + (path.startsWith('/') ? path : "/" + path);
-    }
-    return path + "/" + name;
-}
+#include "widgets/twips.h"
 
 QSizeF FitToFrame(QSize natural) {
     const float w = static_cast<float>(PixelsToTwips(natural.width()));
@@ -53,24 +39,20 @@ FramedPicture ReadFramedPicture(const QString& path, qreal devicePixelRatio) {
     return {image, natural};
 }
 
-void Module1::ShowPhoto() {
-    Form1& f = *form1;
-    const QString path =
-        ComposePicturePath(CdMode, CdDriveLetter, f.Text7->text(), f.Text8->text());
-
+void Form1::ShowPhoto(const QString& path) {
     // A folder (an empty row gives "/", a CD row its root) leaves the frame
     // exactly as it was.
     if (QFileInfo(path).isDir()) return;
 
     // Any other failure keeps the picture already shown and fits it again.
-    FramedPicture picture = ReadFramedPicture(path, f.devicePixelRatioF());
-    if (!picture.image.isNull()) f.Image1->SetPicture(picture.image, picture.natural);
+    FramedPicture picture = ReadFramedPicture(path, devicePixelRatioF());
+    if (!picture.image.isNull()) Image1->SetPicture(picture.image, picture.natural);
 
-    f.Image1->hide();
-    const QSize natural = f.Image1->NaturalSize();
-    if (!f.Image1->HasPicture() || natural.isEmpty()) return;
-    f.Image1->SetStretch(true);
+    Image1->hide();
+    const QSize natural = Image1->NaturalSize();
+    if (!Image1->HasPicture() || natural.isEmpty()) return;
+    Image1->SetStretch(true);
     const QSizeF fit = FitToFrame(natural);
-    f.Image1->SetTwipsSize(static_cast<float>(fit.width()), static_cast<float>(fit.height()));
-    f.Image1->show();
+    Image1->SetTwipsSize(static_cast<float>(fit.width()), static_cast<float>(fit.height()));
+    Image1->show();
 }

@@ -9,12 +9,6 @@
 inline constexpr float kPhotoFrameWidth = 6345;
 inline constexpr float kPhotoFrameHeight = 6180;
 
-// The file of the current row's picture: folder + "/" + name, a backslash in
-// the stored folder read as "/". For an album on CD the folder lies below the
-// CD's root, `cdRoot`.
-QString ComposePicturePath(bool cdMode, const QString& cdRoot, const QString& folder,
-                           const QString& name);
-
 // The size in twips a picture of `natural` pixels takes in the photo frame:
 // its longer side spans the frame on its own axis, the other side is scaled by
 // the frame's extent on that other axis. Computed in single precision.

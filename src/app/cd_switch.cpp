@@ -1,5 +1,6 @@
 // Switching to an album kept on CD, and back.
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +8,6 @@
 #include <climits>
 #include <stdexcept>
 
-#include "album_window/form1.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
@@ -102,13 +102,11 @@ void Module1::DeleteLocalCopy() {
     }
 }
 
-void Form1::Image7_Click() {
-    Module1& m = module;
-    Data1.ReadOnly = false;
-    Image6->SetEnabled(true);
+void Module1::SwitchCdAlbum() {
+    SetReadOnly(false);
 
     enum class Step { Return, Ask, Open };
-    Step step = m.CdMode ? Step::Return : Step::Ask;
+    Step step = CdMode ? Step::Return : Step::Ask;
     // A failure other than the ones below sends the opening round once more.
     bool openedAgain = false;
 
@@ -126,45 +124,43 @@ void Form1::Image7_Click() {
                     } catch (const store::StoreError& e) {
                         if (e.number() == store::err::CannotOpenForWriting) throw;
                     }
-                    m.CdMode = false;
-                    Image1->ClearPicture();
-                    m.OpenAlbum();
+                    CdMode = false;
+                    emit PictureCleared();
+                    OpenAlbum();
                     return;
 
                 case Step::Ask:
-                    m.CdDatabasePath = m.dialogs.Input(kCdPrompt);
-                    if (m.CdDatabasePath.isEmpty()) {
-                        m.CdMode = false;
-                        m.OpenAlbum();
+                    CdDatabasePath = dialogs.Input(kCdPrompt);
+                    if (CdDatabasePath.isEmpty()) {
+                        CdMode = false;
+                        OpenAlbum();
                         return;
                     }
-                    CheckNameUsable(m.CdDatabasePath);
-                    if (!FileExists(m.CdDatabasePath)) continue;
-                    CheckReadable(m.CdDatabasePath);
+                    CheckNameUsable(CdDatabasePath);
+                    if (!FileExists(CdDatabasePath)) continue;
+                    CheckReadable(CdDatabasePath);
                     step = Step::Open;
                     [[fallthrough]];
 
                 case Step::Open: {
-                    m.CdMode = true;
-                    m.CdDriveLetter = m.platform.VolumeRoot(m.CdDatabasePath);
-                    const QString copy = m.platform.LocalCopyPath();
+                    CdMode = true;
+                    CdDriveLetter = platform.VolumeRoot(CdDatabasePath);
+                    const QString copy = platform.LocalCopyPath();
                     // Typed as the CD's path, the working copy is already in place.
-                    if (!SameFile(m.CdDatabasePath, copy)) {
+                    if (!SameFile(CdDatabasePath, copy)) {
                         WaitCursor wait;
-                        m.DeleteLocalCopy();
-                        CopyToWorkingCopy(m.CdDatabasePath, copy);
+                        DeleteLocalCopy();
+                        CopyToWorkingCopy(CdDatabasePath, copy);
                     }
                     Data1.DatabaseName = copy.toStdString();
                     // Nothing is ever added to an album on CD.
-                    Data1.ReadOnly = true;
-                    Image6->SetEnabled(false);
-                    Data1.RecordSource = store::kAlbumQuery;
+                    SetReadOnly(true);
                     // Repaints only: a click queued during the copy must not start
                     // another command while the album is half switched.
                     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
                     Data1.Refresh();
-                    Image1->ClearPicture();
-                    m.ShowPhoto();
+                    emit PictureCleared();
+                    ShowPhoto();
                     return;
                 }
             }
@@ -178,16 +174,15 @@ void Form1::Image7_Click() {
 
         switch (number) {
             case kBadFileName:
-                m.dialogs.Message("Impossibile accedere al file");
+                dialogs.Message("Impossibile accedere al file");
                 step = Step::Ask;
                 break;
             case store::err::NotValidAlbum:
-                m.dialogs.Message("File non valido");
+                dialogs.Message("File non valido");
                 step = Step::Ask;
                 break;
             case store::err::CannotOpenForWriting:
-                Data1.ReadOnly = true;
-                Image6->SetEnabled(false);
+                SetReadOnly(true);
                 step = Step::Ask;
                 break;
             default:
@@ -196,11 +191,11 @@ void Form1::Image7_Click() {
                     step = Step::Open;
                     break;
                 }
-                m.dialogs.Message("Impossibile aprire il DataBase su CD: " + cause +
+                dialogs.Message("Impossibile aprire il DataBase su CD: " + cause +
                                   ". Si ritorna al DataBase iniziale.");
-                m.CdMode = false;
-                Image1->ClearPicture();
-                m.OpenAlbum();
+                CdMode = false;
+                emit PictureCleared();
+                OpenAlbum();
                 return;
         }
     }

@@ -1,11 +1,51 @@
 #include "app/module1.h"
 
-#include "add_photo/form2.h"
-#include "photo_list/form3.h"
+#include "app/picture_path.h"
 
-Module1::Module1(Dialogs& dialogs, Platform& platform) : dialogs(dialogs), platform(platform) {}
+Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::Engine> engine)
+    : dialogs(dialogs), platform(platform), Data1(std::move(engine)) {
+    // The album hands over the photo under its cursor as a value, after every
+    // opening, move and deletion; the album window's fields show it.
+    Data1.AddListener([this](const store::Photo* photo) {
+        if (photo)
+            current_ = *photo;
+        else
+            current_.reset();
+        emit CurrentPhotoChanged(current_);
+    });
+}
 
-Module1::~Module1() {
-    delete form2.data();
-    delete form3.data();
+Module1::~Module1() = default;
+
+QString Module1::PicturePathOf(const store::PhotoTexts& photo) const {
+    return ComposePicturePath(CdMode, CdDriveLetter, QString::fromStdString(photo.percorso_file),
+                              QString::fromStdString(photo.nome_file));
+}
+
+void Module1::ShowPhoto() {
+    // With no photo under the cursor the path names a folder, which the
+    // photo frame leaves as it is.
+    emit PictureToShow(PicturePathOf(current_ ? current_->texts : store::PhotoTexts{}));
+}
+
+void Module1::SetReadOnly(bool readOnly) {
+    Data1.ReadOnly = readOnly;
+    emit ReadOnlyChanged(readOnly);
+}
+
+void Module1::RefreshAlbum() {
+    try {
+        Data1.Refresh();
+    } catch (const store::StoreError& e) {
+        if (e.number() != store::err::CannotOpenForWriting || Data1.ReadOnly) throw;
+        // An album on a medium that may not be written: shown, not changed.
+        SetReadOnly(true);
+        Data1.Refresh();
+    }
+}
+
+void Module1::Activate() {
+    CdMode = false;
+    OpenAlbum();
+    ReturnToPickedPhoto();
 }

@@ -1,24 +1,32 @@
 #pragma once
 
-#include <QPointer>
+#include <QObject>
 #include <QString>
+#include <memory>
 #include <optional>
+
+#include "store/data_control.h"
 
 class Dialogs;
 class Platform;
-class Form1;
-class Form2;
-class Form3;
-class Picture;
 
-// The program-wide values and the procedures several windows share. One is
-// made in main() and lives for the whole run; tests make a fresh one each.
-class Module1 {
+// The album the program shows, and the operations its windows share: finding
+// and opening the album, the moves and the jump, deleting and adding a photo,
+// the switch to an album on CD and back, and the photo picked in the photo
+// list. It knows no window: the windows call it, and it tells them what
+// changed through its signals (the current photo as a value, the picture to
+// show, whether the album may be written). One is made in main() and lives
+// for the whole run; tests make a fresh one each.
+class Module1 : public QObject {
+    Q_OBJECT
 public:
-    Module1(Dialogs& dialogs, Platform& platform);
-    ~Module1();
-    Module1(const Module1&) = delete;
-    Module1& operator=(const Module1&) = delete;
+    Module1(Dialogs& dialogs, Platform& platform,
+            std::unique_ptr<store::Engine> engine = store::MakeSqliteEngine());
+    ~Module1() override;
+
+    // The program's message and input boxes, and its places on this desktop.
+    Dialogs& dialogs;
+    Platform& platform;
 
     // Program-wide values; none is saved.
     QString DatabasePath;    // the album path being tried, finally the one opened
@@ -28,29 +36,82 @@ public:
     QString PickedFolder;    // folder of the last file clicked in the picker
     QString PickedFileName;  // name of that file
 
-    // Shared procedures.
-    void ShowPhoto();
-    void OpenAlbum();
-    void DeleteLocalCopy();
-    void AddPhotoRecord();
-    void ResetButtonHighlights();
-    void HighlightButton(Picture& first, Picture& second);
+    // The album: file and the one cursor every command moves.
+    store::DataControl Data1;
 
+    // The photo under the cursor, as read from the album; nothing when the
+    // cursor stands on none.
+    const std::optional<store::Photo>& CurrentPhoto() const { return current_; }
+    // Whether the album is open for reading only (and so takes no new photo).
+    bool ReadOnly() const { return Data1.ReadOnly; }
+    // The picture file of `photo`: its folder and name, under the CD's root
+    // while an album on CD is shown.
+    QString PicturePathOf(const store::PhotoTexts& photo) const;
+
+    // Start-up and every return to the album window: the usual album, else
+    // the one "pathdb" names, else the one the user names; then its first
+    // photo is shown.
+    void OpenAlbum();
+    // The album window became active again: the usual album is opened anew,
+    // and a photo just picked in the photo list is returned to.
+    void Activate();
+    // Shows the current photo: its fields, and its picture.
+    void ShowPhoto();
+
+    // The album commands of the album window.
+    void MoveFirst();
+    void MovePrevious();
+    void MoveNext();
+    void MoveLast();
+    void JumpToPhoto();       // asks for a number and goes to that photo
+    void DeleteCurrentPhoto();  // asks, then deletes the current photo's row
+
+    // The album on CD, and back: asks for the CD's album and shows a working
+    // copy of it for reading, or, while one is shown, returns to the usual
+    // album.
+    void SwitchCdAlbum();
+    void DeleteLocalCopy();
+
+    // The picker's OK: asks for the new photo's five fields and adds it with
+    // the picked file. True when the photo was added; on failure the user has
+    // been told why and nothing was written.
+    bool AddPhotoRecord();
+
+    // Every photo of the album now open, for the photo list; nothing when no
+    // album is open or it cannot be read.
+    std::unique_ptr<store::PhotoIndex> OpenPhotoIndex() const;
     // The photo last picked in the photo list, while the album window's
     // activation is still to reopen the album; it then returns to that photo
     // and forgets it.
     std::optional<double> PickedPhotoId;
+    // Goes to the photo whose number starts the list entry `entry` and shows
+    // it; false when the album has no such photo. `listActive` tells whether
+    // the list was the active window, so the photo is returned to after the
+    // album window's activation reopens the album.
+    bool PickPhoto(const QString& entry, bool listActive);
+
+signals:
+    // The cursor moved (or the album was opened or closed): the fields show
+    // `photo`, blank when there is none.
+    void CurrentPhotoChanged(const std::optional<store::Photo>& photo);
+    // The photo frame is to show the picture at `path`.
+    void PictureToShow(const QString& path);
+    // The photo frame is to be emptied before the next picture.
+    void PictureCleared();
+    // The album was opened for reading only (true) or for writing (false):
+    // the add button works only in the second case.
+    void ReadOnlyChanged(bool readOnly);
+
+private:
+    // The one place that sets the album's read-only state.
+    void SetReadOnly(bool readOnly);
+    // Opens Data1 anew; an album that may not be written is opened for
+    // reading instead.
+    void RefreshAlbum();
+    // After a failed addition: the album again, on the photo shown before.
+    void ReopenAlbum(const std::optional<store::Value>& shownId);
+    void AskForAlbumPath();
     void ReturnToPickedPhoto();
 
-    // The windows. Form1 registers itself when it is made; the picker and the
-    // photo list are loaded on demand and unloaded when they close.
-    Form1* form1 = nullptr;
-    Form2* LoadForm2();
-    void UnloadForm2();
-    Form3* LoadForm3();
-    QPointer<Form2> form2;
-    QPointer<Form3> form3;
-
-    Dialogs& dialogs;
-    Platform& platform;
+    std::optional<store::Photo> current_;
 };

@@ -1,11 +1,9 @@
 #include "photo_list/form3.h"
 
-#include "album_window/form1.h"
 #include "app/module1.h"
-#include "app/twips.h"
-#include "app/val.h"
 #include "photo_list/photo_list_model.h"
-#include "store/photo_index.h"
+#include "widgets/program_window.h"
+#include "widgets/twips.h"
 
 Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module) {
     setProperty(kProgramWindowProperty, true);
@@ -27,16 +25,7 @@ Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module)
 }
 
 void Form3::FillList() {
-    std::unique_ptr<store::PhotoIndex> index;
-    Form1* album = module.form1;
-    if (album && album->Data1.IsOpen()) {
-        try {
-            index = album->Data1.OpenPhotoIndex();
-        } catch (const store::StoreError&) {
-            // An album that cannot be read for the list gives an empty one.
-        }
-    }
-    model_->SetIndex(std::move(index));
+    model_->SetIndex(module.OpenPhotoIndex());
 }
 
 void Form3::List1_Click(const QModelIndex& index) {
@@ -47,69 +36,8 @@ void Form3::List1_Click(const QModelIndex& index) {
 }
 
 void Form3::Pick(const QString& entry) {
-    Form1* album = module.form1;
-    if (!album) return;
-
-    // The number is what stands before the first blank; an entry without
-    // one is read whole.
-    const qsizetype blank = entry.indexOf(' ');
-    const double number = Val(blank < 0 ? entry : entry.left(blank + 1));
-
-    try {
-        album->Data1.Refresh();
-        store::ResultSet& rows = album->Data1.Recordset();
-        rows.MoveFirst();
-        if (!rows.SeekId(number)) {
-            // As a scan through the album that found nothing: the cursor past
-            // the last photo, the list still open.
-            rows.MoveLast();
-            rows.MoveNext();
-            return;
-        }
-    } catch (const store::StoreError&) {
-        // The album was emptied, or went away, while the list was open.
-        return;
-    }
-    module.ShowPhoto();
-
-    // Hiding the list makes the album window active again, and its activation
-    // reopens the album on its first photo; the picked one is then sought
-    // again. An album on CD is dropped by that activation, so its photo has
-    // nothing to return to.
-    if (isActiveWindow() && !module.CdMode) module.PickedPhotoId = number;
+    // A number no photo has leaves the list open.
+    if (!module.PickPhoto(entry, isActiveWindow())) return;
     hide();
-    album->activateWindow();
-}
-
-void Module1::ReturnToPickedPhoto() {
-    if (!PickedPhotoId || !form1) return;
-    const double number = *PickedPhotoId;
-    PickedPhotoId.reset();
-    try {
-        if (form1->Data1.Recordset().SeekId(number)) ShowPhoto();
-    } catch (const store::StoreError&) {
-        // The album did not open: there is no photo to return to.
-    }
-}
-
-Form3* Module1::LoadForm3() {
-    if (!form3) form3 = new Form3(*this);
-    return form3;
-}
-
-// Opens the photo list, or brings it to the front, with the album's photos.
-static void OpenPhotoList(Module1& module) {
-    module.PickedPhotoId.reset();
-    Form3* list = module.LoadForm3();
-    list->FillList();
-    list->show();
-    list->raise();
-    list->activateWindow();
-}
-
-void Form1::Image1_Click() {
-    OpenPhotoList(module);
-}
-void Form1::Label3_Click() {
-    OpenPhotoList(module);
+    emit PhotoPicked();
 }

@@ -17,7 +17,7 @@ public:
     Module1& module;
     QListView* List1;
 
-    // Fills List1 with the photos of the album the album window has open.
+    // Fills List1 with the photos of the album now open.
     void FillList();
 
     // A click on an entry.
@@ -25,6 +25,10 @@ public:
     // Goes to the photo whose number starts `entry`, shows it and hides the
     // list; a number no photo has leaves the list open.
     void Pick(const QString& entry);
+
+signals:
+    // A pick showed its photo and hid the list.
+    void PhotoPicked();
 
 private:
     PhotoListModel* model_;

@@ -1,38 +1,64 @@
 #include "support/albums.h"
 
+#include <SQLiteCpp/SQLiteCpp.h>
+
 #include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
+#include <QPainter>
 #include <stdexcept>
 
 #include "pictora-album/exif.h"
 #include "store/album_file.h"
-#include "store/data_control.h"
+
+void WriteAlbum(const QString& path, long long count,
+                const std::function<PhotoRow(long long)>& row) {
+    store::CreateAlbum(path.toStdString());
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Transaction transaction(db);
+    SQLite::Statement insert(db, "INSERT INTO datab VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    for (long long i = 1; i <= count; ++i) {
+        const PhotoRow r = row(i);
+        insert.bind(1, static_cast<std::int64_t>(r.id));
+        int column = 2;
+        for (const QString* text :
+             {&r.titolo, &r.data_scatto, &r.luogo, &r.persone, &r.note, &r.file, &r.folder})
+            insert.bind(column++, text->toStdString());
+        insert.exec();
+        insert.reset();
+    }
+    transaction.commit();
+}
 
 void WriteAlbum(const QString& path, const std::vector<PhotoRow>& rows) {
-    store::CreateAlbum(path.toStdString());
-    store::DataControl data;
-    data.DatabaseName = path.toStdString();
-    data.RecordSource = store::kAlbumQuery;
-    data.Refresh();
-    for (const PhotoRow& r : rows) {
-        data.Database().Execute(
-            "INSERT INTO datab VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-            {store::Value(static_cast<std::int64_t>(r.id)), r.titolo.toStdString(),
-             r.data_scatto.toStdString(), r.luogo.toStdString(), r.persone.toStdString(),
-             r.note.toStdString(), r.file.toStdString(), r.folder.toStdString()});
-    }
+    WriteAlbum(path, static_cast<long long>(rows.size()),
+               [&rows](long long i) { return rows[static_cast<std::size_t>(i - 1)]; });
+}
+
+void ExecuteSql(const QString& path, const char* sql) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+    db.exec(sql);
 }
 
 std::vector<long long> AlbumIds(const QString& path) {
-    store::DataControl data;
-    data.DatabaseName = path.toStdString();
-    data.RecordSource = store::kIdQuery;
-    data.ReadOnly = true;
-    data.Refresh();
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement query(db, "SELECT id FROM datab ORDER BY id");
     std::vector<long long> ids;
-    for (auto& rs = data.Recordset(); !rs.Eof(); rs.MoveNext())
-        ids.push_back(static_cast<long long>(rs.Fields("id").toNumber()));
+    while (query.executeStep()) ids.push_back(query.getColumn(0).getInt64());
     return ids;
+}
+
+QStringList AlbumRow(const QString& path, long long id) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement query(db,
+                            "SELECT id, titolo, data_scatto, luogo, persone, note, nome_file, "
+                            "percorso_file FROM datab WHERE id = ?");
+    query.bind(1, static_cast<std::int64_t>(id));
+    if (!query.executeStep()) return {};
+    QStringList row;
+    for (int i = 0; i < query.getColumnCount(); ++i)
+        row << QString::fromStdString(query.getColumn(i).getString());
+    return row;
 }
 
 void WritePicture(const QString& path, int width, int height, QColor color, int exifOrientation) {
@@ -47,4 +73,22 @@ void WritePicture(const QString& path, int width, int height, QColor color, int 
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write picture");
     file.write(bytes);
+}
+
+void WritePhotoLikeJpeg(const QString& path, int width, int height, bool progressive, int shapes) {
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient sky(0, 0, width, height);
+    sky.setColorAt(0, QColor(40, 90, 200));
+    sky.setColorAt(1, QColor(250, 200, 120));
+    painter.fillRect(image.rect(), sky);
+    for (int i = 0; i < shapes; ++i) {
+        painter.setBrush(QColor::fromHsv((i * 37) % 360, 180, 220));
+        painter.drawEllipse((i * 997) % width, (i * 613) % height, width / 20 + i, height / 20 + i);
+    }
+    painter.end();
+    QImageWriter writer(path, "jpeg");
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(progressive);
+    if (!writer.write(image)) throw std::runtime_error("cannot write picture");
 }

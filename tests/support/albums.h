@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <vector>
 
 // One row of an album written by a test.
@@ -20,11 +22,27 @@ struct PhotoRow {
 
 // Writes a new album at `path` holding `rows`.
 void WriteAlbum(const QString& path, const std::vector<PhotoRow>& rows);
+// Writes a new album at `path` of `count` photos, photo i (from 1) made by
+// `row(i)`, in one transaction: a million photos take a second or two.
+void WriteAlbum(const QString& path, long long count,
+                const std::function<PhotoRow(long long)>& row);
 
 // The ids of the album at `path`, in order, read straight from the file.
 std::vector<long long> AlbumIds(const QString& path);
+
+// The eight values of photo `id` of the album at `path` as text, or none.
+QStringList AlbumRow(const QString& path, long long id);
+
+// Changes the album at `path` behind the program's back, as another program
+// would.
+void ExecuteSql(const QString& path, const char* sql);
 
 // Writes a picture of `width` x `height` pixels filled with `color`; "jpg" or
 // "bmp" by the path's ending. A JPEG can carry an EXIF orientation (1-8).
 void WritePicture(const QString& path, int width, int height, QColor color = Qt::blue,
                   int exifOrientation = 0);
+
+// Writes a photo-like JPEG (gradients and shapes, so it compresses as a photo
+// does), progressive when asked.
+void WritePhotoLikeJpeg(const QString& path, int width, int height, bool progressive = false,
+                        int shapes = 200);

@@ -29,7 +29,7 @@ protected:
 
     // Moves the album away from its first photo, so a reopening shows.
     void StepOn() {
-        form.Data1.Recordset().MoveNext();
+        module.Data1.Recordset().MoveNext();
         ASSERT_EQ(form.Text2->text(), "Secondo");
     }
 
@@ -52,7 +52,7 @@ TEST_F(ActivationTest, ReturnFromAnotherProgramWindowReopens) {
     StepOn();
     module.CdMode = true;
 
-    Form2* picker = module.LoadForm2();
+    Form2* picker = form.LoadForm2();
     picker->show();
     Focus(picker);
     EXPECT_EQ(form.Text2->text(), "Secondo");

@@ -8,13 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <atomic>
-#include <numeric>
-#include <thread>
 
 #include "add_photo/form2.h"
-#include "add_photo/insert_photo.h"
 #include "album_window/form1.h"
+#include "widgets/program_window.h"
 #include "app/module1.h"
 #include "store/album_file.h"
 #include "support/albums.h"
@@ -44,20 +41,6 @@ void Touch(const QString& path) {
     f.write("x");
 }
 
-// The eight values of row `id` of the album at `path`, or none.
-QStringList AlbumRow(const QString& path, long long id) {
-    store::DataControl data;
-    data.DatabaseName = path.toStdString();
-    data.RecordSource = store::kAlbumQuery;
-    data.ReadOnly = true;
-    data.Refresh();
-    if (!data.Recordset().SeekId(static_cast<double>(id))) return {};
-    QStringList row;
-    for (const char* column : store::kAlbumColumns)
-        row << QString::fromStdString(data.Recordset().Fields(column).toText());
-    return row;
-}
-
 class AddPhotoTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,7 +59,7 @@ protected:
 
     void TearDown() override {
         QDir::setCurrent(previousFolder_);
-        delete module.form2.data();
+        delete form.form2.data();
         ProcessDeletes();
     }
 
@@ -97,7 +80,7 @@ protected:
     Form2* OpenPicker() {
         dialogs.Yes();
         form.Image6_Click();
-        return module.form2;
+        return form.form2;
     }
 
     // Clicks the file list's entry named `name`, as the user does.
@@ -143,7 +126,7 @@ TEST_F(AddPhotoTest, NoAtTheQuestionChangesNothing) {
     form.Image6_Click();
     EXPECT_EQ(dialogs.Questions(), QStringList{kConfirm});
     EXPECT_TRUE(dialogs.Inputs().isEmpty());
-    EXPECT_EQ(module.form2, nullptr);
+    EXPECT_EQ(form.form2, nullptr);
     EXPECT_EQ(AlbumIds(Album()), std::vector<long long>{1});
 
     // A disabled add button asks nothing at all.
@@ -152,7 +135,7 @@ TEST_F(AddPhotoTest, NoAtTheQuestionChangesNothing) {
     QTest::mouseClick(form.Image6, Qt::LeftButton);
     form.Image6_Click();
     EXPECT_EQ(dialogs.Questions().size(), 1);
-    EXPECT_EQ(module.form2, nullptr);
+    EXPECT_EQ(form.form2, nullptr);
 }
 
 TEST_F(AddPhotoTest, YesOpensTheFramelessPickerCentredOverTheAlbumWindow) {
@@ -315,7 +298,7 @@ TEST_F(AddPhotoTest, ASecondYesBringsBackTheSamePickerAsItWasLeft) {
     // No at the second question leaves it open as it is.
     dialogs.No();
     form.Image6_Click();
-    EXPECT_EQ(module.form2, picker);
+    EXPECT_EQ(form.form2, picker);
     EXPECT_TRUE(picker->isVisible());
 }
 
@@ -335,11 +318,10 @@ TEST_F(AddPhotoTest, TheRowHoldsTheAnswersExactlyAsTyped) {
 
     // The album window is on the new photo, its picture shown; the picker is
     // gone.
-    EXPECT_EQ(form.Data1.RecordSource, store::kAlbumQuery);
     EXPECT_EQ(form.Text1->text(), "6");
     EXPECT_EQ(form.Text2->text(), "L'isola");
     EXPECT_EQ(form.Image1->NaturalSize(), QSize(30, 40));
-    EXPECT_EQ(module.form2, nullptr);
+    EXPECT_EQ(form.form2, nullptr);
     EXPECT_FALSE(picker->isVisible());
     QPointer<Form2> gone = picker;
     ProcessDeletes();
@@ -358,7 +340,7 @@ TEST_F(AddPhotoTest, EmptyAlbumAllCancelledAndNoFileChosenGiveRowOne) {
 
 TEST_F(AddPhotoTest, AnAlbumWithColumnsOfItsOwnAfterTheEightTakesNewPhotos) {
     OpenAlbumOf({1});
-    form.Data1.Database().Execute("ALTER TABLE datab ADD COLUMN valutazione TEXT");
+    ExecuteSql(Album(), "ALTER TABLE datab ADD COLUMN valutazione TEXT");
     Form2* picker = OpenPicker();
     Answer({"Nuova", QString(), QString(), QString(), QString()});
     picker->Image3_Click();
@@ -368,46 +350,12 @@ TEST_F(AddPhotoTest, AnAlbumWithColumnsOfItsOwnAfterTheEightTakesNewPhotos) {
 
 TEST_F(AddPhotoTest, TheNumberFollowsTheHighestWhicheverPhotoIsShown) {
     OpenAlbumOf({3, 10, 7});
-    form.Data1.Recordset().MoveNext();
+    module.Data1.Recordset().MoveNext();
     ASSERT_EQ(form.Text1->text(), "7");
     Form2* picker = OpenPicker();
-    std::vector<std::string> sources;
-    form.Data1.AddListener(
-        [&](const store::ResultSet*) { sources.push_back(form.Data1.RecordSource); });
     Answer({"", "", "", "", ""});
     picker->Image3_Click();
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{3, 7, 10, 11}));
-    // Read through the numbers-only query, then back on the album.
-    ASSERT_FALSE(sources.empty());
-    EXPECT_EQ(sources.front(), store::kIdQuery);
-    EXPECT_EQ(sources.back(), store::kAlbumQuery);
-}
-
-TEST_F(AddPhotoTest, ANumberTakenMeanwhileIsLookedForAgain) {
-    OpenAlbumOf({1, 2});
-    Form2* picker = OpenPicker();
-    // Another Pictora adds photo 3 just after this one read the highest
-    // number.
-    bool added = false;
-    form.Data1.AddListener([&](const store::ResultSet* rows) {
-        if (added || form.Data1.RecordSource != store::kIdQuery ||
-            store::DataControl::BoundText(rows, "id") != "2")
-            return;
-        added = true;
-        store::DataControl other;
-        other.DatabaseName = Album().toStdString();
-        other.RecordSource = store::kAlbumQuery;
-        other.Refresh();
-        other.Database().Execute(kInsertPhoto,
-                                 {store::Value(3), "Altro", "", "", "", "", "x.jpg", "/altrove"});
-    });
-    Answer({"Mio", "", "", "", ""});
-    picker->Image3_Click();
-    EXPECT_TRUE(added);
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
-    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2, 3, 4}));
-    EXPECT_EQ(AlbumRow(Album(), 3)[1], "Altro");
-    EXPECT_EQ(AlbumRow(Album(), 4)[1], "Mio");
 }
 
 TEST_F(AddPhotoTest, HoverOverOkHighlightsItAndPutsTheAlbumButtonsToRest) {
@@ -426,7 +374,7 @@ TEST_F(AddPhotoTest, HoverOverOkHighlightsItAndPutsTheAlbumButtonsToRest) {
     const QPoint ok(144, 328);
 
     // The picker's background puts only its own pair to rest.
-    module.HighlightButton(*form.Image16, *form.Image9);
+    form.HighlightButton(*form.Image16, *form.Image9);
     QTest::mouseMove(picker, QPoint(10, 10));
     EXPECT_FALSE(okHighlighted());
     EXPECT_TRUE(albumFirstHighlighted());
@@ -461,7 +409,7 @@ TEST_F(AddPhotoTest, HoverOverOkHighlightsItAndPutsTheAlbumButtonsToRest) {
 
 TEST_F(AddPhotoTest, AnAlbumMadeReadOnlyKeepsThePickerOpenAndTheAlbumShown) {
     OpenAlbumOf({1, 2});
-    form.Data1.Recordset().MoveNext();
+    module.Data1.Recordset().MoveNext();
     Form2* picker = OpenPicker();
     ClickFile(picker, "a.jpg");
     QFile::setPermissions(Album(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
@@ -470,13 +418,12 @@ TEST_F(AddPhotoTest, AnAlbumMadeReadOnlyKeepsThePickerOpenAndTheAlbumShown) {
 
     EXPECT_EQ(dialogs.Messages(),
               QStringList{"Impossibile aggiungere la foto: il DataBase è di sola lettura."});
-    EXPECT_EQ(module.form2, picker);
+    EXPECT_EQ(form.form2, picker);
     EXPECT_TRUE(picker->isVisible());
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
     // Back on the album query, shown for reading, on the photo shown before.
-    EXPECT_EQ(form.Data1.RecordSource, store::kAlbumQuery);
-    EXPECT_TRUE(form.Data1.IsOpen());
-    EXPECT_TRUE(form.Data1.ReadOnly);
+    EXPECT_TRUE(module.Data1.IsOpen());
+    EXPECT_TRUE(module.Data1.ReadOnly);
     EXPECT_FALSE(form.Image6->Enabled());
     EXPECT_EQ(form.Text1->text(), "2");
     EXPECT_EQ(form.Text2->text(), "Foto 2");
@@ -491,7 +438,7 @@ TEST_F(AddPhotoTest, AnAlbumDeletedBeforeOkIsReportedAndThePickerStays) {
     EXPECT_EQ(
         dialogs.Messages(),
         QStringList{"Impossibile aggiungere la foto: il file del DataBase non è stato trovato."});
-    EXPECT_EQ(module.form2, picker);
+    EXPECT_EQ(form.form2, picker);
     EXPECT_TRUE(picker->isVisible());
     EXPECT_FALSE(QFile::exists(Album()));
 }
@@ -509,15 +456,14 @@ TEST_F(AddPhotoTest, AnAlbumLockedByAnotherProgramIsReportedThenOkTriesAgain) {
     EXPECT_EQ(dialogs.Messages(),
               QStringList{
                   "Impossibile aggiungere la foto: il DataBase è bloccato da un altro programma."});
-    EXPECT_EQ(module.form2, picker);
+    EXPECT_EQ(form.form2, picker);
     EXPECT_EQ(AlbumIds(Album()), std::vector<long long>{1});
-    EXPECT_EQ(form.Data1.RecordSource, store::kAlbumQuery);
     EXPECT_EQ(form.Text1->text(), "1");
 
     Answer({"Secondo tentativo", "", "", "", ""});
     picker->Image3_Click();
     EXPECT_EQ(AlbumRow(Album(), 2).mid(0, 2), (QStringList{"2", "Secondo tentativo"}));
-    EXPECT_EQ(module.form2, nullptr);
+    EXPECT_EQ(form.form2, nullptr);
 }
 
 TEST_F(AddPhotoTest, AfterTheAdditionTheAlbumWindowReopensOnItsFirstPhoto) {
@@ -557,15 +503,15 @@ TEST_F(AddPhotoTest, ReturningFromABoxThePickerOwnsCountsAsReturningFromThePicke
     auto* box = new QDialog(picker);
     box->winId();
     form.FocusWindowChanged(box->windowHandle());
-    form.Data1.Recordset().MoveNext();
+    module.Data1.Recordset().MoveNext();
     delete box;
-    module.UnloadForm2();
+    form.UnloadForm2();
     ProcessDeletes();
     form.FocusWindowChanged(form.windowHandle());
     EXPECT_EQ(form.Text1->text(), "1");
 
     // A box of the album window's own does not count, gone or not.
-    form.Data1.Recordset().MoveNext();
+    module.Data1.Recordset().MoveNext();
     auto* own = new QDialog(&form);
     own->winId();
     form.FocusWindowChanged(own->windowHandle());
@@ -583,49 +529,6 @@ TEST_F(AddPhotoTest, APickerOpenedInAFolderThatWentAwayStartsAtTheRoot) {
     EXPECT_EQ(picker->File1->Path(), "/");
     EXPECT_EQ(picker->Drive1->Drive(), "/");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
-}
-
-// Two programs adding photos to one album at the same moment, each through its
-// own data control, as two Pictora processes do.
-TEST(AddPhotoConcurrency, TwoAddingAtOnceLoseNoRowAndShareNoNumber) {
-    QTemporaryDir dir;
-    const QString album = dir.path() + "/database.mdb";
-    WriteAlbum(album, {});
-    constexpr int kAdders = 2;
-    constexpr int kEach = 40;
-    std::atomic<int> failures{0};
-    std::atomic<int> ready{0};
-    auto adder = [&](const std::string& who) {
-        store::DataControl data;
-        data.DatabaseName = album.toStdString();
-        std::string shownId;
-        data.AddListener([&](const store::ResultSet* rows) {
-            shownId = store::DataControl::BoundText(rows, "id");
-        });
-        ++ready;
-        while (ready < kAdders) std::this_thread::yield();
-        for (int i = 0; i < kEach; ++i) {
-            try {
-                InsertPhotoRow(data, [&] { return shownId; },
-                               {who + std::to_string(i), "", "", "", "", "f.jpg", "/foto"});
-            } catch (const store::StoreError& e) {
-                ++failures;
-            }
-        }
-    };
-    std::vector<std::thread> adders;
-    for (const char* who : {"A", "B"}) adders.emplace_back(adder, who);
-    for (std::thread& t : adders) t.join();
-
-    EXPECT_EQ(failures, 0);
-    std::vector<long long> expected(kAdders * kEach);
-    std::iota(expected.begin(), expected.end(), 1);
-    EXPECT_EQ(AlbumIds(album), expected);
-    QStringList titles;
-    for (long long id : expected) titles << AlbumRow(album, id)[1];
-    titles.sort();
-    titles.removeDuplicates();
-    EXPECT_EQ(titles.size(), kAdders * kEach);
 }
 
 }  // namespace

@@ -237,7 +237,7 @@ TEST_F(AlbumWindowTest, ALongTitleShowsItsBeginning) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::processEvents();
-    form.Data1.Recordset().MoveNext();
+    module.Data1.Recordset().MoveNext();
     ASSERT_EQ(form.Text2->text(), title);
     // The box is scrolled to its first character.
     EXPECT_EQ(form.Text2->cursorPosition(), 0);
@@ -316,7 +316,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
         QApplication::processEvents();
         ASSERT_EQ(form.Text2->text(), "Primo");
-        form.Data1.Recordset().MoveNext();
+        module.Data1.Recordset().MoveNext();
         ASSERT_EQ(form.Text2->text(), "Secondo");
         ASSERT_TRUE(form.Image1->isVisible());
         MoveTo(background_);
@@ -428,7 +428,7 @@ TEST_F(AlbumWindowPointerTest, FromButtonToNeighbourAndToTheBackground) {
 }
 
 TEST_F(AlbumWindowPointerTest, ControlsWithoutAHoverActionLeaveTheHighlightAlone) {
-    form.Data1.Recordset().MoveNext();  // the row whose note needs the scroll bar
+    module.Data1.Recordset().MoveNext();  // the row whose note needs the scroll bar
     QApplication::processEvents();
     ASSERT_GT(form.Text6->verticalScrollBar()->maximum(), 0);
     QScrollBar* noteBar = form.Text6->verticalScrollBar();
@@ -509,7 +509,7 @@ TEST_F(AlbumWindowPointerTest, DisabledAddButtonStaysLitButNeverAdds) {
     ClickAt(On(&Form1::Image14));
     EXPECT_EQ(clicks.count(), 0);
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_FALSE(module.form2);
+    EXPECT_FALSE(form.form2);
     EXPECT_EQ(Lit(), "add");
 }
 
@@ -539,8 +539,8 @@ TEST_F(AlbumWindowPointerTest, WhereOnlyANormalPictureShowsAClickDoesNothing) {
     }
     EXPECT_EQ(form.Text2->text(), "Secondo");
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_FALSE(module.form2);
-    EXPECT_FALSE(module.form3);
+    EXPECT_FALSE(form.form2);
+    EXPECT_FALSE(form.form3);
     EXPECT_FALSE(form.isMinimized());
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(Lit(), "rest");
@@ -564,7 +564,7 @@ TEST_F(AlbumWindowPointerTest, HiddenFieldsAndTheDataControlNeverShow) {
     MoveTo(QPoint(310, 25));
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, QPoint(300, 20));
     module.OpenAlbum();
-    form.Data1.Recordset().MoveLast();
+    module.Data1.Recordset().MoveLast();
     nothingShown();
     EXPECT_EQ(form.Text8->text(), "c.jpg") << "hidden, yet bound to the row";
     // Tab never stops on them.
@@ -679,8 +679,8 @@ TEST_F(AlbumWindowPointerTest, CloseGlyphEndsTheProgramWithEveryWindow) {
     QFile copy(platform.LocalCopyPath());
     ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
     copy.close();
-    Form2* picker = module.LoadForm2();
-    Form3* list = module.LoadForm3();
+    Form2* picker = form.LoadForm2();
+    Form3* list = form.LoadForm3();
     picker->show();
     list->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(picker));
@@ -712,7 +712,7 @@ TEST_F(AlbumWindowPointerTest, CloseGlyphEndsTheProgramWithEveryWindow) {
 }
 
 TEST_F(AlbumWindowPointerTest, ClosingTheAlbumWindowFromOutsideEndsTheProgramToo) {
-    Form2* picker = module.LoadForm2();
+    Form2* picker = form.LoadForm2();
     picker->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(picker));
 

@@ -64,7 +64,7 @@ protected:
     void ExpectUsualAlbum() {
         EXPECT_FALSE(module.CdMode);
         EXPECT_EQ(form.Text2->text(), "Usuale");
-        EXPECT_FALSE(form.Data1.ReadOnly);
+        EXPECT_FALSE(module.Data1.ReadOnly);
         EXPECT_TRUE(form.Image6->Enabled());
         EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
     }
@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(CdSwitchTest, CancelReopensTheUsualAlbumOnItsFirstPhoto) {
-    form.Data1.Recordset().MoveNext();
+    module.Data1.Recordset().MoveNext();
     dialogs.Cancel();
     form.Image7_Click();
     EXPECT_EQ(dialogs.Inputs(), QStringList{kCdPrompt});
@@ -97,8 +97,8 @@ TEST_F(CdSwitchTest, MissingFileOrFolderAsksAgainSilentlyThenTheCdAlbumIsShownRe
     EXPECT_TRUE(module.CdMode);
     EXPECT_EQ(module.CdDatabasePath, CdAlbum());
     EXPECT_EQ(module.CdDriveLetter, cd);
-    EXPECT_EQ(form.Data1.DatabaseName, Copy().toStdString());
-    EXPECT_TRUE(form.Data1.ReadOnly);
+    EXPECT_EQ(module.Data1.DatabaseName, Copy().toStdString());
+    EXPECT_TRUE(module.Data1.ReadOnly);
     EXPECT_FALSE(form.Image6->Enabled());
     EXPECT_EQ(form.Text1->text(), "3");
     EXPECT_EQ(form.Text2->text(), "Dal CD");
@@ -137,7 +137,7 @@ TEST_F(CdSwitchTest, AWorkingCopyLeftReadOnlyNeverBlocksASwitch) {
     bool readOnlyWhileAsked = false;
     bool addEnabledWhileAsked = true;
     dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
-        readOnlyWhileAsked = form.Data1.ReadOnly;
+        readOnlyWhileAsked = module.Data1.ReadOnly;
         addEnabledWhileAsked = form.Image6->Enabled();
     };
     dialogs.Cancel();
@@ -200,7 +200,7 @@ TEST_F(CdSwitchTest, ACopyThatFailsTwiceIsReportedAndTheUsualAlbumReopened) {
         << dialogs.Messages()[0].toStdString();
     EXPECT_TRUE(dialogs.Messages()[0].contains(Copy()));
     ExpectUsualAlbum();
-    EXPECT_EQ(form.Data1.DatabaseName, platform.DefaultAlbumPath().toStdString());
+    EXPECT_EQ(module.Data1.DatabaseName, platform.DefaultAlbumPath().toStdString());
 }
 
 TEST_F(CdSwitchTest, TheWayBackNeedsNoWorkingCopy) {

@@ -69,7 +69,7 @@ protected:
 
     QString Dir() const { return platform.Root(); }
     QString Album() const { return platform.DefaultAlbumPath(); }
-    store::ResultSet& Rows() { return form.Data1.Recordset(); }
+    store::Cursor& Rows() { return module.Data1.Recordset(); }
 
     Showing Now() const {
         const QImage& picture = form.Image1->GetPicture();
@@ -183,12 +183,7 @@ TEST_F(CommandsTest, EveryButtonTellsAnEmptyAlbumOnce) {
 TEST_F(CommandsTest, AFailedMoveLeavesThePictureThatWasShown) {
     Open({1, 2});
     // Every photo goes behind the window's back: the moves find no row.
-    {
-        store::DataControl other;
-        other.DatabaseName = Album().toStdString();
-        other.Refresh();
-        other.Database().Execute("DELETE FROM datab");
-    }
+    ExecuteSql(Album(), "DELETE FROM datab");
     form.Image10_Click();
     EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
     EXPECT_EQ(Now().picture, "1");
@@ -329,8 +324,8 @@ TEST_F(CommandsTest, JumpInAnEmptyAlbumSaysThereIsNoPhotoWhateverTheAnswer) {
 
 // The jump as the album always did it: from the first photo, read each
 // photo's number off the field, until one equals the answer.
-std::optional<QString> ScanFor(Form1& form, double number) {
-    store::ResultSet& rows = form.Data1.Recordset();
+std::optional<QString> ScanFor(Module1& module, Form1& form, double number) {
+    store::Cursor& rows = module.Data1.Recordset();
     rows.MoveFirst();
     while (!rows.Eof()) {
         if (Val(form.Text1->text()) == number) return form.Text1->text();
@@ -360,7 +355,7 @@ TEST_F(CommandsTest, JumpFindsWhatTheRowByRowScanFinds) {
             bool ok = false;
             const double number = QLocale().toDouble(answer, &ok);
             ASSERT_TRUE(ok) << answer.toStdString();
-            const std::optional<QString> expected = ScanFor(form, number);
+            const std::optional<QString> expected = ScanFor(module, form, number);
 
             // Start somewhere else each time: the jump must not depend on it.
             const int start = index++ % 3;
@@ -460,8 +455,8 @@ TEST_F(CommandsTest, ARefusedDeletionIsToldAndThePhotoStays) {
     Open({1, 2});
     form.Image10_Click();
     // An album opened for reading, as one on CD.
-    form.Data1.ReadOnly = true;
-    form.Data1.Refresh();
+    module.Data1.ReadOnly = true;
+    module.Data1.Refresh();
     form.Image10_Click();
 
     dialogs.Yes();

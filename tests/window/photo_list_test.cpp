@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "album_window/form1.h"
+#include "widgets/program_window.h"
 #include "app/module1.h"
 #include "photo_list/form3.h"
 #include "support/albums.h"
@@ -34,21 +35,21 @@ protected:
 
     Form3* OpenList() {
         form.Image1_Click();
-        Form3* list = module.form3;
+        Form3* list = form.form3;
         EXPECT_TRUE(list && list->isVisible());
         return list;
     }
 
     QStringList Entries() const {
         QStringList entries;
-        QAbstractItemModel* model = module.form3->List1->model();
+        QAbstractItemModel* model = form.form3->List1->model();
         for (int row = 0; row < model->rowCount(); ++row)
             entries << model->index(row, 0).data().toString();
         return entries;
     }
 
     void ClickEntry(int row) {
-        QListView* list = module.form3->List1;
+        QListView* list = form.form3->List1;
         const QRect entry = list->visualRect(list->model()->index(row, 0));
         ASSERT_TRUE(list->viewport()->rect().contains(entry.center()));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
@@ -60,7 +61,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     }
 
-    void Execute(const char* sql) { form.Data1.Database().Execute(sql); }
+    void Execute(const char* sql) { ExecuteSql(module.DatabasePath, sql); }
     QRgb Shown() const { return form.Image1->GetPicture().pixel(2, 2) | 0xff000000; }
 
     ScriptedDialogs dialogs;
@@ -83,7 +84,7 @@ TEST_F(PhotoListTest, OneWindowAtMostOpenedFromThePhotoOrTheCornerLabel) {
 
     Focus(&form);
     QTest::mouseClick(form.Label3, Qt::LeftButton);
-    EXPECT_EQ(module.form3, list);
+    EXPECT_EQ(form.form3, list);
     int lists = 0;
     for (QWidget* window : QApplication::topLevelWidgets())
         lists += qobject_cast<Form3*>(window) != nullptr;
@@ -93,7 +94,7 @@ TEST_F(PhotoListTest, OneWindowAtMostOpenedFromThePhotoOrTheCornerLabel) {
     // Its close button unloads it; the next opening loads a new one.
     list->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(module.form3.isNull());
+    EXPECT_TRUE(form.form3.isNull());
     EXPECT_EQ(OpenList()->List1->model()->rowCount(), 4);
 }
 
@@ -109,8 +110,8 @@ TEST_F(PhotoListTest, ListsEveryPhotoInAlbumOrderAsEachOpeningFindsTheAlbum) {
     Execute("DELETE FROM datab");
     form.Image1_Click();
     EXPECT_TRUE(Entries().isEmpty());
-    QTest::mouseClick(module.form3->List1->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_TRUE(module.form3->isVisible());
+    QTest::mouseClick(form.form3->List1->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(form.form3->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -120,12 +121,12 @@ TEST_F(PhotoListTest, PickMakesThePhotoCurrentShowsItAndHidesTheList) {
     EXPECT_EQ(form.Text1->text(), "10");
     EXPECT_EQ(form.Text2->text(), "Dieci");
     EXPECT_EQ(Shown(), QColor(Qt::blue).rgb());
-    ASSERT_TRUE(module.form3);
-    EXPECT_FALSE(module.form3->isVisible());
+    ASSERT_TRUE(form.form3);
+    EXPECT_FALSE(form.form3->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());
 
     // Hidden, not unloaded: the next opening shows the same window again.
-    Form3* list = module.form3;
+    Form3* list = form.form3;
     EXPECT_EQ(OpenList(), list);
 }
 
@@ -133,9 +134,9 @@ TEST_F(PhotoListTest, NumberNoLongerInTheAlbumLeavesTheListOpenPastTheLastPhoto)
     OpenList();
     Execute("DELETE FROM datab WHERE id = 7");
     ClickEntry(1);
-    EXPECT_TRUE(module.form3->isVisible());
+    EXPECT_TRUE(form.form3->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(form.Data1.Recordset().Eof());
+    EXPECT_TRUE(module.Data1.Recordset().Eof());
     EXPECT_EQ(form.Text1->text(), "");
 }
 
@@ -153,7 +154,7 @@ TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
     list->show();
     list->Pick(" 10 Dieci");
     EXPECT_TRUE(list->isVisible());
-    form.Data1.Database().Execute("INSERT INTO datab (id, titolo) VALUES (0, 'Zero')");
+    Execute("INSERT INTO datab (id, titolo) VALUES (0, 'Zero')");
     list->Pick(" 10 Dieci");
     EXPECT_EQ(form.Text1->text(), "0");
     EXPECT_FALSE(list->isVisible());
@@ -164,7 +165,7 @@ TEST_F(PhotoListTest, AlbumEmptiedWhileTheListIsOpenMakesAPickDoNothing) {
     OpenList();
     Execute("DELETE FROM datab");
     ClickEntry(0);
-    EXPECT_TRUE(module.form3->isVisible());
+    EXPECT_TRUE(form.form3->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(form.Text1->text(), "");
 }
@@ -177,8 +178,8 @@ TEST_F(PhotoListTest, ThePickedPhotoStaysCurrentOnceTheAlbumWindowIsActiveAgain)
 
     // The album window's activation reopens the album on its first photo,
     // then returns to the picked one.
-    form.Data1.AddListener([this](const store::ResultSet* rows) {
-        seen << QString::fromStdString(store::DataControl::BoundText(rows, "id"));
+    module.Data1.AddListener([this](const store::Photo* photo) {
+        seen << (photo ? QString::fromStdString(photo->id.toText()) : QString());
     });
     ClickEntry(3);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));

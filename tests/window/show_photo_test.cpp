@@ -5,6 +5,7 @@
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
+#include "app/picture_path.h"
 #include "app/module1.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
@@ -65,7 +66,7 @@ TEST_F(ShowPhotoTest, FitsEveryOrientationAndHonoursExif) {
     EXPECT_EQ(form.Image1->geometry(), QRect(12, 42, 423, 309));
     EXPECT_TRUE(form.Image1->isVisible() || !form.isVisible());
 
-    auto& rows = form.Data1.Recordset();
+    auto& rows = module.Data1.Recordset();
     rows.MoveNext();
     module.ShowPhoto();
     EXPECT_FLOAT_EQ(form.Image1->TwipsWidth(), 4758.75f);
@@ -110,7 +111,7 @@ TEST_F(ShowPhotoTest, FailuresKeepThePreviousPicture) {
     const QImage first = form.Image1->GetPicture();
     ASSERT_FALSE(first.isNull());
 
-    auto& rows = form.Data1.Recordset();
+    auto& rows = module.Data1.Recordset();
     for (int i = 0; i < 3; ++i) {
         rows.MoveNext();
         module.ShowPhoto();
@@ -124,8 +125,8 @@ TEST_F(ShowPhotoTest, EmptyAlbumLeavesTheFrameAsItWas) {
     WritePicture(Dir() + "/land.jpg", 640, 480);
     OpenAlbumOf({{1, "a", Dir(), "land.jpg"}});
     const QImage before = form.Image1->GetPicture();
-    form.Data1.Database().Execute("DELETE FROM datab");
-    form.Data1.Refresh();
+    ExecuteSql(module.DatabasePath, "DELETE FROM datab");
+    module.Data1.Refresh();
     module.ShowPhoto();
     EXPECT_EQ(form.Image1->GetPicture(), before);
     EXPECT_EQ(Shown(), QSizeF(6345, 4635));

@@ -128,7 +128,7 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
     module.OpenAlbum();
 
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(form.Data1.ReadOnly);
+    EXPECT_TRUE(module.Data1.ReadOnly);
     EXPECT_FALSE(form.Image6->Enabled());
     EXPECT_EQ(form.Text2->text(), "Protetto");
 
@@ -140,7 +140,7 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
     // The next opening of a writable album enables it again.
     QFile::setPermissions(album, QFile::ReadOwner | QFile::WriteOwner);
     module.OpenAlbum();
-    EXPECT_FALSE(form.Data1.ReadOnly);
+    EXPECT_FALSE(module.Data1.ReadOnly);
     EXPECT_TRUE(form.Image6->Enabled());
 }
 
@@ -163,8 +163,8 @@ TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {
     WriteAlbum(platform.DefaultAlbumPath(), {});
     module.OpenAlbum();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(form.Data1.Recordset().Bof());
-    EXPECT_TRUE(form.Data1.Recordset().Eof());
+    EXPECT_TRUE(module.Data1.Recordset().Bof());
+    EXPECT_TRUE(module.Data1.Recordset().Eof());
     EXPECT_EQ(form.Text1->text(), "");
     EXPECT_EQ(form.Text7->text(), "");
 }

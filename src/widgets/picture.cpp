@@ -1,9 +1,9 @@
-#include "album_window/picture.h"
+#include "widgets/picture.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/twips.h"
+#include "widgets/twips.h"
 
 Picture::Picture(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);

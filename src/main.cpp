@@ -1,12 +1,14 @@
+// Pictora: assembles the program from its rooms (the album store, the album
+// object, the windows) and runs it.
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
 
 #include "album_window/form1.h"
-#include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
+#include "widgets/qt_dialogs.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

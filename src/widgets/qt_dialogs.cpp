@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "widgets/qt_dialogs.h"
 
 #include <QApplication>
 #include <QInputDialog>

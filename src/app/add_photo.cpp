@@ -1,0 +1,68 @@
+// The picker's OK: the five questions, and the new photo added to the album.
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "app/store_messages.h"
+
+namespace {
+
+const char* const kPrompts[] = {"TITOLO DELLA FOTO?", "DATA DELLA FOTO? (gg/mm/aa)", "LUOGO?",
+                                "PERSONE PRESENTI?", "NOTE?"};
+
+QString AddFailureMessage(int number) {
+    const QString head = "Impossibile aggiungere la foto: ";
+    if (number == store::err::NumberRangeFull)
+        return head + "il DataBase ha già raggiunto il numero di foto più alto possibile.";
+    return head + StoreErrorCause(number) + ".";
+}
+
+}  // namespace
+
+void Module1::ReopenAlbum(const std::optional<store::Value>& shownId) {
+    try {
+        RefreshAlbum();
+        if (shownId) Data1.Recordset().SeekId(*shownId);
+    } catch (const store::StoreError&) {
+        // Nothing to show; the next activation of the album window looks for
+        // the album again.
+        return;
+    }
+    ShowPhoto();
+}
+
+bool Module1::AddPhotoRecord() {
+    // Every question is asked; Cancel only leaves that answer empty.
+    std::string answers[std::size(kPrompts)];
+    for (std::size_t i = 0; i < std::size(kPrompts); ++i)
+        answers[i] = dialogs.Input(kPrompts[i]).toStdString();
+    const store::PhotoTexts texts{answers[0],
+                                  answers[1],
+                                  answers[2],
+                                  answers[3],
+                                  answers[4],
+                                  PickedFileName.toStdString(),
+                                  PickedFolder.toStdString()};
+
+    const std::optional<store::Value> shownId =
+        current_ ? std::optional<store::Value>(current_->id) : std::nullopt;
+    try {
+        // Opened anew, so an album gone, or no longer writable, since it was
+        // opened says so before anything is written.
+        Data1.Refresh();
+        Data1.InsertPhoto(texts);
+    } catch (const store::StoreError& e) {
+        // Nothing was written: the picker stays open for another try.
+        dialogs.Message(AddFailureMessage(e.number()));
+        ReopenAlbum(shownId);
+        return false;
+    }
+
+    try {
+        Data1.Refresh();
+        Data1.Recordset().MoveLast();
+        ShowPhoto();
+    } catch (const store::StoreError&) {
+        // The photo is in. The album window's activation, which follows,
+        // opens the album again and says what stops it.
+    }
+    return true;
+}

@@ -1,0 +1,55 @@
+// The photo list's side of the album: its photos, and the photo picked.
+#include "app/module1.h"
+#include "app/val.h"
+
+std::unique_ptr<store::PhotoIndex> Module1::OpenPhotoIndex() const {
+    if (!Data1.IsOpen()) return nullptr;
+    try {
+        return Data1.OpenPhotoIndex();
+    } catch (const store::StoreError&) {
+        // An album that cannot be read for the list gives an empty one.
+        return nullptr;
+    }
+}
+
+bool Module1::PickPhoto(const QString& entry, bool listActive) {
+    // The number is what stands before the first blank; an entry without
+    // one is read whole.
+    const qsizetype blank = entry.indexOf(' ');
+    const double number = Val(blank < 0 ? entry : entry.left(blank + 1));
+
+    try {
+        Data1.Refresh();
+        store::Cursor& rows = Data1.Recordset();
+        rows.MoveFirst();
+        if (!rows.SeekId(store::Value(number))) {
+            // As a scan through the album that found nothing: the cursor past
+            // the last photo, the list still open.
+            rows.MoveLast();
+            rows.MoveNext();
+            return false;
+        }
+    } catch (const store::StoreError&) {
+        // The album was emptied, or went away, while the list was open.
+        return false;
+    }
+    ShowPhoto();
+
+    // Hiding the list makes the album window active again, and its activation
+    // reopens the album on its first photo; the picked one is then sought
+    // again. An album on CD is dropped by that activation, so its photo has
+    // nothing to return to.
+    if (listActive && !CdMode) PickedPhotoId = number;
+    return true;
+}
+
+void Module1::ReturnToPickedPhoto() {
+    if (!PickedPhotoId) return;
+    const double number = *PickedPhotoId;
+    PickedPhotoId.reset();
+    try {
+        if (Data1.Recordset().SeekId(store::Value(number))) ShowPhoto();
+    } catch (const store::StoreError&) {
+        // The album did not open: there is no photo to return to.
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/dialogs.h"
+
+// The real boxes: no icon, the application title, Italian buttons.
+class QtDialogs : public Dialogs {
+public:
+    void Message(const QString& prompt) override;
+    bool Question(const QString& prompt) override;
+    QString Input(const QString& prompt) override;
+
+private:
+    QWidget* OwnerWindow();
+    QPointer<QWidget> lastOwner_;
+};
