@@ -6,8 +6,8 @@
 // so their figures are mostly the disk's fsync time: run once with the folder
 // on a real disk and once on /dev/shm to see the store's own share.
 
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <chrono>
@@ -29,11 +29,10 @@ constexpr const char* kInsertSql =
     "INSERT INTO datab (id, titolo, data_scatto, luogo, persone, note, nome_file, "
     "percorso_file) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
 
-// A plausible row: about 150 bytes, like a real album's.
-std::vector<store::Value> RowValues(std::int64_t id) {
+// A plausible photo: about 150 bytes, like a real album's.
+store::PhotoTexts Texts(std::int64_t id) {
     const std::string n = std::to_string(id);
-    return {id,
-            "Foto " + n + " delle vacanze",
+    return {"Foto " + n + " delle vacanze",
             std::to_string(1 + id % 28) + "/" + std::to_string(1 + id % 12) + "/9" +
                 std::to_string(id % 10),
             "Riva del Garda",
@@ -41,6 +40,19 @@ std::vector<store::Value> RowValues(std::int64_t id) {
             "Una giornata di sole; la foto numero " + n + " del rullino.",
             "foto" + n + ".jpg",
             "/home/utente/Immagini/album"};
+}
+
+// Writes photo `id` as another program would, numbered as it likes.
+void PutBack(SQLite::Database& db, std::int64_t id) {
+    const store::PhotoTexts t = Texts(id);
+    SQLite::Statement insert(db, kInsertSql);
+    insert.bind(1, static_cast<int64_t>(id));
+    int column = 2;
+    for (const std::string* text : {&t.titolo, &t.data_scatto, &t.luogo, &t.persone, &t.note,
+                                    &t.nome_file, &t.percorso_file}) {
+        insert.bind(column++, *text);
+    }
+    insert.exec();
 }
 
 class Albums {
@@ -80,27 +92,25 @@ private:
     static void Build(const std::string& path, std::int64_t rows) {
         const auto start = std::chrono::steady_clock::now();
         store::CreateAlbum(path);
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_exec(db, "PRAGMA cache_size = -65536; BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(db, kInsertSql, -1, &insert, nullptr);
-        for (std::int64_t id = 1; id <= rows; ++id) {
-            const auto values = RowValues(id);
-            sqlite3_bind_int64(insert, 1, id);
-            for (int i = 1; i < 8; ++i) {
-                const std::string& text = values[i].text();
-                sqlite3_bind_text(insert, i + 1, text.data(), static_cast<int>(text.size()),
-                                  SQLITE_TRANSIENT);
+        try {
+            SQLite::Database db(path, SQLite::OPEN_READWRITE);
+            db.exec("PRAGMA cache_size = -65536");
+            SQLite::Transaction transaction(db);
+            SQLite::Statement insert(db, kInsertSql);
+            for (std::int64_t id = 1; id <= rows; ++id) {
+                const store::PhotoTexts t = Texts(id);
+                insert.bind(1, static_cast<int64_t>(id));
+                int column = 2;
+                for (const std::string* text : {&t.titolo, &t.data_scatto, &t.luogo, &t.persone,
+                                                &t.note, &t.nome_file, &t.percorso_file}) {
+                    insert.bind(column++, *text);
+                }
+                insert.exec();
+                insert.reset();
             }
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        if (rc != SQLITE_OK) {
-            std::fprintf(stderr, "impossibile costruire %s\n", path.c_str());
+            transaction.commit();
+        } catch (const SQLite::Exception& e) {
+            std::fprintf(stderr, "impossibile costruire %s: %s\n", path.c_str(), e.what());
             std::exit(1);
         }
         const double seconds =
@@ -115,7 +125,6 @@ private:
 
 void Open(store::DataControl& data, std::int64_t rows) {
     data.DatabaseName = Albums::Get().Path(rows);
-    data.RecordSource = store::kAlbumQuery;
     data.Refresh();
 }
 
@@ -148,7 +157,7 @@ void BM_MoveNext(benchmark::State& state) {
     store::DataControl data;
     Open(data, state.range(0));
     auto& rows = data.Recordset();
-    rows.SeekId(static_cast<double>(state.range(0) / 2));
+    rows.SeekId(store::Value(state.range(0) / 2));
     for (auto _ : state) {
         rows.MoveNext();
         if (rows.Eof()) {
@@ -163,7 +172,7 @@ void BM_MovePrevious(benchmark::State& state) {
     store::DataControl data;
     Open(data, state.range(0));
     auto& rows = data.Recordset();
-    rows.SeekId(static_cast<double>(state.range(0) / 2 + 1));
+    rows.SeekId(store::Value(state.range(0) / 2 + 1));
     for (auto _ : state) {
         rows.MovePrevious();
         if (rows.Bof()) {
@@ -174,20 +183,20 @@ void BM_MovePrevious(benchmark::State& state) {
     }
 }
 
-// Deletes the middle row and reopens the album, as the delete command does;
-// the row goes back in afterwards, untimed, so the album keeps its size.
+// Deletes the middle photo and reopens the album, as the delete command does;
+// the photo goes back in afterwards, untimed, so the album keeps its size.
 void BM_DeleteThenRefresh(benchmark::State& state) {
     store::DataControl data;
     Open(data, state.range(0));
+    SQLite::Database other(data.DatabaseName, SQLite::OPEN_READWRITE);
     const std::int64_t middle = state.range(0) / 2;
-    const auto values = RowValues(middle);
     for (auto _ : state) {
-        data.Recordset().SeekId(static_cast<double>(middle));
+        data.Recordset().SeekId(store::Value(middle));
         const auto start = std::chrono::steady_clock::now();
         data.Recordset().Delete();
         data.Refresh();
         state.SetIterationTime(Since(start));
-        data.Database().Execute(kInsertSql, values);
+        PutBack(other, middle);
     }
 }
 
@@ -196,13 +205,13 @@ void BM_DeleteThenRefresh(benchmark::State& state) {
 void BM_Insert(benchmark::State& state) {
     store::DataControl data;
     Open(data, state.range(0));
-    const std::int64_t id = state.range(0) + 1;
-    const auto values = RowValues(id);
+    const auto texts = Texts(state.range(0) + 1);
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        data.Database().Execute(kInsertSql, values);
+        data.InsertPhoto(texts);
         state.SetIterationTime(Since(start));
-        data.Database().Execute("DELETE FROM datab WHERE id = ?", {id});
+        data.Recordset().MoveLast();
+        data.Recordset().Delete();
     }
 }
 

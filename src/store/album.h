@@ -30,6 +30,10 @@ namespace store {
 //  - before the first photo: Bof() true; after the last: Eof() true;
 //  - on a photo just deleted: neither flag, but no current photo either;
 //  - an empty album when opened: Bof() and Eof() both true.
+//
+// Every call that reads or writes the file raises 3260 when another program
+// keeps the album locked for longer than about three seconds, and changes
+// nothing then.
 class Cursor {
 public:
     virtual ~Cursor() = default;
