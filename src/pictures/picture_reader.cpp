@@ -68,12 +68,13 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
     }
 
     // A header's size may be unusable although the picture decodes: a
-    // top-down BMP reports a negative height. Then the size is taken from
-    // what is decoded, whose memory the allocation limit bounds.
+    // top-down BMP reports a negative height, a GIF the size of its first
+    // frame rather than of its screen. Then the size is taken from what is
+    // decoded, whose memory the allocation limit bounds.
     const QSize stored = reader.size();
-    const bool sized = stored.isValid() && !stored.isEmpty();
     QSize natural;
-    if (sized) {
+    bool scaled = false;
+    if (stored.isValid() && !stored.isEmpty()) {
         // Refused from the header alone, before any pixel is decoded.
         if (qint64(stored.width()) * stored.height() > kMaxPixels) return Failed(Failure::TooLarge);
         // Only JPEG decodes at a smaller scale; other formats (PNG too, which
@@ -88,13 +89,15 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
         // 1/4 or 1/8 scale). The reader scales before it turns the picture
         // upright, so it is asked for the stored orientation.
         const QSize shown = Shown(frame, natural);
-        if (LargerThanShown(natural, shown))
+        if (LargerThanShown(natural, shown)) {
             reader.setScaledSize(quarterTurn ? shown.transposed() : shown);
+            scaled = true;
+        }
     }
 
     QImage image = reader.read();
     if (image.isNull()) return Failed(Failure::NotAPicture);
-    if (!sized) {
+    if (!scaled) {
         natural = image.size();
         const QSize shown = Shown(frame, natural);
         if (LargerThanShown(natural, shown))

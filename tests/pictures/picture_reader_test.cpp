@@ -92,6 +92,17 @@ TEST(PictureReader, FailuresGiveTheirCause) {
     EXPECT_EQ(ReadPicture(dir.filePath("cartella.jpg"), Fit, 1).failure, Failure::Unreadable);
 }
 
+// A GIF's header gives the size of its one-pixel frame, the picture is its
+// 23041 x 1 screen: the size is taken from what is decoded.
+TEST(PictureReader, SizeOfTheDecodedPicture) {
+    const QByteArray gif =
+        QByteArray::fromBase64("R0lGODlhAVoBAIAAAP8AAAAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
+    const auto picture = pictures::DecodePicture(gif, Fit, 1);
+    ASSERT_EQ(picture.failure, Failure::None);
+    EXPECT_EQ(picture.natural, QSize(23041, 1));
+    EXPECT_EQ(picture.image.size(), QSize(23041, 1));
+}
+
 // A picture tagged with a wide-gamut profile is shown in sRGB. The expected
 // values are the colour (200, 120, 60) converted by the profiles' published
 // primaries and curves.
