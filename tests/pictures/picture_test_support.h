@@ -1,0 +1,92 @@
+#pragma once
+
+// Pictures written for the tests, and the frame they are read for.
+#include <QBuffer>
+#include <QColor>
+#include <QColorSpace>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include "pictures/picture_reader.h"
+
+namespace picture_test {
+
+// A frame that fits the picture in 400 x 400 device pixels.
+inline QSize Fit(QSize natural) {
+    return natural.scaled(400, 400, Qt::KeepAspectRatio);
+}
+
+inline QImage Filled(QSize size, QColor color, QImage::Format format = QImage::Format_RGB32) {
+    QImage image(size, format);
+    image.fill(color);
+    return image;
+}
+
+inline QByteArray Bytes(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+inline void Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    file.write(bytes);
+}
+
+// A BMP stored top down, as a negative height in its header says.
+inline QByteArray TopDownBmp(const QImage& image) {
+    QByteArray bmp = Bytes(image.convertToFormat(QImage::Format_RGB888), "BMP");
+    const qint32 offset = qFromLittleEndian<qint32>(bmp.constData() + 10);
+    const qint32 height = qFromLittleEndian<qint32>(bmp.constData() + 22);
+    const qsizetype stride = (bmp.size() - offset) / height;
+    QByteArray flipped = bmp.left(offset);
+    for (qint32 row = height - 1; row >= 0; --row)
+        flipped += bmp.mid(offset + row * stride, stride);
+    qToLittleEndian<qint32>(-height, flipped.data() + 22);
+    return flipped;
+}
+
+// The standard CRC of PNG chunks.
+inline quint32 Crc32(const char* data, qsizetype size) {
+    quint32 crc = 0xFFFFFFFF;
+    for (qsizetype i = 0; i < size; ++i) {
+        crc ^= static_cast<quint8>(data[i]);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// A small picture whose header claims `width` x `height` pixels.
+inline QByteArray HeaderBomb(const char* format, quint32 width, quint32 height,
+                             QImage::Format pixels = QImage::Format_RGB32) {
+    QByteArray bytes = Bytes(Filled({16, 16}, Qt::gray, pixels), format);
+    char* b = bytes.data();
+    if (qstrcmp(format, "BMP") == 0) {
+        qToLittleEndian<qint32>(static_cast<qint32>(width), b + 18);
+        qToLittleEndian<qint32>(static_cast<qint32>(height), b + 22);
+    } else if (qstrcmp(format, "PNG") == 0) {
+        // IHDR is the first chunk: its data at 16, its CRC over type and data.
+        qToBigEndian<quint32>(width, b + 16);
+        qToBigEndian<quint32>(height, b + 20);
+        qToBigEndian<quint32>(Crc32(b + 12, 17), b + 29);
+    } else {
+        // JPEG: the frame header (SOF0) holds height, then width.
+        const qsizetype sof = bytes.indexOf("\xFF\xC0");
+        qToBigEndian<quint16>(static_cast<quint16>(height), b + sof + 5);
+        qToBigEndian<quint16>(static_cast<quint16>(width), b + sof + 7);
+    }
+    return bytes;
+}
+
+// Whether two colours differ by at most `tolerance` in each channel.
+inline bool Near(QColor a, QColor b, int tolerance) {
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+}  // namespace picture_test
