@@ -190,6 +190,9 @@ TEST_F(AccessEngineTest, AFileThatIsNoAlbumOrAReaderThatFailsCosts3055AndLeavesN
     const Case cases[] = {
         {"no datab", noTable, PICTORA_ALBUM_TOOL},
         {"truncated", truncated, PICTORA_ALBUM_TOOL},
+        // Found by the fuzzer: libmdb itself crashes on it.
+        {"libmdb crashes", std::string(ACCESS_FIXTURES) + "/crashes-libmdb.mdb",
+         PICTORA_ALBUM_TOOL},
         {"reader hangs", good, Script("exec sleep 30")},
         {"reader crashes", good, Script("kill -SEGV $$")},
         {"reader fails", good, Script("echo 'pictora-album: guasto' >&2; exit 1")},
