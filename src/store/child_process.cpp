@@ -124,6 +124,11 @@ ChildResult RunChild(const std::vector<std::string>& argv, std::chrono::millisec
         }
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) reaped = true;
+        if (done < 0 && errno == ECHILD) {
+            // Reaped by someone else's SIGCHLD handler: gone, how unknown.
+            close(pipeFds[0]);
+            return result;
+        }
     }
     // What is left in the pipe, without waiting on anyone who still holds it.
     for (pollfd fd{pipeFds[0], POLLIN, 0}; reaped && open && poll(&fd, 1, 0) > 0;) {
