@@ -9,8 +9,14 @@ packages=(
   # the program
   qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins qt6-translations-l10n
   libsqlite3-dev libsqlitecpp-dev fonts-liberation
+  # albums in the Access format of earlier versions, read by pictora-album
+  mdbtools-dev libmdb3
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3
+  # mdbtools' own readers check the tests' Access-format fixtures
+  mdbtools
+  # fuzz targets: clang with libFuzzer and the sanitizers' runtimes
+  clang libclang-rt-14-dev
   # end-to-end tests: a real X server, a small window manager, input and screenshots
   xvfb xauth openbox xdotool x11-utils imagemagick
 )

@@ -1,7 +1,12 @@
 // pictora-album: makes album files outside the program.
-//   pictora-album create PERCORSO   an empty album
-//   pictora-album demo CARTELLA     CARTELLA/database.mdb with a dozen photos
-//                                   drawn beside it, for trying Pictora out
+//   pictora-album create PERCORSO          an empty album
+//   pictora-album demo CARTELLA            CARTELLA/database.mdb with a dozen photos
+//                                          drawn beside it, for trying Pictora out
+//   pictora-album import VECCHIO NUOVO     NUOVO, a native album with every photo of
+//                                          VECCHIO, an album in the Access format of
+//                                          Pictora's earlier versions
+//
+// Exit codes: 0 done, 1 a path or a file that will not do, 2 bad usage.
 
 #include <QBuffer>
 #include <QByteArray>
@@ -22,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "access_reader.h"
+#include "album_rows.h"
 #include "exif.h"
 #include "store/album.h"
 #include "store/album_file.h"
@@ -37,7 +44,10 @@ constexpr int kFailed = 1;
 int Usage() {
     std::fputs(
         "Uso: pictora-album create PERCORSO   crea un album vuoto\n"
-        "     pictora-album demo CARTELLA     crea CARTELLA/database.mdb con foto di prova\n",
+        "     pictora-album demo CARTELLA     crea CARTELLA/database.mdb con foto di prova\n"
+        "     pictora-album import VECCHIO NUOVO\n"
+        "                                     converte l'album VECCHIO, nel formato Access\n"
+        "                                     delle versioni precedenti, nel nuovo album NUOVO\n",
         stderr);
     return kUsage;
 }
@@ -187,48 +197,69 @@ int Demo(const std::string& folderName, int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
+    std::vector<album_tool::PhotoRow> rows;
+    for (const DemoPhoto& photo : kPhotos) {
+        const fs::path where = photo.inSubfolder ? folder / "foto" : folder;
+        if (!photo.missing && !SavePicture(photo, where / photo.fileName)) {
+            return Fail("Impossibile salvare l'immagine '" + (where / photo.fileName).string() +
+                        "'");
+        }
+        rows.push_back({photo.id,
+                        {photo.title, photo.date, photo.place, photo.people, photo.notes,
+                         photo.fileName, where.string()}});
+    }
     try {
-        // Numbers are given in order, so photo 7 is added as a stand-in and
-        // deleted at the end, leaving the gap.
-        auto written = store::MakeSqliteEngine()->Open(album.string(), false);
-        auto photo = kPhotos.begin();
-        for (int id = 1; photo != kPhotos.end(); ++id) {
-            store::PhotoTexts texts;
-            if (photo->id == id) {
-                const fs::path where = photo->inSubfolder ? folder / "foto" : folder;
-                if (!photo->missing && !SavePicture(*photo, where / photo->fileName)) {
-                    return Fail("Impossibile salvare l'immagine '" +
-                                (where / photo->fileName).string() + "'");
-                }
-                texts = {photo->title, photo->date,     photo->place,  photo->people,
-                         photo->notes, photo->fileName, where.string()};
-                ++photo;
-            }
-            if (written->InsertPhoto(texts) != store::Value(id)) {
-                return Fail("numerazione inattesa delle foto");
-            }
-        }
-        auto cursor = written->OpenCursor();
-        for (int id = 1; id <= kPhotos.back().id; ++id) {
-            if (std::none_of(kPhotos.begin(), kPhotos.end(),
-                             [id](const DemoPhoto& p) { return p.id == id; }) &&
-                cursor->SeekId(store::Value(id))) {
-                cursor->Delete();
-            }
-        }
-    } catch (const store::StoreError& e) {
+        album_tool::InsertRows(album.string(), rows);
+    } catch (const std::exception& e) {
         return Fail(std::string("Impossibile scrivere l'album: ") + e.what());
     }
     std::printf("Album di prova creato: %s (%zu foto)\n", album.string().c_str(), kPhotos.size());
     return 0;
 }
 
+// Converts OLD into the new album NEW, which must not exist yet. OLD is only
+// read: libmdb opens it for reading and writes nothing beside it.
+int Import(const std::string& oldPath, const std::string& newPath) {
+    std::error_code ec;
+    if (fs::symlink_status(newPath, ec).type() != fs::file_type::not_found) {
+        return Fail("'" + newPath + "' esiste già: scegliere un altro nome per il nuovo album");
+    }
+    if (!fs::is_regular_file(oldPath, ec)) {
+        return Fail("'" + oldPath + "' non esiste o non è un file");
+    }
+    std::vector<album_tool::PhotoRow> rows;
+    try {
+        rows = album_tool::ReadAccessAlbum(oldPath);
+    } catch (const album_tool::NotAnAlbum& e) {
+        return Fail("'" + oldPath + "' non è un album valido: " + e.what());
+    }
+    try {
+        store::CreateAlbum(newPath);
+    } catch (const store::StoreError& e) {
+        return Fail(std::string("Impossibile creare l'album: ") + e.what());
+    }
+    try {
+        album_tool::InsertRows(newPath, rows);
+    } catch (const std::exception& e) {
+        // Only the album made just above goes.
+        fs::remove(newPath, ec);
+        return Fail(std::string("Impossibile scrivere l'album: ") + e.what());
+    }
+    if (rows.size() == 1) {
+        std::printf("Convertita 1 foto in '%s'\n", newPath.c_str());
+    } else {
+        std::printf("Convertite %zu foto in '%s'\n", rows.size(), newPath.c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) return Usage();
+    if (argc < 2) return Usage();
     const std::string command = argv[1];
-    if (command == "create") return Create(argv[2]);
-    if (command == "demo") return Demo(argv[2], argc, argv);
+    if (command == "create" && argc == 3) return Create(argv[2]);
+    if (command == "demo" && argc == 3) return Demo(argv[2], argc, argv);
+    if (command == "import" && argc == 4) return Import(argv[2], argv[3]);
     return Usage();
 }

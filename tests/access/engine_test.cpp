@@ -1,0 +1,245 @@
+// The Access-format engine on its own: which engine a file goes to, the
+// out-of-process conversion, its cache, and what a bad file or a bad reader
+// costs. The copies are opened by a stand-in native engine that records what
+// it was asked; the album's photos through the real one are tested in
+// album_test.cpp.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "access_fixtures.h"
+#include "store/access_engine.h"
+#include "store/store_error.h"
+
+using namespace access_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Opens whatever it is given and counts its photos with SQLiteCpp.
+class RecordingEngine final : public store::Engine {
+public:
+    struct Opened {
+        std::string path;
+        bool readOnly;
+    };
+    std::vector<Opened> opened;
+
+    std::unique_ptr<store::Album> Open(const std::string& path, bool readOnly) override {
+        opened.push_back({path, readOnly});
+        if (!fs::exists(path)) throw store::StoreError(store::err::FileNotFound, path);
+        return std::make_unique<CountingAlbum>(path);
+    }
+
+private:
+    class CountingIndex final : public store::PhotoIndex {
+    public:
+        explicit CountingIndex(std::int64_t count) : count_(count) {}
+        std::int64_t Count() const override { return count_; }
+        const store::PhotoEntry* At(std::int64_t) override { return nullptr; }
+
+    private:
+        std::int64_t count_;
+    };
+    class CountingAlbum final : public store::Album {
+    public:
+        explicit CountingAlbum(std::string path) : path_(std::move(path)) {}
+        std::unique_ptr<store::Cursor> OpenCursor() override { return nullptr; }
+        store::Value InsertPhoto(const store::PhotoTexts&) override {
+            throw store::StoreError(store::err::ReadOnlyDatabase, path_);
+        }
+        std::unique_ptr<store::PhotoIndex> OpenPhotoIndex() override {
+            SQLite::Database db(path_, SQLite::OPEN_READONLY);
+            return std::make_unique<CountingIndex>(
+                db.execAndGet("SELECT count(*) FROM datab").getInt64());
+        }
+
+    private:
+        std::string path_;
+    };
+};
+
+class AccessEngineTest : public testing::Test {
+protected:
+    AccessEngineTest() : native(std::make_shared<RecordingEngine>()) {
+        fs::create_directory(dir / "cd");
+        options.cacheFolder = dir / "cache";
+        options.albumTool = PICTORA_ALBUM_TOOL;
+    }
+
+    std::unique_ptr<store::Engine> Engine() { return store::MakeAlbumEngine(options, native); }
+
+    // The error number Open raises, 0 when it opens.
+    int OpenError(const std::string& path, bool readOnly = true) {
+        try {
+            Engine()->Open(path, readOnly);
+        } catch (const store::StoreError& e) {
+            message = e.what();
+            return e.number();
+        }
+        return 0;
+    }
+
+    std::set<std::string> Cached() const {
+        std::set<std::string> names;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(options.cacheFolder, ec))
+            names.insert(e.path().filename());
+        return names;
+    }
+
+    // A stand-in for pictora-album, to see how the engine takes a reader
+    // that hangs, crashes or talks nonsense.
+    std::string Script(const std::string& body) {
+        const std::string path = dir / ("lettore-" + std::to_string(scripts++) + ".sh");
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(path, fs::perms::owner_all);
+        return path;
+    }
+
+    TempDir dir;
+    store::AccessOptions options;
+    std::shared_ptr<RecordingEngine> native;
+    std::string message;
+    int scripts = 0;
+};
+
+TEST_F(AccessEngineTest, ReadsTheFileOnceIntoACachedCopyAndReopensItWhileTheFileIsUnchanged) {
+    const std::string album = dir / "cd/database.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("accents", album, "--jet3"));
+    const std::string before = ReadBytes(album);
+
+    ASSERT_EQ(OpenError(album), 0) << message;
+    ASSERT_EQ(native->opened.size(), 2u);  // the new copy checked, then opened
+    const std::string copy = native->opened.back().path;
+    EXPECT_TRUE(native->opened.back().readOnly);
+    EXPECT_EQ(fs::path(copy).parent_path(), fs::path(options.cacheFolder));
+    EXPECT_EQ(NativeRows(copy), InNumberOrder(FixtureRows("accents")));
+    EXPECT_EQ(Cached(), std::set<std::string>{fs::path(copy).filename()});
+
+    // Reopening reads nothing: it works with no reader at all.
+    options.albumTool = dir / "manca";
+    ASSERT_EQ(OpenError(album), 0) << message;
+    EXPECT_EQ(native->opened.back().path, copy);
+
+    // The file was only read, and nothing appeared beside it.
+    EXPECT_EQ(ReadBytes(album), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "cd"), fs::directory_iterator()), 1);
+
+    // A changed file is read again, and its old copy goes.
+    options.albumTool = PICTORA_ALBUM_TOOL;
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("small", album, "--jet4"));
+    const timespec later[2] = {{0, UTIME_OMIT}, {std::time(nullptr) + 10, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, album.c_str(), later, 0), 0);
+    ASSERT_EQ(OpenError(album), 0) << message;
+    EXPECT_NE(native->opened.back().path, copy);
+    EXPECT_EQ(NativeRows(native->opened.back().path), FixtureRows("small"));
+    EXPECT_EQ(Cached().size(), 1u);
+}
+
+TEST_F(AccessEngineTest, OpeningForWritingRaises3051WithoutReadingTheFile) {
+    const std::string album = dir / "cd/database.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("small", album, "--jet4"));
+    EXPECT_EQ(OpenError(album, false), store::err::CannotOpenForWriting);
+    EXPECT_TRUE(native->opened.empty());
+    EXPECT_TRUE(Cached().empty());
+}
+
+TEST_F(AccessEngineTest, OtherFilesGoToTheNativeEngineByTheirContentNotTheirName) {
+    const std::string native_album = dir / "album.mdb";
+    SQLite::Database(native_album, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+        .exec("CREATE TABLE datab (id INTEGER PRIMARY KEY)");
+    const std::string access_album = dir / "vecchio.sqlite";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("small", access_album, "--jet4"));
+
+    for (const bool readOnly : {false, true}) {
+        native->opened.clear();
+        EXPECT_EQ(OpenError(native_album, readOnly), 0) << message;
+        ASSERT_EQ(native->opened.size(), 1u);
+        EXPECT_EQ(native->opened[0].path, native_album);
+        EXPECT_EQ(native->opened[0].readOnly, readOnly);
+        // Missing files too: the native engine answers 3024.
+        EXPECT_EQ(OpenError(dir / "manca.mdb", readOnly), store::err::FileNotFound);
+    }
+    EXPECT_EQ(OpenError(access_album, false), store::err::CannotOpenForWriting);
+    EXPECT_EQ(OpenError(access_album, true), 0) << message;
+}
+
+TEST_F(AccessEngineTest, AFileThatIsNoAlbumOrAReaderThatFailsCosts3055AndLeavesNoCopy) {
+    TempDir fixtures;
+    const std::string good = fixtures / "buono.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("small", good, "--jet4"));
+    const std::string noTable = fixtures / "altro.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("small", noTable, "--jet4 --table foto"));
+    const std::string truncated = fixtures / "troncato.mdb";
+    std::ofstream(truncated, std::ios::binary) << ReadBytes(good).substr(0, 4096 + 100);
+
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string tool;
+    };
+    const Case cases[] = {
+        {"no datab", noTable, PICTORA_ALBUM_TOOL},
+        {"truncated", truncated, PICTORA_ALBUM_TOOL},
+        // Found by the fuzzer: libmdb itself crashes on it.
+        {"libmdb crashes", std::string(ACCESS_FIXTURES) + "/crashes-libmdb.mdb",
+         PICTORA_ALBUM_TOOL},
+        {"reader hangs", good, Script("exec sleep 30")},
+        {"reader crashes", good, Script("kill -SEGV $$")},
+        {"reader fails", good, Script("echo 'pictora-album: guasto' >&2; exit 1")},
+        {"reader claims success", good, Script("echo Convertite 3 foto")},
+        {"reader writes fewer rows", good,
+         Script(std::string("\"") + PICTORA_ALBUM_TOOL +
+                "\" create \"$3\" >/dev/null && echo Convertite 3 foto")},
+    };
+    options.timeLimit = std::chrono::milliseconds(500);
+    for (const Case& c : cases) {
+        options.albumTool = c.tool;
+        const std::string before = ReadBytes(c.file);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(OpenError(c.file), store::err::NotValidAlbum) << c.what;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << c.what;
+        EXPECT_NE(message.find(c.file), std::string::npos) << c.what << ": " << message;
+        EXPECT_TRUE(Cached().empty()) << c.what;
+        EXPECT_EQ(ReadBytes(c.file), before) << c.what;
+    }
+}
+
+TEST_F(AccessEngineTest, AMissingReaderOrAnUnusableCacheFolderIsNotTheFilesFault) {
+    const std::string album = dir / "cd/database.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("small", album, "--jet4"));
+    options.albumTool = dir / "manca/pictora-album";
+    EXPECT_EQ(OpenError(album), store::err::General);
+    EXPECT_NE(message.find("pictora-album"), std::string::npos) << message;
+
+    options.albumTool = PICTORA_ALBUM_TOOL;
+    std::ofstream(dir / "file") << "x";
+    options.cacheFolder = dir / "file/cache";
+    EXPECT_EQ(OpenError(album), store::err::General);
+}
+
+TEST(FindAlbumTool, FindsTheToolBesideTheProgramOrInTheBuildTree) {
+    TempDir dir;
+    fs::create_directories(dir / "bin");
+    fs::create_directories(dir / "build/src");
+    fs::create_directories(dir / "build/tools/pictora-album");
+    for (const std::string& tool :
+         {dir / "bin/pictora-album", dir / "build/tools/pictora-album/pictora-album"}) {
+        std::ofstream(tool) << "#!/bin/sh\n";
+        fs::permissions(tool, fs::perms::owner_all);
+    }
+    EXPECT_EQ(store::FindAlbumTool(dir / "bin"), dir / "bin/pictora-album");
+    EXPECT_EQ(store::FindAlbumTool(dir / "build/src"),
+              dir / "build/tools/pictora-album/pictora-album");
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// pictora-album import, run as a user would run it, on Access-format albums.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "access_fixtures.h"
+
+using namespace access_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::pair<int, std::string> Import(const std::string& from, const std::string& to) {
+    return Shell(std::string(PICTORA_ALBUM_TOOL) + " import " + Quoted(from) + " " + Quoted(to));
+}
+
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+struct Case {
+    const char* fixture;
+    const char* options;
+};
+
+class ImportTest : public testing::TestWithParam<Case> {};
+
+// Every row, values verbatim, in number order; the old file untouched and
+// nothing written beside it.
+TEST_P(ImportTest, ConvertsEveryRowVerbatimAndLeavesTheOldFileAlone) {
+    const Case c = GetParam();
+    TempDir dir;
+    fs::create_directory(dir / "cd");
+    const std::string old = dir / "cd/database.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture(c.fixture, old, c.options));
+    const std::string before = ReadBytes(old);
+    const auto beside = Names(dir / "cd");
+
+    const std::string converted = dir / "nuovo.mdb";
+    const auto [code, output] = Import(old, converted);
+    ASSERT_EQ(code, 0) << output;
+    const auto expected = InNumberOrder(FixtureRows(c.fixture));
+    EXPECT_NE(output.find("Convertite " + std::to_string(expected.size()) + " foto"),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(NativeRows(converted), expected);
+    EXPECT_EQ(ReadBytes(old), before);
+    EXPECT_EQ(Names(dir / "cd"), beside);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, ImportTest,
+    testing::Values(Case{"small", "--jet4"}, Case{"small", "--jet3"}, Case{"accents", "--jet4"},
+                    Case{"accents", "--jet3"}, Case{"nulls", "--jet4"}, Case{"nulls", "--jet3"},
+                    Case{"gaps", "--jet4"}, Case{"gaps", "--jet3"},
+                    // Names in capitals, and every whole-number type for id.
+                    Case{"gaps", "--jet4 --upper"}, Case{"gaps", "--jet3 --id-type byte"},
+                    Case{"gaps", "--jet4 --id-type integer"},
+                    Case{"gaps", "--jet4 --id-type single"},
+                    Case{"gaps", "--jet3 --id-type double"},
+                    Case{"gaps", "--jet4 --id-type currency"}),
+    [](const testing::TestParamInfo<Case>& info) {
+        std::string name = std::string(info.param.fixture) + info.param.options;
+        for (char& ch : name) {
+            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        }
+        return name;
+    });
+
+// What the tool refuses, with exit code 1 and a message, writing nothing.
+TEST(ImportTool, RefusesFilesThatAreNoAlbumAndNeverOverwrites) {
+    TempDir dir;
+    const std::string album = dir / "album.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("small", album, "--jet4"));
+    const std::string other = dir / "altro.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("small", other, "--jet4 --table foto"));
+    const std::string full = ReadBytes(album);
+    const std::string truncated = dir / "troncato.mdb";
+    std::ofstream(truncated, std::ios::binary) << full.substr(0, full.size() * 2 / 3);
+    const std::string halfHeader = dir / "mezzo.mdb";
+    std::ofstream(halfHeader, std::ios::binary) << full.substr(0, 100);
+    const std::string text = dir / "testo.mdb";
+    std::ofstream(text) << "non sono un database\n";
+    const std::string rows = dir / "righe.tsv";
+    std::ofstream(rows) << "2.5\tmezza\t\t\t\t\ta.jpg\tf\n";
+    const std::string fraction = dir / "frazione.mdb";
+    ASSERT_EQ(Shell(std::string(WRITE_ACCESS_ALBUM) + " --id-type double " + Quoted(fraction) +
+                    " " + Quoted(rows))
+                  .first,
+              0);
+    std::ofstream(rows) << "4\tuno\t\t\t\t\ta.jpg\tf\n4\tdue\t\t\t\t\tb.jpg\tf\n";
+    const std::string twice = dir / "doppio.mdb";
+    ASSERT_EQ(
+        Shell(std::string(WRITE_ACCESS_ALBUM) + " " + Quoted(twice) + " " + Quoted(rows)).first, 0);
+    std::ofstream(rows) << "\\N\tsenza numero\t\t\t\t\ta.jpg\tf\n";
+    const std::string nameless = dir / "senza.mdb";
+    ASSERT_EQ(
+        Shell(std::string(WRITE_ACCESS_ALBUM) + " " + Quoted(nameless) + " " + Quoted(rows)).first,
+        0);
+
+    const std::pair<std::string, const char*> refused[] = {
+        {other, "non contiene la tabella datab"},
+        {truncated, "non è un album valido"},
+        {halfHeader, "non è un album valido"},
+        {text, "non è un file di Access"},
+        {fraction, "non è intero"},
+        {twice, "il numero 4 appartiene a più foto"},
+        {nameless, "una foto non ha numero"},
+        {dir / "manca.mdb", "non esiste"},
+    };
+    for (const auto& [file, why] : refused) {
+        const std::string before = ReadBytes(file);
+        const std::string target = dir / "nuovo.mdb";
+        const auto [code, output] = Import(file, target);
+        EXPECT_EQ(code, 1) << file << ": " << output;
+        EXPECT_NE(output.find(why), std::string::npos) << file << ": " << output;
+        EXPECT_FALSE(fs::exists(target)) << file;
+        EXPECT_EQ(ReadBytes(file), before) << file;
+    }
+
+    // An existing NEW stays as it was, whatever it is.
+    const std::string taken = dir / "preso.mdb";
+    std::ofstream(taken) << "mio";
+    const auto [code, output] = Import(album, taken);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(output.find("esiste già"), std::string::npos) << output;
+    EXPECT_EQ(ReadBytes(taken), "mio");
+
+    for (const char* usage : {"import", "import a", "import a b c"}) {
+        const auto [usageCode, usageOutput] = Shell(std::string(PICTORA_ALBUM_TOOL) + " " + usage);
+        EXPECT_EQ(usageCode, 2) << usage;
+        EXPECT_NE(usageOutput.find("Uso:"), std::string::npos) << usage;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,22 @@
+#pragma once
+
+// Rows of an album as the tool moves them between files.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace album_tool {
+
+struct PhotoRow {
+    std::int64_t id = 0;
+    // titolo, data_scatto, luogo, persone, note, nome_file, percorso_file
+    std::array<std::string, 7> texts;
+};
+
+// Writes `rows` into the empty native album at `path` in one transaction.
+// Raises SQLite::Exception on failure; nothing is written then.
+void InsertRows(const std::string& path, const std::vector<PhotoRow>& rows);
+
+}  // namespace album_tool
