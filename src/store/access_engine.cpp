@@ -73,8 +73,11 @@ std::string CanonicalPath(const std::string& path) {
     return result;
 }
 
-// The copy's name: which file (a hash of its path), and that file's size and
-// modification time, so a changed file is read again.
+// The copy's name: which file (a hash of its path), and that file's size,
+// modification time and change time, so a changed file is read again. The
+// change time is there for a file replaced by another of the same size whose
+// modification time was kept (cp -p, an unpacked archive): no program can set
+// it back.
 struct CacheName {
     std::string prefix;  // the same for every copy of one file
     std::string name;
@@ -83,9 +86,11 @@ struct CacheName {
 CacheName CacheNameOf(const std::string& path, const struct stat& info) {
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "access-%016" PRIx64 "-", Fnv1a(CanonicalPath(path)));
-    char rest[96];
-    std::snprintf(rest, sizeof rest, "%jd-%jd.%09ld.album", static_cast<intmax_t>(info.st_size),
-                  static_cast<intmax_t>(info.st_mtim.tv_sec), info.st_mtim.tv_nsec);
+    char rest[128];
+    std::snprintf(rest, sizeof rest, "%jd-%jd.%09ld-%jd.%09ld.album",
+                  static_cast<intmax_t>(info.st_size), static_cast<intmax_t>(info.st_mtim.tv_sec),
+                  info.st_mtim.tv_nsec, static_cast<intmax_t>(info.st_ctim.tv_sec),
+                  info.st_ctim.tv_nsec);
     return {prefix, std::string(prefix) + rest};
 }
 

@@ -117,7 +117,10 @@ std::vector<Row> InNumberOrder(std::vector<Row> rows) {
 }
 
 void WriteFixture(const std::string& name, const std::string& out, const std::string& options) {
-    const std::string rows = std::string(ACCESS_FIXTURES) + "/" + name + ".tsv";
+    WriteRowsFile(std::string(ACCESS_FIXTURES) + "/" + name + ".tsv", out, options);
+}
+
+void WriteRowsFile(const std::string& rows, const std::string& out, const std::string& options) {
     const auto [code, output] = Shell(std::string(WRITE_ACCESS_ALBUM) + " " + options + " " +
                                       Quoted(out) + " " + Quoted(rows));
     ASSERT_EQ(code, 0) << output;

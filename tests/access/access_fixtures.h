@@ -44,6 +44,8 @@ std::vector<Row> InNumberOrder(std::vector<Row> rows);
 // checks that mdbtools lists the table and exports exactly those rows
 // (unless the table is not `datab`). Fails the test (fatally) otherwise.
 void WriteFixture(const std::string& name, const std::string& out, const std::string& options);
+// The same from a rows file `rows` of the fixtures' form anywhere.
+void WriteRowsFile(const std::string& rows, const std::string& out, const std::string& options);
 
 // Runs a shell command; its exit code (-1 if it did not exit) and what it
 // wrote on stdout and stderr.

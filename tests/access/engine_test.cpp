@@ -143,6 +143,20 @@ TEST_F(AccessEngineTest, ReadsTheFileOnceIntoACachedCopyAndReopensItWhileTheFile
     EXPECT_NE(native->opened.back().path, copy);
     EXPECT_EQ(NativeRows(native->opened.back().path), FixtureRows("small"));
     EXPECT_EQ(Cached().size(), 1u);
+
+    // Another album of the same size put in its place with the same
+    // modification time, as cp -p does: read again all the same.
+    const std::string rows = dir / "other.tsv";
+    std::string text = ReadBytes(std::string(ACCESS_FIXTURES) + "/small.tsv");
+    text.replace(text.find("Tramonto"), 8, "Tramonti");
+    std::ofstream(rows, std::ios::binary) << text;
+    const std::string other = dir / "other.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteRowsFile(rows, other, "--jet4"));
+    ASSERT_EQ(fs::file_size(other), fs::file_size(album));
+    ASSERT_EQ(utimensat(AT_FDCWD, other.c_str(), later, 0), 0);
+    fs::rename(other, album);
+    ASSERT_EQ(OpenError(album), 0) << message;
+    EXPECT_EQ(NativeRows(native->opened.back().path).at(0).texts[0], "Tramonti sul lago");
 }
 
 TEST_F(AccessEngineTest, OpeningForWritingRaises3051WithoutReadingTheFile) {
