@@ -152,9 +152,10 @@ void BM_MoveLastThenFirst(benchmark::State& state) {
     state.SetLabel(state.range(0) == 0 ? "Access" : "native");
 }
 
-BENCHMARK(BM_AccessFirstOpen)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_AccessReopen)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_NativeOpen)->Unit(benchmark::kMicrosecond);
+// The conversion runs in another process: what counts is the time waited.
+BENCHMARK(BM_AccessFirstOpen)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_AccessReopen)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_NativeOpen)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_MoveNext)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MoveLastThenFirst)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

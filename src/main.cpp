@@ -8,6 +8,7 @@
 #include "album_window/form1.h"
 #include "app/module1.h"
 #include "app/platform.h"
+#include "store/access_engine.h"
 #include "widgets/qt_dialogs.h"
 
 int main(int argc, char* argv[]) {
@@ -26,7 +27,11 @@ int main(int argc, char* argv[]) {
 
     QtDialogs dialogs;
     Platform platform;
-    Module1 module(dialogs, platform);
+    // Albums of the earlier versions' Access format are read through
+    // pictora-album into copies kept in the cache folder; native ones as they are.
+    Module1 module(dialogs, platform,
+                   store::MakeAlbumEngine({platform.AccessCacheFolder().toStdString(),
+                                           platform.AlbumToolPath().toStdString()}));
     Form1 form(module);
 
     const QRect screen = QApplication::primaryScreen()->availableGeometry();

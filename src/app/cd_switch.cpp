@@ -13,6 +13,7 @@
 #include "app/platform.h"
 #include "app/store_messages.h"
 #include "store/album_file.h"
+#include "store/album_format.h"
 
 namespace {
 
@@ -72,6 +73,17 @@ void CopyToWorkingCopy(const QString& source, const QString& copy) {
     QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ReadOwner | QFile::WriteOwner);
 }
 
+// An album in the Access format of the earlier versions: one the store only
+// ever opens for reading, whatever its permissions.
+bool IsAccessFormat(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray start = file.read(store::kAlbumSniffBytes);
+    return store::SniffAlbumFormat(reinterpret_cast<const unsigned char*>(start.constData()),
+                                   static_cast<std::size_t>(start.size())) ==
+           store::AlbumFormat::Access;
+}
+
 // The cause of a failure, for the message that ends a switch that failed twice.
 QString CauseOf(const store::StoreError& e) {
     if (e.number() == store::err::FileNotFound) return "la copia di lavoro non esiste più";
@@ -119,10 +131,14 @@ void Module1::SwitchCdAlbum() {
                     // Reopening the working copy for writing tells whether it
                     // was left write-protected. Any other failure there does
                     // not stop the way back: the usual album needs no copy.
+                    // An Access-format copy is never opened for writing, so
+                    // its refusal says nothing about its protection.
                     try {
                         Data1.Refresh();
                     } catch (const store::StoreError& e) {
-                        if (e.number() == store::err::CannotOpenForWriting) throw;
+                        if (e.number() == store::err::CannotOpenForWriting &&
+                            !IsAccessFormat(QString::fromStdString(Data1.DatabaseName)))
+                            throw;
                     }
                     CdMode = false;
                     emit PictureCleared();
@@ -192,7 +208,7 @@ void Module1::SwitchCdAlbum() {
                     break;
                 }
                 dialogs.Message("Impossibile aprire il DataBase su CD: " + cause +
-                                  ". Si ritorna al DataBase iniziale.");
+                                ". Si ritorna al DataBase iniziale.");
                 CdMode = false;
                 emit PictureCleared();
                 OpenAlbum();

@@ -1,9 +1,12 @@
 #include "app/platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStorageInfo>
+
+#include "store/access_engine.h"
 
 QString Platform::DefaultAlbumPath() const {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -17,6 +20,16 @@ QString Platform::PathdbPath() const {
 QString Platform::LocalCopyPath() const {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
            "/Pictora/_database.mdb";
+}
+
+QString Platform::AccessCacheFolder() const {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           "/Pictora/access";
+}
+
+QString Platform::AlbumToolPath() const {
+    return QString::fromStdString(
+        store::FindAlbumTool(QCoreApplication::applicationDirPath().toStdString()));
 }
 
 QString Platform::VolumeRoot(const QString& path) const {

@@ -16,6 +16,12 @@ public:
     // The local working copy of an album kept on CD:
     // <user cache folder>/Pictora/_database.mdb.
     virtual QString LocalCopyPath() const;
+    // Where the readable copies of Access-format albums are kept:
+    // <user cache folder>/Pictora/access.
+    virtual QString AccessCacheFolder() const;
+    // The pictora-album program that reads Access-format albums: beside the
+    // program when installed, in the build tree's tools folder otherwise.
+    virtual QString AlbumToolPath() const;
     // The root (mount point) of the volume that holds `path`: what a drive
     // letter was on the desktop the album was made for. Empty when unknown.
     virtual QString VolumeRoot(const QString& path) const;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# `cmake --install` puts the program, its desktop entry and its icon where a
-# Linux desktop finds them.
+# `cmake --install` puts the program, the album tool beside it, its desktop
+# entry and its icon where a Linux desktop finds them.
 # Usage: test_install.sh BUILD_DIR
 set -euo pipefail
 BUILD=$1
@@ -10,6 +10,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$BUILD" --prefix "$DEST/usr" >/dev/null
 [ -x "$DEST/usr/bin/pictora" ] || fail "no bin/pictora"
+# The program finds the reader of Access-format albums beside itself.
+[ -x "$DEST/usr/bin/pictora-album" ] || fail "no bin/pictora-album"
+usage=$("$DEST/usr/bin/pictora-album" 2>&1 || true)
+grep -q 'pictora-album import' <<<"$usage" || fail "bin/pictora-album does not run: $usage"
 
 entry=$DEST/usr/share/applications/pictora.desktop
 [ -f "$entry" ] || fail "no desktop entry"
@@ -23,4 +27,4 @@ if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$ent
 icon=$DEST/usr/share/icons/hicolor/128x128/apps/pictora.png
 [ -f "$icon" ] || fail "no icon in the hicolor theme"
 [ "$(identify -format '%m %wx%h' "$icon")" = "PNG 128x128" ] || fail "icon is $(identify "$icon")"
-echo "ok: program, desktop entry and icon installed"
+echo "ok: program, album tool, desktop entry and icon installed"

@@ -6,8 +6,9 @@
 
 #include "app/platform.h"
 
-// A desktop of the test's own: the usual album, "pathdb" and the working copy
-// all live in one temporary folder, and volume roots can be set by hand.
+// A desktop of the test's own: the usual album, "pathdb", the working copy
+// and the copies of Access-format albums all live in one temporary folder, and volume roots can be
+// set by hand.
 class TestPlatform : public Platform {
 public:
     TestPlatform() {
@@ -20,6 +21,7 @@ public:
     QString DefaultAlbumPath() const override { return dir.path() + "/data/Pictora/database.mdb"; }
     QString PathdbPath() const override { return dir.path() + "/work/pathdb"; }
     QString LocalCopyPath() const override { return dir.path() + "/cache/Pictora/_database.mdb"; }
+    QString AccessCacheFolder() const override { return dir.path() + "/cache/Pictora/access"; }
     QString VolumeRoot(const QString& path) const override {
         for (auto it = roots.begin(); it != roots.end(); ++it)
             if (path.startsWith(it.key())) return it.value();

@@ -1,0 +1,234 @@
+// Albums in the Access format of the earlier versions, in the album window:
+// shown read-only like any album that may not be written.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <fstream>
+
+#include "access/access_fixtures.h"
+#include "album_window/form1.h"
+#include "app/module1.h"
+#include "photo_list/form3.h"
+#include "store/access_engine.h"
+#include "support/albums.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+
+namespace {
+
+const char* const kTitle = "Perché è così bello? — Città";
+const QString kNotValid = "File non valido";
+
+// `text` as a field of a rows file: tabs, line breaks and backslashes escaped.
+std::string Field(const QString& text) {
+    std::string out;
+    for (char c : text.toStdString())
+        out += c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\\' ? "\\\\" : std::string(1, c);
+    return out;
+}
+
+class AccessAlbumWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        foto = platform.Root() + "/foto";
+        QDir().mkpath(foto);
+        WritePicture(foto + "/uno.bmp", 40, 30, Qt::red);
+        WritePicture(foto + "/due.bmp", 40, 30, Qt::green);
+        WritePicture(foto + "/tre.bmp", 40, 30, Qt::blue);
+        rows = {{2, kTitle, foto, "uno.bmp", "14/02/01", "Città di Castello", "Niccolò",
+                 "Più gente del solito.\nSeconda riga"},
+                {5, "Il porto", foto, "due.bmp"},
+                {9, "Vendemmia", foto, "tre.bmp"}};
+    }
+    void TearDown() override { EXPECT_EQ(dialogs.Pending(), 0) << "answers left unused"; }
+
+    // Writes `rows` as an Access-format album at `path`, read back first by
+    // mdbtools.
+    void WriteAccess(const QString& path, const std::string& options = "--jet4") {
+        const std::string tsv = (platform.Root() + "/rows.tsv").toStdString();
+        std::ofstream out(tsv, std::ios::binary);
+        for (const PhotoRow& r : rows) {
+            out << r.id;
+            for (const QString& text :
+                 {r.titolo, r.data_scatto, r.luogo, r.persone, r.note, r.file, r.folder})
+                out << '\t' << Field(text);
+            out << '\n';
+        }
+        out.close();
+        access_test::WriteRowsFile(tsv, path.toStdString(), options);
+    }
+
+    QRgb Shown() const { return form.Image1->GetPicture().pixel(2, 2) | 0xff000000; }
+    void Expect(const char* id, const QString& title, Qt::GlobalColor color) {
+        EXPECT_EQ(form.Text1->text(), id);
+        EXPECT_EQ(form.Text2->text(), title);
+        EXPECT_EQ(Shown(), QColor(color).rgb()) << "photo " << id;
+    }
+    QString Copy() const {
+        const QStringList copies = QDir(platform.AccessCacheFolder()).entryList(QDir::Files);
+        return copies.size() == 1 ? platform.AccessCacheFolder() + "/" + copies[0] : QString();
+    }
+
+    std::vector<PhotoRow> rows;
+    QString foto;
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{
+        dialogs, platform,
+        store::MakeAlbumEngine({platform.AccessCacheFolder().toStdString(), PICTORA_ALBUM_TOOL})};
+    Form1 form{module};
+};
+
+TEST_F(AccessAlbumWindowTest, TheUsualAlbumOpensReadOnlyAndItsCommandsWork) {
+    for (const char* format : {"--jet3", "--jet4"}) {
+        SCOPED_TRACE(format);
+        QFile::remove(platform.DefaultAlbumPath());
+        WriteAccess(platform.DefaultAlbumPath(), format);
+        const std::string before =
+            access_test::ReadBytes(platform.DefaultAlbumPath().toStdString());
+        module.OpenAlbum();
+
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_TRUE(module.ReadOnly());
+        EXPECT_FALSE(form.Image6->Enabled());
+        Expect("2", kTitle, Qt::red);
+        EXPECT_EQ(form.Text3->text(), "14/02/01");
+        EXPECT_EQ(form.Text4->text(), "Città di Castello");
+        EXPECT_EQ(form.Text5->toPlainText(), "Niccolò");
+        EXPECT_EQ(form.Text6->toPlainText(), "Più gente del solito.\nSeconda riga");
+
+        form.Image5_Click();
+        Expect("5", "Il porto", Qt::green);
+        form.Image10_Click();
+        Expect("9", "Vendemmia", Qt::blue);
+        dialogs.Type("5");
+        form.Image4_Click();
+        Expect("5", "Il porto", Qt::green);
+        form.Image9_Click();
+        Expect("2", kTitle, Qt::red);
+
+        // The add button starts nothing, and a delete is refused.
+        form.Image6->show();
+        QTest::mouseClick(form.Image6, Qt::LeftButton);
+        EXPECT_TRUE(dialogs.Questions().isEmpty());
+        dialogs.Yes();
+        form.Image12_Click();
+        EXPECT_EQ(dialogs.Messages(),
+                  QStringList{"Il DataBase è di sola lettura: la foto non è stata eliminata."});
+        Expect("2", kTitle, Qt::red);
+        EXPECT_TRUE(access_test::ReadBytes(platform.DefaultAlbumPath().toStdString()) == before)
+            << "the album file was changed";
+        dialogs.Clear();
+    }
+}
+
+TEST_F(AccessAlbumWindowTest, ReopeningAtEachActivationReusesTheCopy) {
+    WriteAccess(platform.DefaultAlbumPath());
+    module.OpenAlbum();
+    const QString copy = Copy();
+    ASSERT_FALSE(copy.isEmpty());
+    struct stat first {};
+    ASSERT_EQ(stat(QFile::encodeName(copy).constData(), &first), 0);
+
+    for (int i = 0; i < 3; ++i) {
+        form.Image10_Click();
+        module.Activate();
+        Expect("2", kTitle, Qt::red);
+    }
+    struct stat later {};
+    ASSERT_EQ(Copy(), copy);
+    ASSERT_EQ(stat(QFile::encodeName(copy).constData(), &later), 0);
+    EXPECT_EQ(later.st_ino, first.st_ino);
+    EXPECT_EQ(later.st_mtim.tv_nsec, first.st_mtim.tv_nsec);
+    EXPECT_EQ(later.st_mtim.tv_sec, first.st_mtim.tv_sec);
+}
+
+TEST_F(AccessAlbumWindowTest, AFileWithoutTheAlbumIsNotValidAndTheUserIsAskedAgain) {
+    const QString good = platform.Root() + "/buono.mdb";
+    WriteAccess(good);
+    const QString native = platform.Root() + "/nativo.mdb";
+    WriteAlbum(native, {{7, "Nativo", foto, "due.bmp"}});
+    const std::string cut = access_test::ReadBytes(good.toStdString()).substr(0, 4096 + 100);
+
+    struct Case {
+        const char* name;
+        std::function<void(const QString&)> write;
+    };
+    const std::vector<Case> cases = {
+        {"no datab", [&](const QString& path) { WriteAccess(path, "--jet4 --table foto"); }},
+        {"truncated",
+         [&](const QString& path) { std::ofstream(path.toStdString(), std::ios::binary) << cut; }},
+        {"libmdb crashes",
+         [](const QString& path) {
+             QFile::copy(QString(ACCESS_FIXTURES) + "/crashes-libmdb.mdb", path);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(platform.DefaultAlbumPath());
+        c.write(platform.DefaultAlbumPath());
+        dialogs.Type(native);
+        module.OpenAlbum();
+        EXPECT_EQ(dialogs.Messages(), QStringList{kNotValid});
+        EXPECT_EQ(dialogs.Inputs().size(), 1);
+        EXPECT_FALSE(module.ReadOnly());
+        EXPECT_TRUE(form.Image6->Enabled());
+        Expect("7", "Nativo", Qt::green);
+        dialogs.Clear();
+    }
+}
+
+TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
+    WriteAlbum(platform.DefaultAlbumPath(), {{1, "Usuale", foto, "uno.bmp"}});
+    module.OpenAlbum();
+    // A CD: the album at its root, write-protected, the pictures under \Foto.
+    const QString cd = platform.Root() + "/cd";
+    QDir().mkpath(cd + "/Foto");
+    WritePicture(cd + "/Foto/tramonto.jpg", 40, 30, Qt::yellow);
+    access_test::WriteFixture("small", (cd + "/database.mdb").toStdString(), "--jet3");
+    QFile::setPermissions(cd + "/database.mdb", QFile::ReadOwner);
+    platform.roots[cd] = cd;
+
+    dialogs.Type(cd + "/database.mdb");
+    form.Image7_Click();
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(module.ReadOnly());
+    EXPECT_FALSE(form.Image6->Enabled());
+    Expect("1", "Tramonto sul lago", Qt::yellow);
+    form.Image10_Click();
+    EXPECT_EQ(form.Text2->text(), "Vendemmia");
+
+    // The way back asks nothing: the copy is not one left write-protected.
+    dialogs.Clear();
+    form.Image7_Click();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(module.ReadOnly());
+    EXPECT_TRUE(form.Image6->Enabled());
+    Expect("1", "Usuale", Qt::red);
+}
+
+TEST_F(AccessAlbumWindowTest, ThePhotoListListsItAndAPickShowsThePhoto) {
+    WriteAccess(platform.DefaultAlbumPath());
+    module.OpenAlbum();
+    form.Image1_Click();
+    Form3* list = form.form3;
+    ASSERT_TRUE(list && list->isVisible());
+    QAbstractItemModel* model = list->List1->model();
+    QStringList entries;
+    for (int row = 0; row < model->rowCount(); ++row)
+        entries << model->index(row, 0).data().toString();
+    EXPECT_EQ(entries, QStringList({QString("2 ") + kTitle, "5 Il porto", "9 Vendemmia"}));
+
+    const QRect entry = list->List1->visualRect(model->index(2, 0));
+    QTest::mouseClick(list->List1->viewport(), Qt::LeftButton, {}, entry.center());
+    Expect("9", "Vendemmia", Qt::blue);
+    EXPECT_TRUE(module.ReadOnly());
+}
+
+}  // namespace
