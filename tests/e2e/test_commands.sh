@@ -11,7 +11,7 @@ for id in 12 2 9 5; do add_colour_photo "$DEFAULT_ALBUM" "$id" "${COLOUR[$id]}";
 
 start_pictora
 win=$(wait_window Pictora)
-settle
+app_sync
 read -r x y _ _ < <(window_geometry "$win")
 shot=$SHOTS/commands.png
 
@@ -31,7 +31,6 @@ click_in "$win" 570 45   # last
 showing 12
 pass "last shows photo 12"
 click_in "$win" 542 46   # next on the last photo: no wrap-around
-sleep 0.5
 showing 12
 pass "next on the last photo stays on it"
 click_in "$win" 522 47   # previous
@@ -50,10 +49,10 @@ showing 9
 pass "a jump to 9 shows photo 9"
 
 click_in "$win" 542 428
-wait_window_count Pictora 2
+box=$(wait_new_focus "$win")
 type_and_enter 99
 # "Nessuna foto trovata con questo numero", then the first photo.
-sleep 0.5
+wait_new_focus "$win" "$box" >/dev/null
 wait_window_count Pictora 2
 screenshot "$SHOTS/jump_not_found.png"
 xdotool key Return
