@@ -216,8 +216,8 @@ near() {
     (( (r1-r2)*(r1-r2) < 1600 && (g1-g2)*(g1-g2) < 1600 && (b1-b2)*(b1-b2) < 1600 ))
 }
 
-# Moves the pointer to ($2,$3) in window $1 and clicks button ${4:-1}, each
-# once the program has taken what came before.
+# Moves the pointer to ($2,$3) in window $1 and clicks button ${4:-1},
+# waiting each time until the program has taken it.
 click_in() {
     xdotool mousemove --window "$1" "$2" "$3"
     app_sync
@@ -225,8 +225,8 @@ click_in() {
     app_sync
 }
 
-# Moves the pointer to screen point ($1,$2) once the program has taken what
-# came before, so no move is merged into the next one.
+# Moves the pointer to screen point ($1,$2) and waits until the program has
+# taken the move, so that it is never merged into the next one.
 move_to() {
     xdotool mousemove -- "$1" "$2"
     app_sync
