@@ -270,14 +270,17 @@ wait_window_sized_gone() {
     wait_until "$WAIT" none_sized "$@" || fail "the $2x$3 window '$1' did not go away"
 }
 
-# True when the focused window is none of the ids given.
+# True when the focused window is the program's and none of the ids given
+# (between two windows, the window manager may hold the focus itself).
 new_focus() {
     FOUND=$(xdotool getwindowfocus 2>/dev/null || true)
-    [ -n "$FOUND" ] && ! printf '%s\n' "$@" | grep -qx "$FOUND"
+    [ -n "$FOUND" ] && ! printf '%s\n' "$@" | grep -qx "$FOUND" \
+        && [ "$(xprop -id "$FOUND" _NET_WM_PID 2>/dev/null | awk '{print $NF}')" = "$APP_PID" ]
 }
 
-# Prints the id of the focused window once it is none of the ids given: the
-# next message or input box to answer. The program has taken it by then.
+# Prints the id of the focused window once it is one of the program's and
+# none of the ids given: the next message or input box to answer. The program
+# has taken the focus by then.
 wait_new_focus() {
     wait_until "$WAIT" new_focus "$@" || fail "no new window took the focus"
     app_sync

@@ -56,6 +56,7 @@ other_database() { click_in "$win" 584 428; }
 switch_to_cd() {
     other_database
     wait_window_count Pictora 2
+    wait_new_focus "$win" >/dev/null
     type_and_enter "$CD/database.mdb"
     wait_window_count Pictora 1
     showing cd3
@@ -67,10 +68,12 @@ pass "the usual album opens on photo 1"
 # A path that names no file: asked again, no message; then the CD's album.
 other_database
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 screenshot "$SHOTS/cd_prompt.png"
 type_and_enter "$CD/nessuno.mdb"
 app_sync
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 type_and_enter "$CD/database.mdb"
 wait_window_count Pictora 1
 showing cd3
@@ -103,6 +106,7 @@ switch_to_cd
 chmod a-w "$LOCAL_COPY"
 other_database
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 xdotool key Escape
 wait_window_count Pictora 1
 showing 1

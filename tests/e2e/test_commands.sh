@@ -43,6 +43,7 @@ pass "first shows photo 2"
 # Jump: the input box, also titled Pictora, in front of the album window.
 click_in "$win" 542 428
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 type_and_enter 9
 wait_window_count Pictora 1
 showing 9
@@ -63,11 +64,13 @@ pass "a jump to a missing number is told, then photo 2 is shown"
 # Delete photo 9, confirmed with Return (Yes is the default button).
 click_in "$win" 542 428
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 type_and_enter 9
 wait_window_count Pictora 1
 showing 9
 click_in "$win" 508 430
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 screenshot "$SHOTS/delete_question.png"
 xdotool key Return
 wait_window_count Pictora 1

@@ -35,6 +35,7 @@ mv "$DEFAULT_ALBUM" "$WORK/mio.mdb"
 start_pictora
 # Two windows named Pictora: the album window and the input box in front.
 wait_window_count Pictora 2
+wait_new_focus "$(windows_sized Pictora 622 467)" >/dev/null
 type_and_enter "$WORK/mio.mdb"
 app_sync
 remembered() { printf '%s\r\n' "$WORK/mio.mdb" | cmp -s - "$WORK/run/pathdb"; }
