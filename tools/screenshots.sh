@@ -12,18 +12,24 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(readlink -f "${1:-$ROOT/build/dev}")
 OUT=$ROOT/docs/screenshots
 
-if [ ! -x "$BUILD/src/pictora" ] || [ ! -x "$BUILD/tools/pictora-album/pictora-album" ]; then
-    (cd "$ROOT" && cmake --preset dev >/dev/null && cmake --build --preset dev --target pictora pictora-album)
+if [ ! -x "$BUILD/src/pictora" ] || [ ! -x "$BUILD/tools/pictora-album/pictora-album" ] \
+    || [ ! -x "$BUILD/tests/e2e_xhelper" ]; then
+    (cd "$ROOT" && cmake --preset dev >/dev/null \
+        && cmake --build --preset dev --target pictora pictora-album e2e_xhelper)
 fi
 # The X server, the private home and the program, as the end-to-end tests
 # have them.
-source "$ROOT/tests/e2e/lib.sh" "$BUILD/src/pictora" "$BUILD/tools/pictora-album/pictora-album"
+source "$ROOT/tests/e2e/lib.sh" "$BUILD/src/pictora" "$BUILD/tools/pictora-album/pictora-album" \
+    "$BUILD/tests/e2e_xhelper"
 mkdir -p "$OUT"
 
 # Saves window $1 alone as docs/screenshots/$2.png; with a third argument
 # "frame", with the frame the window manager gave it.
 shot() {
+    app_sync
     if [ "${3:-}" = frame ]; then
+        # The frame is the window manager's drawing.
+        wm_sync
         import -frame -window "$1" "$WORK/shot.png"
     else
         import -window "$1" "$WORK/shot.png"
@@ -37,18 +43,15 @@ shot() {
 point_at() {
     local x y
     read -r x y _ _ < <(window_geometry "$1")
-    xdotool mousemove $((x + $2)) $((y + $3))
-    sleep 0.2
-    xdotool mousemove $((x + $2 + 1)) $((y + $3))
-    sleep 0.3
+    move_to $((x + $2)) $((y + $3))
+    move_to $((x + $2 + 1)) $((y + $3))
 }
 
 # Lights what lies at ($2,$3), then leaves every window: what it lit stays lit
 # and no tooltip covers it.
 hover() {
     point_at "$@"
-    xdotool mousemove 1 1
-    settle
+    move_to 1 1
 }
 
 # The album window on the demo album's first photo; then with the add button
@@ -56,8 +59,7 @@ hover() {
 shoot_album_window() {
     local win
     win=$(wait_window Pictora)
-    xdotool mousemove 1 1
-    settle 1.5
+    move_to 1 1
     shot "$win" album-window
     hover "$win" 471 427
     shot "$win" album-window-hover
@@ -78,14 +80,11 @@ shoot_picker() {
     win=$(wait_window_sized Pictora 622 467)
     hover_click "$win" 471 427
     box=$(wait_new_focus "$win")
-    settle
     shot "$box" question frame
     xdotool key Return
     picker=$(wait_window_sized Pictora 300 360)
-    settle
     click_in "$picker" 100 210
-    xdotool mousemove 1 1
-    settle
+    move_to 1 1
     shot "$picker" picker
 }
 
@@ -95,7 +94,6 @@ shoot_photo_list() {
     win=$(wait_window_sized Pictora 622 467)
     click_in "$win" 200 200
     list=$(wait_window Form3)
-    settle
     shot "$list" photo-list frame
 }
 

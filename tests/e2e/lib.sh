@@ -5,6 +5,12 @@ set -euo pipefail
 
 PICTORA=$(readlink -f "$1")
 ALBUM_TOOL=$(readlink -f "$2")
+# Tells when the program or the window manager has taken all sent to it, and
+# gives letters missing from the keyboard map keys of their own.
+XHELPER=$(readlink -f "$3")
+# The longest a step waits for what it needs, in seconds: ample for the
+# sanitizer build on a busy machine. A step that waits so long has failed.
+WAIT=${PICTORA_E2E_WAIT:-30}
 WORK=$(mktemp -d /tmp/pictora-e2e.XXXXXX)
 SHOTS=${PICTORA_SCREENSHOTS:-$WORK/shots}
 mkdir -p "$WORK/home" "$WORK/run" "$SHOTS"
@@ -21,11 +27,42 @@ XVFB_PID="" WM_PID="" APP_PID=""
 # Folders a test made outside $WORK; removed with it.
 EXTRA_DIRS=()
 
+# Runs the command until it succeeds, for at most $1 (whole) seconds; false
+# if it never did. Every wait of the tests goes through here.
+wait_until() {
+    local limit=$((${EPOCHREALTIME/./} + $1 * 1000000))
+    shift
+    until "$@"; do
+        ((${EPOCHREALTIME/./} < limit)) || return 1
+        sleep 0.05
+    done
+}
+
+# True when process $1 has ended (or is only waiting to be reaped).
+ended() {
+    local state
+    state=$(sed -E 's/.*\) (.).*/\1/' "/proc/$1/stat" 2>/dev/null) || return 0
+    [ "$state" = Z ]
+}
+
+# Ends our process $1: asks it to, forces it after 10 s, and reaps it.
+end_process() {
+    [ -n "$1" ] || return 0
+    kill "$1" 2>/dev/null || true
+    wait_until 10 ended "$1" || kill -9 "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
+stop_x() {
+    end_process "$WM_PID"
+    end_process "$XVFB_PID"
+    WM_PID="" XVFB_PID=""
+}
+
 cleanup() {
     local status=$?
-    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
-    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    end_process "$APP_PID"
+    stop_x
     if [ $status -ne 0 ]; then
         echo "FAILED; work folder kept: $WORK ${EXTRA_DIRS[*]}" >&2
     else
@@ -36,31 +73,80 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# Says what failed, and whether the X server or the window manager has gone
+# meanwhile, which would explain it.
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "$XVFB_PID" ] && ended "$XVFB_PID"; then
+        echo "  (the X server has ended: $(tail -n3 "$WORK/xvfb.log"))" >&2
+    elif [ -n "$WM_PID" ] && ended "$WM_PID"; then
+        echo "  (openbox has ended: $(tail -n3 "$WORK/openbox.log"))" >&2
+    fi
+    exit 1
+}
 pass() { echo "ok: $*"; }
 
-# Starts Xvfb on a free display and openbox on it.
-start_x() {
-    # Xvfb picks a free display itself; when another test's server takes the
-    # same one at the same moment, ours exits, and we try again.
-    local attempt
-    for attempt in 1 2 3 4 5; do
-        : >"$WORK/display"
-        exec {fd}>"$WORK/display"
-        Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        exec {fd}>&-
-        for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-        export DISPLAY=":$(head -n1 "$WORK/display")"
-        sleep 0.2
-        if kill -0 "$XVFB_PID" 2>/dev/null && xdpyinfo >/dev/null 2>&1; then break; fi
-        kill "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=""
-        [ "$attempt" = 5 ] && fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-    done
-    openbox >"$WORK/openbox.log" 2>&1 &
+# True once Xvfb has written its display number, or has ended.
+xvfb_settled() {
+    [[ $(cat "$WORK/display"; echo .) == [0-9]*$'\n.' ]] || ended "$XVFB_PID"
+}
+
+# True once openbox has claimed the screen: the root window names its check
+# window, the check window names itself, and the root window carries the pid
+# of our openbox. Also true once openbox has ended.
+wm_settled() {
+    local check self pid
+    ended "$WM_PID" && return 0
+    check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ {print $NF}')
+    [ -n "$check" ] || return 1
+    self=$(xprop -id "$check" _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ {print $NF}')
+    pid=$(xprop -root _OPENBOX_PID 2>/dev/null | awk '/=/ {print $NF}')
+    [ "$self" = "$check" ] && [ "$pid" = "$WM_PID" ]
+}
+
+# One try at Xvfb on a display of its own choosing, then openbox on it; on
+# failure says in X_PROBLEM what did not start.
+start_x_once() {
+    : >"$WORK/display"
+    exec {fd}>"$WORK/display"
+    # -noreset: by default the server resets itself whenever its last client
+    # leaves, and turns away whoever connects meanwhile. Probed by one client
+    # and then joined by openbox, it did just that now and then.
+    Xvfb -displayfd "$fd" -noreset -nolisten tcp -screen 0 1280x1024x24 >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    exec {fd}>&-
+    if ! wait_until "$WAIT" xvfb_settled || ended "$XVFB_PID"; then
+        X_PROBLEM="Xvfb did not start: $(tail -n5 "$WORK/xvfb.log")"
+        return 1
+    fi
+    export DISPLAY=":$(head -n1 "$WORK/display")"
+    if ! xdpyinfo >/dev/null 2>&1; then
+        X_PROBLEM="Xvfb on $DISPLAY does not accept connections: $(tail -n5 "$WORK/xvfb.log")"
+        return 1
+    fi
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     WM_PID=$!
-    for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 && break; sleep 0.1; done
+    if ! wait_until "$WAIT" wm_settled || ended "$WM_PID"; then
+        X_PROBLEM="openbox did not start on $DISPLAY: $(tail -n5 "$WORK/openbox.log")"
+        return 1
+    fi
+    # Its event loop runs: it answers.
+    if ! "$XHELPER" "$WAIT" wm; then
+        X_PROBLEM="openbox on $DISPLAY does not answer"
+        return 1
+    fi
+}
+
+# Starts a private X server with openbox, and goes on only with both running:
+# a pair that did not come up is stopped and started again, up to three times.
+start_x() {
+    local attempt
+    for attempt in 1 2 3; do
+        start_x_once && break
+        echo "try $attempt: $X_PROBLEM" >&2
+        stop_x
+        [ "$attempt" = 3 ] && fail "no X server with a window manager: $X_PROBLEM"
+    done
     xdotool mousemove 5 5
 }
 
@@ -70,25 +156,42 @@ start_pictora() {
     APP_PID=$!
 }
 
-# Prints the id of the visible window whose title is exactly $1, waiting up
-# to ~10 s for it.
-wait_window() {
-    local title=$1 id
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1 || true)
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.1
+# Waits until the program has handled every input sent to it so far and has
+# shown what follows from it; fails when it does not answer.
+app_sync() {
+    local status=0 ids
+    for _ in 1 2 3; do
+        ended "$APP_PID" && fail "the program has ended: $(tail -n5 "$WORK/app.log")"
+        # Its visible windows first; any of them answers for the whole program.
+        ids=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null || true)
+        ids+=" $(xdotool search --pid "$APP_PID" 2>/dev/null || true)"
+        "$XHELPER" "$WAIT" app $ids && return 0 || status=$?
+        # 2: the window went away meanwhile; look again.
+        [ "$status" = 2 ] || break
     done
-    fail "no window titled '$title' appeared"
+    fail "the program did not answer within ${WAIT}s (status $status)"
+}
+
+# Waits until the window manager has handled every request sent so far.
+wm_sync() { "$XHELPER" "$WAIT" wm || fail "openbox did not answer within ${WAIT}s"; }
+
+# The ids of the visible windows titled exactly $1.
+windows_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+
+# What the last check below found, for the wait that ran it.
+FOUND=""
+found_titled() { FOUND=$(windows_titled "$1" | head -n1); [ -n "$FOUND" ]; }
+none_titled() { [ -z "$(windows_titled "$1")" ]; }
+
+# Prints the id of the visible window whose title is exactly $1, waiting for it.
+wait_window() {
+    wait_until "$WAIT" found_titled "$1" || fail "no window titled '$1' appeared"
+    echo "$FOUND"
 }
 
 # Waits until no visible window has title $1.
 wait_window_gone() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    fail "window '$1' did not go away"
+    wait_until "$WAIT" none_titled "$1" || fail "window '$1' did not go away"
 }
 
 # The window's inner geometry as "X Y W H".
@@ -113,81 +216,75 @@ near() {
     (( (r1-r2)*(r1-r2) < 1600 && (g1-g2)*(g1-g2) < 1600 && (b1-b2)*(b1-b2) < 1600 ))
 }
 
-# Moves the pointer to ($2,$3) in window $1 and clicks button ${4:-1}.
+# Moves the pointer to ($2,$3) in window $1 and clicks button ${4:-1},
+# waiting each time until the program has taken it.
 click_in() {
     xdotool mousemove --window "$1" "$2" "$3"
-    sleep 0.2
+    app_sync
     xdotool click "${4:-1}"
-    sleep 0.3
+    app_sync
+}
+
+# Moves the pointer to screen point ($1,$2) and waits until the program has
+# taken the move, so that it is never merged into the next one.
+move_to() {
+    xdotool mousemove -- "$1" "$2"
+    app_sync
+}
+
+# Types $1 into the focused window.
+type_text() {
+    # Letters missing from the keyboard map get keys of their own first.
+    "$XHELPER" "$WAIT" keys "$1" || fail "no keys for the letters of '$1'"
+    xdotool type --delay 20 -- "$1"
 }
 
 # Types text into the focused window and presses Return.
 type_and_enter() {
-    xdotool type --delay 20 -- "$1"
+    type_text "$1"
     xdotool key Return
 }
 
-# Types $1 into the focused window. A letter missing from the keyboard map
-# (è, ß) is typed on its own and slowly: xdotool lends it a spare key for the
-# moment, and a program reading the key after that moment loses the letter.
-type_text() {
-    local text=$1 run="" c i
-    for ((i = 0; i < ${#text}; i++)); do
-        c=${text:i:1}
-        if [[ $c == [[:ascii:]] ]]; then
-            run+=$c
-            continue
-        fi
-        [ -z "$run" ] || xdotool type --delay 20 -- "$run"
-        run=""
-        xdotool type --delay 250 -- "$c"
-        sleep 0.2
+# Prints the ids of the visible windows titled $1 whose inner size is $2 x $3.
+windows_sized() {
+    local id w h
+    for id in $(windows_titled "$1"); do
+        read -r _ _ w h < <(window_geometry "$id" 2>/dev/null || echo "0 0 0 0")
+        [ "$w" = "$2" ] && [ "$h" = "$3" ] && echo "$id"
     done
-    [ -z "$run" ] || xdotool type --delay 20 -- "$run"
+    return 0
 }
 
-# Waits until the app has drawn, so screenshots show the settled window.
-settle() { sleep "${1:-0.8}"; }
+found_sized() { FOUND=$(windows_sized "$@" | head -n1); [ -n "$FOUND" ]; }
+none_sized() { [ -z "$(windows_sized "$@")" ]; }
 
 # Prints the id of the visible window titled $1 whose inner size is $2 x $3,
-# waiting up to ~10 s for it: tells apart windows with the same title.
+# waiting for it: tells apart windows with the same title.
 wait_window_sized() {
-    local title=$1 width=$2 height=$3 id w h
-    for _ in $(seq 100); do
-        for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null || true); do
-            read -r _ _ w h < <(window_geometry "$id" 2>/dev/null || echo "0 0 0 0")
-            if [ "$w" = "$width" ] && [ "$h" = "$height" ]; then echo "$id"; return 0; fi
-        done
-        sleep 0.1
-    done
-    fail "no ${width}x${height} window titled '$title' appeared"
+    wait_until "$WAIT" found_sized "$@" || fail "no $2x$3 window titled '$1' appeared"
+    echo "$FOUND"
 }
 
 # Waits until no visible window titled $1 is $2 x $3.
 wait_window_sized_gone() {
-    local title=$1 width=$2 height=$3 id w h found
-    for _ in $(seq 100); do
-        found=""
-        for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null || true); do
-            read -r _ _ w h < <(window_geometry "$id" 2>/dev/null || echo "0 0 0 0")
-            [ "$w" = "$width" ] && [ "$h" = "$height" ] && found=1
-        done
-        [ -z "$found" ] && return 0
-        sleep 0.1
-    done
-    fail "the ${width}x${height} window '$title' did not go away"
+    wait_until "$WAIT" none_sized "$@" || fail "the $2x$3 window '$1' did not go away"
 }
 
-# Prints the id of the focused window once it is none of the ids given,
-# waiting up to ~10 s: the next message or input box to answer.
+# True when the focused window is the program's and none of the ids given
+# (between two windows, the window manager may hold the focus itself).
+new_focus() {
+    FOUND=$(xdotool getwindowfocus 2>/dev/null || true)
+    [ -n "$FOUND" ] && ! printf '%s\n' "$@" | grep -qx "$FOUND" \
+        && [ "$(xprop -id "$FOUND" _NET_WM_PID 2>/dev/null | awk '{print $NF}')" = "$APP_PID" ]
+}
+
+# Prints the id of the focused window once it is one of the program's and
+# none of the ids given: the next message or input box to answer. The program
+# has taken the focus by then.
 wait_new_focus() {
-    local id
-    for _ in $(seq 100); do
-        id=$(xdotool getwindowfocus 2>/dev/null || true)
-        if [ -n "$id" ] && ! printf '%s\n' "$@" | grep -qx "$id"; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    fail "no new window took the focus"
+    wait_until "$WAIT" new_focus "$@" || fail "no new window took the focus"
+    app_sync
+    echo "$FOUND"
 }
 
 # Writes an empty album at $1 with the table datab in its fixed shape.
@@ -214,29 +311,26 @@ region_differs() {
     [ "$a" != "$b" ]
 }
 
-# Waits up to ~10 s until the pixel at screen ($1,$2) is near colour $3;
-# each try's screenshot goes to $4 (kept for a failure's post-mortem).
+# Waits until the pixel at screen ($1,$2) is near colour $3; each try's
+# screenshot goes to $4 (kept for a failure's post-mortem).
 wait_colour() {
-    local colour
-    for _ in $(seq 40); do
-        screenshot "$4"
-        colour=$(pixel "$4" "$1" "$2")
-        near "$colour" "$3" && return 0
-        sleep 0.25
-    done
-    fail "pixel ($1,$2) is $colour, not $3 (see $4)"
+    wait_until "$WAIT" colour_now "$@" || fail "pixel ($1,$2) is $FOUND, not $3 (see $4)"
+}
+colour_now() {
+    screenshot "$4"
+    FOUND=$(pixel "$4" "$1" "$2")
+    near "$FOUND" "$3"
 }
 
 # Waits until exactly $2 visible windows are titled $1 (a message or input box
-# of the program carries its title too).
+# of the program carries its title too), and the program has taken the change.
 wait_window_count() {
-    local n=0
-    for _ in $(seq 100); do
-        n=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l || true)
-        [ "$n" = "$2" ] && return 0
-        sleep 0.1
-    done
-    fail "$n windows titled '$1', not $2"
+    wait_until "$WAIT" count_titled "$@" || fail "$FOUND windows titled '$1', not $2"
+    app_sync
+}
+count_titled() {
+    FOUND=$(windows_titled "$1" | wc -l)
+    [ "$FOUND" = "$2" ]
 }
 
 # Prints the screen y of the middle of each line of dark text in the region

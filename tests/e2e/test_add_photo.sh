@@ -23,18 +23,17 @@ mkdir "$WORK/run/a.jpg.d"
 
 start_pictora
 album=$(wait_window_sized Pictora 622 467)
-settle
+app_sync
 read -r ax ay _ _ < <(window_geometry "$album")
 
 # Hover the add button first: its highlighted picture replaces the normal one.
 shot0=$SHOTS/rest.png shot1=$SHOTS/add_hover.png
 screenshot "$shot0"
-xdotool mousemove $((ax + 470)) $((ay + 426))
-sleep 0.2
-xdotool mousemove $((ax + 472)) $((ay + 428))
-settle 0.5
-screenshot "$shot1"
-region_differs "$shot0" "$shot1" "32x32+$((ax + 456))+$((ay + 412))" \
+move_to $((ax + 470)) $((ay + 426))
+move_to $((ax + 472)) $((ay + 428))
+# True when a new screenshot $2 differs from $1 in rectangle $3.
+shot_differs() { screenshot "$2" && region_differs "$@"; }
+wait_until "$WAIT" shot_differs "$shot0" "$shot1" "32x32+$((ax + 456))+$((ay + 412))" \
     || fail "the add button did not highlight under the pointer"
 pass "the add button highlights under the pointer"
 
@@ -42,7 +41,7 @@ xdotool click 1
 question=$(wait_new_focus "$album")
 xdotool key Return
 picker=$(wait_window_sized Pictora 300 360)
-settle
+app_sync
 read -r px py _ _ < <(window_geometry "$picker")
 # Centred over the album window (622x467 and 300x360).
 [ $((px - ax)) = 161 ] && [ $((py - ay)) = 54 ] \
@@ -60,15 +59,11 @@ click_in "$picker" 80 205
 click_in "$picker" 80 222
 
 shot2=$SHOTS/ok_rest.png shot3=$SHOTS/ok_hover.png
-xdotool mousemove $((px + 20)) $((py + 340))
-settle 0.4
+move_to $((px + 20)) $((py + 340))
 screenshot "$shot2"
-xdotool mousemove $((px + 142)) $((py + 326))
-sleep 0.2
-xdotool mousemove $((px + 144)) $((py + 328))
-settle 0.5
-screenshot "$shot3"
-region_differs "$shot2" "$shot3" "32x32+$((px + 128))+$((py + 312))" \
+move_to $((px + 142)) $((py + 326))
+move_to $((px + 144)) $((py + 328))
+wait_until "$WAIT" shot_differs "$shot2" "$shot3" "32x32+$((px + 128))+$((py + 312))" \
     || fail "OK did not highlight under the pointer"
 pass "OK highlights under the pointer"
 xdotool click 1
@@ -85,10 +80,8 @@ done
 wait_window_sized_gone Pictora 300 360
 pass "the five answers typed; the picker is gone"
 
-for _ in $(seq 50); do
-    [ "$(sqlite3 "$DEFAULT_ALBUM" 'SELECT count(*) FROM datab')" = 3 ] && break
-    sleep 0.1
-done
+three_rows() { [ "$(sqlite3 "$DEFAULT_ALBUM" 'SELECT count(*) FROM datab')" = 3 ]; }
+wait_until "$WAIT" three_rows || true
 [ "$(sqlite3 "$DEFAULT_ALBUM" 'SELECT group_concat(id) FROM (SELECT id FROM datab ORDER BY id)')" = "1,5,6" ] \
     || fail "album ids: $(sqlite3 "$DEFAULT_ALBUM" 'SELECT group_concat(id) FROM datab')"
 columns=(titolo data_scatto luogo persone note nome_file percorso_file)
@@ -100,10 +93,6 @@ done
 pass "the new row 6 holds exactly what was typed and picked"
 
 # Back on the album window, its activation reopens the album on photo 1.
-settle
-shot=$SHOTS/after_add.png
-screenshot "$shot"
 read -r ax ay _ _ < <(window_geometry "$(wait_window_sized Pictora 622 467)")
-near "$(pixel "$shot" $((ax + 20)) $((ay + 50)))" "200,30,30" \
-    || fail "the album window does not show the first photo: $(pixel "$shot" $((ax + 20)) $((ay + 50)))"
+wait_colour $((ax + 20)) $((ay + 50)) "200,30,30" "$SHOTS/after_add.png"
 pass "the album window shows the first photo again"

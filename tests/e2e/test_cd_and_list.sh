@@ -46,7 +46,7 @@ echo "CD at $CD, on the volume at $root; folders stored as $folder"
 
 start_pictora
 win=$(wait_window Pictora)
-settle
+app_sync
 read -r x y _ _ < <(window_geometry "$win")
 shot=$SHOTS/cd_and_list.png
 px=$((x + 100)) py=$((y + 100))
@@ -56,6 +56,7 @@ other_database() { click_in "$win" 584 428; }
 switch_to_cd() {
     other_database
     wait_window_count Pictora 2
+    wait_new_focus "$win" >/dev/null
     type_and_enter "$CD/database.mdb"
     wait_window_count Pictora 1
     showing cd3
@@ -67,10 +68,12 @@ pass "the usual album opens on photo 1"
 # A path that names no file: asked again, no message; then the CD's album.
 other_database
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 screenshot "$SHOTS/cd_prompt.png"
 type_and_enter "$CD/nessuno.mdb"
-sleep 0.5
+app_sync
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 type_and_enter "$CD/database.mdb"
 wait_window_count Pictora 1
 showing cd3
@@ -86,7 +89,8 @@ pass "the CD's album is browsed: next shows its photo 8"
 
 # The add button refuses: no question comes.
 click_in "$win" 472 428
-sleep 1
+# Any window asked for has been shown by now.
+wm_sync
 wait_window_count Pictora 1
 showing cd8
 pass "the add button does nothing on a CD's album"
@@ -102,6 +106,7 @@ switch_to_cd
 chmod a-w "$LOCAL_COPY"
 other_database
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 xdotool key Escape
 wait_window_count Pictora 1
 showing 1
@@ -116,7 +121,7 @@ cmp -s "$WORK/cd-before.mdb" "$CD/database.mdb" || fail "the CD's album was chan
 # The photo list, opened by a click on the photo.
 click_in "$win" 100 100
 list=$(wait_window Form3)
-settle
+app_sync
 read -r lx ly lw lh < <(window_geometry "$list")
 [ "$lw" = 310 ] && [ "$lh" = 211 ] || fail "the list window is ${lw}x${lh}, not 310x211"
 screenshot "$SHOTS/photo_list.png"
@@ -125,12 +130,13 @@ mapfile -t lines < <(text_lines "$SHOTS/photo_list.png" $((lx + 18)) $((ly + 26)
 pass "the list window, 310x211, lists the album's three photos"
 
 # The third entry is photo 12.
-xdotool mousemove $((lx + 40)) "${lines[2]}"
-sleep 0.2
+move_to $((lx + 40)) "${lines[2]}"
 xdotool click 1
 wait_window_gone Form3
 showing 12
-sleep 1
+album_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ]; }
+wait_until "$WAIT" album_active || fail "the album window did not become active again"
+app_sync
 showing 12
 pass "an entry picked: its photo is shown and stays once the album window is active"
 

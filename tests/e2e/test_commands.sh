@@ -11,7 +11,7 @@ for id in 12 2 9 5; do add_colour_photo "$DEFAULT_ALBUM" "$id" "${COLOUR[$id]}";
 
 start_pictora
 win=$(wait_window Pictora)
-settle
+app_sync
 read -r x y _ _ < <(window_geometry "$win")
 shot=$SHOTS/commands.png
 
@@ -31,7 +31,6 @@ click_in "$win" 570 45   # last
 showing 12
 pass "last shows photo 12"
 click_in "$win" 542 46   # next on the last photo: no wrap-around
-sleep 0.5
 showing 12
 pass "next on the last photo stays on it"
 click_in "$win" 522 47   # previous
@@ -44,16 +43,17 @@ pass "first shows photo 2"
 # Jump: the input box, also titled Pictora, in front of the album window.
 click_in "$win" 542 428
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 type_and_enter 9
 wait_window_count Pictora 1
 showing 9
 pass "a jump to 9 shows photo 9"
 
 click_in "$win" 542 428
-wait_window_count Pictora 2
+box=$(wait_new_focus "$win")
 type_and_enter 99
 # "Nessuna foto trovata con questo numero", then the first photo.
-sleep 0.5
+wait_new_focus "$win" "$box" >/dev/null
 wait_window_count Pictora 2
 screenshot "$SHOTS/jump_not_found.png"
 xdotool key Return
@@ -64,11 +64,13 @@ pass "a jump to a missing number is told, then photo 2 is shown"
 # Delete photo 9, confirmed with Return (Yes is the default button).
 click_in "$win" 542 428
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 type_and_enter 9
 wait_window_count Pictora 1
 showing 9
 click_in "$win" 508 430
 wait_window_count Pictora 2
+wait_new_focus "$win" >/dev/null
 screenshot "$SHOTS/delete_question.png"
 xdotool key Return
 wait_window_count Pictora 1

@@ -9,7 +9,7 @@ add_colour_photo "$DEFAULT_ALBUM" 1 "200,30,30"
 
 start_pictora
 win=$(wait_window Pictora)
-settle
+app_sync
 read -r x y w h < <(window_geometry "$win")
 [ "$w" = 622 ] && [ "$h" = 467 ] || fail "window is ${w}x${h}, not 622x467"
 pass "window titled Pictora, 622x467"
@@ -26,22 +26,22 @@ near "$(pixel "$shot" $((x + 20)) $((y + 50)))" "200,30,30" || fail "photo not a
 near "$(pixel "$shot" $((x + 430)) $((y + 345)))" "200,30,30" || fail "photo not fitted to 423x309"
 ! near "$(pixel "$shot" $((x + 200)) $((y + 360)))" "200,30,30" || fail "photo taller than the fitting rule"
 pass "first photo fitted by the rule"
-kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true; APP_PID=""
+end_process "$APP_PID"
+APP_PID=""
+wait_window_gone Pictora
 
 # No album anywhere: the input box titled Pictora asks for the path.
 mv "$DEFAULT_ALBUM" "$WORK/mio.mdb"
 start_pictora
-box=$(wait_window Pictora)
-sleep 1
 # Two windows named Pictora: the album window and the input box in front.
-xdotool search --onlyvisible --name '^Pictora$' | wc -l | grep -q 2 || fail "no input box"
+wait_window_count Pictora 2
+wait_new_focus "$(windows_sized Pictora 622 467)" >/dev/null
 type_and_enter "$WORK/mio.mdb"
-sleep 1
-printf '%s\r\n' "$WORK/mio.mdb" | cmp -s - "$WORK/run/pathdb" \
-    || fail "pathdb holds: $(od -c "$WORK/run/pathdb")"
+app_sync
+remembered() { printf '%s\r\n' "$WORK/mio.mdb" | cmp -s - "$WORK/run/pathdb"; }
+wait_until "$WAIT" remembered || fail "pathdb holds: $(od -c "$WORK/run/pathdb" 2>&1)"
 pass "the typed path is remembered in pathdb, ended by CR LF"
-settle
-screenshot "$shot"
+wait_window_count Pictora 1
 read -r x y w h < <(window_geometry "$(wait_window Pictora)")
-near "$(pixel "$shot" $((x + 20)) $((y + 50)))" "200,30,30" || fail "album not opened after the answer"
+wait_colour $((x + 20)) $((y + 50)) "200,30,30" "$shot"
 pass "album opened from the typed path"

@@ -9,7 +9,8 @@ add_colour_photo "$DEFAULT_ALBUM" 1 "40,120,200"
 
 start_pictora
 win=$(wait_window Pictora)
-settle
+app_sync
+wm_sync
 read -r x y w h < <(window_geometry "$win")
 [ "$w" = 622 ] && [ "$h" = 467 ] || fail "window is ${w}x${h}"
 # Centred on the 1280x1024 screen.
@@ -39,44 +40,42 @@ diff_box() {
 # had the time to show. The program takes the two in order, however busy.
 hover_and_leave() {
     xdotool mousemove $((x + $1)) $((y + $2))
-    sleep 0.1
     xdotool mousemove 5 5
+    app_sync
 }
 
-# Shoots the window to $1 until it is the same as $2 ("same") or differs from
-# it ("differs"), for up to ~5 s; false if it never does.
-shot_until() {
-    local d
-    for _ in $(seq 25); do
-        window_shot "$1"
-        d=$(diff_box "$2" "$1")
-        if [ "$3" = same ]; then [ "$d" = none ] && return 0; else [ "$d" != none ] && return 0; fi
-        sleep 0.2
-    done
-    return 1
+# True when a shot of the window, to $1, is the same as $2.
+same_as() {
+    window_shot "$1"
+    [ "$(diff_box "$2" "$1")" = none ]
+}
+
+# True when a shot of the window, to $1, differs from $2 only inside the
+# square "left top width height" ($3..$6) and over at least half of it each
+# way. The change found is left in FOUND as "W H X Y".
+lit_within() {
+    local bw bh bx by
+    window_shot "$1"
+    FOUND=$(diff_box "$2" "$1")
+    [ "$FOUND" != none ] || return 1
+    read -r bw bh bx by <<<"$FOUND"
+    [ "$bx" -ge "$3" ] && [ "$by" -ge "$4" ] && [ $((bx + bw)) -le $(($3 + $5)) ] \
+        && [ $((by + bh)) -le $(($4 + $6)) ] && [ $((bw * 2)) -ge "$5" ] && [ $((bh * 2)) -ge "$6" ]
 }
 
 # At rest: the pointer crosses the background on its way out.
 hover_and_leave 440 300
-settle
 window_shot "$WORK/rest.png"
 
 # Each button, and the two glyph zones: name, a point on it, and the square
 # (left top width height, in pixels) where the lit picture lies.
 while read -r name px py left top size_w size_h; do
     hover_and_leave "$px" "$py"
-    shot_until "$WORK/$name.png" "$WORK/rest.png" differs || fail "$name: nothing changed under the pointer"
-    sleep 0.2
-    window_shot "$WORK/$name.png"
-    read -r bw bh bx by < <(diff_box "$WORK/rest.png" "$WORK/$name.png")
-    [ "$bx" -ge "$left" ] && [ "$by" -ge "$top" ] \
-        && [ $((bx + bw)) -le $((left + size_w)) ] && [ $((by + bh)) -le $((top + size_h)) ] \
-        || fail "$name: the change spans ${bw}x${bh}+${bx}+${by}, not inside ${size_w}x${size_h}+${left}+${top}"
-    [ $((bw * 2)) -ge "$size_w" ] && [ $((bh * 2)) -ge "$size_h" ] \
-        || fail "$name: only ${bw}x${bh} of the ${size_w}x${size_h} square changed"
+    wait_until "$WAIT" lit_within "$WORK/$name.png" "$WORK/rest.png" "$left" "$top" "$size_w" "$size_h" \
+        || fail "$name: the change under the pointer is '$FOUND' (W H X Y), not over the ${size_w}x${size_h}+${left}+${top} square"
     # The background puts it back.
     hover_and_leave 440 300
-    shot_until "$WORK/back.png" "$WORK/rest.png" same || fail "$name: not back to rest"
+    wait_until "$WAIT" same_as "$WORK/back.png" "$WORK/rest.png" || fail "$name: not back to rest"
 done <<'EOF'
 first 496 46 480 31 32 32
 previous 522 47 514 39 16 16
@@ -93,59 +92,60 @@ pass "each button and glyph lights in its own square and goes back on the backgr
 
 # Moving from a lit button onto a field, a caption, the photo or the book
 # leaves it lit.
-xdotool mousemove $((x + 471)) $((y + 427))
-sleep 0.2
+# Each move is taken before the next, so none is merged into the next one.
+move_to $((x + 471)) $((y + 427))
 for point in "520 148" "520 125" "200 200" "20 20" "520 370" "590 380"; do
     read -r px py <<<"$point"
-    xdotool mousemove $((x + px)) $((y + py))
-    sleep 0.15
+    move_to $((x + px)) $((y + py))
 done
-xdotool mousemove 5 5
-settle 0.5
-window_shot "$WORK/still.png"
-[ "$(diff_box "$WORK/add.png" "$WORK/still.png")" = none ] || fail "the add button went out"
+move_to 5 5
+# A tooltip may show a moment on the way.
+wait_until "$WAIT" same_as "$WORK/still.png" "$WORK/add.png" || fail "the add button went out"
 pass "fields, captions, the photo and the book leave the highlight alone"
 
-# The tooltip of a lit button shows once the pointer rests on it.
-xdotool mousemove $((x + 471)) $((y + 427))
-sleep 0.1
-xdotool mousemove $((x + 472)) $((y + 428))
-tip=""
-for _ in $(seq 40); do
+# The tooltip of a lit button shows once the pointer rests on it, in the
+# active window.
+album_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$win" ]; }
+# The id of a visible tooltip of the program in FOUND.
+tooltip_shown() {
+    local id
+    FOUND=""
     for id in $(xdotool search --onlyvisible --class pictora 2>/dev/null); do
-        xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && tip=$id
+        xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && FOUND=$id
     done
-    [ -n "$tip" ] && break
-    sleep 0.1
-done
-[ -n "$tip" ] || fail "no tooltip over the add button"
+    [ -n "$FOUND" ]
+}
+wait_until "$WAIT" album_active || fail "the album window is not active: $(xdotool getactivewindow 2>&1)"
+app_sync
+move_to $((x + 471)) $((y + 427))
+move_to $((x + 472)) $((y + 428))
+wait_until "$WAIT" tooltip_shown || fail "no tooltip over the add button"
 screenshot "$SHOTS/tooltip.png"
 pass "tooltip over the lit add button"
-xdotool mousemove 5 5
-sleep 0.5
+move_to 5 5
+wait_until "$WAIT" eval '! tooltip_shown' || fail "the tooltip stayed after the pointer left"
 
 # Dragging by the background, with either button, exactly by the pointer's
 # displacement, and past the screen's edge.
 drag() {  # button, from window point, by dx dy
     local gx=$((x + $2)) gy=$((y + $3))
-    xdotool mousemove -- "$gx" "$gy"
-    sleep 0.2
+    move_to "$gx" "$gy"
     xdotool mousedown "$1"
-    sleep 0.2
-    xdotool mousemove -- $((gx + $4)) $((gy + $5))
-    sleep 0.3
+    app_sync
+    move_to $((gx + $4)) $((gy + $5))
     xdotool mouseup "$1"
+    app_sync
 }
-# Waits up to ~5 s for the window to stand at ($1,$2); says where it is if not.
-wait_at() {
+# True when the window stands at ($1,$2); where it stands in FOUND.
+stands_at() {
     local nx ny
-    for _ in $(seq 25); do
-        read -r nx ny _ _ < <(window_geometry "$win")
-        [ "$nx" = "$1" ] && [ "$ny" = "$2" ] && return 0
-        sleep 0.2
-    done
-    echo "$nx,$ny"
-    return 1
+    read -r nx ny _ _ < <(window_geometry "$win")
+    FOUND="$nx,$ny"
+    [ "$nx" = "$1" ] && [ "$ny" = "$2" ]
+}
+# Waits for the window to stand at ($1,$2); says where it is if it does not.
+wait_at() {
+    wait_until "$WAIT" stands_at "$@" || { echo "$FOUND"; return 1; }
 }
 drag 1 440 300 120 60
 at=$(wait_at $((x + 120)) $((y + 60))) || fail "dragged by 120,60 from $x,$y but the window is at $at"
@@ -158,13 +158,15 @@ x=$((x - 37)) y=$((y + 25))
 drag 1 520 148 60 60
 drag 1 300 250 200 150
 drag 3 20 20 100 100
-sleep 0.5
-at=$(wait_at "$x" "$y") || fail "a press on a control moved the window to $at"
+# Any move asked for has been made by now.
+wm_sync
+stands_at "$x" "$y" || fail "a press on a control moved the window to $FOUND"
 # Far to the left and up: the window goes partly off the screen and stays.
 drag 1 440 300 $((-x - 200)) $((-y - 100))
 at=$(wait_at -200 -100) || fail "dragged off the screen, the window is at $at"
-sleep 0.5
-at=$(wait_at -200 -100) || fail "the window was pulled back to $at"
+app_sync
+wm_sync
+stands_at -200 -100 || fail "the window was pulled back to $FOUND"
 x=-200 y=-100
 drag 1 440 300 400 300
 at=$(wait_at 200 200) || fail "dragged back, the window is at $at"
@@ -173,36 +175,26 @@ pass "dragged by the background with either button, off the screen and back"
 
 # The minimise glyph: under the pointer it shows, a click iconifies.
 hover_and_leave 440 300
-settle 0.5
 window_shot "$WORK/rest2.png"
-xdotool mousemove $((x + 592)) $((y + 11))
-sleep 0.3
+move_to $((x + 592)) $((y + 11))
 xdotool click 1
-for _ in $(seq 50); do
-    xprop -id "$win" WM_STATE | grep -q Iconic && break
-    sleep 0.1
-done
-xprop -id "$win" WM_STATE | grep -q 'window state: Iconic' || fail "not minimised: $(xprop -id "$win" WM_STATE)"
+iconic() { xprop -id "$win" WM_STATE | grep -q 'window state: Iconic'; }
+wait_until "$WAIT" iconic || fail "not minimised: $(xprop -id "$win" WM_STATE)"
 pass "minimise glyph iconifies the window"
 xdotool mousemove 5 5
 xdotool windowactivate "$win" 2>/dev/null || xdotool windowmap "$win"
 win=$(wait_window Pictora)
-settle
+app_sync
 read -r x y _ _ < <(window_geometry "$win")
-window_shot "$WORK/restored.png"
-read -r bw bh bx by < <(diff_box "$WORK/rest2.png" "$WORK/restored.png")
-[ "$bw" != none ] && [ "$bx" -ge 587 ] && [ "$by" -ge 4 ] \
-    && [ $((bx + bw)) -le 600 ] && [ $((by + bh)) -le 18 ] \
-    || fail "after restoring, the window differs from rest by '$bw $bh $bx $by', not by the lit glyph"
+wait_until "$WAIT" lit_within "$WORK/restored.png" "$WORK/rest2.png" 587 4 13 14 \
+    || fail "after restoring, the window differs from rest by '$FOUND', not by the lit glyph"
 pass "restored with the minimise glyph still lit"
 
 # The close glyph ends the program at once, with exit code 0.
-xdotool mousemove $((x + 606)) $((y + 12))
-sleep 0.3
+move_to $((x + 606)) $((y + 12))
 xdotool click 1
 status=0
-for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$APP_PID" 2>/dev/null && fail "still running after the close glyph"
+wait_until "$WAIT" ended "$APP_PID" || fail "still running after the close glyph"
 wait "$APP_PID" || status=$?
 APP_PID=""
 [ "$status" = 0 ] || fail "ended with exit code $status"
