@@ -18,7 +18,7 @@ packages=(
   # fuzz targets: clang with libFuzzer and the sanitizers' runtimes
   clang libclang-rt-14-dev
   # end-to-end tests: a real X server, a small window manager, input and screenshots
-  xvfb xauth openbox xdotool x11-utils imagemagick
+  xvfb xauth openbox xdotool x11-utils imagemagick libxcb1-dev
 )
 
 missing=()
