@@ -7,7 +7,7 @@ DEV := build/dev
 DEMO := $(DEV)/demo
 RUNDIR := $(DEV)/run
 
-.PHONY: run test deps build demo bench format clean
+.PHONY: run test deps build demo bench fuzz fuzz-build format clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -31,7 +31,8 @@ run: demo
 	fi
 	@cd $(RUNDIR) && ../src/pictora
 
-test: deps
+test: deps fuzz-build
+	@bash fuzz/run.sh replay
 	@cmake --preset dev >/dev/null
 	@cmake --build --preset dev
 	@ctest --preset dev
@@ -43,6 +44,15 @@ bench: deps
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# The fuzz targets (clang, libFuzzer): `make fuzz` runs each for FUZZ_SECONDS
+# (60 by default); `make test` replays each over its seed corpus.
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+
+fuzz: fuzz-build
+	@bash fuzz/run.sh fuzz
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

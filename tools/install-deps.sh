@@ -11,6 +11,8 @@ packages=(
   libsqlite3-dev libsqlitecpp-dev fonts-liberation
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3
+  # fuzz targets: clang with libFuzzer and the sanitizers' runtimes
+  clang libclang-rt-14-dev
   # end-to-end tests: a real X server, a small window manager, input and screenshots
   xvfb xauth openbox xdotool x11-utils imagemagick
 )
