@@ -14,16 +14,16 @@
 
 namespace {
 
-QLineEdit* FieldBox(QWidget* parent, int left, int top, int width, int height) {
-    auto* box = new QLineEdit(parent);
+LongLineBox* FieldBox(QWidget* parent, int left, int top, int width, int height) {
+    auto* box = new LongLineBox(parent);
     box->setGeometry(TwipsRect(left, top, width, height));
     box->setReadOnly(true);
     box->setAttribute(Qt::WA_NoMousePropagation);
     return box;
 }
 
-QPlainTextEdit* MultiLineFieldBox(QWidget* parent, int left, int top, int width, int height) {
-    auto* box = new QPlainTextEdit(parent);
+LongTextBox* MultiLineFieldBox(QWidget* parent, int left, int top, int width, int height) {
+    auto* box = new LongTextBox(parent);
     box->setGeometry(TwipsRect(left, top, width, height));
     box->setReadOnly(true);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -167,20 +167,14 @@ void Form1::ShowFields(const std::optional<store::Photo>& photo) {
     const store::PhotoTexts none;
     const store::PhotoTexts& texts = photo ? photo->texts : none;
     auto text = [](const std::string& value) { return QString::fromStdString(value); };
-    // A one-line box shows the start of a text too long for it, not its end
-    // where setText leaves the cursor.
-    auto show = [](QLineEdit* box, const QString& value) {
-        box->setText(value);
-        box->setCursorPosition(0);
-    };
-    show(Text1, photo ? text(photo->id.toText()) : QString());
-    show(Text2, text(texts.titolo));
-    show(Text3, text(texts.data_scatto));
-    show(Text4, text(texts.luogo));
-    Text5->setPlainText(text(texts.persone));
-    Text6->setPlainText(text(texts.note));
-    Text7->setText(text(texts.percorso_file));
-    Text8->setText(text(texts.nome_file));
+    Text1->ShowText(photo ? text(photo->id.toText()) : QString());
+    Text2->ShowText(text(texts.titolo));
+    Text3->ShowText(text(texts.data_scatto));
+    Text4->ShowText(text(texts.luogo));
+    Text5->ShowText(text(texts.persone));
+    Text6->ShowText(text(texts.note));
+    Text7->ShowText(text(texts.percorso_file));
+    Text8->ShowText(text(texts.nome_file));
 }
 
 Form2* Form1::LoadForm2() {

@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "store/photo.h"
+#include "widgets/long_line_box.h"
+#include "widgets/long_text_box.h"
 #include "widgets/picture.h"
 
 class Module1;
@@ -28,14 +30,14 @@ public:
 
     // The current photo's fields, shown as the album hands them over (Text7
     // and Text8 are never shown).
-    QLineEdit* Text1;       // id
-    QLineEdit* Text2;       // titolo
-    QLineEdit* Text3;       // data_scatto
-    QLineEdit* Text4;       // luogo
-    QPlainTextEdit* Text5;  // persone
-    QPlainTextEdit* Text6;  // note
-    QLineEdit* Text7;       // percorso_file
-    QLineEdit* Text8;       // nome_file
+    LongLineBox* Text1;  // id
+    LongLineBox* Text2;  // titolo
+    LongLineBox* Text3;  // data_scatto
+    LongLineBox* Text4;  // luogo
+    LongTextBox* Text5;  // persone
+    LongTextBox* Text6;  // note
+    LongLineBox* Text7;  // percorso_file
+    LongLineBox* Text8;  // nome_file
 
     // The photo.
     Picture* Image1;

@@ -44,15 +44,19 @@ bool Module1::AddPhotoRecord() {
 
     const std::optional<store::Value> shownId =
         current_ ? std::optional<store::Value>(current_->id) : std::nullopt;
+    bool opened = false;
     try {
         // Opened anew, so an album gone, or no longer writable, since it was
         // opened says so before anything is written.
         Data1.Refresh();
+        opened = true;
         Data1.InsertPhoto(texts);
     } catch (const store::StoreError& e) {
         // Nothing was written: the picker stays open for another try.
         dialogs.Message(AddFailureMessage(e.number()));
-        ReopenAlbum(shownId);
+        // An album locked even for reading would only keep the user waiting
+        // as long again; the album window's next activation opens it.
+        if (opened || e.number() != store::err::Locked) ReopenAlbum(shownId);
         return false;
     }
 

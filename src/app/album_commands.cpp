@@ -1,10 +1,9 @@
 // Album commands: first, previous, next, last, jump to a number, delete.
-#include <QLocale>
-#include <cmath>
 #include <optional>
 
 #include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/photo_numbers.h"
 #include "app/store_messages.h"
 
 namespace {
@@ -52,17 +51,6 @@ bool ReturnTo(store::Cursor& rows, OffPhotos place) {
             return false;
     }
     return false;
-}
-
-// The photo number a person typed at the jump prompt, read in their own
-// locale: blanks around it allowed, the locale's decimal separator. Nothing
-// for an empty answer, for text that is not a number, and for infinities and
-// not-a-number, which name no photo.
-std::optional<double> PhotoNumberFromAnswer(const QString& answer) {
-    bool ok = false;
-    const double number = QLocale().toDouble(answer.trimmed(), &ok);
-    if (!ok || !std::isfinite(number)) return std::nullopt;
-    return number;
 }
 
 }  // namespace
@@ -124,7 +112,7 @@ void Module1::JumpToPhoto() {
             cursorKept = ReturnTo(rows, before);
         }
 
-        const std::optional<double> number = PhotoNumberFromAnswer(answer);
+        const std::optional<store::Value> number = PhotoNumberFromAnswer(answer);
         if (!number) {
             // Nothing to look for: the photo that was current stays current.
             if (!cursorKept) ShowPhoto();
@@ -133,7 +121,7 @@ void Module1::JumpToPhoto() {
 
         // The first photo in album order whose number equals the answer,
         // found through the id index rather than row by row.
-        if (!rows.SeekId(store::Value(*number))) {
+        if (!rows.SeekId(*number)) {
             dialogs.Message(kNotFound);
             rows.MoveFirst();
         }

@@ -3,6 +3,7 @@
 
 #include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/photo_numbers.h"
 #include "app/platform.h"
 #include "app/store_messages.h"
 
@@ -12,14 +13,11 @@ const char* const kAlbumPrompt =
     "Attenzione non è stato trovato il percorso del DataBase, specificare il nuovo percorso: "
     "(es. c:\\Programmi\\Pictora\\database.mdb)";
 
-// The first line of "pathdb" without its line end (CR LF, or LF alone); an
-// empty file reads as an empty path. False when there is no "pathdb".
+// The album path "pathdb" holds; false when there is no "pathdb".
 bool ReadPathdb(const QString& file, QString& path) {
     QFile pathdb(file);
     if (!pathdb.open(QIODevice::ReadOnly)) return false;
-    QByteArray line = pathdb.readLine();
-    while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
-    path = QString::fromUtf8(line);
+    path = PathFromPathdb(pathdb);
     return true;
 }
 

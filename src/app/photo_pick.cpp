@@ -1,6 +1,6 @@
 // The photo list's side of the album: its photos, and the photo picked.
 #include "app/module1.h"
-#include "app/val.h"
+#include "app/photo_numbers.h"
 
 std::unique_ptr<store::PhotoIndex> Module1::OpenPhotoIndex() const {
     if (!Data1.IsOpen()) return nullptr;
@@ -13,10 +13,7 @@ std::unique_ptr<store::PhotoIndex> Module1::OpenPhotoIndex() const {
 }
 
 bool Module1::PickPhoto(const QString& entry, bool listActive) {
-    // The number is what stands before the first blank; an entry without
-    // one is read whole.
-    const qsizetype blank = entry.indexOf(' ');
-    const double number = Val(blank < 0 ? entry : entry.left(blank + 1));
+    const double number = PhotoNumberOfEntry(entry);
 
     try {
         Data1.Refresh();

@@ -1,5 +1,6 @@
 #include "app/val.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -37,7 +38,9 @@ double OutOfRange(std::string_view number) {
         const auto [ptr, ec] = std::from_chars(first, number.data() + number.size(), exponent);
         (void)ptr;
         if (ec == std::errc::result_out_of_range) exponent = *first == '-' ? -1'000'000 : 1'000'000;
-        magnitude += exponent;
+        // Far past the range of a double either way; bounded, so that adding
+        // the digits' own magnitude cannot overflow.
+        magnitude += std::clamp(exponent, -1'000'000LL, 1'000'000LL);
     }
     if (magnitude > 0) return negative ? -HUGE_VAL : HUGE_VAL;
     return negative ? -0.0 : 0.0;

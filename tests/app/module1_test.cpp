@@ -3,8 +3,10 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <limits>
 
 #include "app/module1.h"
+#include "store/album.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
@@ -65,6 +67,128 @@ TEST_F(Module1Test, OnePlaceSetsTheReadOnlyStateAndTellsIt) {
     EXPECT_TRUE(readOnlySpy.last()[0].toBool());
     ASSERT_TRUE(module.CurrentPhoto());
     EXPECT_EQ(module.CurrentPhoto()->texts.titolo, "Uno");
+}
+
+// New numbers are counted as whole numbers, exactly past 2^53 and up to the
+// highest one; an album whose highest number cannot grow says so plainly and
+// is left as it was.
+TEST_F(Module1Test, NewPhotoNumbersAreExactUpToTheTopOfTheRange) {
+    constexpr long long kTop = std::numeric_limits<long long>::max();
+    constexpr long long kTwoTo53 = 9007199254740992LL;
+    const struct {
+        std::vector<long long> ids;
+        std::optional<long long> added;
+    } cases[] = {
+        {{1, kTwoTo53}, kTwoTo53 + 1},
+        {{-5, kTop - 1}, kTop},
+        {{1, kTop}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        std::vector<PhotoRow> rows;
+        for (long long id : c.ids) rows.push_back({id, "Foto", "/foto", "a.jpg"});
+        QFile::remove(platform.DefaultAlbumPath());
+        Open(rows);
+        dialogs.Clear();
+        module.PickedFileName = "nuova.jpg";
+        for (int i = 0; i < 5; ++i) dialogs.Type("Nuova");
+
+        std::vector<long long> expected = c.ids;
+        if (c.added) expected.push_back(*c.added);
+        EXPECT_EQ(module.AddPhotoRecord(), c.added.has_value()) << c.ids.back();
+        EXPECT_EQ(AlbumIds(platform.DefaultAlbumPath()), expected);
+        EXPECT_EQ(dialogs.Messages(),
+                  c.added ? QStringList{}
+                          : QStringList{"Impossibile aggiungere la foto: il DataBase ha già "
+                                        "raggiunto il numero di foto più alto possibile."});
+    }
+}
+
+// The album files as SQLite keeps them, but whose cursors' deletions fail
+// with `error`, as on a disk with no room left for the journal.
+class FailingDeleteEngine : public store::Engine {
+public:
+    explicit FailingDeleteEngine(int error) : error_(error) {}
+    std::unique_ptr<store::Album> Open(const std::string& path, bool readOnly) override {
+        return std::make_unique<AlbumOf>(sqlite_->Open(path, readOnly), error_);
+    }
+
+private:
+    class CursorOf : public store::Cursor {
+    public:
+        CursorOf(std::unique_ptr<store::Cursor> rows, int error)
+            : rows_(std::move(rows)), error_(error) {}
+        bool Bof() const override { return rows_->Bof(); }
+        bool Eof() const override { return rows_->Eof(); }
+        bool HasCurrentRow() const override { return rows_->HasCurrentRow(); }
+        void MoveFirst() override { rows_->MoveFirst(); }
+        void MoveLast() override { rows_->MoveLast(); }
+        void MoveNext() override { rows_->MoveNext(); }
+        void MovePrevious() override { rows_->MovePrevious(); }
+        void Delete() override { throw store::StoreError(error_, "scrittura non riuscita"); }
+        const store::Photo& Current() const override { return rows_->Current(); }
+        bool SeekId(const store::Value& number) override { return rows_->SeekId(number); }
+        std::optional<store::Photo> PhotoBefore(const store::Value& id) override {
+            return rows_->PhotoBefore(id);
+        }
+        std::optional<store::Photo> PhotoAfter(const store::Value& id) override {
+            return rows_->PhotoAfter(id);
+        }
+
+    private:
+        std::unique_ptr<store::Cursor> rows_;
+        int error_;
+    };
+    class AlbumOf : public store::Album {
+    public:
+        AlbumOf(std::unique_ptr<store::Album> album, int error)
+            : album_(std::move(album)), error_(error) {}
+        std::unique_ptr<store::Cursor> OpenCursor() override {
+            return std::make_unique<CursorOf>(album_->OpenCursor(), error_);
+        }
+        store::Value InsertPhoto(const store::PhotoTexts& texts) override {
+            return album_->InsertPhoto(texts);
+        }
+        std::unique_ptr<store::PhotoIndex> OpenPhotoIndex() override {
+            return album_->OpenPhotoIndex();
+        }
+
+    private:
+        std::unique_ptr<store::Album> album_;
+        int error_;
+    };
+
+    std::unique_ptr<store::Engine> sqlite_ = store::MakeSqliteEngine();
+    int error_;
+};
+
+TEST(Module1Delete, ARefusedDeletionNamesItsCauseAsAddingDoes) {
+    const struct {
+        int error;
+        QString message;
+    } cases[] = {
+        {store::err::DiskFull, "Il disco è pieno: la foto non è stata eliminata."},
+        {store::err::Locked,
+         "Il DataBase è bloccato da un altro programma: la foto non è stata eliminata."},
+        {store::err::ReadOnlyDatabase,
+         "Il DataBase è di sola lettura: la foto non è stata eliminata."},
+        {store::err::General, "La foto non è stata eliminata."},
+    };
+    for (const auto& c : cases) {
+        ScriptedDialogs dialogs;
+        TestPlatform platform;
+        Module1 module{dialogs, platform, std::make_unique<FailingDeleteEngine>(c.error)};
+        WriteAlbum(platform.DefaultAlbumPath(),
+                   {{1, "Uno", "/foto", "uno.jpg"}, {2, "Due", "/foto", "due.jpg"}});
+        module.OpenAlbum();
+        module.MoveNext();
+
+        dialogs.Yes();
+        module.DeleteCurrentPhoto();
+        EXPECT_EQ(dialogs.Messages(), QStringList{c.message}) << c.error;
+        EXPECT_EQ(AlbumIds(platform.DefaultAlbumPath()), (std::vector<long long>{1, 2}));
+        ASSERT_TRUE(module.CurrentPhoto());
+        EXPECT_EQ(module.CurrentPhoto()->texts.titolo, "Due") << "the photo stays current";
+    }
 }
 
 }  // namespace

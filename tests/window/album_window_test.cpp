@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QFontInfo>
 #include <QMap>
@@ -242,6 +243,57 @@ TEST_F(AlbumWindowTest, ALongTitleShowsItsBeginning) {
     // The box is scrolled to its first character.
     EXPECT_EQ(form.Text2->cursorPosition(), 0);
     EXPECT_LT(form.Text2->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 8);
+}
+
+// A field of a million characters, one unbroken word or lines of prose,
+// shows whole in every kind of box (the one-line boxes scroll to every
+// character), and is copied out of it as it is.
+TEST_F(AlbumWindowTest, AFieldOfAMillionCharactersShowsWhole) {
+    QString word(1'000'000, 'x');
+    word.replace(LongTextBox::kPieceLength - 1, 2, QString::fromUtf8("\U0001F600"));
+    QString prose = "Anna e Marco\r\n";
+    for (int i = 0; i < 3000; ++i) prose += "parola" + QString::number(i) + ' ';
+    prose += "\nfine";
+    WriteAlbum(platform.DefaultAlbumPath(),
+               {{1, "Mare", platform.Root(), "a.jpg"},
+                {2, word, platform.Root(), "b.jpg", word, word, prose, word}});
+    module.OpenAlbum();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.Image5_Click();
+
+    for (LongLineBox* box : {form.Text2, form.Text3, form.Text4}) {
+        EXPECT_TRUE(box->Text() == word);
+        EXPECT_EQ(box->StretchStart() + box->cursorPosition(), 0);
+        // Every character can be scrolled to with the keys: a step past the
+        // end of what the box holds moves it along.
+        box->setCursorPosition(static_cast<int>(box->text().size()));
+        QTest::keyClick(box, Qt::Key_Right);
+        EXPECT_EQ(box->StretchStart() + box->cursorPosition(), LongLineBox::kStretch + 1);
+        EXPECT_TRUE(box->text() == word.mid(box->StretchStart(), box->text().size()));
+        QTest::keyClick(box, Qt::Key_End);
+        EXPECT_EQ(box->StretchStart() + box->text().size(), word.size());
+        EXPECT_EQ(box->cursorPosition(), box->text().size());
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_TRUE(QGuiApplication::clipboard()->text() == word);
+        QTest::keyClick(box, Qt::Key_Home);
+        EXPECT_EQ(box->StretchStart() + box->cursorPosition(), 0);
+    }
+    const struct {
+        LongTextBox* box;
+        QString text;
+        QString copied;
+    } boxes[] = {{form.Text5, prose, QString(prose).replace("\r\n", "\n")},
+                 {form.Text6, word, word}};
+    for (const auto& b : boxes) {
+        EXPECT_TRUE(b.box->Text() == b.text);
+        QString shown = b.box->toPlainText();
+        EXPECT_TRUE(shown.remove('\n') == QString(b.copied).remove('\n'));
+        b.box->selectAll();
+        b.box->copy();
+        EXPECT_TRUE(QGuiApplication::clipboard()->text() == b.copied);
+    }
 }
 
 TEST_F(AlbumWindowTest, TabGoesThroughTheSixFieldsInOrder) {

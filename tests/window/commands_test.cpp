@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QMap>
 #include <QTest>
+#include <limits>
 #include <optional>
 
 #include "album_window/form1.h"
@@ -374,6 +375,53 @@ TEST_F(CommandsTest, JumpFindsWhatTheRowByRowScanFinds) {
                 EXPECT_EQ(dialogs.Messages(), QStringList{kNotFound}) << where;
                 EXPECT_EQ(Now(), Photo(ids.front())) << where;
             }
+        }
+    }
+}
+
+// Negative numbers, zero written with a sign, and numbers past 2^53, where a
+// double can no longer tell neighbours apart: each finds exactly its photo.
+TEST_F(CommandsTest, JumpReadsNegativeAndHugeNumbersExactly) {
+    LocaleScope italian(QLocale(QLocale::Italian, QLocale::Italy));
+    constexpr long long kTop = std::numeric_limits<long long>::max();
+    constexpr long long kBottom = std::numeric_limits<long long>::min();
+    constexpr long long kTwoTo53 = 9007199254740992LL;
+    Open({kBottom, -40, -5, 0, 7, kTwoTo53, kTwoTo53 + 1, kTop - 1, kTop});
+    const struct {
+        const char* answer;
+        std::optional<long long> photo;
+    } cases[] = {
+        {"-5", -5},
+        {" -5 ", -5},
+        {"-40", -40},
+        {"-0", 0},
+        {"-0,0", 0},
+        {"-1", std::nullopt},
+        {"-7", std::nullopt},
+        {"9007199254740992", kTwoTo53},
+        {"9007199254740993", kTwoTo53 + 1},
+        {"9007199254740993,000", kTwoTo53 + 1},
+        {"9.007.199.254.740.993", kTwoTo53 + 1},
+        {"9007199254740994", std::nullopt},
+        {"9007199254740992,5", std::nullopt},
+        {"9223372036854775806", kTop - 1},
+        {"9223372036854775807", kTop},
+        {"+9223372036854775807", kTop},
+        {"9223372036854775808", std::nullopt},
+        {"-9223372036854775808", kBottom},
+        {"-9223372036854775809", std::nullopt},
+        {"99999999999999999999999", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        dialogs.Clear();
+        form.Image5_Click();
+        Jump(c.answer);
+        if (c.photo) {
+            EXPECT_TRUE(dialogs.Messages().isEmpty()) << c.answer;
+            EXPECT_EQ(Now(), Photo(*c.photo)) << c.answer;
+        } else {
+            EXPECT_EQ(dialogs.Messages(), QStringList{kNotFound}) << c.answer;
+            EXPECT_EQ(Now(), Photo(kBottom)) << c.answer;
         }
     }
 }

@@ -57,4 +57,7 @@ TEST(Val, NumbersPastTheRangeOfADouble) {
     EXPECT_TRUE(std::signbit(Val("-1e-999")));
     EXPECT_EQ(Val("9007199254740993"), 9007199254740992.0);
     EXPECT_EQ(Val("1e99999999999999999999"), std::numeric_limits<double>::infinity());
+    // Exponents at the ends of a 64-bit integer.
+    EXPECT_EQ(Val("-1e0009223372036854775807"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Val("0.01e-9223372036854775808"), 0);
 }

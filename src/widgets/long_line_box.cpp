@@ -1,0 +1,65 @@
+#include "widgets/long_line_box.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <algorithm>
+
+void LongLineBox::ShowText(const QString& text) {
+    text_ = text;
+    ShowStretch(0, 0);
+}
+
+void LongLineBox::ShowStretch(qsizetype start, qsizetype cursor) {
+    const qsizetype size = text_.size();
+    start = std::clamp<qsizetype>(start, 0, std::max<qsizetype>(0, size - kStretch));
+    // Never between the two halves of a surrogate pair.
+    if (start > 0 && text_[start].isLowSurrogate()) --start;
+    qsizetype end = std::min(size, start + kStretch);
+    if (end < size && text_[end].isLowSurrogate()) --end;
+    start_ = start;
+    wholeSelected_ = false;
+    setText(text_.mid(start, end - start));
+    setCursorPosition(static_cast<int>(std::clamp(cursor, start, end) - start));
+}
+
+void LongLineBox::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool modifierOnly =
+        key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta;
+    if (text_.size() <= kStretch || modifierOnly) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        wholeSelected_ = true;
+        return;
+    }
+    if (event->matches(QKeySequence::Copy) && wholeSelected_ && selectedText() == text()) {
+        QGuiApplication::clipboard()->setText(text_);
+        return;
+    }
+    wholeSelected_ = false;
+    const qsizetype at = start_ + cursorPosition();
+    if (event->matches(QKeySequence::MoveToStartOfLine) ||
+        event->matches(QKeySequence::MoveToStartOfDocument)) {
+        ShowStretch(0, 0);
+        return;
+    }
+    if (event->matches(QKeySequence::MoveToEndOfLine) ||
+        event->matches(QKeySequence::MoveToEndOfDocument)) {
+        ShowStretch(text_.size(), text_.size());
+        return;
+    }
+    // A step off either end of the stretch moves it along, half its length.
+    const bool forward = event->matches(QKeySequence::MoveToNextChar) ||
+                         event->matches(QKeySequence::MoveToNextWord);
+    const bool back = event->matches(QKeySequence::MoveToPreviousChar) ||
+                      event->matches(QKeySequence::MoveToPreviousWord);
+    if (forward && cursorPosition() == text().size() && start_ + text().size() < text_.size())
+        ShowStretch(at - kStretch / 2, at);
+    else if (back && cursorPosition() == 0 && start_ > 0)
+        ShowStretch(at - kStretch / 2, at);
+    QLineEdit::keyPressEvent(event);
+}

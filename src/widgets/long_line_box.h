@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QString>
+
+// A read-only one-line box that shows the whole of a text of any length.
+//
+// A line box lays out its whole text on every change, a tenth of a second for
+// a million characters. This box hands the line box a stretch of at most
+// kStretch characters of a longer text, and moves the stretch along as the
+// cursor keys reach either of its ends (Home and End go to the text's own
+// ends), so every character can be scrolled into view. Select All then Copy
+// copies the whole text.
+class LongLineBox : public QLineEdit {
+public:
+    static constexpr qsizetype kStretch = 8192;
+
+    using QLineEdit::QLineEdit;
+
+    // Shows `text` from its first character.
+    void ShowText(const QString& text);
+    // The text shown, as given.
+    const QString& Text() const { return text_; }
+    // Where the stretch in the box starts in the text.
+    qsizetype StretchStart() const { return start_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Puts the stretch starting near `start` in the box, the cursor at
+    // `cursor` of the text.
+    void ShowStretch(qsizetype start, qsizetype cursor);
+
+    QString text_;
+    qsizetype start_ = 0;
+    bool wholeSelected_ = false;
+};
