@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <QWindow>
 
@@ -140,6 +141,7 @@ public:
     void Label2_MouseMove();
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -156,9 +158,12 @@ private:
     // Pictures are read for the density of the screen the window is on.
     void FollowScreen();
     void ScreenChanged();
+    // Starts reading the neighbours' pictures the last ShowPhoto found.
+    void ReadAhead();
 
     QImage background_;
     qreal frameRatio_ = 0;
+    QStringList readAhead_;
     bool shownOnce_ = false;
     QPointer<QWindow> lastFocusWindow_;
     bool lastFocusFromProgramWindow_ = false;

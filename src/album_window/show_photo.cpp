@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QWindow>
+#include <utility>
 
 #include "album_window/form1.h"
 #include "app/module1.h"
@@ -57,8 +58,22 @@ void Form1::ShowPhoto(const QString& path) {
         Image1->show();
     }
 
-    // The photos a step away, read while the user looks at this one.
-    for (const QString& neighbour : module.NeighbourPicturePaths()) loader.Preload(neighbour);
+    // The photos a step away, read while the user looks at this one: once
+    // the window has painted it, so the reads do not hold the painting up.
+    readAhead_ = module.NeighbourPicturePaths();
+    if (!isVisible()) ReadAhead();
+}
+
+void Form1::ReadAhead() {
+    const QStringList paths = std::exchange(readAhead_, {});
+    for (const QString& path : paths) loader.Preload(path);
+}
+
+bool Form1::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // The window's pending painting is done and on screen.
+    if (event->type() == QEvent::UpdateRequest && !readAhead_.isEmpty()) ReadAhead();
+    return handled;
 }
 
 void Form1::ClearPhoto() {

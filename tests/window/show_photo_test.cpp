@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QSemaphore>
+#include <QTest>
 #include <atomic>
 #include <memory>
 
@@ -279,6 +280,19 @@ TEST_F(ReadAheadTest, AStepWaitsForTheReadRunningForIt) {
     // The step read nothing itself; only the third photo was read ahead.
     loader.WaitUntilIdle();
     EXPECT_EQ(loader.DecodeCount(), decodes + 1);
+}
+
+TEST_F(ReadAheadTest, AShownWindowReadsAheadOnceItHasPainted) {
+    OpenAlbumOf(3);
+    form.show();
+    // The activation reopens the album on its first photo.
+    QTRY_COMPARE(loader.DecodeCount(), 2);
+    loader.WaitUntilIdle();
+
+    form.Image5_Click();
+    loader.WaitUntilIdle();
+    EXPECT_EQ(loader.DecodeCount(), 2) << "nothing read before the window painted";
+    QTRY_COMPARE(loader.DecodeCount(), 3);
 }
 
 TEST_F(ReadAheadTest, FastStepsShowEachRowWithItsOwnPicture) {
