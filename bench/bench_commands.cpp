@@ -12,9 +12,11 @@
 #include <memory>
 
 #include "album_window/form1.h"
+#include "album_window/show_photo.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
+#include "pictures/picture_loader.h"
 #include "support/albums.h"
 
 namespace {
@@ -49,7 +51,8 @@ struct Window {
     AnsweringDialogs dialogs;
     BenchPlatform platform;
     Module1 module{dialogs, platform};
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
 
     explicit Window(const benchmark::State& state)
         : platform(AlbumOf(state.range(0), state.range(1) != 0).path) {

@@ -11,12 +11,14 @@
 #include <memory>
 
 #include "album_window/form1.h"
+#include "album_window/show_photo.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
 #include "photo_list/form3.h"
-#include "support/albums.h"
+#include "pictures/picture_loader.h"
 #include "store/photo_index.h"
+#include "support/albums.h"
 
 namespace {
 
@@ -30,13 +32,19 @@ struct Fixture {
     AnsweringDialogs dialogs;
     BenchPlatform platform{album};
     Module1 module{dialogs, platform};
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
 
     Fixture() {
         WriteAlbum(album, kPhotos, [](long long i) {
-            return PhotoRow{i, "Tramonto a Cefalù n. " + QString::number(i),
-                            "/home/anna/Immagini/Vacanze 2003", QString("foto%1.jpg").arg(i),
-                            "12/08/03", "Cefalù", "Anna, Marco e Lucia", "Una giornata di sole"};
+            return PhotoRow{i,
+                            "Tramonto a Cefalù n. " + QString::number(i),
+                            "/home/anna/Immagini/Vacanze 2003",
+                            QString("foto%1.jpg").arg(i),
+                            "12/08/03",
+                            "Cefalù",
+                            "Anna, Marco e Lucia",
+                            "Una giornata di sole"};
         });
         module.OpenAlbum();
     }

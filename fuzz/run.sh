@@ -29,11 +29,14 @@ for binary in "${targets[@]}"; do
     seeds=fuzz/corpus/$name
     mkdir -p "$seeds"
     log=$build/logs/$name.log
+    # The target's own flags (fuzz_NAME.options), after ours so they win.
+    options=()
+    if [ -f "$binary.options" ]; then read -ra options <"$binary.options" || true; fi
     mkdir -p "$build/logs"
     if [ "$mode" = replay ]; then
         inputs=("$seeds"/*)
         echo "fuzz: $name: ${#inputs[@]} inputs of its corpus"
-        if [ ${#inputs[@]} -eq 0 ] || "$binary" -timeout=20 "${inputs[@]}" >"$log" 2>&1; then
+        if [ ${#inputs[@]} -eq 0 ] || "$binary" -timeout=20 "${options[@]}" "${inputs[@]}" >"$log" 2>&1; then
             passed=$((passed + 1))
         else
             failed=$((failed + 1)); echo "fuzz: $name FAILED, see $log"; tail -30 "$log"
@@ -44,7 +47,7 @@ for binary in "${targets[@]}"; do
         mkdir -p "$corpus" "$artifacts"
         echo "fuzz: $name for ${seconds}s"
         if "$binary" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-            -artifact_prefix="$artifacts" "$corpus" "$seeds" >"$log" 2>&1; then
+            -artifact_prefix="$artifacts" "${options[@]}" "$corpus" "$seeds" >"$log" 2>&1; then
             passed=$((passed + 1)); grep -E '^Done|#[0-9]+.*DONE' "$log" | tail -1 || true
         else
             failed=$((failed + 1)); echo "fuzz: $name FAILED, see $log and $artifacts"; tail -30 "$log"

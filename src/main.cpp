@@ -6,8 +6,10 @@
 #include <QTranslator>
 
 #include "album_window/form1.h"
+#include "album_window/show_photo.h"
 #include "app/module1.h"
 #include "app/platform.h"
+#include "pictures/picture_loader.h"
 #include "store/access_engine.h"
 #include "widgets/qt_dialogs.h"
 
@@ -32,7 +34,12 @@ int main(int argc, char* argv[]) {
     Module1 module(dialogs, platform,
                    store::MakeAlbumEngine({platform.AccessCacheFolder().toStdString(),
                                            platform.AlbumToolPath().toStdString()}));
-    Form1 form(module);
+    // The first photo's picture is read while the window is being built.
+    const qreal ratio = QApplication::primaryScreen()->devicePixelRatio();
+    pictures::PictureLoader pictures(PhotoFrameSize(ratio), ratio);
+    if (const QString first = module.StartupPicturePath(); !first.isEmpty())
+        pictures.Preload(first);
+    Form1 form(module, pictures);
 
     const QRect screen = QApplication::primaryScreen()->availableGeometry();
     form.move(screen.center() - form.rect().center());

@@ -17,6 +17,8 @@ void Form1::showEvent(QShowEvent* event) {
     shownOnce_ = true;
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &Form1::FocusWindowChanged,
             Qt::UniqueConnection);
+    connect(windowHandle(), &QWindow::screenChanged, this, &Form1::ScreenChanged,
+            Qt::UniqueConnection);
     // After the window is on screen, so a prompt for the album opens over it.
     QMetaObject::invokeMethod(this, &Form1::Form_Activate, Qt::QueuedConnection);
 }

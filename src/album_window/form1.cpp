@@ -58,7 +58,8 @@ HoverLabel* MakeLabel(QWidget* parent, int left, int top, int width, int height)
 
 }  // namespace
 
-Form1::Form1(Module1& module, QWidget* parent) : QWidget(parent), module(module) {
+Form1::Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent)
+    : QWidget(parent), module(module), loader(loader) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle("Pictora");
     QIcon icon(QPixmap::fromImage(Artwork("pictora.ico")));
@@ -70,6 +71,7 @@ Form1::Form1(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     background_ = Artwork("form1_background.jpg");
 
     BuildControls();
+    FollowScreen();
     ConnectAlbum();
     ConnectHandlers();
 }
@@ -84,6 +86,7 @@ void Form1::BuildControls() {
     // and glyphs above them, the field boxes last.
     Image1 = MakePicture(this, 180, 630, 6345, 6180, nullptr, true);
     Image1->SetStretch(true);
+    BuildPictureNotice();
 
     Image20 = MakePicture(this, 6780, 1020, 2250, 300, "caption_id.bmp", true);
     Image22 = MakePicture(this, 6780, 1740, 2250, 300, "caption_titolo.bmp", true);
@@ -157,7 +160,7 @@ void Form1::BuildControls() {
 void Form1::ConnectAlbum() {
     connect(&module, &Module1::CurrentPhotoChanged, this, &Form1::ShowFields);
     connect(&module, &Module1::PictureToShow, this, &Form1::ShowPhoto);
-    connect(&module, &Module1::PictureCleared, Image1, &Picture::ClearPicture);
+    connect(&module, &Module1::PictureCleared, this, &Form1::ClearPhoto);
     // An album that may not be written takes no new photo.
     connect(&module, &Module1::ReadOnlyChanged, this,
             [this](bool readOnly) { Image6->SetEnabled(!readOnly); });

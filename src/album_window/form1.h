@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <QWindow>
 
@@ -16,6 +18,9 @@
 class Module1;
 class Form2;
 class Form3;
+namespace pictures {
+class PictureLoader;
+}
 
 // The album window: one photo at a time, its fields beside it, and the
 // picture buttons above and below them. Frameless; the program draws its own
@@ -23,10 +28,13 @@ class Form3;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(Module1& module, QWidget* parent = nullptr);
+    // `loader` reads the pictures for the photo frame; it outlives the window
+    // and may already be reading the first photo's picture.
+    Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent = nullptr);
     ~Form1() override;
 
     Module1& module;
+    pictures::PictureLoader& loader;
 
     // The current photo's fields, shown as the album hands them over (Text7
     // and Text8 are never shown).
@@ -41,6 +49,8 @@ public:
 
     // The photo.
     Picture* Image1;
+    // Said inside the photo frame, in place of a picture that cannot be shown.
+    QLabel* PictureNoticeLabel;
     // Caption pictures above the fields.
     Picture* Image20;
     Picture* Image21;
@@ -83,10 +93,13 @@ public:
 
     // Shows `photo`'s number and texts in the fields; blank fields for none.
     void ShowFields(const std::optional<store::Photo>& photo);
-    // Puts the picture at `path` in the photo frame, fitted to it. A folder
-    // (an empty album, a CD's root) leaves the frame as it was; a file that
-    // cannot be shown keeps the picture already there and fits it again.
+    // Puts the picture at `path` in the photo frame, fitted to it, then reads
+    // the neighbouring photos' pictures ahead. A folder (an empty album, a
+    // CD's root) leaves the frame as it was; a file that cannot be shown
+    // empties it and says why, inside the frame.
     void ShowPhoto(const QString& path);
+    // Empties the photo frame before the next picture.
+    void ClearPhoto();
 
     // Button highlighting: every button of the album window at rest, and one
     // pair swapped so the pointer's picture is lit.
@@ -130,6 +143,7 @@ public:
     void Label2_MouseMove();
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -142,8 +156,16 @@ private:
     void ConnectAlbum();
     void ConnectHandlers();
     void OpenPhotoList();
+    void BuildPictureNotice();
+    // Pictures are read for the density of the screen the window is on.
+    void FollowScreen();
+    void ScreenChanged();
+    // Starts reading the neighbours' pictures the last ShowPhoto found.
+    void ReadAhead();
 
     QImage background_;
+    qreal frameRatio_ = 0;
+    QStringList readAhead_;
     bool shownOnce_ = false;
     QPointer<QWindow> lastFocusWindow_;
     bool lastFocusFromProgramWindow_ = false;

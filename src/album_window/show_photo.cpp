@@ -1,11 +1,15 @@
-// Putting the current row's picture in the album window's photo frame.
+// Putting the current row's picture in the album window's photo frame, and
+// reading its neighbours' pictures ahead.
 #include "album_window/show_photo.h"
 
 #include <QFileInfo>
-#include <QImageIOHandler>
-#include <QImageReader>
+#include <QLabel>
+#include <QWindow>
+#include <utility>
 
 #include "album_window/form1.h"
+#include "app/module1.h"
+#include "pictures/picture_loader.h"
 #include "widgets/twips.h"
 
 QSizeF FitToFrame(QSize natural) {
@@ -15,28 +19,18 @@ QSizeF FitToFrame(QSize natural) {
     return QSizeF(kPhotoFrameWidth, h * kPhotoFrameHeight / w);
 }
 
-FramedPicture ReadFramedPicture(const QString& path, qreal devicePixelRatio) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    // Smooth scaling when the reader shrinks the picture.
-    reader.setQuality(100);
-    const QSize stored = reader.size();
-    if (!stored.isValid() || stored.isEmpty()) return {};
+pictures::FrameSize PhotoFrameSize(qreal devicePixelRatio) {
+    return [devicePixelRatio](QSize natural) {
+        const QSizeF fit = FitToFrame(natural);
+        return QSize(qMax(1, qRound(TwipsToPixels(fit.width()) * devicePixelRatio)),
+                     qMax(1, qRound(TwipsToPixels(fit.height()) * devicePixelRatio)));
+    };
+}
 
-    const bool quarterTurn = reader.transformation() & QImageIOHandler::TransformationRotate90;
-    const QSize natural = quarterTurn ? stored.transposed() : stored;
-    const QSizeF fit = FitToFrame(natural);
-    const QSize shown(qMax(1, qRound(TwipsToPixels(fit.width()) * devicePixelRatio)),
-                      qMax(1, qRound(TwipsToPixels(fit.height()) * devicePixelRatio)));
-    // Decode no more pixels than the frame shows. The reader scales before it
-    // turns the picture upright, so it is asked for the stored orientation.
-    if (shown.width() < natural.width() && shown.height() < natural.height())
-        reader.setScaledSize(quarterTurn ? shown.transposed() : shown);
-
-    QImage image = reader.read();
-    if (image.isNull()) return {};
-    image.setDevicePixelRatio(devicePixelRatio);
-    return {image, natural};
+QString PictureNotice(const QString& path, pictures::Failure failure) {
+    const QString cause =
+        failure == pictures::Failure::NotFound ? "Immagine non trovata" : "Immagine non leggibile";
+    return cause + ": " + QFileInfo(path).fileName();
 }
 
 void Form1::ShowPhoto(const QString& path) {
@@ -44,15 +38,73 @@ void Form1::ShowPhoto(const QString& path) {
     // exactly as it was.
     if (QFileInfo(path).isDir()) return;
 
-    // Any other failure keeps the picture already shown and fits it again.
-    FramedPicture picture = ReadFramedPicture(path, devicePixelRatioF());
-    if (!picture.image.isNull()) Image1->SetPicture(picture.image, picture.natural);
-
+    FollowScreen();
+    // Ready at once when it was read ahead; a read still running is waited
+    // for; anything else is read now. The fields already show this row, and
+    // nothing is painted before the picture joins them.
+    const pictures::Picture picture = loader.Get(path);
     Image1->hide();
-    const QSize natural = Image1->NaturalSize();
-    if (!Image1->HasPicture() || natural.isEmpty()) return;
-    Image1->SetStretch(true);
-    const QSizeF fit = FitToFrame(natural);
-    Image1->SetTwipsSize(static_cast<float>(fit.width()), static_cast<float>(fit.height()));
-    Image1->show();
+    if (!picture.ok() || picture.natural.isEmpty()) {
+        // Never the previous row's picture beside this row's fields.
+        Image1->ClearPicture();
+        PictureNoticeLabel->setText(PictureNotice(path, picture.failure));
+        PictureNoticeLabel->show();
+    } else {
+        PictureNoticeLabel->hide();
+        Image1->SetPicture(picture.image, picture.natural);
+        Image1->SetStretch(true);
+        const QSizeF fit = FitToFrame(picture.natural);
+        Image1->SetTwipsSize(static_cast<float>(fit.width()), static_cast<float>(fit.height()));
+        Image1->show();
+    }
+
+    // The photos a step away, read while the user looks at this one: once
+    // the window has painted it, so the reads do not hold the painting up.
+    readAhead_ = module.NeighbourPicturePaths();
+    if (!isVisible()) ReadAhead();
+}
+
+void Form1::ReadAhead() {
+    const QStringList paths = std::exchange(readAhead_, {});
+    for (const QString& path : paths) loader.Preload(path);
+}
+
+bool Form1::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // The window's pending painting is done and on screen.
+    if (event->type() == QEvent::UpdateRequest && !readAhead_.isEmpty()) ReadAhead();
+    return handled;
+}
+
+void Form1::ClearPhoto() {
+    Image1->ClearPicture();
+    PictureNoticeLabel->hide();
+}
+
+void Form1::BuildPictureNotice() {
+    PictureNoticeLabel = new QLabel(this);
+    PictureNoticeLabel->setGeometry(TwipsRect(180, 630, 6345, 6180));
+    PictureNoticeLabel->setAlignment(Qt::AlignCenter);
+    PictureNoticeLabel->setWordWrap(true);
+    // The frame behaves as it does with no picture: the background's.
+    PictureNoticeLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    PictureNoticeLabel->setFont(QFont("Arial", 10, QFont::Bold));
+    QPalette palette = PictureNoticeLabel->palette();
+    palette.setColor(QPalette::WindowText, QColor(128, 0, 128));
+    PictureNoticeLabel->setPalette(palette);
+    PictureNoticeLabel->hide();
+}
+
+void Form1::FollowScreen() {
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == frameRatio_) return;
+    frameRatio_ = ratio;
+    loader.SetFrame(PhotoFrameSize(ratio), ratio);
+}
+
+void Form1::ScreenChanged() {
+    const qreal before = frameRatio_;
+    FollowScreen();
+    // A picture read for the old screen's density is read again for the new.
+    if (frameRatio_ != before && Image1->HasPicture() && module.CurrentPhoto()) module.ShowPhoto();
 }

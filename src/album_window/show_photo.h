@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QImage>
 #include <QSize>
 #include <QSizeF>
 #include <QString>
+
+#include "pictures/picture_reader.h"
 
 // The photo frame of the album window, in twips.
 inline constexpr float kPhotoFrameWidth = 6345;
@@ -14,14 +15,10 @@ inline constexpr float kPhotoFrameHeight = 6180;
 // the frame's extent on that other axis. Computed in single precision.
 QSizeF FitToFrame(QSize natural);
 
-// A picture read for the photo frame: decoded no larger than `shownPixels`
-// needs (JPEG decodes at 1/2, 1/4 or 1/8 scale), turned upright as its EXIF
-// orientation says, and scaled smoothly to the frame's pixels at
-// `devicePixelRatio`. `natural` is the upright size of the
-// whole picture.
-struct FramedPicture {
-    QImage image;
-    QSize natural;
-};
-// An unreadable file, or one that is not a picture, gives a null image.
-FramedPicture ReadFramedPicture(const QString& path, qreal devicePixelRatio);
+// The size in device pixels at `devicePixelRatio` the photo frame shows a
+// picture of `natural` upright pixels at: what the pictures are read for.
+pictures::FrameSize PhotoFrameSize(qreal devicePixelRatio);
+
+// What the photo frame says in place of a picture that cannot be shown:
+// the cause and the file's name.
+QString PictureNotice(const QString& path, pictures::Failure failure);

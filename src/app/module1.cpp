@@ -28,6 +28,19 @@ void Module1::ShowPhoto() {
     emit PictureToShow(PicturePathOf(current_ ? current_->texts : store::PhotoTexts{}));
 }
 
+QStringList Module1::NeighbourPicturePaths() {
+    QStringList paths;
+    if (!current_ || !Data1.IsOpen()) return paths;
+    try {
+        store::Cursor& rows = Data1.Recordset();
+        for (const auto& photo : {rows.PhotoBefore(current_->id), rows.PhotoAfter(current_->id)})
+            if (photo) paths << PicturePathOf(photo->texts);
+    } catch (const store::StoreError&) {
+        // Reading ahead is only a help: the photo itself is already shown.
+    }
+    return paths;
+}
+
 void Module1::SetReadOnly(bool readOnly) {
     Data1.ReadOnly = readOnly;
     emit ReadOnlyChanged(readOnly);

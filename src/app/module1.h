@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -48,6 +49,17 @@ public:
     // while an album on CD is shown.
     QString PicturePathOf(const store::PhotoTexts& photo) const;
 
+    // The pictures of the photos just before and just after the current one
+    // in number order, read without moving the cursor: what the photo frame
+    // may read ahead. Empty at either end, with no current photo, or when
+    // the album cannot be read.
+    QStringList NeighbourPicturePaths();
+    // The picture OpenAlbum would show first at start-up, found without
+    // asking anything and without opening the album for the program: the
+    // first photo of the usual album, else of the album "pathdb" names.
+    // Empty when there is none or it cannot be read.
+    QString StartupPicturePath() const;
+
     // Start-up and every return to the album window: the usual album, else
     // the one "pathdb" names, else the one the user names; then its first
     // photo is shown.
@@ -63,7 +75,7 @@ public:
     void MovePrevious();
     void MoveNext();
     void MoveLast();
-    void JumpToPhoto();       // asks for a number and goes to that photo
+    void JumpToPhoto();         // asks for a number and goes to that photo
     void DeleteCurrentPhoto();  // asks, then deletes the current photo's row
 
     // The album on CD, and back: asks for the CD's album and shows a working

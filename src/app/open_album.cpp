@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/photo_numbers.h"
+#include "app/picture_path.h"
 #include "app/platform.h"
 #include "app/store_messages.h"
 
@@ -32,6 +33,22 @@ void Module1::AskForAlbumPath() {
     QFile pathdb(platform.PathdbPath());
     if (pathdb.open(QIODevice::WriteOnly | QIODevice::Truncate))
         pathdb.write(DatabasePath.toUtf8() + "\r\n");
+}
+
+QString Module1::StartupPicturePath() const {
+    QString album = platform.DefaultAlbumPath();
+    if (!FileExists(album) && !ReadPathdb(platform.PathdbPath(), album)) return {};
+    if (!FileExists(album)) return {};
+    try {
+        const auto first = Data1.PeekFirstPhoto(album.toStdString());
+        // At start-up no album on CD is shown.
+        if (first)
+            return ComposePicturePath(false, {}, QString::fromStdString(first->texts.percorso_file),
+                                      QString::fromStdString(first->texts.nome_file));
+    } catch (const store::StoreError&) {
+        // Not an album, or locked: OpenAlbum will say so in its own time.
+    }
+    return {};
 }
 
 void Module1::OpenAlbum() {

@@ -125,6 +125,13 @@ std::unique_ptr<PhotoIndex> DataControl::OpenPhotoIndex() const {
     return impl_->album->OpenPhotoIndex();
 }
 
+std::optional<Photo> DataControl::PeekFirstPhoto(const std::string& path) const {
+    const auto album = impl_->engine->Open(path, true);
+    const auto rows = album->OpenCursor();
+    if (!rows->HasCurrentRow()) return std::nullopt;
+    return rows->Current();
+}
+
 int DataControl::AddListener(Listener listener) {
     const int id = impl_->nextListener++;
     impl_->listeners.emplace(id, std::move(listener));

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "store/album.h"
@@ -40,6 +41,12 @@ public:
     // Every photo of the album now open, for the photo list (3420 when
     // nothing is open).
     std::unique_ptr<PhotoIndex> OpenPhotoIndex() const;
+
+    // The first photo of the album at `path`, read for reading only through
+    // this control's engine, apart from what it has open: nothing open
+    // changes and no listener is told. Nothing for an empty album; the
+    // engine's errors as Refresh would raise them.
+    std::optional<Photo> PeekFirstPhoto(const std::string& path) const;
 
     // Told after every Refresh (successful or not), move, successful SeekId
     // and Delete: the current photo, or nullptr when the cursor stands on

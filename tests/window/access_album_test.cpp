@@ -11,6 +11,8 @@
 
 #include "access/access_fixtures.h"
 #include "album_window/form1.h"
+#include "album_window/show_photo.h"
+#include "pictures/picture_loader.h"
 #include "app/module1.h"
 #include "photo_list/form3.h"
 #include "store/access_engine.h"
@@ -80,7 +82,8 @@ protected:
     Module1 module{
         dialogs, platform,
         store::MakeAlbumEngine({platform.AccessCacheFolder().toStdString(), PICTORA_ALBUM_TOOL})};
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
 };
 
 TEST_F(AccessAlbumWindowTest, TheUsualAlbumOpensReadOnlyAndItsCommandsWork) {

@@ -11,12 +11,14 @@
 
 #include "add_photo/form2.h"
 #include "album_window/form1.h"
-#include "widgets/program_window.h"
+#include "album_window/show_photo.h"
 #include "app/module1.h"
+#include "pictures/picture_loader.h"
 #include "store/album_file.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
+#include "widgets/program_window.h"
 
 namespace {
 
@@ -114,7 +116,8 @@ protected:
     ScriptedDialogs dialogs;
     PickerPlatform platform;
     Module1 module{dialogs, platform};
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
 
 private:
     QString previousFolder_;

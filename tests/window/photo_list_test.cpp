@@ -6,12 +6,14 @@
 #include <QTest>
 
 #include "album_window/form1.h"
-#include "widgets/program_window.h"
+#include "album_window/show_photo.h"
 #include "app/module1.h"
 #include "photo_list/form3.h"
+#include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
+#include "widgets/program_window.h"
 
 namespace {
 
@@ -68,7 +70,8 @@ protected:
     TestPlatform platform;
     Module1 module{dialogs, platform};
     QStringList seen;  // the current photo after each change of Data1; outlives form
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
 };
 
 TEST_F(PhotoListTest, OneWindowAtMostOpenedFromThePhotoOrTheCornerLabel) {

@@ -2,11 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPainter>
+#include <QSemaphore>
+#include <QTest>
+#include <atomic>
+#include <memory>
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
-#include "app/picture_path.h"
 #include "app/module1.h"
+#include "app/picture_path.h"
+#include "pictures/picture_loader.h"
+#include "pictures/picture_test_support.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
@@ -26,7 +33,8 @@ protected:
     ScriptedDialogs dialogs;
     TestPlatform platform;
     Module1 module{dialogs, platform};
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
 };
 
 TEST(FitToFrame, LongerSideSpansTheFrame) {
@@ -98,27 +106,77 @@ TEST_F(ShowPhotoTest, DecodesNoMorePixelsThanTheFrameShows) {
     EXPECT_LE(decoded.height(), qRound(309 * ratio));
 }
 
-TEST_F(ShowPhotoTest, FailuresKeepThePreviousPicture) {
+TEST_F(ShowPhotoTest, APictureThatCannotBeShownEmptiesTheFrameAndSaysWhy) {
     WritePicture(Dir() + "/land.jpg", 640, 480, Qt::green);
-    QFile text(Dir() + "/note.jpg");
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("non sono una foto");
-    text.close();
-    OpenAlbumOf({{1, "buona", Dir(), "land.jpg"},
-                 {2, "sparita", Dir(), "manca.jpg"},
-                 {3, "finta", Dir(), "note.jpg"},
-                 {4, "cartella", Dir(), ""}});
-    const QImage first = form.Image1->GetPicture();
-    ASSERT_FALSE(first.isNull());
+    WritePicture(Dir() + "/port.jpg", 480, 640, Qt::red);
+    picture_test::Write(Dir() + "/note.jpg", "non sono una foto");
+    picture_test::Write(Dir() + "/enorme.bmp", picture_test::HeaderBomb("BMP", 30000, 30000));
+    const struct {
+        PhotoRow row;
+        QString notice;
+    } cases[] = {
+        {{2, "sparita", Dir(), "manca.jpg"}, "Immagine non trovata: manca.jpg"},
+        {{3, "senza cartella", Dir() + "/via", "mare.jpg"}, "Immagine non trovata: mare.jpg"},
+        {{4, "finta", Dir(), "note.jpg"}, "Immagine non leggibile: note.jpg"},
+        {{5, "enorme", Dir(), "enorme.bmp"}, "Immagine non leggibile: enorme.bmp"},
+    };
+    std::vector<PhotoRow> rows{{1, "buona", Dir(), "land.jpg"}};
+    for (const auto& c : cases) rows.push_back(c.row);
+    rows.push_back({6, "di nuovo", Dir(), "port.jpg"});
+    OpenAlbumOf(rows);
+    ASSERT_TRUE(form.Image1->HasPicture());
+    EXPECT_FALSE(form.PictureNoticeLabel->isVisibleTo(&form));
 
-    auto& rows = module.Data1.Recordset();
-    for (int i = 0; i < 3; ++i) {
-        rows.MoveNext();
-        module.ShowPhoto();
-        EXPECT_EQ(form.Image1->GetPicture(), first) << "row " << i + 2;
-        EXPECT_EQ(Shown(), QSizeF(6345, 4635));
+    for (const auto& c : cases) {
+        form.Image5_Click();
+        // Never the previous row's picture beside this row's fields.
+        EXPECT_EQ(form.Text2->text(), c.row.titolo);
+        EXPECT_FALSE(form.Image1->HasPicture()) << c.notice.toStdString();
+        EXPECT_FALSE(form.Image1->isVisibleTo(&form));
+        EXPECT_TRUE(form.PictureNoticeLabel->isVisibleTo(&form));
+        EXPECT_EQ(form.PictureNoticeLabel->text(), c.notice);
+        // Inside the photo frame.
+        EXPECT_EQ(form.PictureNoticeLabel->geometry(), QRect(12, 42, 423, 412));
     }
+    // The next real picture takes the notice's place.
+    form.Image5_Click();
+    EXPECT_EQ(form.Text2->text(), "di nuovo");
+    EXPECT_EQ(form.Image1->NaturalSize(), QSize(480, 640));
+    EXPECT_TRUE(form.Image1->isVisibleTo(&form));
+    EXPECT_FALSE(form.PictureNoticeLabel->isVisibleTo(&form));
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// Pictures Qt reads only with care: a BMP stored top down, and a
+// camera-size BMP of more than Qt's usual 128 MB to decode.
+TEST_F(ShowPhotoTest, TopDownAndLargeBmpsAreShown) {
+    // Red above blue, and red left of blue.
+    const auto twoColours = [](QSize size, Qt::Orientation split) {
+        QImage image(size, QImage::Format_RGB888);
+        image.fill(Qt::blue);
+        QPainter(&image).fillRect(split == Qt::Vertical
+                                      ? QRect(0, 0, size.width(), size.height() / 2)
+                                      : QRect(0, 0, size.width() / 2, size.height()),
+                                  Qt::red);
+        return image;
+    };
+    picture_test::Write(Dir() + "/alto.bmp",
+                        picture_test::TopDownBmp(twoColours({60, 40}, Qt::Vertical)));
+    ASSERT_TRUE(twoColours({7000, 5000}, Qt::Horizontal).save(Dir() + "/grande.bmp", "BMP"));
+    OpenAlbumOf({{1, "alto", Dir(), "alto.bmp"}, {2, "grande", Dir(), "grande.bmp"}});
+
+    const QImage top = form.Image1->GetPicture();
+    EXPECT_EQ(form.Image1->NaturalSize(), QSize(60, 40));
+    EXPECT_EQ(top.pixel(30, 2), qRgb(255, 0, 0)) << "upright";
+    EXPECT_EQ(top.pixel(30, top.height() - 3), qRgb(0, 0, 255));
+
+    form.Image5_Click();
+    const QImage large = form.Image1->GetPicture();
+    EXPECT_EQ(form.Image1->NaturalSize(), QSize(7000, 5000));
+    EXPECT_EQ(Shown(), FitToFrame({7000, 5000}));
+    EXPECT_EQ(large.pixel(large.width() / 4, large.height() / 2), qRgb(255, 0, 0));
+    EXPECT_EQ(large.pixel(large.width() * 3 / 4, large.height() / 2), qRgb(0, 0, 255));
+    EXPECT_FALSE(form.PictureNoticeLabel->isVisibleTo(&form));
 }
 
 TEST_F(ShowPhotoTest, EmptyAlbumLeavesTheFrameAsItWas) {
@@ -148,6 +206,167 @@ TEST_F(ShowPhotoTest, CdAlbumPicturesComeFromTheCdRoot) {
     module.CdDriveLetter = Dir() + "/cd";
     module.ShowPhoto();
     EXPECT_EQ(form.Image1->NaturalSize(), QSize(480, 640));
+}
+
+}  // namespace
+
+namespace {
+
+// Reading ahead: the pictures of the photos a step away are read while the
+// user looks at one, so the step shows them at once.
+class ReadAheadTest : public ShowPhotoTest {
+protected:
+    // An album of `count` photos, photo i with a picture of its own colour.
+    void OpenAlbumOf(int count, QSize size = {640, 480}) {
+        std::vector<PhotoRow> rows;
+        for (int i = 1; i <= count; ++i) {
+            const QColor colour = QColor::fromHsv(i * 300 / count, 255, 255);
+            const QString name = QString("foto%1.jpg").arg(i);
+            WritePicture(Dir() + "/" + name, size.width(), size.height(), colour);
+            colours_.push_back(colour);
+            rows.push_back({i, "Foto " + QString::number(i), Dir(), name});
+        }
+        ShowPhotoTest::OpenAlbumOf(rows);
+    }
+    // The photo whose colour the frame shows, 0 for none or another.
+    int ShownPhoto() const {
+        const QImage& picture = form.Image1->GetPicture();
+        if (picture.isNull()) return 0;
+        const QColor shown = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+        for (size_t i = 0; i < colours_.size(); ++i)
+            if (picture_test::Near(shown, colours_[i], 12)) return static_cast<int>(i + 1);
+        return 0;
+    }
+
+    std::vector<QColor> colours_;
+};
+
+TEST_F(ReadAheadTest, AStepToAReadyPictureDecodesNothing) {
+    OpenAlbumOf(2);
+    loader.WaitUntilIdle();
+    const int decodes = loader.DecodeCount();
+    ASSERT_EQ(decodes, 2) << "the first photo, then the second read ahead";
+
+    form.Image5_Click();
+    EXPECT_EQ(form.Text1->text(), "2");
+    EXPECT_EQ(ShownPhoto(), 2);
+    form.Image8_Click();
+    EXPECT_EQ(ShownPhoto(), 1);
+    loader.WaitUntilIdle();
+    EXPECT_EQ(loader.DecodeCount(), decodes);
+}
+
+TEST_F(ReadAheadTest, AStepWaitsForTheReadRunningForIt) {
+    QSemaphore started, release;
+    std::atomic<int> waits = 0;
+    loader.SetTestHooks({[&](const QString& path) {
+                             if (!path.endsWith("foto2.jpg")) return;
+                             started.release();
+                             // Bounded only so a fault ends the test instead of hanging it.
+                             release.tryAcquire(1, 30000);
+                         },
+                         [&] {
+                             ++waits;
+                             release.release();
+                         }});
+    OpenAlbumOf(3);
+    started.acquire();  // the second photo's read is running, and held
+    const int decodes = loader.DecodeCount();
+
+    form.Image5_Click();
+    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(form.Text1->text(), "2");
+    EXPECT_EQ(ShownPhoto(), 2);
+    // The step read nothing itself; only the third photo was read ahead.
+    loader.WaitUntilIdle();
+    EXPECT_EQ(loader.DecodeCount(), decodes + 1);
+}
+
+TEST_F(ReadAheadTest, AShownWindowReadsAheadOnceItHasPainted) {
+    OpenAlbumOf(3);
+    form.show();
+    // The activation reopens the album on its first photo.
+    QTRY_COMPARE(loader.DecodeCount(), 2);
+    loader.WaitUntilIdle();
+
+    form.Image5_Click();
+    loader.WaitUntilIdle();
+    EXPECT_EQ(loader.DecodeCount(), 2) << "nothing read before the window painted";
+    QTRY_COMPARE(loader.DecodeCount(), 3);
+}
+
+TEST_F(ReadAheadTest, FastStepsShowEachRowWithItsOwnPicture) {
+    OpenAlbumOf(8, {1600, 1200});
+    const auto expectRow = [this](int photo) {
+        EXPECT_EQ(form.Text1->text(), QString::number(photo));
+        EXPECT_EQ(ShownPhoto(), photo);
+    };
+    // Clicks as fast as they come: no waiting for the reads ahead.
+    for (int photo = 2; photo <= 8; ++photo) {
+        form.Image5_Click();
+        expectRow(photo);
+    }
+    form.Image9_Click();
+    expectRow(1);
+    dialogs.Type("6");
+    form.Image4_Click();
+    expectRow(6);
+    form.Image8_Click();
+    form.Image8_Click();
+    expectRow(4);
+    form.Image10_Click();
+    expectRow(8);
+}
+
+TEST_F(ReadAheadTest, ABrokenNeighbourIsReadAgainOnItsStep) {
+    OpenAlbumOf(3);
+    loader.WaitUntilIdle();
+    picture_test::Write(Dir() + "/foto2.jpg", "non sono una foto");
+    module.MoveFirst();  // reads the broken one ahead, which fails quietly
+    loader.WaitUntilIdle();
+    const int decodes = loader.DecodeCount();
+
+    form.Image5_Click();
+    EXPECT_EQ(form.PictureNoticeLabel->text(), "Immagine non leggibile: foto2.jpg");
+    EXPECT_EQ(ShownPhoto(), 0);
+    form.Image5_Click();
+    EXPECT_EQ(ShownPhoto(), 3);
+    loader.WaitUntilIdle();
+    // The broken picture read again on its step, as if never read ahead;
+    // then the third photo ahead, and from there the broken one again.
+    EXPECT_EQ(loader.DecodeCount(), decodes + 3);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// The program closed while pictures are being read ahead: the window and the
+// loader go at once, and nothing touches them afterwards.
+TEST(ReadAhead, ClosingWithReadsRunning) {
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    std::vector<PhotoRow> rows;
+    for (int i = 1; i <= 6; ++i) {
+        const QString name = QString("foto%1.jpg").arg(i);
+        WritePicture(platform.Root() + "/" + name, 3000, 2000, QColor::fromHsv(i * 50, 255, 255));
+        rows.push_back({i, "Foto", platform.Root(), name});
+    }
+    WriteAlbum(platform.DefaultAlbumPath(), rows);
+    Module1 module(dialogs, platform);
+    auto loader = std::make_unique<pictures::PictureLoader>(PhotoFrameSize(1), 1);
+    auto form = std::make_unique<Form1>(module, *loader);
+    QSemaphore started, never;
+    // Each read held a moment, so the close finds reads running.
+    loader->SetTestHooks({[&](const QString&) {
+                              started.release();
+                              never.tryAcquire(1, 100);
+                          },
+                          {}});
+    module.OpenAlbum();
+    form->Image5_Click();
+    form->Image5_Click();
+    started.acquire();
+    form.reset();
+    loader.reset();
+    module.MoveNext();  // the album goes on without its window
 }
 
 }  // namespace

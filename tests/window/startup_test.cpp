@@ -6,7 +6,9 @@
 #include <QTest>
 
 #include "album_window/form1.h"
+#include "album_window/show_photo.h"
 #include "app/module1.h"
+#include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
@@ -43,7 +45,8 @@ protected:
     ScriptedDialogs dialogs;
     TestPlatform platform;
     Module1 module{dialogs, platform};
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
 };
 
 TEST_F(StartupTest, DefaultAlbumComesFirstAndPathdbIsLeftAlone) {
