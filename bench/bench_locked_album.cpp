@@ -13,7 +13,9 @@
 #include <optional>
 
 #include "album_window/form1.h"
+#include "album_window/show_photo.h"
 #include "app/module1.h"
+#include "pictures/picture_loader.h"
 #include "support/albums.h"
 
 namespace {
@@ -51,7 +53,8 @@ void BM_LockedAlbum(benchmark::State& state) {
     WriteAlbum(dialogs.freeAlbum, rows);
     BenchPlatform platform(album);
     Module1 module{dialogs, platform};
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
     module.OpenAlbum();
     module.PickedFileName = "nuova.jpg";
     module.PickedFolder = dir.path();

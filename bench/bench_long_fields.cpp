@@ -14,7 +14,9 @@
 #include <memory>
 
 #include "album_window/form1.h"
+#include "album_window/show_photo.h"
 #include "app/module1.h"
+#include "pictures/picture_loader.h"
 #include "support/albums.h"
 
 namespace {
@@ -55,7 +57,8 @@ void BM_MoveBetweenLongFields(benchmark::State& state) {
     AnsweringDialogs dialogs;
     BenchPlatform platform(AlbumOf(field, state.range(1)).path);
     Module1 module{dialogs, platform};
-    Form1 form{module};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
     form.show();
     module.OpenAlbum();
     form.repaint();
