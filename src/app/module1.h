@@ -95,7 +95,7 @@ public:
     // The photo last picked in the photo list, while the album window's
     // activation is still to reopen the album; it then returns to that photo
     // and forgets it.
-    std::optional<double> PickedPhotoId;
+    std::optional<store::Value> PickedPhotoId;
     // Goes to the photo whose number starts the list entry `entry` and shows
     // it; false when the album has no such photo. `listActive` tells whether
     // the list was the active window, so the photo is returned to after the

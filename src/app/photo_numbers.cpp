@@ -148,11 +148,21 @@ std::optional<store::Value> PhotoNumberFromAnswer(const QString& answer, const Q
     return store::Value(number);
 }
 
-double PhotoNumberOfEntry(const QString& entry) {
+store::Value PhotoNumberOfEntry(const QString& entry) {
     // The number is what stands before the first blank; an entry without one
     // is read whole.
     const qsizetype blank = entry.indexOf(' ');
-    return Val(blank < 0 ? entry : entry.left(blank + 1));
+    const QString head = blank < 0 ? entry : entry.left(blank);
+    // The list writes whole numbers as plain digits: those are read exactly,
+    // past 2^53 too, and anything else as Val reads it.
+    const qsizetype digitsFrom = head.startsWith('-') || head.startsWith('+') ? 1 : 0;
+    bool plainDigits = head.size() > digitsFrom;
+    for (qsizetype i = digitsFrom; i < head.size() && plainDigits; ++i)
+        plainDigits = head[i] >= '0' && head[i] <= '9';
+    bool fits = false;
+    const qlonglong whole = plainDigits ? head.toLongLong(&fits) : 0;
+    if (fits) return store::Value(static_cast<std::int64_t>(whole));
+    return store::Value(Val(blank < 0 ? entry : entry.left(blank + 1)));
 }
 
 QString PathFromPathdb(QIODevice& pathdb) {

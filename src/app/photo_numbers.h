@@ -21,8 +21,10 @@ std::optional<store::Value> PhotoNumberFromAnswer(const QString& answer,
                                                   const QLocale& locale = QLocale());
 
 // The photo number an entry of the photo list starts with: what stands before
-// the first blank (the whole entry when there is none), read with Val.
-double PhotoNumberOfEntry(const QString& entry);
+// the first blank (the whole entry when there is none), read with Val; plain
+// digits that make a 64-bit whole number are read exactly, as the list wrote
+// them.
+store::Value PhotoNumberOfEntry(const QString& entry);
 
 // The album path a "pathdb" file holds: its first line without the line end
 // (CR LF, or LF alone), read as UTF-8; an empty file reads as an empty path.

@@ -13,13 +13,13 @@ std::unique_ptr<store::PhotoIndex> Module1::OpenPhotoIndex() const {
 }
 
 bool Module1::PickPhoto(const QString& entry, bool listActive) {
-    const double number = PhotoNumberOfEntry(entry);
+    const store::Value number = PhotoNumberOfEntry(entry);
 
     try {
         Data1.Refresh();
         store::Cursor& rows = Data1.Recordset();
         rows.MoveFirst();
-        if (!rows.SeekId(store::Value(number))) {
+        if (!rows.SeekId(number)) {
             // As a scan through the album that found nothing: the cursor past
             // the last photo, the list still open.
             rows.MoveLast();
@@ -42,10 +42,10 @@ bool Module1::PickPhoto(const QString& entry, bool listActive) {
 
 void Module1::ReturnToPickedPhoto() {
     if (!PickedPhotoId) return;
-    const double number = *PickedPhotoId;
+    const store::Value number = *PickedPhotoId;
     PickedPhotoId.reset();
     try {
-        if (Data1.Recordset().SeekId(store::Value(number))) ShowPhoto();
+        if (Data1.Recordset().SeekId(number)) ShowPhoto();
     } catch (const store::StoreError&) {
         // The album did not open: there is no photo to return to.
     }

@@ -161,6 +161,17 @@ TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
     list->Pick(" 10 Dieci");
     EXPECT_EQ(form.Text1->text(), "0");
     EXPECT_FALSE(list->isVisible());
+
+    // Numbers a double cannot tell apart are picked exactly, as listed.
+    Execute(
+        "INSERT INTO datab (id, titolo) VALUES (9223372036854775806, 'A'), "
+        "(9223372036854775807, 'B'), (-9007199254740993, 'C'), (-9007199254740992, 'D')");
+    for (const char* number :
+         {"9223372036854775806", "9223372036854775807", "-9007199254740993", "-9007199254740992"}) {
+        list->show();
+        list->Pick(QString(number) + " x");
+        EXPECT_EQ(form.Text1->text(), number);
+    }
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
