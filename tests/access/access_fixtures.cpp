@@ -12,6 +12,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "rows_format.h"
+
 namespace fs = std::filesystem;
 
 namespace access_test {
@@ -58,28 +60,6 @@ std::pair<int, std::string> Shell(const std::string& command) {
 
 namespace {
 
-std::string Unescape(const std::string& field) {
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] != '\\' || i + 1 == field.size()) {
-            out += field[i];
-            continue;
-        }
-        const char next = field[++i];
-        out += next == 't' ? '\t' : next == 'n' ? '\n' : next;
-    }
-    return out;
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t from = 0;
-    for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
-        fields.push_back(line.substr(from, tab - from));
-    fields.push_back(line.substr(from));
-    return fields;
-}
-
 // Lines of escaped fields, a null and an empty text alike (mdbtools shows
 // both as null).
 std::vector<std::vector<std::string>> Table(const std::string& text) {
@@ -87,7 +67,7 @@ std::vector<std::vector<std::string>> Table(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
         if (line.empty()) continue;
-        auto fields = Fields(line);
+        auto fields = rows_format::Split(line);
         for (auto& f : fields) {
             if (f == "\\N") f.clear();
         }
@@ -104,7 +84,7 @@ std::vector<Row> FixtureRows(const std::string& name) {
          Table(ReadBytes(std::string(ACCESS_FIXTURES) + "/" + name + ".tsv"))) {
         Row row;
         row.id = std::stoll(fields.at(0));
-        for (int i = 0; i < 7; ++i) row.texts[i] = Unescape(fields.at(i + 1));
+        for (int i = 0; i < 7; ++i) row.texts[i] = rows_format::Unescape(fields.at(i + 1));
         rows.push_back(row);
     }
     return rows;

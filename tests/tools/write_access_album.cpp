@@ -29,7 +29,9 @@
 #include <stdexcept>
 #include <string>
 #include <variant>
+
 #include <vector>
+#include "rows_format.h"
 
 namespace {
 
@@ -585,19 +587,6 @@ void Write(const Format& f, const std::string& out, const std::string& tableName
 // ---------------------------------------------------------------------------
 // ROWS
 
-std::string Unescape(const std::string& field) {
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] != '\\' || i + 1 == field.size()) {
-            out += field[i];
-            continue;
-        }
-        const char next = field[++i];
-        out += next == 't' ? '\t' : next == 'n' ? '\n' : next;
-    }
-    return out;
-}
-
 std::vector<Row> ReadRows(const std::string& path, Type idType) {
     std::ifstream in(path, std::ios::binary);
     if (!in) Fail("impossibile leggere " + path);
@@ -608,11 +597,7 @@ std::vector<Row> ReadRows(const std::string& path, Type idType) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        std::vector<std::string> fields;
-        std::size_t from = 0;
-        for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
-            fields.push_back(line.substr(from, tab - from));
-        fields.push_back(line.substr(from));
+        const std::vector<std::string> fields = rows_format::Split(line);
         if (fields.size() != 8) Fail("riga " + std::to_string(number) + ": servono 8 colonne");
         Row row;
         for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -628,7 +613,7 @@ std::vector<Row> ReadRows(const std::string& path, Type idType) {
                 }
                 if (used != fields[i].size()) Fail("riga " + std::to_string(number) + ": numero?");
             } else {
-                row.emplace_back(Unescape(fields[i]));
+                row.emplace_back(rows_format::Unescape(fields[i]));
             }
         }
         rows.push_back(std::move(row));
