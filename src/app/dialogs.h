@@ -1,6 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
+#include <memory>
+
+// Long work the user is shown and may stop.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // `done` of `total` (total 0 while not known yet), called often while the
+    // work goes on, with news or without. False once the user asked to stop.
+    virtual bool Advance(qint64 done, qint64 total) = 0;
+};
 
 // The program's message boxes and input boxes. Windows never call
 // QMessageBox or QInputDialog themselves, so tests can answer in their place.
@@ -15,4 +26,17 @@ public:
     // An input box with the prompt, an empty field, OK and Cancel; Cancel
     // gives empty text.
     virtual QString Input(const QString& prompt) = 0;
+
+    // Long work described by `label`: shown once it has lasted half a second,
+    // with its progress and an Annulla button that stops it, and closed when
+    // the object goes. By default nothing is shown and nothing stops it.
+    virtual std::unique_ptr<Progress> StartProgress(const QString& label);
 };
+
+inline std::unique_ptr<Progress> Dialogs::StartProgress(const QString&) {
+    class Unseen final : public Progress {
+    public:
+        bool Advance(qint64, qint64) override { return true; }
+    };
+    return std::make_unique<Unseen>();
+}

@@ -7,8 +7,11 @@
 #include "app/picture_path.h"
 #include "app/platform.h"
 #include "app/store_messages.h"
+#include "store/access_engine.h"
 
 namespace {
+
+const char* const kReadingAlbum = "Lettura dell'album in corso…";
 
 const char* const kAlbumPrompt =
     "Attenzione non è stato trovato il percorso del DataBase, specificare il nuovo percorso: "
@@ -21,6 +24,40 @@ bool ReadPathdb(const QString& file, QString& path) {
     path = PathFromPathdb(pathdb);
     return true;
 }
+
+// The reading of an album of the earlier versions into its copy, shown in a
+// progress box with a button that stops it.
+class ShownConversion final : public store::ConversionObserver {
+public:
+    explicit ShownConversion(Dialogs& dialogs) : progress_(dialogs.StartProgress(kReadingAlbum)) {}
+    bool Advance(std::int64_t done, std::int64_t total) override {
+        return progress_->Advance(done, total);
+    }
+
+private:
+    std::unique_ptr<Progress> progress_;
+};
+
+// What to tell when the album at `path` cannot be opened through no fault of
+// its being an album: it is damaged, the reader of older albums or its cache
+// folder cannot be used, or its reading was stopped. Empty for the failures
+// that let the user name another file.
+QString CannotOpen(const store::StoreError& e, const QString& path) {
+    const QString cause = QString::fromStdString(e.what());
+    switch (e.number()) {
+        case store::err::AlbumDamaged:
+            return "Il DataBase " + path + " è danneggiato e non può essere aperto (" + cause +
+                   ").";
+        case store::err::General:
+            return "Impossibile aprire il DataBase " + path + ": " + cause + ".";
+        default:
+            return {};
+    }
+}
+
+// True while an opening is under way: the progress box lets events through,
+// and none of them may start another.
+bool opening = false;
 
 }  // namespace
 
@@ -40,6 +77,9 @@ QString Module1::StartupPicturePath() const {
     if (!FileExists(album) && !ReadPathdb(platform.PathdbPath(), album)) return {};
     if (!FileExists(album)) return {};
     try {
+        // An album of the earlier versions not yet read is read once, by
+        // OpenAlbum, where its progress is shown.
+        const store::ConversionScope noReading(nullptr);
         const auto first = Data1.PeekFirstPhoto(album.toStdString());
         // At start-up no album on CD is shown.
         if (first)
@@ -52,6 +92,9 @@ QString Module1::StartupPicturePath() const {
 }
 
 void Module1::OpenAlbum() {
+    if (opening) return;
+    opening = true;
+    const std::unique_ptr<bool, void (*)(bool*)> done(&opening, [](bool* flag) { *flag = false; });
     SetReadOnly(false);
     DatabasePath = platform.DefaultAlbumPath();
 
@@ -64,9 +107,18 @@ void Module1::OpenAlbum() {
 
         try {
             Data1.DatabaseName = DatabasePath.toStdString();
+            ShownConversion shown(dialogs);
+            const store::ConversionScope scope(&shown);
             RefreshAlbum();
             break;
         } catch (const store::StoreError& e) {
+            // The album named is the right one: the user is told why it
+            // cannot be shown, and "pathdb" keeps naming it.
+            if (const QString told = CannotOpen(e, DatabasePath); !told.isEmpty()) {
+                dialogs.Message(told);
+                emit PictureCleared();
+                return;
+            }
             // Not an album, or it failed again: say so and let the user name
             // another file, which gets its own chance to be written.
             dialogs.Message(e.number() == store::err::Locked

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -67,7 +69,11 @@ std::uint64_t Fnv1a(const std::string& text) {
 
 std::string CanonicalPath(const std::string& path) {
     char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return fs::absolute(path).lexically_normal().string();
+    if (resolved == nullptr) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(path, ec);
+        return (ec ? fs::path(path) : absolute).lexically_normal().string();
+    }
     std::string result = resolved;
     free(resolved);
     return result;
@@ -111,26 +117,121 @@ std::string FirstLine(const std::string& output) {
     return line;
 }
 
-// A folder removed with what is in it when the scope ends.
-class ScratchFolder {
+thread_local const ConversionScope* currentScope = nullptr;
+
+constexpr const char* kImportPrefix = ".import-";
+
+std::string CacheFolderError(const std::string& folder, int error) {
+    return "la cartella " + folder + " non può essere scritta: " + std::strerror(error);
+}
+
+// The cache folder's lock, held while scratch folders are made or swept, so
+// that a sweep never takes a folder between its making and its locking.
+class CacheLock {
 public:
-    explicit ScratchFolder(std::string path) : path_(std::move(path)) {}
-    ~ScratchFolder() {
+    explicit CacheLock(const std::string& folder)
+        : fd_(open((fs::path(folder) / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (fd_ < 0) throw StoreError(err::General, CacheFolderError(folder, errno));
+        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~CacheLock() { close(fd_); }
+    CacheLock(const CacheLock&) = delete;
+    CacheLock& operator=(const CacheLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// Removes the scratch folders of readings whose program is gone (killed, or
+// crashed): a reading's program keeps its folder locked while it lives.
+void RemoveLeftoverImports(const std::string& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return;
+    try {
+        const CacheLock lock(folder);
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            if (it->path().filename().string().rfind(kImportPrefix, 0) != 0) continue;
+            const int fd = open(it->path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0) continue;
+            std::error_code removed;
+            if (flock(fd, LOCK_EX | LOCK_NB) == 0) fs::remove_all(it->path(), removed);
+            close(fd);
+        }
+    } catch (const StoreError&) {
+        // A cache folder that cannot be locked is reported by the reading.
+    }
+}
+
+// A scratch folder for one reading, locked while it lasts and removed with
+// what is in it when the scope ends.
+class ImportFolder {
+public:
+    explicit ImportFolder(const std::string& cacheFolder) {
+        std::error_code ec;
+        fs::create_directories(cacheFolder, ec);
+        if (ec) throw StoreError(err::General, CacheFolderError(cacheFolder, ec.value()));
+        const CacheLock lock(cacheFolder);
+        std::string pattern = (fs::path(cacheFolder) / kImportPrefix).string() + "XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw StoreError(err::General, CacheFolderError(cacheFolder, errno));
+        path_ = pattern;
+        fd_ = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ >= 0) flock(fd_, LOCK_EX | LOCK_NB);
+    }
+    ~ImportFolder() {
         std::error_code ec;
         fs::remove_all(path_, ec);
+        if (fd_ >= 0) close(fd_);
     }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ImportFolder(const ImportFolder&) = delete;
+    ImportFolder& operator=(const ImportFolder&) = delete;
     const std::string& path() const { return path_; }
 
 private:
     std::string path_;
+    int fd_ = -1;
 };
+
+// Takes pictora-album's progress lines.
+bool ProgressLine(std::string_view line, std::int64_t& done, std::int64_t& total) {
+    const std::string_view lead = kAlbumToolProgress;
+    if (line.substr(0, lead.size()) != lead) return false;
+    line.remove_prefix(lead.size());
+    std::int64_t d = 0;
+    std::int64_t t = 0;
+    const auto first = std::from_chars(line.data(), line.data() + line.size(), d);
+    if (first.ec == std::errc() && first.ptr < line.data() + line.size()) {
+        const auto second = std::from_chars(first.ptr + 1, line.data() + line.size(), t);
+        if (second.ec == std::errc() && d >= 0 && t >= 0) {
+            done = d;
+            total = t;
+        }
+    }
+    return true;
+}
+
+// Why pictora-album could not be run, as a clause.
+std::string ToolError(const std::string& tool, int error) {
+    if (error == ENOENT)
+        return "manca il programma che legge gli album delle versioni precedenti (" + tool + ")";
+    return "il programma che legge gli album delle versioni precedenti (" + tool +
+           ") non si avvia: " + std::strerror(error);
+}
+
+// A damaged album's error, with the tool's reason without the path it names.
+StoreError DamageError(const std::string& path, std::string reason) {
+    const std::string lead = "'" + path + "' è danneggiato: ";
+    if (reason.compare(0, lead.size(), lead) == 0) reason.erase(0, lead.size());
+    return Error(err::AlbumDamaged, path, reason);
+}
 
 class AccessEngine final : public Engine {
 public:
     AccessEngine(AccessOptions options, std::shared_ptr<Engine> native)
-        : options_(std::move(options)), native_(std::move(native)) {}
+        : options_(std::move(options)), native_(std::move(native)) {
+        RemoveLeftoverImports(options_.cacheFolder);
+    }
 
     std::unique_ptr<Album> Open(const std::string& path, bool readOnly) override {
         struct stat info {};
@@ -153,47 +254,81 @@ public:
                 fs::remove(copy, ec);
             }
         }
-        Convert(path, info, cache, copy);
+        const ConversionScope* scope = ConversionScope::Current();
+        if (scope != nullptr && scope->observer() == nullptr)
+            throw StoreError(err::General, "l'album non è ancora stato letto");
+        try {
+            Convert(path, info, cache, copy, scope ? scope->observer() : nullptr);
+        } catch (const StoreError&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw StoreError(err::General, e.what());
+        }
         return native_->Open(copy, true);
     }
 
 private:
     void Convert(const std::string& path, const struct stat& info, const CacheName& cache,
-                 const std::string& copy) {
-        std::error_code ec;
-        fs::create_directories(options_.cacheFolder, ec);
-        std::string pattern = (fs::path(options_.cacheFolder) / ".import-XXXXXX").string();
-        if (ec || mkdtemp(pattern.data()) == nullptr) {
-            throw Error(err::General, options_.cacheFolder,
-                        "impossibile preparare la copia di lettura dell'album: " +
-                            (ec ? ec.message() : std::string(std::strerror(errno))));
-        }
-        const ScratchFolder scratch(pattern);
+                 const std::string& copy, ConversionObserver* observer) {
+        RemoveLeftoverImports(options_.cacheFolder);
+        const ImportFolder scratch(options_.cacheFolder);
         const std::string target = (fs::path(scratch.path()) / "album").string();
+        const ChildResult run = RunTool(path, target, TimeLimit(options_, info), observer);
+        Check(path, run);
+        Verify(path, target, run.output);
 
-        const ChildResult run =
-            RunChild({options_.albumTool, "import", path, target}, TimeLimit(options_, info));
-        if (run.spawnError != 0) {
-            throw Error(err::General, options_.albumTool,
-                        std::string("impossibile avviare il lettore degli album nel formato "
-                                    "Access: ") +
-                            std::strerror(run.spawnError));
+        if (std::rename(target.c_str(), copy.c_str()) != 0)
+            throw StoreError(err::General, CacheFolderError(options_.cacheFolder, errno));
+        // Copies of earlier versions of the same file are of no more use.
+        std::error_code ec;
+        for (fs::directory_iterator it(options_.cacheFolder, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            std::error_code removed;
+            if (name != cache.name && name.compare(0, cache.prefix.size(), cache.prefix) == 0)
+                fs::remove(it->path(), removed);
         }
-        if (run.timedOut) {
-            throw Error(err::NotValidAlbum, path, "la lettura del file non è finita in tempo");
+    }
+
+    ChildResult RunTool(const std::string& path, const std::string& target,
+                        std::chrono::milliseconds limit, ConversionObserver* observer) const {
+        std::int64_t done = 0;
+        std::int64_t total = 0;
+        ChildWatch watch;
+        watch.line = [&](std::string_view line) { return ProgressLine(line, done, total); };
+        if (observer != nullptr) {
+            watch.keepGoing = [&] { return observer->Advance(done, total); };
         }
+        return RunChild({options_.albumTool, "import", path, target}, limit, watch);
+    }
+
+    // Raises what a reading that did not succeed means.
+    void Check(const std::string& path, const ChildResult& run) const {
+        if (run.spawnError != 0)
+            throw StoreError(err::General, ToolError(options_.albumTool, run.spawnError));
+        if (run.stopped) throw StoreError(err::General, "la lettura dell'album è stata interrotta");
+        if (run.waitError != 0)
+            throw StoreError(err::General,
+                             std::string("la lettura dell'album non si può seguire: ") +
+                                 std::strerror(run.waitError));
+        if (run.timedOut)
+            throw Error(err::AlbumDamaged, path, "la lettura del file non è finita in tempo");
         if (!run.exited) {
             throw Error(
-                err::NotValidAlbum, path,
+                err::AlbumDamaged, path,
                 "la lettura del file si è interrotta (segnale " + std::to_string(run.signal) + ")");
         }
+        if (run.exitCode == kAlbumToolDamaged) throw DamageError(path, FirstLine(run.output));
         if (run.exitCode != 0) throw Error(err::NotValidAlbum, path, FirstLine(run.output));
+    }
 
-        // The tool says how many photos it wrote; the copy must hold as many.
+    // The tool says how many photos it wrote; the copy must hold as many.
+    void Verify(const std::string& path, const std::string& target,
+                const std::string& output) const {
         static const std::regex said("Convertit[ae] ([0-9]{1,18}) foto");
         std::smatch match;
-        if (!std::regex_search(run.output, match, said))
-            throw Error(err::NotValidAlbum, path, "risposta inattesa del lettore: " + run.output);
+        if (!std::regex_search(output, match, said))
+            throw Error(err::NotValidAlbum, path, "risposta inattesa del lettore: " + output);
         const std::int64_t expected = std::stoll(match[1].str());
         try {
             if (native_->Open(target, true)->OpenPhotoIndex()->Count() != expected)
@@ -201,16 +336,6 @@ private:
         } catch (const StoreError& e) {
             if (e.number() == err::NotValidAlbum) throw;
             throw Error(err::NotValidAlbum, path, e.what());
-        }
-
-        if (std::rename(target.c_str(), copy.c_str()) != 0) {
-            throw Error(err::General, copy, std::strerror(errno));
-        }
-        // Copies of earlier versions of the same file are of no more use.
-        for (const auto& entry : fs::directory_iterator(options_.cacheFolder, ec)) {
-            const std::string name = entry.path().filename().string();
-            if (name != cache.name && name.compare(0, cache.prefix.size(), cache.prefix) == 0)
-                fs::remove(entry.path(), ec);
         }
     }
 
@@ -244,6 +369,19 @@ private:
 };
 
 }  // namespace
+
+ConversionScope::ConversionScope(ConversionObserver* observer)
+    : observer_(observer), outer_(currentScope) {
+    currentScope = this;
+}
+
+ConversionScope::~ConversionScope() {
+    currentScope = outer_;
+}
+
+const ConversionScope* ConversionScope::Current() {
+    return currentScope;
+}
 
 std::unique_ptr<Engine> MakeAccessEngine(AccessOptions options, std::shared_ptr<Engine> native) {
     return std::make_unique<AccessEngine>(std::move(options), std::move(native));

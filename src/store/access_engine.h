@@ -15,6 +15,7 @@
 // not even a lock file.
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -32,13 +33,53 @@ struct AccessOptions {
     std::chrono::milliseconds timeLimit{0};
 };
 
+// How pictora-album tells the engine how far an import has come: a line on
+// stdout starting with this, then the steps done and the steps in all.
+inline constexpr const char* kAlbumToolProgress = "@avanzamento ";
+// pictora-album's exit code for a damaged album.
+inline constexpr int kAlbumToolDamaged = 3;
+
+// Told how the reading of an Access-format file into its copy goes.
+class ConversionObserver {
+public:
+    virtual ~ConversionObserver() = default;
+    // `done` of `total` steps (total 0 while not known yet): once when the
+    // reading starts, then about ten times a second until it ends, with news
+    // or without. False stops it: Open then raises 3000 and keeps nothing.
+    virtual bool Advance(std::int64_t done, std::int64_t total) = 0;
+};
+
+// While one lives, the Access-format files opened on its thread that have no
+// copy yet report their reading to `observer`; with nullptr they are not read
+// at all and Open raises 3000 for them (a copy already made still opens). The
+// innermost scope counts; with none, files are read and nobody is told.
+class ConversionScope {
+public:
+    explicit ConversionScope(ConversionObserver* observer);
+    ~ConversionScope();
+    ConversionScope(const ConversionScope&) = delete;
+    ConversionScope& operator=(const ConversionScope&) = delete;
+
+    static const ConversionScope* Current();
+    ConversionObserver* observer() const { return observer_; }
+
+private:
+    ConversionObserver* observer_;
+    const ConversionScope* outer_;
+};
+
 // The engine for Access-format files, over `native`, the engine that opens
 // the copies. Open raises 3024 for a missing file, 3051 for one that may not
 // be read, and always 3051 with readOnly false (the reactions to a file that
 // may not be written then apply: it is opened for reading); 3055 for a file
-// that is not an Access-format album (no `datab` of the album's shape, a
-// damaged file, or one whose reading crashed or ran out of time); 3000 when
-// the cache folder or pictora-album cannot be used.
+// that is not an Access-format album (no `datab` of the album's shape); 3049
+// for a damaged album (a page or a text that cannot be read, fewer photos
+// than it counts, a reading that crashed or ran out of time); 3000 when the
+// cache folder or pictora-album cannot be used, or the reading was stopped,
+// with what() a clause that says so in Italian. The reading is a process of
+// its own, killed with the program; the scratch folders of readings killed
+// before they ended are removed when the engine is made and at every
+// reading.
 std::unique_ptr<Engine> MakeAccessEngine(AccessOptions options, std::shared_ptr<Engine> native);
 
 // The store's engine: looks at each file's first bytes and opens an

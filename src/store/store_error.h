@@ -10,6 +10,7 @@ namespace store {
 namespace err {
 inline constexpr int NoCurrentRecord = 3021;   // a move, Delete or Current with no current photo
 inline constexpr int DuplicateKey = 3022;      // a second row with the same id
+inline constexpr int AlbumDamaged = 3049;      // an album whose file is damaged
 inline constexpr int FileNotFound = 3024;      // DatabaseName names no file
 inline constexpr int PathNotFound = 3044;      // the folder of a new album does not exist
 inline constexpr int DiskFull = 3026;          // no room left to write the change

@@ -1,8 +1,12 @@
 #include "widgets/qt_dialogs.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
+#include <algorithm>
 
 // The boxes sit over whichever program window is active, as the album's
 // boxes always have. Right after a box closes no window is active yet, so a
@@ -34,4 +38,56 @@ QString QtDialogs::Input(const QString& prompt) {
     box.setInputMode(QInputDialog::TextInput);
     if (box.exec() != QDialog::Accepted) return QString();
     return box.textValue();
+}
+
+namespace {
+
+// Long work in a progress box, shown once the work has lasted half a second.
+// The box is modal: while the work goes on, only the box's own button and
+// repaints reach the program.
+class BoxProgress final : public Progress {
+public:
+    BoxProgress(QString label, QWidget* owner) : label_(std::move(label)), owner_(owner) {
+        clock_.start();
+    }
+    ~BoxProgress() override { delete box_.data(); }
+    BoxProgress(const BoxProgress&) = delete;
+    BoxProgress& operator=(const BoxProgress&) = delete;
+
+    bool Advance(qint64 done, qint64 total) override {
+        if (!box_ && clock_.elapsed() < kShownAfterMs) return true;
+        if (!box_) Show();
+        if (!box_) return false;
+        if (total > 0) {
+            box_->setMaximum(kSteps);
+            box_->setValue(static_cast<int>(std::clamp<qint64>(done, 0, total) * kSteps / total));
+        }
+        QCoreApplication::processEvents();
+        return box_ && !box_->wasCanceled();
+    }
+
+private:
+    static constexpr qint64 kShownAfterMs = 500;
+    static constexpr int kSteps = 1000;
+
+    void Show() {
+        box_ = new QProgressDialog(label_, "Annulla", 0, 0, owner_);
+        box_->setWindowTitle(QApplication::applicationName());
+        box_->setWindowModality(Qt::ApplicationModal);
+        box_->setAutoClose(false);
+        box_->setAutoReset(false);
+        box_->setMinimumDuration(0);
+        box_->show();
+    }
+
+    QString label_;
+    QPointer<QWidget> owner_;
+    QElapsedTimer clock_;
+    QPointer<QProgressDialog> box_;
+};
+
+}  // namespace
+
+std::unique_ptr<Progress> QtDialogs::StartProgress(const QString& label) {
+    return std::make_unique<BoxProgress>(label, OwnerWindow());
 }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <variant>
 
@@ -11,7 +12,8 @@
 
 // Message and input boxes for tests: every box shown is recorded, questions
 // and input boxes take their answers from a queue, and a box with no answer
-// queued fails the test instead of blocking it.
+// queued fails the test instead of blocking it. Long work that reported its
+// progress is recorded apart, in `progress`, and stopped on cue.
 class ScriptedDialogs : public Dialogs {
 public:
     enum class Kind { Message, Question, Input };
@@ -38,6 +40,27 @@ public:
         return std::get<QString>(Next(prompt, false));
     }
 
+    // Long work that reported at least once: its label, how often it
+    // reported, the last figures, and whether it was stopped.
+    struct ProgressShown {
+        QString label;
+        int reports = 0;
+        qint64 done = 0;
+        qint64 total = 0;
+        bool stopped = false;
+    };
+    std::vector<ProgressShown> progress;
+    // The next long work is stopped at its report after the `reports`-th,
+    // as by its Annulla button.
+    ScriptedDialogs& StopProgressAfter(int reports) {
+        stopAfter_ = reports;
+        return *this;
+    }
+
+    std::unique_ptr<Progress> StartProgress(const QString& label) override {
+        return std::make_unique<ScriptedProgress>(*this, label);
+    }
+
     // Called while each box is open, with the box: lets a test look at the
     // program's state at that moment.
     std::function<void(const Shown&)> whileShown;
@@ -50,12 +73,39 @@ public:
     void Clear() {
         shown.clear();
         answers_.clear();
+        progress.clear();
     }
 
     std::vector<Shown> shown;
 
 private:
     using Answer = std::variant<bool, QString>;
+
+    class ScriptedProgress final : public Progress {
+    public:
+        ScriptedProgress(ScriptedDialogs& owner, QString label)
+            : owner_(owner), label_(std::move(label)) {}
+        bool Advance(qint64 done, qint64 total) override {
+            if (index_ < 0) {
+                owner_.progress.push_back({label_});
+                index_ = static_cast<int>(owner_.progress.size()) - 1;
+            }
+            ProgressShown& shown = owner_.progress[index_];
+            shown.done = done;
+            shown.total = total;
+            if (owner_.stopAfter_ >= 0 && shown.reports >= owner_.stopAfter_) {
+                owner_.stopAfter_ = -1;
+                shown.stopped = true;
+            }
+            ++shown.reports;
+            return !shown.stopped;
+        }
+
+    private:
+        ScriptedDialogs& owner_;
+        QString label_;
+        int index_ = -1;
+    };
 
     void Show(Kind kind, const QString& prompt) {
         shown.push_back({kind, prompt});
@@ -85,4 +135,5 @@ private:
     }
 
     std::deque<Answer> answers_;
+    int stopAfter_ = -1;
 };

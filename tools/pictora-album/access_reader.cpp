@@ -3,8 +3,10 @@
 #include <mdbtools.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -32,6 +34,66 @@ struct TableFreer {
     void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
 };
 
+// What libmdb prints on stderr while the scope lives, kept instead of
+// shown: libmdb tells of a page it could not read, or of a text it could not
+// read whole, only there, and goes on as if nothing happened. (Only what goes
+// through the C library's stderr is kept: a sanitizer's report still reaches
+// the screen.)
+class LibraryMessages {
+public:
+    LibraryMessages() : shown_(stderr) {
+        if (FILE* kept = open_memstream(&text_, &size_)) stderr = kept;
+    }
+    ~LibraryMessages() {
+        if (stderr != shown_) {
+            std::fclose(stderr);
+            stderr = shown_;
+        }
+        std::free(text_);
+    }
+    LibraryMessages(const LibraryMessages&) = delete;
+    LibraryMessages& operator=(const LibraryMessages&) = delete;
+
+    // Raises Damaged when libmdb has told of damage so far.
+    void Check() {
+        if (stderr == shown_ || std::fflush(stderr) != 0 || text_ == nullptr) return;
+        const std::string text(text_, size_);
+        for (std::size_t start = 0; start < text.size();) {
+            std::size_t end = text.find('\n', start);
+            if (end == std::string::npos) end = text.size();
+            const std::string line = text.substr(start, end - start);
+            if (TellsOfDamage(line)) throw Damaged(Meaning(line));
+            start = end + 1;
+        }
+    }
+
+private:
+    static std::string Lower(std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    }
+    static bool TellsOfDamage(const std::string& line) {
+        const std::string lower = Lower(line);
+        for (const char* sign : {"fail", "incorrect", "invalid", "unhandled", "doesn't match",
+                                 "beyond eof", "unable", "error", "can't", "couldn't"}) {
+            if (lower.find(sign) != std::string::npos) return true;
+        }
+        return false;
+    }
+    static std::string Meaning(const std::string& line) {
+        const std::string lower = Lower(line);
+        if (lower.find("memo") != std::string::npos)
+            return "un testo lungo non si legge per intero (" + line + ")";
+        if (lower.find("page") != std::string::npos || lower.find("eof") != std::string::npos)
+            return "una pagina non si legge (" + line + ")";
+        return line;
+    }
+
+    FILE* const shown_;
+    char* text_ = nullptr;
+    std::size_t size_ = 0;
+};
+
 bool SameName(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b) {
         if (std::tolower(static_cast<unsigned char>(*a)) !=
@@ -42,6 +104,9 @@ bool SameName(const char* a, const char* b) {
 }
 
 std::string Number(std::int64_t n) {
+    return std::to_string(n);
+}
+std::string Number(std::size_t n) {
     return std::to_string(n);
 }
 
@@ -123,60 +188,100 @@ bool IsWholeNumberType(int type) {
            type == MDB_FLOAT || type == MDB_DOUBLE || type == MDB_NUMERIC;
 }
 
-std::vector<PhotoRow> Read(MdbHandle* opened) {
-    if (opened == nullptr) throw NotAnAlbum("il file non si lascia leggere come database Access");
-    std::unique_ptr<MdbHandle, HandleCloser> mdb(opened);
+// The columns of `datab` bound to buffers of their own, in kColumns' order.
+struct BoundColumns {
+    std::vector<std::vector<char>> values = std::vector<std::vector<char>>(8);
+    std::vector<int> lengths = std::vector<int>(8, 0);
+    std::vector<MdbColumn*> columns = std::vector<MdbColumn*>(8, nullptr);
+};
 
-    char tableName[] = "datab";
-    std::unique_ptr<MdbTableDef, TableFreer> table(
-        mdb_read_table_by_name(mdb.get(), tableName, MDB_TABLE));
-    if (!table) throw NotAnAlbum("non contiene la tabella datab");
-    if (!mdb_read_columns(table.get()) || table->columns == nullptr)
+void Bind(MdbHandle* mdb, MdbTableDef* table, BoundColumns& bound) {
+    if (!mdb_read_columns(table) || table->columns == nullptr)
         throw NotAnAlbum("le colonne della tabella datab sono illeggibili");
-
     // Catalogue names are read with libmdb's own small buffers; the values,
     // memos above all, need room of their own.
-    mdb_set_bind_size(mdb.get(), kTextRoom);
-    std::vector<std::vector<char>> bound(8, std::vector<char>(kTextRoom, '\0'));
-    std::vector<int> lengths(8, 0);
-    std::vector<MdbColumn*> columns(8, nullptr);
+    mdb_set_bind_size(mdb, kTextRoom);
+    for (std::vector<char>& value : bound.values) value.assign(kTextRoom, '\0');
     for (unsigned i = 0; i < table->num_cols && i < table->columns->len; ++i) {
         auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         for (int c = 0; c < 8; ++c) {
-            if (columns[c] == nullptr && SameName(column->name, kColumns[c])) {
-                columns[c] = column;
-                if (mdb_bind_column(table.get(), static_cast<int>(i) + 1, bound[c].data(),
-                                    &lengths[c]) < 0)
+            if (bound.columns[c] == nullptr && SameName(column->name, kColumns[c])) {
+                bound.columns[c] = column;
+                if (mdb_bind_column(table, static_cast<int>(i) + 1, bound.values[c].data(),
+                                    &bound.lengths[c]) < 0)
                     throw NotAnAlbum("le colonne della tabella datab sono illeggibili");
             }
         }
     }
     for (int c = 0; c < 8; ++c) {
-        if (columns[c] == nullptr)
+        if (bound.columns[c] == nullptr)
             throw NotAnAlbum(std::string("la tabella datab non ha la colonna ") + kColumns[c]);
-        const int type = columns[c]->col_type;
+        const int type = bound.columns[c]->col_type;
         const bool fits = c == 0 ? IsWholeNumberType(type) : type == MDB_TEXT || type == MDB_MEMO;
         if (!fits) {
             throw NotAnAlbum(std::string("la colonna ") + kColumns[c] + " della tabella datab " +
                              (c == 0 ? "non è numerica" : "non è di testo"));
         }
     }
+}
 
+PhotoRow FetchedRow(MdbHandle* mdb, BoundColumns& bound) {
+    PhotoRow row;
+    row.id = ReadId(mdb, bound.columns[0], bound.values[0].data());
+    for (int c = 1; c < 8; ++c) {
+        std::vector<char>& value = bound.values[c];
+        const std::size_t length = std::strlen(value.data());
+        if (length + 1 >= kTextRoom)
+            throw NotAnAlbum(std::string("un testo della colonna ") + kColumns[c] +
+                             " è troppo lungo");
+        row.texts[c - 1].assign(value.data(), length);
+        value[0] = '\0';
+    }
+    return row;
+}
+
+std::vector<PhotoRow> Read(MdbHandle* opened, std::uint64_t size, LibraryMessages& messages,
+                           const ReadProgress& progress) {
+    if (opened == nullptr) throw NotAnAlbum("il file non si lascia leggere come database Access");
+    std::unique_ptr<MdbHandle, HandleCloser> mdb(opened);
+    // The file is made of whole pages; libmdb would take the last half one
+    // as a whole page, the rest of it left from the page before.
+    if (const std::uint64_t page = mdb->fmt->pg_size; page == 0 || size % page != 0) {
+        throw Damaged("il file è troncato: " + Number(static_cast<std::size_t>(size)) +
+                      " byte non sono un numero intero di pagine");
+    }
+
+    char tableName[] = "datab";
+    std::unique_ptr<MdbTableDef, TableFreer> table(
+        mdb_read_table_by_name(mdb.get(), tableName, MDB_TABLE));
+    if (!table) {
+        // The catalogue may be what is damaged.
+        messages.Check();
+        throw NotAnAlbum("non contiene la tabella datab");
+    }
+    BoundColumns bound;
+    Bind(mdb.get(), table.get(), bound);
+
+    const std::int64_t total = table->num_rows;
     std::vector<PhotoRow> rows;
     mdb_rewind_table(table.get());
-    while (mdb_fetch_row(table.get())) {
-        PhotoRow row;
-        row.id = ReadId(mdb.get(), columns[0], bound[0].data());
-        for (int c = 1; c < 8; ++c) {
-            const std::size_t length = std::strlen(bound[c].data());
-            if (length + 1 >= kTextRoom)
-                throw NotAnAlbum(std::string("un testo della colonna ") + kColumns[c] +
-                                 " è troppo lungo");
-            row.texts[c - 1].assign(bound[c].data(), length);
-            bound[c][0] = '\0';
+    try {
+        while (mdb_fetch_row(table.get())) {
+            rows.push_back(FetchedRow(mdb.get(), bound));
+            if (progress && rows.size() % 1024 == 0)
+                progress(static_cast<std::int64_t>(rows.size()), total);
         }
-        rows.push_back(std::move(row));
+    } catch (const NotAnAlbum&) {
+        // A row that makes no sense on a page that could not be read.
+        messages.Check();
+        throw;
     }
+    messages.Check();
+    if (static_cast<std::int64_t>(rows.size()) < total) {
+        throw Damaged("si leggono " + Number(rows.size()) + " foto delle " + Number(total) +
+                      " che la tabella datab conta");
+    }
+    if (progress) progress(static_cast<std::int64_t>(rows.size()), total);
 
     std::stable_sort(rows.begin(), rows.end(),
                      [](const PhotoRow& a, const PhotoRow& b) { return a.id < b.id; });
@@ -202,14 +307,17 @@ void CheckFormat(const unsigned char* start, std::size_t size) {
 
 }  // namespace
 
-std::vector<PhotoRow> ReadAccessAlbum(const std::string& path) {
+std::vector<PhotoRow> ReadAccessAlbum(const std::string& path, const ReadProgress& progress) {
     unsigned char start[store::kAlbumSniffBytes] = {};
     std::ifstream in(path, std::ios::binary);
     if (!in) throw NotAnAlbum("il file non si lascia leggere");
     in.read(reinterpret_cast<char*>(start), sizeof start);
     CheckFormat(start, static_cast<std::size_t>(in.gcount()));
+    in.seekg(0, std::ios::end);
+    const auto size = static_cast<std::uint64_t>(in.tellg());
     SetTextEncodings();
-    return Read(mdb_open(path.c_str(), MDB_NOFLAGS));
+    LibraryMessages messages;
+    return Read(mdb_open(path.c_str(), MDB_NOFLAGS), size, messages, progress);
 }
 
 std::vector<PhotoRow> ReadAccessAlbum(const void* bytes, std::size_t size) {
@@ -218,7 +326,8 @@ std::vector<PhotoRow> ReadAccessAlbum(const void* bytes, std::size_t size) {
     // libmdb reads the buffer through a stream and never writes it.
     std::vector<unsigned char> copy(static_cast<const unsigned char*>(bytes),
                                     static_cast<const unsigned char*>(bytes) + size);
-    return Read(mdb_open_buffer(copy.data(), copy.size(), MDB_NOFLAGS));
+    LibraryMessages messages;
+    return Read(mdb_open_buffer(copy.data(), copy.size(), MDB_NOFLAGS), size, messages, {});
 }
 
 }  // namespace album_tool

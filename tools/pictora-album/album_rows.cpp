@@ -7,7 +7,8 @@
 
 namespace album_tool {
 
-void InsertRows(const std::string& path, const std::vector<PhotoRow>& rows) {
+void InsertRows(const std::string& path, const std::vector<PhotoRow>& rows,
+                const std::function<void(std::int64_t written)>& written) {
     SQLite::Database db(path, SQLite::OPEN_READWRITE);
     // The album is new and nobody else has it: a failure leaves it to be
     // removed, so the rows go in without a journal or a sync at every page,
@@ -18,11 +19,13 @@ void InsertRows(const std::string& path, const std::vector<PhotoRow>& rows) {
     SQLite::Statement insert(db,
                              "INSERT INTO datab (id, titolo, data_scatto, luogo, persone, note, "
                              "nome_file, percorso_file) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    std::int64_t count = 0;
     for (const PhotoRow& row : rows) {
         insert.bind(1, static_cast<int64_t>(row.id));
         for (int i = 0; i < 7; ++i) insert.bind(i + 2, row.texts[i]);
         insert.exec();
         insert.reset();
+        if (written && ++count % 1024 == 0) written(count);
     }
     transaction.commit();
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@ struct PhotoRow {
 };
 
 // Writes `rows` into the empty native album at `path` in one transaction.
-// Raises SQLite::Exception on failure; nothing is written then.
-void InsertRows(const std::string& path, const std::vector<PhotoRow>& rows);
+// Raises SQLite::Exception on failure; nothing is written then. `written` is
+// told the rows written so far every thousand rows or so.
+void InsertRows(const std::string& path, const std::vector<PhotoRow>& rows,
+                const std::function<void(std::int64_t written)>& written = {});
 
 }  // namespace album_tool

@@ -6,7 +6,12 @@
 //                                          VECCHIO, an album in the Access format of
 //                                          Pictora's earlier versions
 //
-// Exit codes: 0 done, 1 a path or a file that will not do, 2 bad usage.
+// Exit codes: 0 done, 1 a path or a file that will not do, 2 bad usage, 3 a
+// damaged album (store::kAlbumToolDamaged).
+//
+// While it imports, the tool tells how far it has come on stdout, in lines
+// that start with store::kAlbumToolProgress: the rows read and written so far
+// and the total (each row counted once read and once written).
 
 #include <QBuffer>
 #include <QByteArray>
@@ -30,6 +35,7 @@
 #include "access_reader.h"
 #include "album_rows.h"
 #include "exif.h"
+#include "store/access_engine.h"
 #include "store/album.h"
 #include "store/album_file.h"
 #include "store/store_error.h"
@@ -52,9 +58,16 @@ int Usage() {
     return kUsage;
 }
 
-int Fail(const std::string& message) {
+int Fail(const std::string& message, int code = kFailed) {
     std::fprintf(stderr, "pictora-album: %s\n", message.c_str());
-    return kFailed;
+    return code;
+}
+
+// A progress line, at once whatever stdout is.
+void Progress(std::int64_t done, std::int64_t total) {
+    std::printf("%s%lld %lld\n", store::kAlbumToolProgress, static_cast<long long>(done),
+                static_cast<long long>(total));
+    std::fflush(stdout);
 }
 
 struct DemoPhoto {
@@ -228,18 +241,26 @@ int Import(const std::string& oldPath, const std::string& newPath) {
         return Fail("'" + oldPath + "' non esiste o non è un file");
     }
     std::vector<album_tool::PhotoRow> rows;
+    std::int64_t total = 0;
     try {
-        rows = album_tool::ReadAccessAlbum(oldPath);
+        rows = album_tool::ReadAccessAlbum(oldPath, [&](std::int64_t done, std::int64_t all) {
+            total = 2 * all;
+            Progress(done, total);
+        });
     } catch (const album_tool::NotAnAlbum& e) {
         return Fail("'" + oldPath + "' non è un album valido: " + e.what());
+    } catch (const album_tool::Damaged& e) {
+        return Fail("'" + oldPath + "' è danneggiato: " + e.what(), store::kAlbumToolDamaged);
     }
+    const auto read = static_cast<std::int64_t>(rows.size());
     try {
         store::CreateAlbum(newPath);
     } catch (const store::StoreError& e) {
         return Fail(std::string("Impossibile creare l'album: ") + e.what());
     }
     try {
-        album_tool::InsertRows(newPath, rows);
+        album_tool::InsertRows(newPath, rows,
+                               [&](std::int64_t written) { Progress(read + written, total); });
     } catch (const std::exception& e) {
         // Only the album made just above goes.
         fs::remove(newPath, ec);
