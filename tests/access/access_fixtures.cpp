@@ -126,6 +126,26 @@ void WriteRowsFile(const std::string& rows, const std::string& out, const std::s
     ASSERT_EQ(got, expected) << "mdb-export " << out;
 }
 
+void WriteDamagedAlbum(const std::string& out, Damage damage) {
+    const std::string rows = out + ".tsv";
+    {
+        std::ofstream tsv(rows, std::ios::binary);
+        for (int i = 1; i <= 300; ++i)
+            tsv << i << "\tFoto " << i << "\t01/01/99\tRoma\tAnna\t" << std::string(300, 'n')
+                << "\tf" << i << ".jpg\t/foto\n";
+    }
+    WriteRowsFile(rows, out, "--jet4");
+    fs::remove(rows);
+    std::string bytes = ReadBytes(out);
+    constexpr std::size_t kPage = 4096;
+    if (damage == Damage::CutAt60Percent) {
+        bytes.resize(bytes.size() * 6 / 10);
+    } else {
+        bytes.replace(bytes.size() - kPage, kPage, kPage, '\0');
+    }
+    std::ofstream(out, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 std::vector<Row> NativeRows(const std::string& path) {
     SQLite::Database db(path, SQLite::OPEN_READONLY);
     SQLite::Statement query(db,

@@ -47,6 +47,12 @@ void WriteFixture(const std::string& name, const std::string& out, const std::st
 // The same from a rows file `rows` of the fixtures' form anywhere.
 void WriteRowsFile(const std::string& rows, const std::string& out, const std::string& options);
 
+// An album of 300 photos (Jet 4), their notes long enough to take pages of
+// their own, written at `out` and then damaged as a bad disk leaves one: cut
+// at 60 % of its length, or its last page (a page of rows) zeroed.
+enum class Damage { CutAt60Percent, LastPageZeroed };
+void WriteDamagedAlbum(const std::string& out, Damage damage);
+
 // Runs a shell command; its exit code (-1 if it did not exit) and what it
 // wrote on stdout and stderr.
 std::pair<int, std::string> Shell(const std::string& command);

@@ -104,8 +104,10 @@ TEST_F(AccessAlbumTest, AFileWithoutDatabOrDamagedIsNotAValidAlbum) {
     ASSERT_NO_FATAL_FAILURE(WriteFixture("small", good, "--jet3"));
     const std::string truncated = dir / "troncato.mdb";
     std::ofstream(truncated, std::ios::binary) << ReadBytes(good).substr(0, 3000);
-    for (const std::string& file : {other, truncated}) {
-        EXPECT_EQ(OpenError(file, true), store::err::NotValidAlbum) << file;
+    const std::pair<std::string, int> cases[] = {{other, store::err::NotValidAlbum},
+                                                 {truncated, store::err::AlbumDamaged}};
+    for (const auto& [file, number] : cases) {
+        EXPECT_EQ(OpenError(file, true), number) << file;
         EXPECT_EQ(OpenError(file, false), store::err::CannotOpenForWriting) << file;
     }
 }

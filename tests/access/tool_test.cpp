@@ -48,6 +48,11 @@ TEST_P(ImportTest, ConvertsEveryRowVerbatimAndLeavesTheOldFileAlone) {
     EXPECT_NE(output.find("Convertite " + std::to_string(expected.size()) + " foto"),
               std::string::npos)
         << output;
+    // How far it came, for the program's progress box.
+    const std::string n = std::to_string(expected.size());
+    EXPECT_NE(output.find("@avanzamento " + n + " " + std::to_string(2 * expected.size())),
+              std::string::npos)
+        << output;
     EXPECT_EQ(NativeRows(converted), expected);
     EXPECT_EQ(ReadBytes(old), before);
     EXPECT_EQ(Names(dir / "cd"), beside);
@@ -79,11 +84,6 @@ TEST(ImportTool, RefusesFilesThatAreNoAlbumAndNeverOverwrites) {
     ASSERT_NO_FATAL_FAILURE(WriteFixture("small", album, "--jet4"));
     const std::string other = dir / "altro.mdb";
     ASSERT_NO_FATAL_FAILURE(WriteFixture("small", other, "--jet4 --table foto"));
-    const std::string full = ReadBytes(album);
-    const std::string truncated = dir / "troncato.mdb";
-    std::ofstream(truncated, std::ios::binary) << full.substr(0, full.size() * 2 / 3);
-    const std::string halfHeader = dir / "mezzo.mdb";
-    std::ofstream(halfHeader, std::ios::binary) << full.substr(0, 100);
     const std::string text = dir / "testo.mdb";
     std::ofstream(text) << "non sono un database\n";
     const std::string rows = dir / "righe.tsv";
@@ -105,8 +105,6 @@ TEST(ImportTool, RefusesFilesThatAreNoAlbumAndNeverOverwrites) {
 
     const std::pair<std::string, const char*> refused[] = {
         {other, "non contiene la tabella datab"},
-        {truncated, "non è un album valido"},
-        {halfHeader, "non è un album valido"},
         {text, "non è un file di Access"},
         {fraction, "non è intero"},
         {twice, "il numero 4 appartiene a più foto"},
@@ -136,6 +134,27 @@ TEST(ImportTool, RefusesFilesThatAreNoAlbumAndNeverOverwrites) {
         EXPECT_EQ(usageCode, 2) << usage;
         EXPECT_NE(usageOutput.find("Uso:"), std::string::npos) << usage;
     }
+}
+
+// A damaged album is refused with exit code 3 and the reason, never
+// converted in part.
+TEST(ImportTool, RefusesADamagedAlbumWithTheReason) {
+    TempDir dir;
+    const std::string album = dir / "rovinato.mdb";
+    const std::string target = dir / "nuovo.mdb";
+    for (const Damage damage : {Damage::CutAt60Percent, Damage::LastPageZeroed}) {
+        ASSERT_NO_FATAL_FAILURE(WriteDamagedAlbum(album, damage));
+        const auto [code, output] = Import(album, target);
+        EXPECT_EQ(code, 3) << output;
+        EXPECT_NE(output.find("' è danneggiato: "), std::string::npos) << output;
+        EXPECT_FALSE(fs::exists(target));
+    }
+    // Only its first bytes: half a page.
+    const std::string start = ReadBytes(album).substr(0, 100);
+    std::ofstream(album, std::ios::binary | std::ios::trunc) << start;
+    const auto [code, output] = Import(album, target);
+    EXPECT_EQ(code, 3) << output;
+    EXPECT_NE(output.find("il file è troncato"), std::string::npos) << output;
 }
 
 }  // namespace

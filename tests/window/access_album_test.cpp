@@ -6,15 +6,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <fstream>
 
 #include "access/access_fixtures.h"
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
-#include "pictures/picture_loader.h"
 #include "app/module1.h"
 #include "photo_list/form3.h"
+#include "pictures/picture_loader.h"
 #include "store/access_engine.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
@@ -151,38 +152,99 @@ TEST_F(AccessAlbumWindowTest, ReopeningAtEachActivationReusesTheCopy) {
 }
 
 TEST_F(AccessAlbumWindowTest, AFileWithoutTheAlbumIsNotValidAndTheUserIsAskedAgain) {
-    const QString good = platform.Root() + "/buono.mdb";
-    WriteAccess(good);
     const QString native = platform.Root() + "/nativo.mdb";
     WriteAlbum(native, {{7, "Nativo", foto, "due.bmp"}});
-    const std::string cut = access_test::ReadBytes(good.toStdString()).substr(0, 4096 + 100);
+    QFile::remove(platform.DefaultAlbumPath());
+    WriteAccess(platform.DefaultAlbumPath(), "--jet4 --table foto");
+    dialogs.Type(native);
+    module.OpenAlbum();
+    EXPECT_EQ(dialogs.Messages(), QStringList{kNotValid});
+    EXPECT_EQ(dialogs.Inputs().size(), 1);
+    EXPECT_FALSE(module.ReadOnly());
+    EXPECT_TRUE(form.Image6->Enabled());
+    Expect("7", "Nativo", Qt::green);
+}
 
+// A damaged album, a cache folder that cannot be written, a reading stopped
+// by the user: the cause is told, nothing else is asked, "pathdb" keeps
+// naming the album, and no photo is shown.
+TEST_F(AccessAlbumWindowTest, WhatKeepsAnAlbumFromBeingReadIsToldAndPathdbIsKept) {
+    const QString album = platform.Root() + "/vecchio.mdb";
+    const QByteArray pathdb = album.toUtf8() + "\r\n";
+    const QString cache = platform.AccessCacheFolder();
     struct Case {
         const char* name;
-        std::function<void(const QString&)> write;
+        std::function<void()> prepare;
+        QString told;
     };
     const std::vector<Case> cases = {
-        {"no datab", [&](const QString& path) { WriteAccess(path, "--jet4 --table foto"); }},
-        {"truncated",
-         [&](const QString& path) { std::ofstream(path.toStdString(), std::ios::binary) << cut; }},
+        {"cut at 60 %",
+         [&] {
+             access_test::WriteDamagedAlbum(album.toStdString(),
+                                            access_test::Damage::CutAt60Percent);
+         },
+         "Il DataBase " + album + " è danneggiato e non può essere aperto ('" + album + "': "},
+        {"last page zeroed",
+         [&] {
+             access_test::WriteDamagedAlbum(album.toStdString(),
+                                            access_test::Damage::LastPageZeroed);
+         },
+         "Il DataBase " + album + " è danneggiato e non può essere aperto ('" + album + "': "},
         {"libmdb crashes",
-         [](const QString& path) {
-             QFile::copy(QString(ACCESS_FIXTURES) + "/crashes-libmdb.mdb", path);
-         }},
+         [&] { QFile::copy(QString(ACCESS_FIXTURES) + "/crashes-libmdb.mdb", album); },
+         "Il DataBase " + album + " è danneggiato e non può essere aperto ('" + album + "': "},
+        {"cache folder is a file",
+         [&] {
+             WriteAccess(album);
+             QDir().mkpath(QFileInfo(cache).path());
+             QFile file(cache);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+         },
+         "Impossibile aprire il DataBase " + album + ": la cartella " + cache +
+             " non può essere scritta: "},
+        {"stopped",
+         [&] {
+             WriteAccess(album);
+             dialogs.StopProgressAfter(0);
+         },
+         "Impossibile aprire il DataBase " + album + ": la lettura dell'album è stata interrotta."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QFile::remove(platform.DefaultAlbumPath());
-        c.write(platform.DefaultAlbumPath());
-        dialogs.Type(native);
+        QFile::remove(album);
+        QDir(cache).removeRecursively();
+        QFile::remove(cache);
+        c.prepare();
+        QFile file(platform.PathdbPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(pathdb);
+        file.close();
+
         module.OpenAlbum();
-        EXPECT_EQ(dialogs.Messages(), QStringList{kNotValid});
-        EXPECT_EQ(dialogs.Inputs().size(), 1);
-        EXPECT_FALSE(module.ReadOnly());
-        EXPECT_TRUE(form.Image6->Enabled());
-        Expect("7", "Nativo", Qt::green);
+        ASSERT_EQ(dialogs.Messages().size(), 1);
+        EXPECT_TRUE(dialogs.Messages()[0].startsWith(c.told))
+            << dialogs.Messages()[0].toStdString();
+        EXPECT_TRUE(dialogs.Inputs().isEmpty());
+        EXPECT_FALSE(module.Data1.IsOpen());
+        EXPECT_EQ(form.Text1->text(), "");
+        EXPECT_EQ(access_test::ReadBytes(platform.PathdbPath().toStdString()),
+                  pathdb.toStdString());
         dialogs.Clear();
     }
+}
+
+// The album is read once, when it is opened, and the reading shows its
+// progress; the first picture is not read ahead from an album not yet read.
+TEST_F(AccessAlbumWindowTest, TheAlbumIsReadOnceWhenOpenedWithItsProgressShown) {
+    WriteAccess(platform.DefaultAlbumPath());
+    EXPECT_TRUE(module.StartupPicturePath().isEmpty());
+    EXPECT_TRUE(Copy().isEmpty());
+    module.OpenAlbum();
+    ASSERT_EQ(dialogs.progress.size(), 1u);
+    EXPECT_EQ(dialogs.progress[0].label, "Lettura dell'album in corso…");
+    EXPECT_FALSE(Copy().isEmpty());
+    Expect("2", kTitle, Qt::red);
+    EXPECT_EQ(module.StartupPicturePath(), foto + "/uno.bmp");
 }
 
 TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
