@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -19,6 +20,7 @@
 
 #include "access_fixtures.h"
 #include "store/access_engine.h"
+#include "store/child_process.h"
 #include "store/store_error.h"
 
 using namespace access_test;
@@ -309,6 +311,41 @@ TEST_F(AccessEngineTest, ScratchFoldersOfReadingsThatWereKilledAreRemoved) {
     EXPECT_FALSE(fs::exists(dir / "cache/.import-abandonato"));
     EXPECT_TRUE(fs::exists(dir / "cache/.import-in-corso"));
     close(held);
+}
+
+// True once process `pid` has ended (or only waits to be reaped), looked at
+// for at most ten seconds.
+bool Ends(pid_t pid) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        if (!stat || text.substr(text.rfind(')') + 2, 1) == "Z") return true;
+        usleep(20'000);
+    } while (std::chrono::steady_clock::now() < limit);
+    return false;
+}
+
+// The reader never outlives the program that started it, even one killed
+// outright.
+TEST(RunChild, TheChildEndsWithTheProgramThatStartedIt) {
+    TempDir dir;
+    const std::string said = dir / "pid";
+    const pid_t program = fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) {
+        store::RunChild(
+            {"/bin/sh", "-c",
+             "echo $$ > " + said + ".tmp; mv " + said + ".tmp " + said + "; exec sleep 30"},
+            std::chrono::seconds(60));
+        _exit(0);
+    }
+    pid_t child = 0;
+    for (int i = 0; i < 500 && !(std::ifstream(said) >> child); ++i) usleep(20'000);
+    ASSERT_GT(child, 0);
+    kill(program, SIGKILL);
+    waitpid(program, nullptr, 0);
+    EXPECT_TRUE(Ends(child));
 }
 
 TEST(FindAlbumTool, FindsTheToolBesideTheProgramOrInTheBuildTree) {
