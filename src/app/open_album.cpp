@@ -55,9 +55,22 @@ QString CannotOpen(const store::StoreError& e, const QString& path) {
     }
 }
 
-// True while an opening is under way: the progress box lets events through,
-// and none of them may start another.
-bool opening = false;
+// An opening under way, for as long as it lives: the progress box lets
+// events through, and none of them may start another.
+class Opening {
+public:
+    Opening() : started_(!underWay_) { underWay_ = true; }
+    ~Opening() {
+        if (started_) underWay_ = false;
+    }
+    Opening(const Opening&) = delete;
+    Opening& operator=(const Opening&) = delete;
+    bool Started() const { return started_; }
+
+private:
+    static inline bool underWay_ = false;
+    bool started_;
+};
 
 }  // namespace
 
@@ -92,9 +105,8 @@ QString Module1::StartupPicturePath() const {
 }
 
 void Module1::OpenAlbum() {
-    if (opening) return;
-    opening = true;
-    const std::unique_ptr<bool, void (*)(bool*)> done(&opening, [](bool* flag) { *flag = false; });
+    const Opening opening;
+    if (!opening.Started()) return;
     SetReadOnly(false);
     DatabasePath = platform.DefaultAlbumPath();
 
