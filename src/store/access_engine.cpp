@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <regex>
 
 #include "store/album_format.h"
@@ -254,6 +255,8 @@ public:
                 fs::remove(copy, ec);
             }
         }
+        if (const auto known = verdicts_.find(cache.name); known != verdicts_.end())
+            throw known->second;
         const ConversionScope* scope = ConversionScope::Current();
         if (scope != nullptr && scope->observer() == nullptr)
             throw StoreError(err::General, "l'album non è ancora stato letto");
@@ -274,7 +277,15 @@ private:
         const ImportFolder scratch(options_.cacheFolder);
         const std::string target = (fs::path(scratch.path()) / "album").string();
         const ChildResult run = RunTool(path, target, TimeLimit(options_, info), observer);
-        Check(path, run);
+        try {
+            Check(path, run);
+        } catch (const StoreError& e) {
+            // A file found damaged stays so while it is unchanged: it is not
+            // read again at every opening.
+            if (run.exited && run.exitCode == kAlbumToolDamaged)
+                verdicts_.insert_or_assign(cache.name, e);
+            throw;
+        }
         Verify(path, target, run.output);
 
         if (std::rename(target.c_str(), copy.c_str()) != 0)
@@ -341,6 +352,8 @@ private:
 
     AccessOptions options_;
     std::shared_ptr<Engine> native_;
+    // The files found damaged, by their copies' names.
+    std::map<std::string, StoreError> verdicts_;
 };
 
 // Picks the engine by the file's first bytes.

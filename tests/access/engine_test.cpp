@@ -298,6 +298,16 @@ TEST_F(AccessEngineTest, TheReadingReportsItsProgressAndCanBeStopped) {
     const store::ConversionScope scope(&observer);
     ASSERT_EQ(OpenError(album), 0) << message;
     EXPECT_FALSE(observer.figures.empty());
+
+    // A damaged file is read once while it is unchanged.
+    const std::string damaged = dir / "cd/rovinato.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteDamagedAlbum(damaged, Damage::LastPageZeroed));
+    const auto engine = Engine();
+    for (int i = 0; i < 2; ++i) {
+        observer = {};
+        EXPECT_THROW(engine->Open(damaged, true), store::StoreError);
+        EXPECT_EQ(observer.figures.empty(), i == 1);
+    }
 }
 
 TEST_F(AccessEngineTest, ScratchFoldersOfReadingsThatWereKilledAreRemoved) {

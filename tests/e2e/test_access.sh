@@ -49,6 +49,7 @@ wait_until "$WAIT" found_titled "Pictora" || fail "no window"
 reader_running() { READER=$(pgrep -P "$APP_PID" -x pictora-album || true); [ -n "$READER" ]; }
 wait_until "$WAIT" reader_running || fail "the album is not being read"
 wait_until "$WAIT" count_titled Pictora 2 || fail "no box tells that the album is being read"
+screenshot "$SHOTS/access-reading.png"
 pass "a box tells that the large album is being read"
 reader_running || fail "the reading ended before the program could be killed"
 leftover=$(ls -d "$XDG_CACHE_HOME"/Pictora/access/.import-*)
