@@ -22,7 +22,7 @@ done
 
 files=$(dpkg-deb -c "$DEB" | awk '{print $6}')
 expected=(usr/bin/pictora usr/bin/pictora-album usr/libexec/pictora/pictora-start
-    usr/share/applications/pictora.desktop
+    usr/share/applications/pictora.desktop usr/share/icons/hicolor/scalable/apps/pictora.svg
     usr/share/metainfo/io.github.pictora.Pictora.metainfo.xml
     usr/share/man/man1/pictora.1.gz usr/share/man/man1/pictora-album.1.gz
     usr/share/doc/pictora/copyright usr/share/doc/pictora/changelog.gz)
