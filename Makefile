@@ -2,12 +2,14 @@
 #   make run    installs what is missing, builds, opens Pictora on a demo album
 #   make test   installs what is missing, builds, runs every test, plainly and
 #               under AddressSanitizer and UndefinedBehaviorSanitizer
+#   make package       the Debian package build/package/pictora_<version>_<arch>.deb
+#   make package-test  makes it and checks its contents, metadata and lintian's verdict
 SHELL := /bin/bash
 DEV := build/dev
 DEMO := $(DEV)/demo
 RUNDIR := $(DEV)/run
 
-.PHONY: run test deps build demo bench fuzz fuzz-build format clean
+.PHONY: run test deps build demo bench fuzz fuzz-build package package-test format clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -53,6 +55,15 @@ fuzz-build: deps
 
 fuzz: fuzz-build
 	@bash fuzz/run.sh fuzz
+
+# A Release build of its own, so the everyday build's tests stay as they are.
+package: deps
+	@cmake --preset package >/dev/null
+	@cmake --build --preset package
+	@cpack --preset package
+
+package-test: package
+	@bash tests/package/test_package.sh build/package/pictora_*.deb
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -5,6 +5,9 @@
 #include <QScreen>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstring>
+
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
 #include "app/module1.h"
@@ -14,9 +17,15 @@
 #include "widgets/qt_dialogs.h"
 
 int main(int argc, char* argv[]) {
+    // Answered before any window system is reached, so it works without a
+    // display too.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("pictora %s\n", PICTORA_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pictora");
-    QApplication::setApplicationVersion("1.00");
+    QApplication::setApplicationVersion(PICTORA_VERSION);
     // Ties the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName("pictora");
 

@@ -17,6 +17,8 @@ packages=(
   mdbtools
   # fuzz targets: clang with libFuzzer and the sanitizers' runtimes
   clang libclang-rt-14-dev
+  # the Debian package (make package) and its checks (make package-test)
+  dpkg-dev file lintian desktop-file-utils appstream
   # end-to-end tests: a real X server, a small window manager, input and screenshots
   xvfb xauth openbox xdotool x11-utils imagemagick libxcb1-dev
 )

@@ -5,6 +5,7 @@
 //   pictora-album import VECCHIO NUOVO     NUOVO, a native album with every photo of
 //                                          VECCHIO, an album in the Access format of
 //                                          Pictora's earlier versions
+//   pictora-album --help | --version
 //
 // Exit codes: 0 done, 1 a path or a file that will not do, 2 bad usage, 3 a
 // damaged album (store::kAlbumToolDamaged).
@@ -56,6 +57,33 @@ int Usage() {
         "                                     delle versioni precedenti, nel nuovo album NUOVO\n",
         stderr);
     return kUsage;
+}
+
+// --help: the commands and what the exit code says, on standard output.
+int Help() {
+    std::fputs(
+        "Uso: pictora-album COMANDO ARGOMENTI\n"
+        "Crea e converte gli album di Pictora senza aprire il programma.\n"
+        "\n"
+        "Comandi:\n"
+        "  create PERCORSO         crea in PERCORSO un album vuoto; la cartella deve\n"
+        "                          esistere e PERCORSO non deve esistere ancora\n"
+        "  demo CARTELLA           crea CARTELLA (se manca) e CARTELLA/database.mdb,\n"
+        "                          un album di prova con una dozzina di foto disegnate\n"
+        "                          in CARTELLA e in CARTELLA/foto\n"
+        "  import VECCHIO NUOVO    converte l'album VECCHIO, nel formato Access delle\n"
+        "                          versioni precedenti, nel nuovo album NUOVO, che non\n"
+        "                          deve esistere; VECCHIO viene solo letto\n"
+        "  --help                  mostra questo aiuto\n"
+        "  --version               mostra la versione\n"
+        "\n"
+        "Codici di uscita:\n"
+        "  0  fatto\n"
+        "  1  un percorso o un file non va bene (il messaggio dice quale e perché)\n"
+        "  2  comando o argomenti sbagliati\n"
+        "  3  l'album VECCHIO è danneggiato: non tutte le foto si possono leggere\n",
+        stdout);
+    return 0;
 }
 
 int Fail(const std::string& message, int code = kFailed) {
@@ -279,6 +307,11 @@ int Import(const std::string& oldPath, const std::string& newPath) {
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string command = argv[1];
+    if (command == "--help" && argc == 2) return Help();
+    if (command == "--version" && argc == 2) {
+        std::printf("pictora-album %s\n", PICTORA_VERSION);
+        return 0;
+    }
     if (command == "create" && argc == 3) return Create(argv[2]);
     if (command == "demo" && argc == 3) return Demo(argv[2], argc, argv);
     if (command == "import" && argc == 4) return Import(argv[2], argv[3]);
