@@ -2,9 +2,16 @@
 
 #include <QBuffer>
 #include <QColorSpace>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace pictures {
 
@@ -110,11 +117,40 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
 
 }  // namespace
 
+Failure StampOf(const QString& path, FileStamp& stamp) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == EACCES ? Failure::Unreadable : Failure::NotFound;
+    if (!S_ISREG(st.st_mode)) return Failure::Unreadable;
+    stamp.path = QFileInfo(path).absoluteFilePath();
+    stamp.size = st.st_size;
+    stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.inode = st.st_ino;
+    stamp.device = st.st_dev;
+    return Failure::None;
+}
+
 Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePixelRatio) {
-    const QFileInfo info(path);
-    if (!info.exists()) return Failed(Failure::NotFound);
-    if (info.isDir()) return Failed(Failure::Unreadable);
-    QImageReader reader(path);
+    FileStamp stamp;
+    if (const Failure failure = StampOf(path, stamp); failure != Failure::None)
+        return Failed(failure);
+    // Opened without waiting, so that a file swapped for a FIFO since it was
+    // looked at cannot hold the reader; only a regular file is read on.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Failed(errno == ENOENT ? Failure::NotFound : Failure::Unreadable);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Failed(Failure::Unreadable);
+    }
+    // Named, so that the reader takes the name's suffix as a hint of the format.
+    QFile file(path);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return Failed(Failure::Unreadable);
+    }
+    QImageReader reader(&file);
     return Read(reader, frame, devicePixelRatio);
 }
 
