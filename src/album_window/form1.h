@@ -21,7 +21,7 @@ class Form3;
 namespace pictures {
 class PictureLoader;
 struct Picture;
-}
+}  // namespace pictures
 
 // The album window: one photo at a time, its fields beside it, and the
 // picture buttons above and below them. Frameless; the program draws its own

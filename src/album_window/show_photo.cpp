@@ -32,7 +32,8 @@ QString PictureNotice(const QString& path, pictures::Failure failure) {
     const QString cause = failure == pictures::Failure::NotFound   ? "Immagine non trovata"
                           : failure == pictures::Failure::TooLarge ? "Immagine troppo grande"
                                                                    : "Immagine non leggibile";
-    return cause + ": " + QFileInfo(path).fileName();
+    const QString name = QFileInfo(path).fileName();
+    return name.isEmpty() ? cause : cause + ": " + name;
 }
 
 void Form1::ShowPhoto(const QString& path) {

@@ -32,8 +32,8 @@ struct PictureLoader::State {
     std::vector<Key> running;
 
     const Picture* Cached(const Key& key) {
-        const auto hit = std::find_if(cache.begin(), cache.end(),
-                                      [&](const Entry& e) { return e.key == key; });
+        const auto hit =
+            std::find_if(cache.begin(), cache.end(), [&](const Entry& e) { return e.key == key; });
         if (hit == cache.end()) return nullptr;
         cache.splice(cache.begin(), cache, hit);
         return &cache.front().picture;
@@ -61,7 +61,9 @@ struct PictureLoader::State {
 class PictureLoader::Job : public QRunnable {
 public:
     Job(std::shared_ptr<State> state, Key key)
-        : state_(std::move(state)), key_(std::move(key)), frame_(state_->frame),
+        : state_(std::move(state)),
+          key_(std::move(key)),
+          frame_(state_->frame),
           devicePixelRatio_(state_->devicePixelRatio) {}
 
     const Key& key() const { return key_; }
@@ -85,7 +87,8 @@ public:
         // it goes first, which cannot happen before this lock is let go.
         if (PictureLoader* owner = state_->owner)
             QMetaObject::invokeMethod(
-                owner, [owner, path = key_.file.path, picture] { emit owner->Loaded(path, picture); },
+                owner,
+                [owner, path = key_.file.path, picture] { emit owner->Loaded(path, picture); },
                 Qt::QueuedConnection);
     }
 

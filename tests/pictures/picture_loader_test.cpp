@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -134,7 +134,8 @@ TEST_F(PictureLoaderTest, OnlyRegularFilesAreRead) {
     QFile::setPermissions(dir.filePath("chiusa"), QFile::ReadOwner | QFile::WriteOwner);
     if (QFileInfo(dir.filePath("chiusa/foto.png")).exists()) GTEST_SKIP() << "run as root";
     EXPECT_EQ(loader.Want(dir.filePath("chiusa/foto.png"))->failure, Failure::Unreadable);
-    QFile::setPermissions(dir.filePath("chiusa"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(dir.filePath("chiusa"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(PictureLoaderTest, FailedPreloadIsNotCached) {
