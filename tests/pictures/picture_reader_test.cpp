@@ -60,6 +60,14 @@ TEST(PictureReader, LargeBmpIsRead) {
     EXPECT_EQ(picture.image.pixel(300, 100), qRgb(0, 0, 255));
 }
 
+// The JPEG `bytes` marked progressive, every component at full resolution.
+QByteArray Progressive(QByteArray bytes) {
+    const qsizetype sof = bytes.indexOf("\xFF\xC0");
+    bytes[sof + 1] = '\xC2';
+    for (int c = 0; c < bytes[sof + 9]; ++c) bytes[sof + 11 + c * 3] = 0x11;
+    return bytes;
+}
+
 TEST(PictureReader, FailuresGiveTheirCause) {
     QTemporaryDir dir;
     const struct {
@@ -80,6 +88,8 @@ TEST(PictureReader, FailuresGiveTheirCause) {
         {"png.jpg", HeaderBomb("PNG", 20000, 20000), Failure::TooLarge},
         {"lungo.png", HeaderBomb("PNG", 100000, 3000), Failure::TooLarge},
         {"16bit.png", HeaderBomb("PNG", 12000, 12000, QImage::Format_RGBA64), Failure::TooLarge},
+        // A progressive JPEG keeps every coefficient of the whole picture.
+        {"progressiva.jpg", Progressive(HeaderBomb("JPG", 16000, 16000)), Failure::TooLarge},
     };
     for (const auto& c : cases) {
         const QString path = dir.filePath(c.name);
