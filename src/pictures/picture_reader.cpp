@@ -1,5 +1,7 @@
 #include "pictures/picture_reader.h"
 
+#include "pictures/colour.h"
+
 #include <QBuffer>
 #include <QColorSpace>
 #include <QFile>
@@ -91,18 +93,23 @@ private:
     bool held_;
 };
 
-// The bytes a progressive JPEG's decoder keeps for its coefficients, which it
-// holds for the whole picture whatever the scale asked for: two bytes a
-// sample of every component at its own sampling. From the frame header in
-// the first megabyte; a picture whose header is not found there is counted as
-// progressive with three full components. Zero for a baseline JPEG.
-qint64 ProgressiveBytes(QIODevice* device, QSize stored) {
+// The first megabyte of the picture's file, where its headers are.
+QByteArray Head(QIODevice* device) {
     QByteArray head;
     if (device && !device->isSequential()) {
         const qint64 at = device->pos();
         if (device->seek(0)) head = device->read(1 << 20);
         device->seek(at);
     }
+    return head;
+}
+
+// The bytes a progressive JPEG's decoder keeps for its coefficients, which it
+// holds for the whole picture whatever the scale asked for: two bytes a
+// sample of every component at its own sampling. From the frame header in
+// the first megabyte; a picture whose header is not found there is counted as
+// progressive with three full components. Zero for a baseline JPEG.
+qint64 ProgressiveBytes(const QByteArray& head, QSize stored) {
     const auto at = [&](qsizetype i) { return static_cast<quint8>(head.at(i)); };
     const qint64 full = qint64(stored.width()) * stored.height();
     for (qsizetype i = 2; i + 9 < head.size();) {
@@ -138,10 +145,9 @@ qint64 ProgressiveBytes(QIODevice* device, QSize stored) {
 // What decoding a picture stored at `stored` pixels for `shown` ones takes:
 // JPEG decodes at a scale of at most twice the size asked for on each side,
 // then is scaled once more; other formats decode whole, then scale.
-qint64 DecodeBytes(QImageReader& reader, QSize stored, QSize shown) {
+qint64 DecodeBytes(QImageReader& reader, const QByteArray& head, QSize stored, QSize shown) {
     const qint64 shownBytes = qint64(shown.width()) * shown.height() * 4;
-    if (reader.format() == "jpeg")
-        return shownBytes * 5 + ProgressiveBytes(reader.device(), stored);
+    if (reader.format() == "jpeg") return shownBytes * 5 + ProgressiveBytes(head, stored);
     return DecodedBytes(stored, reader.imageFormat()) + shownBytes;
 }
 
@@ -185,6 +191,7 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
     // decoded, whose memory the allocation limit bounds, and the whole
     // budget is reserved for it.
     const QSize stored = reader.size();
+    const QByteArray head = Head(reader.device());
     QSize natural;
     bool scaled = false;
     qint64 need = DecodeBudget::kBytes;
@@ -200,7 +207,7 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
         scaled = LargerThanShown(natural, shown);
         const QSize asked = quarterTurn ? shown.transposed() : shown;
         if (scaled) reader.setScaledSize(asked);
-        need = DecodeBytes(reader, stored, scaled ? asked : stored);
+        need = DecodeBytes(reader, head, stored, scaled ? asked : stored);
     }
     const Reservation reservation(need);
     if (!reservation.held()) return Failed(Failure::TooLarge);
@@ -213,7 +220,8 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
         if (LargerThanShown(natural, shown))
             image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    ToSrgb(image);
+    // Every profile LittleCMS reads; else the matrix ones Qt reads.
+    if (!ConvertToSrgb(image, EmbeddedProfile(head))) ToSrgb(image);
     image.setDevicePixelRatio(devicePixelRatio);
     return {image, natural, Failure::None};
 }

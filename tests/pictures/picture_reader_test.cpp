@@ -3,6 +3,8 @@
 
 #include <QDir>
 
+#include <lcms2.h>
+
 #include "picture_test_support.h"
 
 using namespace picture_test;
@@ -143,6 +145,55 @@ TEST(PictureReader, TaggedPictureIsConvertedToSrgb) {
     const QString plain = dir.filePath("semplice.png");
     Write(plain, Bytes(Filled({10, 10}, QColor(200, 120, 60)), "PNG"));
     EXPECT_EQ(ReadPicture(plain, Fit, 1).image.pixelColor(5, 5), QColor(200, 120, 60));
+}
+
+}  // namespace
+
+namespace {
+
+// A grey profile with a linear tone curve, as LittleCMS writes it.
+QByteArray LinearGreyProfile() {
+    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), linear);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(grey, nullptr, &size);
+    QByteArray icc(size, '\0');
+    cmsSaveProfileToMem(grey, icc.data(), &size);
+    cmsCloseProfile(grey);
+    cmsFreeToneCurve(linear);
+    return icc;
+}
+
+QByteArray WithProfile(QByteArray picture, const QByteArray& icc) {
+    if (picture.startsWith("\xFF\xD8")) {
+        QByteArray app2 = QByteArray("\xFF\xE2\0\0ICC_PROFILE\0\x01\x01", 18) + icc;
+        qToBigEndian<quint16>(static_cast<quint16>(app2.size() - 2), app2.data() + 2);
+        return picture.insert(2, app2);
+    }
+    // PNG: an iCCP chunk after IHDR, its profile compressed without qCompress's
+    // four bytes of length.
+    QByteArray chunk =
+        QByteArray("\0\0\0\0iCCP", 8) + QByteArray("grey\0\0", 6) + qCompress(icc).mid(4);
+    qToBigEndian<quint32>(static_cast<quint32>(chunk.size() - 8), chunk.data());
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(Crc32(chunk.constData() + 4, chunk.size() - 4), crc.data());
+    return picture.insert(33, chunk + crc);
+}
+
+TEST(PictureReader, EmbeddedGreyProfilesAreConvertedToSrgb) {
+    // Grey 120 under a linear tone curve is sRGB 182.
+    QTemporaryDir dir;
+    for (const char* format : {"JPG", "PNG"}) {
+        const QString path = dir.filePath(QString("grigio.") + format);
+        Write(path,
+              WithProfile(
+                  Bytes(Filled({64, 64}, QColor(120, 120, 120), QImage::Format_Grayscale8), format),
+                  LinearGreyProfile()));
+        const auto picture = ReadPicture(path, Fit, 1);
+        ASSERT_EQ(picture.failure, Failure::None) << format;
+        EXPECT_TRUE(Near(picture.image.pixelColor(32, 32), QColor(182, 182, 182), 3))
+            << format << " " << qPrintable(picture.image.pixelColor(32, 32).name());
+    }
 }
 
 }  // namespace
