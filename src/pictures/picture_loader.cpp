@@ -110,24 +110,24 @@ PictureLoader::PictureLoader(FrameSize frame, qreal devicePixelRatio, QObject* p
 }
 
 PictureLoader::~PictureLoader() {
-    bool reading;
     {
         std::lock_guard lock(state_->mutex);
         state_->owner = nullptr;
         DropQueued(nullptr);
-        reading = !state_->running.empty();
     }
-    // A read still running may hang for good (a dead share): the pool, which
-    // would wait for it, is left to it and goes with the program. Otherwise
-    // the pool waits only for workers just started, which find no owner.
-    if (reading) {
-        static std::vector<QThreadPool*> leftToReads;
-        static std::mutex leftMutex;
-        std::lock_guard lock(leftMutex);
-        leftToReads.push_back(pool_);
+    // A read ends within one decode, and is let finish so that it is not
+    // still decoding while the program's static data goes at its end. One
+    // that does not end by then hangs (a dead share): the pool, which would
+    // wait for it, is left to it and goes with the program; a thread held
+    // in a read of the file touches nothing the end of the program takes.
+    if (pool_->waitForDone(kCloseWaitMs)) {
+        delete pool_;
         return;
     }
-    delete pool_;
+    static std::vector<QThreadPool*> leftToReads;
+    static std::mutex leftMutex;
+    std::lock_guard lock(leftMutex);
+    leftToReads.push_back(pool_);
 }
 
 void PictureLoader::SetFrame(FrameSize frame, qreal devicePixelRatio) {

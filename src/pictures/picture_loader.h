@@ -22,8 +22,8 @@ class PictureLoader : public QObject {
 public:
     // Pictures are read for `frame` at `devicePixelRatio`.
     PictureLoader(FrameSize frame, qreal devicePixelRatio, QObject* parent = nullptr);
-    // Drops the reads not yet started and waits for none that is running: a
-    // read hung on a dead share ends with the program.
+    // Drops the reads not yet started, and lets those running end for at
+    // most kCloseWaitMs: a read hung on a dead share ends with the program.
     ~PictureLoader() override;
 
     // The frame and density pictures are read for from now on (the window
@@ -63,6 +63,8 @@ public:
     // The cache's bounds: this many pictures, or this many bytes.
     static constexpr int kMaxCached = 32;
     static constexpr qint64 kMaxCachedBytes = qint64(128) << 20;
+    // Longer than any decode the memory budget allows on an idle machine.
+    static constexpr int kCloseWaitMs = 2000;
 
 signals:
     // A read on a worker ended, with its picture or its failure; delivered on
