@@ -2,6 +2,8 @@
 //  - from the Next click to the window painted with the new picture, cold
 //    (nothing read ahead) and with the neighbours read ahead, on a
 //    24-megapixel JPEG, baseline and progressive;
+//  - 31 Next clicks 50 ms apart over 24-megapixel JPEGs, from the last click
+//    to its picture shown, and the loader's closing right after;
 //  - the first photo at start-up (the picture read while the window is
 //    built) against the picture's read alone and the window alone.
 #include <benchmark/benchmark.h>
@@ -9,8 +11,10 @@
 #include "bench_support.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
 #include <memory>
 
 #include "album_window/form1.h"
@@ -50,6 +54,20 @@ Fixture& Shared() {
     return fixture;
 }
 
+// Runs the event loop until the frame shows a picture or a notice.
+void WaitForPicture(Form1& form) {
+    while (!form.Image1->HasPicture() && !form.PictureNoticeLabel->isVisibleTo(&form))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// Runs the event loop for `ms` milliseconds.
+void Spin(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, int(ms - timer.elapsed()));
+}
+
 // Next from the first photo to the second, painted; state.range(0) chooses
 // progressive JPEGs, state.range(1) reads the neighbours ahead first.
 void BM_NextToPainted(benchmark::State& state) {
@@ -72,10 +90,12 @@ void BM_NextToPainted(benchmark::State& state) {
         if (readAhead) {
             module.ShowPhoto();
             loader->WaitUntilIdle();
+            QCoreApplication::processEvents();
         }
         state.ResumeTiming();
 
         form->Image5_Click();
+        WaitForPicture(*form);
         const QPixmap painted = form->grab();
         benchmark::DoNotOptimize(painted.cacheKey());
     }
@@ -88,6 +108,59 @@ BENCHMARK(BM_NextToPainted)
     // The untimed set-up of each step (a fresh window, the reads ahead) is
     // far longer than the step itself: a fixed count keeps the run short.
     ->Iterations(30)
+    ->Unit(benchmark::kMillisecond);
+
+// 31 clicks on Next, 50 ms apart, over 32 photos of 24 megapixels, each its
+// own file: the time from the last click to its picture in the frame. The
+// loader's closing right after (the close button) is counted in close_ms.
+// state.range(0) chooses progressive JPEGs.
+void BM_FastNextClicks(benchmark::State& state) {
+    const Fixture& shared = Shared();
+    const QString kind = state.range(0) ? "progressiva" : "base";
+    std::vector<PhotoRow> rows;
+    for (int i = 1; i <= 32; ++i) {
+        const QString name = QString("veloce-%1%2.jpg").arg(kind).arg(i);
+        QFile::copy(shared.dir.filePath(kind + (i % 2 ? "1.jpg" : "2.jpg")),
+                    shared.dir.filePath(name));
+        rows.push_back({i, "Foto", shared.dir.path(), name});
+    }
+    const QString album = shared.dir.filePath("veloce-" + kind + ".mdb");
+    WriteAlbum(album, rows);
+    AnsweringDialogs dialogs;
+    BenchPlatform platform(album);
+    Module1 module(dialogs, platform);
+    module.OpenAlbum();
+    double closeMs = 0;
+    for (auto _ : state) {
+        module.MoveFirst();
+        auto loader = std::make_unique<pictures::PictureLoader>(PhotoFrameSize(1), 1);
+        auto form = std::make_unique<Form1>(module, *loader);
+        module.ShowPhoto();
+        WaitForPicture(*form);
+        for (int click = 0; click < 30; ++click) {
+            form->Image5_Click();
+            Spin(50);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        form->Image5_Click();
+        WaitForPicture(*form);
+        const auto shown = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(shown - start).count());
+        form.reset();
+        loader.reset();
+        closeMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - shown)
+                .count();
+    }
+    state.counters["close_ms"] = closeMs / double(state.iterations());
+    state.SetLabel(state.range(0) ? "progressive" : "baseline");
+}
+BENCHMARK(BM_FastNextClicks)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("progressive")
+    ->UseManualTime()
+    ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
 
 // From nothing to the album window painted with its first photo, as main()
@@ -107,6 +180,7 @@ void StartUp(benchmark::State& state, const QString& album, bool readEarly) {
                          [&shown] { shown = true; });
         form->show();
         while (!shown) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        WaitForPicture(*form);
         const QPixmap painted = form->grab();
         benchmark::DoNotOptimize(painted.cacheKey());
 

@@ -9,6 +9,8 @@ packages=(
   # the program
   qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins qt6-translations-l10n
   libsqlite3-dev libsqlitecpp-dev fonts-liberation
+  # colour profiles of every kind
+  liblcms2-dev
   # albums in the Access format of earlier versions, read by pictora-album
   mdbtools-dev libmdb3
   # tests and benchmarks

@@ -86,7 +86,7 @@ void Form1::BuildControls() {
     // and glyphs above them, the field boxes last.
     Image1 = MakePicture(this, 180, 630, 6345, 6180, nullptr, true);
     Image1->SetStretch(true);
-    BuildPictureNotice();
+    BuildPictureFrame();
 
     Image20 = MakePicture(this, 6780, 1020, 2250, 300, "caption_id.bmp", true);
     Image22 = MakePicture(this, 6780, 1740, 2250, 300, "caption_titolo.bmp", true);

@@ -20,7 +20,8 @@ class Form2;
 class Form3;
 namespace pictures {
 class PictureLoader;
-}
+struct Picture;
+}  // namespace pictures
 
 // The album window: one photo at a time, its fields beside it, and the
 // picture buttons above and below them. Frameless; the program draws its own
@@ -93,10 +94,11 @@ public:
 
     // Shows `photo`'s number and texts in the fields; blank fields for none.
     void ShowFields(const std::optional<store::Photo>& photo);
-    // Puts the picture at `path` in the photo frame, fitted to it, then reads
-    // the neighbouring photos' pictures ahead. A folder (an empty album, a
-    // CD's root) leaves the frame as it was; a file that cannot be shown
-    // empties it and says why, inside the frame.
+    // Puts the picture at `path` in the photo frame, fitted to it, at once
+    // if it is ready, else when the loader has read it, then reads the
+    // neighbouring photos' pictures ahead. With no current row (an empty
+    // album, a CD's root) the frame stays as it was; a file that cannot be
+    // shown empties it and says why, inside the frame.
     void ShowPhoto(const QString& path);
     // Empties the photo frame before the next picture.
     void ClearPhoto();
@@ -156,7 +158,12 @@ private:
     void ConnectAlbum();
     void ConnectHandlers();
     void OpenPhotoList();
-    void BuildPictureNotice();
+    // The photo frame's notice, and the loader's pictures delivered to it.
+    void BuildPictureFrame();
+    // A picture the loader read; shown if it is the one the frame waits for.
+    void PictureLoaded(const QString& path, const pictures::Picture& picture);
+    // The frame's picture, or a notice of why there is none.
+    void ShowPicture(const pictures::Picture& picture);
     // Pictures are read for the density of the screen the window is on.
     void FollowScreen();
     void ScreenChanged();
@@ -166,6 +173,8 @@ private:
     QImage background_;
     qreal frameRatio_ = 0;
     QStringList readAhead_;
+    // The absolute path of the picture the frame waits for, if any.
+    QString wantedPicture_;
     bool shownOnce_ = false;
     QPointer<QWindow> lastFocusWindow_;
     bool lastFocusFromProgramWindow_ = false;

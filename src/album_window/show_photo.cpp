@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QWindow>
+#include <optional>
 #include <utility>
 
 #include "album_window/form1.h"
@@ -28,26 +29,50 @@ pictures::FrameSize PhotoFrameSize(qreal devicePixelRatio) {
 }
 
 QString PictureNotice(const QString& path, pictures::Failure failure) {
-    const QString cause =
-        failure == pictures::Failure::NotFound ? "Immagine non trovata" : "Immagine non leggibile";
-    return cause + ": " + QFileInfo(path).fileName();
+    const QString cause = failure == pictures::Failure::NotFound   ? "Immagine non trovata"
+                          : failure == pictures::Failure::TooLarge ? "Immagine troppo grande"
+                                                                   : "Immagine non leggibile";
+    const QString name = QFileInfo(path).fileName();
+    return name.isEmpty() ? cause : cause + ": " + name;
 }
 
 void Form1::ShowPhoto(const QString& path) {
-    // A folder (an empty row gives "/", a CD row its root) leaves the frame
-    // exactly as it was.
-    if (QFileInfo(path).isDir()) return;
+    // With no current row (an empty album, a CD's root) the path names a
+    // folder, and the frame stays exactly as it was.
+    if (!module.CurrentPhoto() && QFileInfo(path).isDir()) return;
 
     FollowScreen();
-    // Ready at once when it was read ahead; a read still running is waited
-    // for; anything else is read now. The fields already show this row, and
-    // nothing is painted before the picture joins them.
-    const pictures::Picture picture = loader.Get(path);
-    Image1->hide();
-    if (!picture.ok() || picture.natural.isEmpty()) {
-        // Never the previous row's picture beside this row's fields.
+    // Ready at once when it was read ahead, or when the file cannot be read;
+    // else read on a worker while the fields already show this row, and the
+    // frame stays empty until it is there: never another photo's picture.
+    wantedPicture_ = QFileInfo(path).absoluteFilePath();
+    if (const std::optional<pictures::Picture> picture = loader.Want(path)) {
+        ShowPicture(*picture);
+    } else {
+        PictureNoticeLabel->hide();
         Image1->ClearPicture();
-        PictureNoticeLabel->setText(PictureNotice(path, picture.failure));
+        Image1->SetTwipsSize(kPhotoFrameWidth, kPhotoFrameHeight);
+    }
+
+    // The photos a step away, read while the user looks at this one: once
+    // the window has painted it, so the reads do not hold the painting up.
+    readAhead_ = module.NeighbourPicturePaths();
+    if (!isVisible()) ReadAhead();
+}
+
+void Form1::PictureLoaded(const QString& path, const pictures::Picture& picture) {
+    if (path != wantedPicture_) return;
+    ShowPicture(picture);
+}
+
+void Form1::ShowPicture(const pictures::Picture& picture) {
+    // Whatever it shows, the frame is Image1, which opens the photo list on a
+    // click and is never a handle to drag the window by.
+    Image1->show();
+    if (!picture.ok() || picture.natural.isEmpty()) {
+        Image1->ClearPicture();
+        Image1->SetTwipsSize(kPhotoFrameWidth, kPhotoFrameHeight);
+        PictureNoticeLabel->setText(PictureNotice(wantedPicture_, picture.failure));
         PictureNoticeLabel->show();
     } else {
         PictureNoticeLabel->hide();
@@ -55,13 +80,8 @@ void Form1::ShowPhoto(const QString& path) {
         Image1->SetStretch(true);
         const QSizeF fit = FitToFrame(picture.natural);
         Image1->SetTwipsSize(static_cast<float>(fit.width()), static_cast<float>(fit.height()));
-        Image1->show();
     }
-
-    // The photos a step away, read while the user looks at this one: once
-    // the window has painted it, so the reads do not hold the painting up.
-    readAhead_ = module.NeighbourPicturePaths();
-    if (!isVisible()) ReadAhead();
+    wantedPicture_.clear();
 }
 
 void Form1::ReadAhead() {
@@ -77,16 +97,18 @@ bool Form1::event(QEvent* event) {
 }
 
 void Form1::ClearPhoto() {
+    wantedPicture_.clear();
     Image1->ClearPicture();
     PictureNoticeLabel->hide();
 }
 
-void Form1::BuildPictureNotice() {
+void Form1::BuildPictureFrame() {
+    connect(&loader, &pictures::PictureLoader::Loaded, this, &Form1::PictureLoaded);
     PictureNoticeLabel = new QLabel(this);
     PictureNoticeLabel->setGeometry(TwipsRect(180, 630, 6345, 6180));
     PictureNoticeLabel->setAlignment(Qt::AlignCenter);
     PictureNoticeLabel->setWordWrap(true);
-    // The frame behaves as it does with no picture: the background's.
+    // Pointer events go to the frame, Image1, beneath.
     PictureNoticeLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     PictureNoticeLabel->setFont(QFont("Arial", 10, QFont::Bold));
     QPalette palette = PictureNoticeLabel->palette();

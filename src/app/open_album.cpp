@@ -1,5 +1,6 @@
 // Finding the album at start-up and on every return to the album window.
 #include <QFile>
+#include <QFileInfo>
 
 #include "app/dialogs.h"
 #include "app/module1.h"
@@ -17,8 +18,10 @@ const char* const kAlbumPrompt =
     "Attenzione non è stato trovato il percorso del DataBase, specificare il nuovo percorso: "
     "(es. c:\\Programmi\\Pictora\\database.mdb)";
 
-// The album path "pathdb" holds; false when there is no "pathdb".
+// The album path "pathdb" holds; false when there is no "pathdb" or it cannot
+// be read. Only a regular file is opened: a FIFO would wait for a writer.
 bool ReadPathdb(const QString& file, QString& path) {
+    if (!QFileInfo(file).isFile()) return false;
     QFile pathdb(file);
     if (!pathdb.open(QIODevice::ReadOnly)) return false;
     path = PathFromPathdb(pathdb);
@@ -80,7 +83,10 @@ private:
 // stop the answer being used for this run.
 void Module1::AskForAlbumPath() {
     DatabasePath = dialogs.Input(kAlbumPrompt);
-    QFile pathdb(platform.PathdbPath());
+    // Nor is a FIFO or a device of that name opened, which could wait.
+    const QFileInfo info(platform.PathdbPath());
+    if (info.exists() && !info.isFile()) return;
+    QFile pathdb(info.filePath());
     if (pathdb.open(QIODevice::WriteOnly | QIODevice::Truncate))
         pathdb.write(DatabasePath.toUtf8() + "\r\n");
 }

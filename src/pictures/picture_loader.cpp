@@ -1,179 +1,238 @@
 #include "pictures/picture_loader.h"
 
-#include <QFileInfo>
+#include <QRunnable>
+#include <QThread>
+#include <QThreadPool>
 #include <algorithm>
+#include <condition_variable>
+#include <list>
+#include <mutex>
+#include <vector>
 
 namespace pictures {
 
+// What the loader and its workers share. The workers hold it, so a read that
+// ends after the loader is gone finds it still there, and `owner` null.
+struct PictureLoader::State {
+    struct Entry {
+        Key key;
+        Picture picture;
+    };
+
+    std::mutex mutex;
+    PictureLoader* owner = nullptr;
+    FrameSize frame;
+    qreal devicePixelRatio = 1;
+    int frameSerial = 0;
+    TestHooks hooks;
+    int decodes = 0;
+    std::list<Entry> cache;  // most recently used first
+    qint64 cachedBytes = 0;
+    std::vector<Job*> queued;  // in the pool's queue, not started
+    std::vector<Key> running;
+
+    const Picture* Cached(const Key& key) {
+        const auto hit =
+            std::find_if(cache.begin(), cache.end(), [&](const Entry& e) { return e.key == key; });
+        if (hit == cache.end()) return nullptr;
+        cache.splice(cache.begin(), cache, hit);
+        return &cache.front().picture;
+    }
+
+    void Cache(const Key& key, const Picture& picture) {
+        // Older versions of the same file are of no more use.
+        for (auto it = cache.begin(); it != cache.end();) {
+            if (it->key.file.path == key.file.path && it->key.frame == key.frame) {
+                cachedBytes -= it->picture.image.sizeInBytes();
+                it = cache.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        cache.push_front({key, picture});
+        cachedBytes += picture.image.sizeInBytes();
+        while (cache.size() > 1 && (cache.size() > kMaxCached || cachedBytes > kMaxCachedBytes)) {
+            cachedBytes -= cache.back().picture.image.sizeInBytes();
+            cache.pop_back();
+        }
+    }
+};
+
+class PictureLoader::Job : public QRunnable {
+public:
+    Job(std::shared_ptr<State> state, Key key)
+        : state_(std::move(state)),
+          key_(std::move(key)),
+          frame_(state_->frame),
+          devicePixelRatio_(state_->devicePixelRatio) {}
+
+    const Key& key() const { return key_; }
+
+    void run() override {
+        std::function<void(const QString&)> hook;
+        {
+            std::lock_guard lock(state_->mutex);
+            std::erase(state_->queued, this);
+            if (!state_->owner) return;
+            ++state_->decodes;
+            state_->running.push_back(key_);
+            hook = state_->hooks.beforeDecode;
+        }
+        if (hook) hook(key_.file.path);
+        const Picture picture = ReadPicture(key_.file.path, frame_, devicePixelRatio_);
+        std::lock_guard lock(state_->mutex);
+        state_->running.erase(std::find(state_->running.begin(), state_->running.end(), key_));
+        if (picture.ok()) state_->Cache(key_, picture);
+        // Delivered by the loader's event loop; dropped with the loader if
+        // it goes first, which cannot happen before this lock is let go.
+        if (PictureLoader* owner = state_->owner)
+            QMetaObject::invokeMethod(
+                owner,
+                [owner, path = key_.file.path, picture] { emit owner->Loaded(path, picture); },
+                Qt::QueuedConnection);
+    }
+
+private:
+    std::shared_ptr<State> state_;
+    Key key_;
+    FrameSize frame_;
+    qreal devicePixelRatio_;
+};
+
 PictureLoader::PictureLoader(FrameSize frame, qreal devicePixelRatio, QObject* parent)
-    : QObject(parent), frame_(std::move(frame)), devicePixelRatio_(devicePixelRatio) {
-    // The previous and the next photo at once; more would only take the
+    : QObject(parent), state_(std::make_shared<State>()), pool_(new QThreadPool) {
+    state_->owner = this;
+    state_->frame = std::move(frame);
+    state_->devicePixelRatio = devicePixelRatio;
+    // The shown photo and a neighbour at once; more would only take the
     // processor from the window.
-    pool_.setMaxThreadCount(qBound(1, QThread::idealThreadCount(), 2));
+    pool_->setMaxThreadCount(qBound(1, QThread::idealThreadCount(), 2));
 }
 
 PictureLoader::~PictureLoader() {
     {
-        std::lock_guard lock(mutex_);
-        closing_ = true;
+        std::lock_guard lock(state_->mutex);
+        state_->owner = nullptr;
+        DropQueued(nullptr);
     }
-    pool_.clear();
-    pool_.waitForDone();
+    // A read ends within one decode, and is let finish so that it is not
+    // still decoding while the program's static data goes at its end. One
+    // that does not end by then hangs (a dead share): the pool, which would
+    // wait for it, is left to it and goes with the program; a thread held
+    // in a read of the file touches nothing the end of the program takes.
+    if (pool_->waitForDone(kCloseWaitMs)) {
+        delete pool_;
+        return;
+    }
+    static std::vector<QThreadPool*> leftToReads;
+    static std::mutex leftMutex;
+    std::lock_guard lock(leftMutex);
+    leftToReads.push_back(pool_);
 }
 
 void PictureLoader::SetFrame(FrameSize frame, qreal devicePixelRatio) {
-    std::lock_guard lock(mutex_);
-    frame_ = std::move(frame);
-    devicePixelRatio_ = devicePixelRatio;
+    std::lock_guard lock(state_->mutex);
+    state_->frame = std::move(frame);
+    state_->devicePixelRatio = devicePixelRatio;
+    ++state_->frameSerial;
 }
 
-bool PictureLoader::KeyOf(const QString& path, Key& key) const {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) return false;
-    key.path = info.absoluteFilePath();
-    key.size = info.size();
-    key.modified = info.lastModified().toMSecsSinceEpoch();
+bool PictureLoader::KeyOf(const QString& path, Key& key, Failure& failure) const {
+    failure = StampOf(path, key.file);
+    if (failure != Failure::None) return false;
+    std::lock_guard lock(state_->mutex);
+    key.frame = state_->frameSerial;
     return true;
 }
 
-const PictureLoader::Entry* PictureLoader::Cached(const Key& key) {
-    const auto hit =
-        std::find_if(cache_.begin(), cache_.end(), [&](const Entry& e) { return e.key == key; });
-    if (hit == cache_.end()) return nullptr;
-    cache_.splice(cache_.begin(), cache_, hit);
-    return &cache_.front();
-}
-
-std::shared_ptr<PictureLoader::Job> PictureLoader::Pending(const Key& key) const {
-    for (const auto& job : jobs_)
-        if (job->key == key) return job;
-    return nullptr;
-}
-
-void PictureLoader::Cache(const Key& key, const Picture& picture) {
-    // Older versions of the same file at the same density are of no more use.
-    for (auto it = cache_.begin(); it != cache_.end();) {
-        if (it->key.path == key.path && it->key.devicePixelRatio == key.devicePixelRatio) {
-            cachedBytes_ -= it->picture.image.sizeInBytes();
-            it = cache_.erase(it);
-        } else {
+void PictureLoader::DropQueued(const Key* keep) {
+    auto& queued = state_->queued;
+    for (auto it = queued.begin(); it != queued.end();) {
+        Job* job = *it;
+        if (keep && job->key() == *keep) {
             ++it;
+        } else if (pool_->tryTake(job)) {
+            it = queued.erase(it);
+            delete job;
+        } else {
+            ++it;  // started meanwhile; it takes itself off the list
         }
     }
-    cache_.push_front({key, picture});
-    cachedBytes_ += picture.image.sizeInBytes();
-    while (cache_.size() > 1 && (cache_.size() > kMaxCached || cachedBytes_ > kMaxCachedBytes)) {
-        cachedBytes_ -= cache_.back().picture.image.sizeInBytes();
-        cache_.pop_back();
-    }
+}
+
+void PictureLoader::Start(const Key& key, int priority) {
+    const bool pending =
+        std::any_of(state_->queued.begin(), state_->queued.end(),
+                    [&](const Job* job) { return job->key() == key; }) ||
+        std::find(state_->running.begin(), state_->running.end(), key) != state_->running.end();
+    if (pending || state_->Cached(key)) return;
+    auto* job = new Job(state_, key);
+    state_->queued.push_back(job);
+    pool_->start(job, priority);
+}
+
+std::optional<Picture> PictureLoader::Want(const QString& path) {
+    Key key;
+    Failure failure;
+    if (!KeyOf(path, key, failure)) return Picture{{}, {}, failure};
+    std::lock_guard lock(state_->mutex);
+    if (const Picture* picture = state_->Cached(key)) return *picture;
+    DropQueued(&key);
+    Start(key, 1);
+    return std::nullopt;
 }
 
 void PictureLoader::Preload(const QString& path) {
     Key key;
-    if (!KeyOf(path, key)) return;
-    std::lock_guard lock(mutex_);
-    key.devicePixelRatio = devicePixelRatio_;
-    if (closing_ || Cached(key) || Pending(key)) return;
-
-    const auto queued = std::count_if(jobs_.begin(), jobs_.end(),
-                                      [](const auto& job) { return job->state == Job::Queued; });
-    if (queued >= kMaxQueued) {
-        const auto oldest = std::find_if(jobs_.begin(), jobs_.end(),
-                                         [](const auto& job) { return job->state == Job::Queued; });
-        (*oldest)->state = Job::Dropped;
-        jobs_.erase(oldest);
-    }
-    auto job = std::make_shared<Job>();
-    job->key = key;
-    job->frame = frame_;
-    jobs_.push_back(job);
-    pool_.start([this, job] { Run(job); });
-}
-
-void PictureLoader::Run(const std::shared_ptr<Job>& job) {
-    std::function<void(const QString&)> hook;
-    {
-        std::lock_guard lock(mutex_);
-        // Taken over by Get, dropped for a newer preload, or closing.
-        if (job->state != Job::Queued || closing_) return;
-        job->state = Job::Running;
-        ++decodes_;
-        hook = hooks_.beforeDecode;
-    }
-    if (hook) hook(job->key.path);
-    Picture picture = ReadPicture(job->key.path, job->frame, job->key.devicePixelRatio);
-    const bool ok = picture.ok();
-    {
-        std::lock_guard lock(mutex_);
-        job->result = std::move(picture);
-        job->state = Job::Done;
-        std::erase(jobs_, job);
-        if (ok) Cache(job->key, job->result);
-    }
-    done_.notify_all();
-    // Delivered by the loader's event loop; dropped if the loader is gone by
-    // then, as it waits for this thread before it goes.
-    QMetaObject::invokeMethod(
-        this, [this, path = job->key.path, ok] { emit Preloaded(path, ok); }, Qt::QueuedConnection);
+    Failure failure;
+    if (!KeyOf(path, key, failure)) return;
+    std::lock_guard lock(state_->mutex);
+    if (state_->owner) Start(key, 0);
 }
 
 Picture PictureLoader::Get(const QString& path) {
     Key key;
-    std::unique_lock lock(mutex_);
-    // A file gone (or a folder) gives its cause; no picture is read.
-    if (!KeyOf(path, key)) return ReadPicture(path, frame_, devicePixelRatio_);
-    key.devicePixelRatio = devicePixelRatio_;
-    if (const Entry* entry = Cached(key)) return entry->picture;
-
-    if (const std::shared_ptr<Job> job = Pending(key)) {
-        if (job->state == Job::Running) {
-            // The same read once more would only finish later.
-            if (const auto hook = hooks_.beforeWait) {
-                lock.unlock();
-                hook();
-                lock.lock();
-            }
-            done_.wait(lock, [&] { return job->state == Job::Done; });
-            return job->result;
-        }
-        // Still waiting for a worker: read it here instead.
-        job->state = Job::Dropped;
-        std::erase(jobs_, job);
+    Failure failure;
+    if (!KeyOf(path, key, failure)) return Picture{{}, {}, failure};
+    FrameSize frame;
+    qreal ratio;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (const Picture* picture = state_->Cached(key)) return *picture;
+        ++state_->decodes;
+        frame = state_->frame;
+        ratio = state_->devicePixelRatio;
     }
-    const FrameSize frame = frame_;
-    ++decodes_;
-    lock.unlock();
-
-    Picture picture = ReadPicture(key.path, frame, key.devicePixelRatio);
+    Picture picture = ReadPicture(key.file.path, frame, ratio);
     if (picture.ok()) {
-        lock.lock();
-        Cache(key, picture);
+        std::lock_guard lock(state_->mutex);
+        if (key.frame == state_->frameSerial) state_->Cache(key, picture);
     }
     return picture;
 }
 
 void PictureLoader::WaitUntilIdle() {
-    pool_.waitForDone();
+    pool_->waitForDone();
 }
 
 int PictureLoader::DecodeCount() const {
-    std::lock_guard lock(mutex_);
-    return decodes_;
+    std::lock_guard lock(state_->mutex);
+    return state_->decodes;
 }
 
 int PictureLoader::CachedCount() const {
-    std::lock_guard lock(mutex_);
-    return static_cast<int>(cache_.size());
+    std::lock_guard lock(state_->mutex);
+    return static_cast<int>(state_->cache.size());
 }
 
 qint64 PictureLoader::CachedBytes() const {
-    std::lock_guard lock(mutex_);
-    return cachedBytes_;
+    std::lock_guard lock(state_->mutex);
+    return state_->cachedBytes;
 }
 
 void PictureLoader::SetTestHooks(TestHooks hooks) {
-    std::lock_guard lock(mutex_);
-    hooks_ = std::move(hooks);
+    std::lock_guard lock(state_->mutex);
+    state_->hooks = std::move(hooks);
 }
 
 }  // namespace pictures

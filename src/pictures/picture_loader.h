@@ -1,19 +1,18 @@
 #pragma once
 
-// Pictures read on worker threads ahead of need, and a small cache of the
-// frame-sized results, so that a step to the next photo finds its picture
-// ready. Used from the GUI thread.
+// Pictures read on worker threads, the shown one first and its neighbours
+// ahead of need, and a small cache of the frame-sized results, so that a step
+// to the next photo finds its picture ready. Used from the GUI thread, which
+// never waits for a read.
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
-#include <condition_variable>
 #include <functional>
-#include <list>
 #include <memory>
-#include <mutex>
-#include <vector>
+#include <optional>
 
 #include "pictures/picture_reader.h"
+
+class QThreadPool;
 
 namespace pictures {
 
@@ -21,25 +20,29 @@ class PictureLoader : public QObject {
     Q_OBJECT
 
 public:
-    // Pictures are read for `frame` at `devicePixelRatio`. The first photo's
-    // decode may start before its window is built: Preload it as soon as its
-    // path is known, and the window's Get waits for that decode.
+    // Pictures are read for `frame` at `devicePixelRatio`.
     PictureLoader(FrameSize frame, qreal devicePixelRatio, QObject* parent = nullptr);
-    // Drops the decodes not yet started and waits only for those running.
+    // Drops the reads not yet started, and lets those running end for at
+    // most kCloseWaitMs: a read hung on a dead share ends with the program.
     ~PictureLoader() override;
 
     // The frame and density pictures are read for from now on (the window
-    // moved to another screen). Cached pictures of another density are not
-    // used for the new one.
+    // moved to another screen). Pictures read for another frame are not used.
     void SetFrame(FrameSize frame, qreal devicePixelRatio);
 
+    // The picture of `path` if it is known at once: the cached one, or the
+    // failure the file system tells (no file, not a regular file). Else
+    // nothing, and the picture is read on a worker before any read ahead;
+    // Loaded tells when it is done. Reads queued for anything else are
+    // dropped: only the last wanted picture counts.
+    std::optional<Picture> Want(const QString& path);
+
     // Starts reading `path` on a worker thread unless its picture is cached
-    // or being read. A missing file or a failed read is dropped quietly.
+    // or being read.
     void Preload(const QString& path);
 
-    // The picture of `path`: the cached one at once; else the one a worker
-    // is reading, when it is done; else read now on the calling thread.
-    // Failures are returned, never cached.
+    // The picture of `path`, read on the calling thread unless cached; for
+    // callers that may wait (benchmarks, tests).
     Picture Get(const QString& path);
 
     // Returns when no read is queued or running (tests, benchmarks).
@@ -50,66 +53,43 @@ public:
     int CachedCount() const;
     qint64 CachedBytes() const;
 
-    // Called on the worker before it reads `path`, and on the calling thread
-    // before Get waits for a worker's read; lets tests hold a read while
-    // they look. Never set in the program.
+    // Called on the worker before it reads `path`; lets tests hold a read
+    // while they look. Never set in the program.
     struct TestHooks {
         std::function<void(const QString& path)> beforeDecode;
-        std::function<void()> beforeWait;
     };
     void SetTestHooks(TestHooks hooks);
 
     // The cache's bounds: this many pictures, or this many bytes.
     static constexpr int kMaxCached = 32;
     static constexpr qint64 kMaxCachedBytes = qint64(128) << 20;
-    // Preloads waiting for a worker beyond this many drop the oldest: when the
-    // user steps faster than pictures decode, only the recent ones count.
-    static constexpr int kMaxQueued = 4;
+    // Longer than any decode the memory budget allows on an idle machine.
+    static constexpr int kCloseWaitMs = 2000;
 
 signals:
-    // A preload finished (on the loader's thread, from its event loop).
-    void Preloaded(const QString& path, bool ok);
+    // A read on a worker ended, with its picture or its failure; delivered on
+    // the loader's thread. `path` is the absolute path.
+    void Loaded(const QString& path, const pictures::Picture& picture);
 
 private:
-    // A file as it is on disk, at the density it is read for: a file changed
-    // on disk has another key.
+    struct State;
+    class Job;
+
+    // A file as it is on disk, read for one frame: a file changed on disk or
+    // a frame changed has another key.
     struct Key {
-        QString path;
-        qint64 size = 0;
-        qint64 modified = 0;
-        qreal devicePixelRatio = 1;
+        FileStamp file;
+        int frame = 0;
         bool operator==(const Key&) const = default;
     };
-    struct Job {
-        enum State { Queued, Running, Done, Dropped } state = Queued;
-        Key key;
-        FrameSize frame;
-        Picture result;
-    };
-    struct Entry {
-        Key key;
-        Picture picture;
-    };
+    bool KeyOf(const QString& path, Key& key, Failure& failure) const;
+    void Start(const Key& key, int priority);
+    // Drops the queued reads for any other file than `keep`.
+    void DropQueued(const Key* keep);
 
-    // The key of the file now at `path`, or false if there is none.
-    bool KeyOf(const QString& path, Key& key) const;
-    void Run(const std::shared_ptr<Job>& job);
-    // With mutex_ held.
-    const Entry* Cached(const Key& key);
-    std::shared_ptr<Job> Pending(const Key& key) const;
-    void Cache(const Key& key, const Picture& picture);
-
-    mutable std::mutex mutex_;
-    std::condition_variable done_;
-    FrameSize frame_;
-    qreal devicePixelRatio_;
-    TestHooks hooks_;
-    bool closing_ = false;
-    int decodes_ = 0;
-    std::list<Entry> cache_;  // most recently used first
-    qint64 cachedBytes_ = 0;
-    std::vector<std::shared_ptr<Job>> jobs_;  // queued or running, oldest first
-    QThreadPool pool_;
+    // Shared with the workers, which may outlive the loader.
+    std::shared_ptr<State> state_;
+    QThreadPool* pool_;
 };
 
 }  // namespace pictures

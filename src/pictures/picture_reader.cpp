@@ -1,10 +1,21 @@
 #include "pictures/picture_reader.h"
 
+#include "pictures/colour.h"
+
 #include <QBuffer>
 #include <QColorSpace>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
 
 namespace pictures {
 
@@ -31,6 +42,113 @@ qint64 DecodedBytes(QSize size, QImage::Format format) {
                          ? 32
                          : qMax(32, static_cast<int>(QImage::toPixelFormat(format).bitsPerPixel()));
     return qint64(size.width()) * size.height() * (bits / 8);
+}
+
+// The memory every decode of the program together may take. A decode reserves
+// what it will need before it starts, and waits while others hold the rest.
+class DecodeBudget {
+public:
+    static constexpr qint64 kBytes = qint64(kDecodeLimitMiB) * 1024 * 1024;
+
+    // False, at once, for a decode that alone needs more than the budget.
+    bool Reserve(qint64 bytes) {
+        if (bytes > kBytes) return false;
+        std::unique_lock lock(mutex_);
+        freed_.wait(lock, [&] { return used_ + bytes <= kBytes; });
+        used_ += bytes;
+        return true;
+    }
+    void Release(qint64 bytes) {
+        {
+            std::lock_guard lock(mutex_);
+            used_ -= bytes;
+        }
+        freed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable freed_;
+    qint64 used_ = 0;
+};
+
+DecodeBudget& Budget() {
+    static DecodeBudget budget;
+    return budget;
+}
+
+// Holds a reservation for the length of one decode.
+class Reservation {
+public:
+    explicit Reservation(qint64 bytes) : bytes_(bytes), held_(Budget().Reserve(bytes)) {}
+    ~Reservation() {
+        if (held_) Budget().Release(bytes_);
+    }
+    Reservation(const Reservation&) = delete;
+    Reservation& operator=(const Reservation&) = delete;
+    bool held() const { return held_; }
+
+private:
+    qint64 bytes_;
+    bool held_;
+};
+
+// The first megabyte of the picture's file, where its headers are.
+QByteArray Head(QIODevice* device) {
+    QByteArray head;
+    if (device && !device->isSequential()) {
+        const qint64 at = device->pos();
+        if (device->seek(0)) head = device->read(1 << 20);
+        device->seek(at);
+    }
+    return head;
+}
+
+// The bytes a progressive JPEG's decoder keeps for its coefficients, which it
+// holds for the whole picture whatever the scale asked for: two bytes a
+// sample of every component at its own sampling. From the frame header in
+// the first megabyte; a picture whose header is not found there is counted as
+// progressive with three full components. Zero for a baseline JPEG.
+qint64 ProgressiveBytes(const QByteArray& head, QSize stored) {
+    const auto at = [&](qsizetype i) { return static_cast<quint8>(head.at(i)); };
+    const qint64 full = qint64(stored.width()) * stored.height();
+    for (qsizetype i = 2; i + 9 < head.size();) {
+        if (at(i) != 0xFF) break;
+        const int marker = at(i + 1);
+        const qsizetype length = (at(i + 2) << 8) | at(i + 3);
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            if (marker != 0xC2 && marker != 0xC6 && marker != 0xCA && marker != 0xCE) return 0;
+            const int count = at(i + 9);
+            if (i + 10 + count * 3 > head.size()) break;
+            int hMax = 1, vMax = 1;
+            for (int c = 0; c < count; ++c) {
+                hMax = qMax(hMax, at(i + 11 + c * 3) >> 4);
+                vMax = qMax(vMax, at(i + 11 + c * 3) & 15);
+            }
+            qint64 samples = 0;
+            for (int c = 0; c < count; ++c) {
+                const int h = qMax(1, at(i + 11 + c * 3) >> 4),
+                          v = qMax(1, at(i + 11 + c * 3) & 15);
+                const qint64 w = (qint64(stored.width()) * h / hMax + 15) / 8 * 8;
+                const qint64 t = (qint64(stored.height()) * v / vMax + 15) / 8 * 8;
+                samples += w * t;
+            }
+            return samples * 2;
+        }
+        i += 2 + length;
+    }
+    return full * 3 * 2;
+}
+
+// What decoding a picture stored at `stored` pixels for `shown` ones takes:
+// JPEG decodes at a scale of at most twice the size asked for on each side,
+// then is scaled once more; other formats decode whole, then scale.
+qint64 DecodeBytes(QImageReader& reader, const QByteArray& head, QSize stored, QSize shown) {
+    const qint64 shownBytes = qint64(shown.width()) * shown.height() * 4;
+    if (reader.format() == "jpeg") return shownBytes * 5 + ProgressiveBytes(head, stored);
+    return DecodedBytes(stored, reader.imageFormat()) + shownBytes;
 }
 
 // A picture whose ICC profile is not sRGB (Adobe RGB, Display P3) is shown in
@@ -70,30 +188,29 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
     // A header's size may be unusable although the picture decodes: a
     // top-down BMP reports a negative height, a GIF the size of its first
     // frame rather than of its screen. Then the size is taken from what is
-    // decoded, whose memory the allocation limit bounds.
+    // decoded, whose memory the allocation limit bounds, and the whole
+    // budget is reserved for it.
     const QSize stored = reader.size();
+    const QByteArray head = Head(reader.device());
     QSize natural;
     bool scaled = false;
+    qint64 need = DecodeBudget::kBytes;
     if (stored.isValid() && !stored.isEmpty()) {
         // Refused from the header alone, before any pixel is decoded.
         if (qint64(stored.width()) * stored.height() > kMaxPixels) return Failed(Failure::TooLarge);
-        // Only JPEG decodes at a smaller scale; other formats (PNG too, which
-        // scales after decoding) need the whole picture in memory once.
-        if (reader.format() != "jpeg" &&
-            DecodedBytes(stored, reader.imageFormat()) > qint64(kDecodeLimitMiB) * 1024 * 1024)
-            return Failed(Failure::TooLarge);
-
         const bool quarterTurn = reader.transformation() & QImageIOHandler::TransformationRotate90;
         natural = quarterTurn ? stored.transposed() : stored;
         // Decode no more pixels than the frame shows (JPEG decodes at 1/2,
         // 1/4 or 1/8 scale). The reader scales before it turns the picture
         // upright, so it is asked for the stored orientation.
         const QSize shown = Shown(frame, natural);
-        if (LargerThanShown(natural, shown)) {
-            reader.setScaledSize(quarterTurn ? shown.transposed() : shown);
-            scaled = true;
-        }
+        scaled = LargerThanShown(natural, shown);
+        const QSize asked = quarterTurn ? shown.transposed() : shown;
+        if (scaled) reader.setScaledSize(asked);
+        need = DecodeBytes(reader, head, stored, scaled ? asked : stored);
     }
+    const Reservation reservation(need);
+    if (!reservation.held()) return Failed(Failure::TooLarge);
 
     QImage image = reader.read();
     if (image.isNull()) return Failed(Failure::NotAPicture);
@@ -103,18 +220,49 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
         if (LargerThanShown(natural, shown))
             image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    ToSrgb(image);
+    // Every profile LittleCMS reads; else the matrix ones Qt reads.
+    if (!ConvertToSrgb(image, EmbeddedProfile(head))) ToSrgb(image);
     image.setDevicePixelRatio(devicePixelRatio);
     return {image, natural, Failure::None};
 }
 
 }  // namespace
 
+Failure StampOf(const QString& path, FileStamp& stamp) {
+    struct stat st {};
+    if (path.isEmpty()) return Failure::NotFound;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == EACCES ? Failure::Unreadable : Failure::NotFound;
+    if (!S_ISREG(st.st_mode)) return Failure::Unreadable;
+    stamp.path = QFileInfo(path).absoluteFilePath();
+    stamp.size = st.st_size;
+    stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.inode = st.st_ino;
+    stamp.device = st.st_dev;
+    return Failure::None;
+}
+
 Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePixelRatio) {
-    const QFileInfo info(path);
-    if (!info.exists()) return Failed(Failure::NotFound);
-    if (info.isDir()) return Failed(Failure::Unreadable);
-    QImageReader reader(path);
+    FileStamp stamp;
+    if (const Failure failure = StampOf(path, stamp); failure != Failure::None)
+        return Failed(failure);
+    // Opened without waiting, so that a file swapped for a FIFO since it was
+    // looked at cannot hold the reader; only a regular file is read on.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Failed(errno == ENOENT ? Failure::NotFound : Failure::Unreadable);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Failed(Failure::Unreadable);
+    }
+    // Named, so that the reader takes the name's suffix as a hint of the format.
+    QFile file(path);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return Failed(Failure::Unreadable);
+    }
+    QImageReader reader(&file);
     return Read(reader, frame, devicePixelRatio);
 }
 

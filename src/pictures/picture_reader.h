@@ -43,6 +43,23 @@ inline constexpr qint64 kMaxPixels = qint64(1) << 28;
 // at a smaller scale (BMP, PNG) need the whole picture in memory once.
 inline constexpr int kDecodeLimitMiB = 1024;
 
+// A file as it is on disk: a file rewritten in place, even with its size and
+// modification time kept, has another stamp.
+struct FileStamp {
+    QString path;  // absolute
+    qint64 size = 0;
+    qint64 modified = 0;  // nanoseconds
+    qint64 changed = 0;   // nanoseconds
+    quint64 inode = 0;
+    quint64 device = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the picture file at `path`, or why it cannot be read: no file
+// (NotFound), or a folder on its way that cannot be searched, a folder, a
+// FIFO, a device or a socket (Unreadable): only regular files are read.
+Failure StampOf(const QString& path, FileStamp& stamp);
+
 // Reads the picture at `path` for a frame of `frame(natural)` device pixels.
 Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePixelRatio);
 

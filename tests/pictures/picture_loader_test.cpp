@@ -2,9 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSemaphore>
+#include <QSignalSpy>
+#include <QThread>
 #include <memory>
+
+#include <sys/stat.h>
 
 #include "picture_test_support.h"
 #include "pictures/picture_loader.h"
@@ -69,20 +75,67 @@ TEST_F(PictureLoaderTest, PreloadedPictureIsReady) {
     EXPECT_EQ(loader.DecodeCount(), 1);
 }
 
-TEST_F(PictureLoaderTest, GetWaitsForTheRunningRead) {
+TEST_F(PictureLoaderTest, WantedPictureComesByItsSignal) {
     const QString path = Photo("foto.png", Qt::green);
+    QSignalSpy loaded(&loader, &PictureLoader::Loaded);
+    EXPECT_FALSE(loader.Want(path).has_value()) << "nothing waited for on the caller's thread";
+    ASSERT_TRUE(loaded.wait());
+    EXPECT_EQ(loaded.front().at(0).toString(), QFileInfo(path).absoluteFilePath());
+    // Read once, then ready at once.
+    ASSERT_TRUE(loader.Want(path).has_value());
+    EXPECT_EQ(loader.Want(path)->image.pixel(0, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(loader.DecodeCount(), 1);
+}
+
+TEST_F(PictureLoaderTest, OnlyTheLastWantedPictureIsRead) {
+    // Both workers held on a first read: every other want waits in the queue.
     QSemaphore started, release;
     loader.SetTestHooks({[&](const QString&) {
-                             started.release();
-                             release.acquire();
-                         },
-                         [&] { release.release(); }});
-    loader.Preload(path);
-    started.acquire();
-    // The worker holds the read until Get is about to wait for it.
-    const auto picture = loader.Get(path);
-    EXPECT_EQ(picture.image.pixel(0, 0), qRgb(0, 255, 0));
-    EXPECT_EQ(loader.DecodeCount(), 1);
+        started.release();
+        release.acquire();
+    }});
+    loader.Preload(Photo("a.png", Qt::red));
+    loader.Preload(Photo("b.png", Qt::red));
+    started.acquire(qMin(2, QThread::idealThreadCount()));
+    for (int i = 0; i < 10; ++i) loader.Want(Photo(QString("%1.png").arg(i), Qt::blue));
+    release.release(100);
+    loader.WaitUntilIdle();
+    EXPECT_LE(loader.DecodeCount(), 3) << "the photos passed over are never decoded";
+    EXPECT_TRUE(loader.Want(dir.filePath("9.png")).has_value());
+}
+
+TEST_F(PictureLoaderTest, RewrittenInPlaceIsReadAgain) {
+    // Another picture of the same size with the old times kept (cp -p):
+    // only its change time and inode tell.
+    const QString path = Photo("foto.png", Qt::red, {600, 400}, 60);
+    EXPECT_EQ(loader.Get(path).image.pixel(0, 0), qRgb(255, 0, 0));
+    const QDateTime modified = QFileInfo(path).lastModified();
+    const QString copy = Photo("copia.png", Qt::blue, {600, 400});
+    QFile::remove(path);
+    QFile::copy(copy, path);
+    QFile file(path);
+    file.open(QIODevice::ReadWrite);
+    file.setFileTime(modified, QFileDevice::FileModificationTime);
+    file.close();
+    EXPECT_EQ(loader.Get(path).image.pixel(0, 0), qRgb(0, 0, 255));
+}
+
+TEST_F(PictureLoaderTest, OnlyRegularFilesAreRead) {
+    const QString fifo = dir.filePath("fifo.jpg");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(loader.Want(fifo)->failure, Failure::Unreadable);
+    EXPECT_EQ(loader.Get(fifo).failure, Failure::Unreadable);
+    EXPECT_EQ(loader.Want(dir.path())->failure, Failure::Unreadable);
+    EXPECT_EQ(loader.Want(dir.filePath("manca.jpg"))->failure, Failure::NotFound);
+
+    // There, but in a folder that cannot be searched.
+    QDir(dir.path()).mkdir("chiusa");
+    Photo("chiusa/foto.png", Qt::red);
+    QFile::setPermissions(dir.filePath("chiusa"), QFile::ReadOwner | QFile::WriteOwner);
+    if (QFileInfo(dir.filePath("chiusa/foto.png")).exists()) GTEST_SKIP() << "run as root";
+    EXPECT_EQ(loader.Want(dir.filePath("chiusa/foto.png"))->failure, Failure::Unreadable);
+    QFile::setPermissions(dir.filePath("chiusa"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(PictureLoaderTest, FailedPreloadIsNotCached) {
@@ -99,22 +152,21 @@ TEST_F(PictureLoaderTest, FailedPreloadIsNotCached) {
     EXPECT_EQ(loader.CachedCount(), 0);
 }
 
-TEST_F(PictureLoaderTest, ClosingWithReadsRunning) {
+TEST_F(PictureLoaderTest, ClosingWaitsForNoHungRead) {
     auto closing = std::make_unique<PictureLoader>(Fit, 1);
-    QSemaphore started, release;
+    // Never let go: a read hung on a dead share, until the program ends.
+    static QSemaphore started, never;
     closing->SetTestHooks({[&](const QString&) {
-                               started.release();
-                               release.acquire();
-                           },
-                           {}});
+        started.release();
+        never.acquire();
+    }});
     for (int i = 0; i < 8; ++i)
         closing->Preload(
             Photo(QString("foto%1.png").arg(i), QColor::fromHsv(i * 40, 200, 200), {2000, 1500}));
-    started.acquire();
-    // Closing while the workers read: the queued reads are dropped, the
-    // running ones finish, nothing is touched after the loader is gone.
-    release.release(8);
+    started.acquire(qMin(2, QThread::idealThreadCount()));  // both workers hung
+    // The queued reads are dropped, the hung one is left behind.
     closing.reset();
+    EXPECT_EQ(started.available(), 0) << "no read started after the closing";
 }
 
 }  // namespace

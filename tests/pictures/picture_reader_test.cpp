@@ -3,6 +3,8 @@
 
 #include <QDir>
 
+#include <lcms2.h>
+
 #include "picture_test_support.h"
 
 using namespace picture_test;
@@ -60,6 +62,14 @@ TEST(PictureReader, LargeBmpIsRead) {
     EXPECT_EQ(picture.image.pixel(300, 100), qRgb(0, 0, 255));
 }
 
+// The JPEG `bytes` marked progressive, every component at full resolution.
+QByteArray Progressive(QByteArray bytes) {
+    const qsizetype sof = bytes.indexOf("\xFF\xC0");
+    bytes[sof + 1] = '\xC2';
+    for (int c = 0; c < bytes[sof + 9]; ++c) bytes[sof + 11 + c * 3] = 0x11;
+    return bytes;
+}
+
 TEST(PictureReader, FailuresGiveTheirCause) {
     QTemporaryDir dir;
     const struct {
@@ -80,6 +90,8 @@ TEST(PictureReader, FailuresGiveTheirCause) {
         {"png.jpg", HeaderBomb("PNG", 20000, 20000), Failure::TooLarge},
         {"lungo.png", HeaderBomb("PNG", 100000, 3000), Failure::TooLarge},
         {"16bit.png", HeaderBomb("PNG", 12000, 12000, QImage::Format_RGBA64), Failure::TooLarge},
+        // A progressive JPEG keeps every coefficient of the whole picture.
+        {"progressiva.jpg", Progressive(HeaderBomb("JPG", 16000, 16000)), Failure::TooLarge},
     };
     for (const auto& c : cases) {
         const QString path = dir.filePath(c.name);
@@ -133,6 +145,55 @@ TEST(PictureReader, TaggedPictureIsConvertedToSrgb) {
     const QString plain = dir.filePath("semplice.png");
     Write(plain, Bytes(Filled({10, 10}, QColor(200, 120, 60)), "PNG"));
     EXPECT_EQ(ReadPicture(plain, Fit, 1).image.pixelColor(5, 5), QColor(200, 120, 60));
+}
+
+}  // namespace
+
+namespace {
+
+// A grey profile with a linear tone curve, as LittleCMS writes it.
+QByteArray LinearGreyProfile() {
+    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), linear);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(grey, nullptr, &size);
+    QByteArray icc(size, '\0');
+    cmsSaveProfileToMem(grey, icc.data(), &size);
+    cmsCloseProfile(grey);
+    cmsFreeToneCurve(linear);
+    return icc;
+}
+
+QByteArray WithProfile(QByteArray picture, const QByteArray& icc) {
+    if (picture.startsWith("\xFF\xD8")) {
+        QByteArray app2 = QByteArray("\xFF\xE2\0\0ICC_PROFILE\0\x01\x01", 18) + icc;
+        qToBigEndian<quint16>(static_cast<quint16>(app2.size() - 2), app2.data() + 2);
+        return picture.insert(2, app2);
+    }
+    // PNG: an iCCP chunk after IHDR, its profile compressed without qCompress's
+    // four bytes of length.
+    QByteArray chunk =
+        QByteArray("\0\0\0\0iCCP", 8) + QByteArray("grey\0\0", 6) + qCompress(icc).mid(4);
+    qToBigEndian<quint32>(static_cast<quint32>(chunk.size() - 8), chunk.data());
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(Crc32(chunk.constData() + 4, chunk.size() - 4), crc.data());
+    return picture.insert(33, chunk + crc);
+}
+
+TEST(PictureReader, EmbeddedGreyProfilesAreConvertedToSrgb) {
+    // Grey 120 under a linear tone curve is sRGB 182.
+    QTemporaryDir dir;
+    for (const char* format : {"JPG", "PNG"}) {
+        const QString path = dir.filePath(QString("grigio.") + format);
+        Write(path,
+              WithProfile(
+                  Bytes(Filled({64, 64}, QColor(120, 120, 120), QImage::Format_Grayscale8), format),
+                  LinearGreyProfile()));
+        const auto picture = ReadPicture(path, Fit, 1);
+        ASSERT_EQ(picture.failure, Failure::None) << format;
+        EXPECT_TRUE(Near(picture.image.pixelColor(32, 32), QColor(182, 182, 182), 3))
+            << format << " " << qPrintable(picture.image.pixelColor(32, 32).name());
+    }
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "store/access_engine.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
+#include "support/settle_pictures.h"
 #include "support/test_platform.h"
 
 namespace {
@@ -65,7 +66,10 @@ protected:
         access_test::WriteRowsFile(tsv, path.toStdString(), options);
     }
 
-    QRgb Shown() const { return form.Image1->GetPicture().pixel(2, 2) | 0xff000000; }
+    QRgb Shown() {
+        SettlePictures(loader);
+        return form.Image1->GetPicture().pixel(2, 2) | 0xff000000;
+    }
     void Expect(const char* id, const QString& title, Qt::GlobalColor color) {
         EXPECT_EQ(form.Text1->text(), id);
         EXPECT_EQ(form.Text2->text(), title);

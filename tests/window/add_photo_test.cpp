@@ -17,6 +17,7 @@
 #include "store/album_file.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
+#include "support/settle_pictures.h"
 #include "support/test_platform.h"
 #include "widgets/program_window.h"
 
@@ -323,6 +324,7 @@ TEST_F(AddPhotoTest, TheRowHoldsTheAnswersExactlyAsTyped) {
     // gone.
     EXPECT_EQ(form.Text1->text(), "6");
     EXPECT_EQ(form.Text2->text(), "L'isola");
+    SettlePictures(loader);
     EXPECT_EQ(form.Image1->NaturalSize(), QSize(30, 40));
     EXPECT_EQ(form.form2, nullptr);
     EXPECT_FALSE(picker->isVisible());

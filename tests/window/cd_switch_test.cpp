@@ -13,6 +13,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
+#include "support/settle_pictures.h"
 #include "support/test_platform.h"
 
 namespace {
@@ -53,7 +54,10 @@ protected:
 
     QString CdAlbum() const { return cd + "/database.mdb"; }
     QString Copy() const { return platform.LocalCopyPath(); }
-    QRgb Shown() const { return form.Image1->GetPicture().pixel(2, 2) | 0xff000000; }
+    QRgb Shown() {
+        SettlePictures(loader);
+        return form.Image1->GetPicture().pixel(2, 2) | 0xff000000;
+    }
 
     void SwitchToCd() {
         dialogs.Type(CdAlbum());

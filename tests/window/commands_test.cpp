@@ -16,6 +16,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
+#include "support/settle_pictures.h"
 #include "support/test_platform.h"
 
 namespace {
@@ -74,7 +75,8 @@ protected:
     QString Album() const { return platform.DefaultAlbumPath(); }
     store::Cursor& Rows() { return module.Data1.Recordset(); }
 
-    Showing Now() const {
+    Showing Now() {
+        SettlePictures(loader);
         const QImage& picture = form.Image1->GetPicture();
         QString photo;
         if (!picture.isNull()) {

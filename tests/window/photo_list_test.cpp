@@ -12,6 +12,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/scripted_dialogs.h"
+#include "support/settle_pictures.h"
 #include "support/test_platform.h"
 #include "widgets/program_window.h"
 
@@ -64,7 +65,10 @@ protected:
     }
 
     void Execute(const char* sql) { ExecuteSql(module.DatabasePath, sql); }
-    QRgb Shown() const { return form.Image1->GetPicture().pixel(2, 2) | 0xff000000; }
+    QRgb Shown() {
+        SettlePictures(loader);
+        return form.Image1->GetPicture().pixel(2, 2) | 0xff000000;
+    }
 
     ScriptedDialogs dialogs;
     TestPlatform platform;

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
 #include "app/module1.h"
@@ -170,6 +172,21 @@ TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {
     EXPECT_TRUE(module.Data1.Recordset().Eof());
     EXPECT_EQ(form.Text1->text(), "");
     EXPECT_EQ(form.Text7->text(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A FIFO named "pathdb" would wait for a writer: it is taken as no "pathdb",
+// the prompt asks for the album, and the answer is not written into it.
+TEST_F(StartupTest, APathdbThatIsNoFileIsNeitherReadNorWritten) {
+    ASSERT_EQ(mkfifo(QFile::encodeName(platform.PathdbPath()).constData(), 0600), 0);
+    const QString album = Album("other.mdb", "Altro");
+    dialogs.Type(album);
+    module.OpenAlbum();
+    EXPECT_EQ(dialogs.Inputs().size(), 1);
+    EXPECT_EQ(form.Text2->text(), "Altro");
 }
 
 }  // namespace

@@ -1,0 +1,20 @@
+#pragma once
+
+// Pictures with an embedded ICC profile turned into sRGB through LittleCMS,
+// the colour engine of the field's programs: RGB profiles of any kind (not
+// only the matrix ones Qt converts) and grey ones.
+#include <QByteArray>
+#include <QImage>
+
+namespace pictures {
+
+// The ICC profile embedded in the JPEG or PNG whose first bytes are `head`,
+// or nothing.
+QByteArray EmbeddedProfile(const QByteArray& head);
+
+// Converts `image` from `profile` to sRGB, perceptual intent. False, with the
+// image untouched, when the profile is not a usable RGB or grey one or does
+// not fit the image's pixels.
+bool ConvertToSrgb(QImage& image, const QByteArray& profile);
+
+}  // namespace pictures
