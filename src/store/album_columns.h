@@ -49,7 +49,7 @@ constexpr char AsciiLower(char c) {
 
 }  // namespace album_columns_detail
 
-// The columns as a statement lists them: "id, titolo, …, percorso_file".
+// The columns as a statement lists them, joined by ", ".
 inline constexpr const char* kAlbumColumnList = album_columns_detail::kList.data();
 
 // Table and column names compare as SQL compares them: ignoring ASCII case.
