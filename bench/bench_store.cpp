@@ -25,9 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kInsertSql =
-    "INSERT INTO datab (id, titolo, data_scatto, luogo, persone, note, nome_file, "
-    "percorso_file) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+const std::string kInsertSql = std::string("INSERT INTO datab (") + store::kAlbumColumnList +
+                               ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
 
 // A plausible photo: about 150 bytes, like a real album's.
 store::PhotoTexts Texts(std::int64_t id) {

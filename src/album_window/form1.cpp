@@ -230,11 +230,7 @@ void Form1::ConnectHandlers() {
     connect(Label2, &HoverLabel::MouseMove, this, &Form1::Label2_MouseMove);
 
     // Each picture of a button pair highlights its pair.
-    const std::pair<Picture*, Picture*> pairs[] = {
-        {Image16, Image9}, {Image19, Image8},  {Image18, Image5}, {Image17, Image10},
-        {Image14, Image6}, {Image11, Image12}, {Image13, Image4}, {Image15, Image7},
-    };
-    for (auto [normal, highlighted] : pairs) {
+    for (auto [normal, highlighted] : ButtonPairs()) {
         connect(normal, &Picture::MouseMove, this,
                 [this, normal, highlighted] { HighlightButton(*normal, *highlighted); });
         connect(highlighted, &Picture::MouseMove, this,

@@ -8,7 +8,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <array>
 #include <optional>
+#include <utility>
 
 #include "store/photo.h"
 #include "widgets/long_line_box.h"
@@ -107,6 +109,8 @@ public:
     // pair swapped so the pointer's picture is lit.
     void ResetButtonHighlights();
     void HighlightButton(Picture& first, Picture& second);
+    // The button pairs: normal picture, highlighted picture.
+    std::array<std::pair<Picture*, Picture*>, 8> ButtonPairs() const;
 
     // Drag state of the window background, in twips.
     bool DragActive = false;

@@ -46,25 +46,24 @@ private:
 void SetRest(Form1& f, Visibility& v) {
     v.Set(f.Image2, false);
     v.Set(f.Image3, false);
-    v.Set(f.Image9, false);
-    v.Set(f.Image16, true);
-    v.Set(f.Image8, false);
-    v.Set(f.Image19, true);
-    v.Set(f.Image5, false);
-    v.Set(f.Image18, true);
-    v.Set(f.Image10, false);
-    v.Set(f.Image17, true);
-    v.Set(f.Image6, false);
-    v.Set(f.Image14, true);
-    v.Set(f.Image12, false);
-    v.Set(f.Image11, true);
-    v.Set(f.Image4, false);
-    v.Set(f.Image13, true);
-    v.Set(f.Image15, true);
-    v.Set(f.Image7, false);
+    for (auto [normal, highlighted] : f.ButtonPairs()) {
+        v.Set(highlighted, false);
+        v.Set(normal, true);
+    }
 }
 
 }  // namespace
+
+std::array<std::pair<Picture*, Picture*>, 8> Form1::ButtonPairs() const {
+    return {{{Image16, Image9},
+             {Image19, Image8},
+             {Image18, Image5},
+             {Image17, Image10},
+             {Image14, Image6},
+             {Image11, Image12},
+             {Image13, Image4},
+             {Image15, Image7}}};
+}
 
 void Form1::ResetButtonHighlights() {
     Visibility v;

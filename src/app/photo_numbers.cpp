@@ -47,17 +47,11 @@ std::optional<std::string> PlainNumber(const QString& text, const QLocale& local
     return plain;
 }
 
-constexpr double kTwoTo63 = 9223372036854775808.0;
-
 enum class Kind { Whole, Fraction, OutOfRange, Unknown };
 struct Exact {
     Kind kind = Kind::Unknown;
     std::int64_t whole = 0;
 };
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The number a plain decimal text (sign, digits, a point, an exponent) stands
 // for, worked out digit by digit: a whole number within the range of photo
@@ -139,7 +133,7 @@ std::optional<store::Value> PhotoNumberFromAnswer(const QString& answer, const Q
         case Kind::OutOfRange:
             // A whole number past the photo numbers that rounds to one of
             // them (-2^63) must not find it.
-            if (number >= -kTwoTo63 && number < kTwoTo63)
+            if (number >= -store::kTwoTo63 && number < store::kTwoTo63)
                 return store::Value(std::numeric_limits<double>::quiet_NaN());
             break;
         case Kind::Unknown:

@@ -13,3 +13,8 @@ double Val(const QString& text);
 inline double Val(const char* text) {
     return Val(std::string_view(text));
 }
+
+// An ASCII digit, whatever the locale.
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}

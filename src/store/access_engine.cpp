@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <regex>
+#include <optional>
 
 #include "store/album_format.h"
 #include "store/child_process.h"
@@ -194,6 +194,17 @@ private:
     int fd_ = -1;
 };
 
+// Takes pictora-album's line telling the photos it wrote.
+bool PhotosLine(std::string_view line, std::optional<std::int64_t>& photos) {
+    const std::string_view lead = kAlbumToolPhotos;
+    if (line.substr(0, lead.size()) != lead) return false;
+    line.remove_prefix(lead.size());
+    std::int64_t n = 0;
+    const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), n);
+    if (ec == std::errc() && end == line.data() + line.size() && n >= 0) photos = n;
+    return true;
+}
+
 // Takes pictora-album's progress lines.
 bool ProgressLine(std::string_view line, std::int64_t& done, std::int64_t& total) {
     const std::string_view lead = kAlbumToolProgress;
@@ -276,7 +287,8 @@ private:
         RemoveLeftoverImports(options_.cacheFolder);
         const ImportFolder scratch(options_.cacheFolder);
         const std::string target = (fs::path(scratch.path()) / "album").string();
-        const ChildResult run = RunTool(path, target, TimeLimit(options_, info), observer);
+        std::optional<std::int64_t> photos;
+        const ChildResult run = RunTool(path, target, TimeLimit(options_, info), observer, photos);
         try {
             Check(path, run);
         } catch (const StoreError& e) {
@@ -286,7 +298,7 @@ private:
                 verdicts_.insert_or_assign(cache.name, e);
             throw;
         }
-        Verify(path, target, run.output);
+        Verify(path, target, photos, run.output);
 
         if (std::rename(target.c_str(), copy.c_str()) != 0)
             throw StoreError(err::General, CacheFolderError(options_.cacheFolder, errno));
@@ -302,11 +314,14 @@ private:
     }
 
     ChildResult RunTool(const std::string& path, const std::string& target,
-                        std::chrono::milliseconds limit, ConversionObserver* observer) const {
+                        std::chrono::milliseconds limit, ConversionObserver* observer,
+                        std::optional<std::int64_t>& photos) const {
         std::int64_t done = 0;
         std::int64_t total = 0;
         ChildWatch watch;
-        watch.line = [&](std::string_view line) { return ProgressLine(line, done, total); };
+        watch.line = [&](std::string_view line) {
+            return ProgressLine(line, done, total) || PhotosLine(line, photos);
+        };
         if (observer != nullptr) {
             watch.keepGoing = [&] { return observer->Advance(done, total); };
         }
@@ -335,14 +350,11 @@ private:
 
     // The tool says how many photos it wrote; the copy must hold as many.
     void Verify(const std::string& path, const std::string& target,
-                const std::string& output) const {
-        static const std::regex said("Convertit[ae] ([0-9]{1,18}) foto");
-        std::smatch match;
-        if (!std::regex_search(output, match, said))
+                const std::optional<std::int64_t>& photos, const std::string& output) const {
+        if (!photos)
             throw Error(err::NotValidAlbum, path, "risposta inattesa del lettore: " + output);
-        const std::int64_t expected = std::stoll(match[1].str());
         try {
-            if (native_->Open(target, true)->OpenPhotoIndex()->Count() != expected)
+            if (native_->Open(target, true)->OpenPhotoIndex()->Count() != *photos)
                 throw Error(err::NotValidAlbum, path, "la copia di lettura è incompleta");
         } catch (const StoreError& e) {
             if (e.number() == err::NotValidAlbum) throw;

@@ -36,6 +36,9 @@ struct AccessOptions {
 // How pictora-album tells the engine how far an import has come: a line on
 // stdout starting with this, then the steps done and the steps in all.
 inline constexpr const char* kAlbumToolProgress = "@avanzamento ";
+// How pictora-album tells the engine an import is done: a line on stdout
+// starting with this, then the number of photos written.
+inline constexpr const char* kAlbumToolPhotos = "@foto ";
 // pictora-album's exit code for a damaged album.
 inline constexpr int kAlbumToolDamaged = 3;
 

@@ -18,7 +18,8 @@ namespace {
 
 std::string CreateTableSql() {
     // id is the rowid, so every cursor move is one step down its b-tree.
-    std::string sql = "CREATE TABLE datab (id INTEGER PRIMARY KEY";
+    std::string sql =
+        std::string("CREATE TABLE datab (") + kAlbumColumns[0] + " INTEGER PRIMARY KEY";
     for (std::size_t i = 1; i < kAlbumColumns.size(); ++i) {
         sql += ", ";
         sql += kAlbumColumns[i];
@@ -27,19 +28,7 @@ std::string CreateTableSql() {
     return sql + ")";
 }
 
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
 
 void CreateAlbum(const std::string& path) {
     auto fail = [&](int number, const std::string& why) {

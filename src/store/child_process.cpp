@@ -139,78 +139,109 @@ bool ReadSome(int fd, Collector& collector) {
     return n < 0 && (errno == EINTR || errno == EAGAIN);
 }
 
-}  // namespace
-
-ChildResult RunChild(const std::vector<std::string>& argv, std::chrono::milliseconds limit,
-                     const ChildWatch& watch) {
-    ChildResult result;
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-        result.spawnError = errno;
-        return result;
-    }
+// A started child and the read end of its output.
+struct Child {
     pid_t pid = -1;
-    result.spawnError = Start(argv, pipeFds[1], pid);
-    close(pipeFds[1]);
-    if (result.spawnError != 0) {
-        close(pipeFds[0]);
-        return result;
-    }
+    int out = -1;
+    bool open = true;  // its output not yet closed
+    int status = 0;    // as waitpid left it
+};
 
-    Collector collector(watch, result.output);
+// Starts the child with its output on a pipe; errno when it could not be.
+int Launch(const std::vector<std::string>& argv, Child& child) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return errno;
+    const int error = Start(argv, pipeFds[1], child.pid);
+    close(pipeFds[1]);
+    if (error != 0) {
+        close(pipeFds[0]);
+        return error;
+    }
+    child.out = pipeFds[0];
+    return 0;
+}
+
+// Takes what the child writes for up to `wait` milliseconds or, once its
+// output is closed, pauses a few; errno when watching the output failed.
+int AwaitOutput(Child& child, int wait, Collector& collector) {
+    if (!child.open) {
+        // The output is closed; the child may still be on its way out.
+        const timespec pause{0, std::min(wait, 5) * 1'000'000L};
+        nanosleep(&pause, nullptr);
+        return 0;
+    }
+    pollfd fd{child.out, POLLIN, 0};
+    const int ready = poll(&fd, 1, wait);
+    if (ready < 0 && errno != EINTR) return errno;
+    if (ready > 0) child.open = ReadSome(child.out, collector);
+    return 0;
+}
+
+enum class Ending {
+    Reaped,     // ended, its status in Child::status
+    Gone,       // reaped by someone else's SIGCHLD handler: gone, how unknown
+    StillThere  // out of time, stopped by the watcher, or no longer watchable
+};
+
+// Watches the child, taking its output, until it ends or must be killed.
+Ending Watch(Child& child, std::chrono::milliseconds limit, const ChildWatch& watch,
+             Collector& collector, ChildResult& result) {
     const Clock::time_point deadline = Clock::now() + limit;
     Clock::time_point asked = Clock::now() - kTick;
-    bool open = true;
-    int status = 0;
-    bool reaped = false;
-    while (!reaped) {
+    for (;;) {
         const Clock::time_point now = Clock::now();
         if (now >= deadline) {
             result.timedOut = true;
-            break;
+            return Ending::StillThere;
         }
         if (watch.keepGoing && now - asked >= kTick / 2) {
             asked = now;
             if (!watch.keepGoing()) {
                 result.stopped = true;
-                break;
+                return Ending::StillThere;
             }
         }
-        const int wait = MillisecondsLeft(deadline);
-        if (open) {
-            pollfd fd{pipeFds[0], POLLIN, 0};
-            const int ready = poll(&fd, 1, wait);
-            if (ready < 0 && errno != EINTR) {
-                result.waitError = errno;
-                break;
-            }
-            if (ready > 0) open = ReadSome(pipeFds[0], collector);
-        } else {
-            // The output is closed; the child may still be on its way out.
-            const timespec pause{0, std::min(wait, 5) * 1'000'000L};
-            nanosleep(&pause, nullptr);
+        if (const int error = AwaitOutput(child, MillisecondsLeft(deadline), collector)) {
+            result.waitError = error;
+            return Ending::StillThere;
         }
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) reaped = true;
-        if (done < 0 && errno == ECHILD) {
-            // Reaped by someone else's SIGCHLD handler: gone, how unknown.
-            close(pipeFds[0]);
-            collector.Finish();
-            return result;
-        }
+        const pid_t done = waitpid(child.pid, &child.status, WNOHANG);
+        if (done == child.pid) return Ending::Reaped;
+        if (done < 0 && errno == ECHILD) return Ending::Gone;
     }
-    if (!reaped) {
-        kill(-pid, SIGKILL);
-        kill(pid, SIGKILL);
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+}
+
+// Kills the child's group and waits for the child to go.
+void KillAndReap(Child& child) {
+    kill(-child.pid, SIGKILL);
+    kill(child.pid, SIGKILL);
+    while (waitpid(child.pid, &child.status, 0) < 0 && errno == EINTR) {
     }
-    // What is left in the pipe, without waiting on anyone who still holds it.
-    for (pollfd fd{pipeFds[0], POLLIN, 0}; open && poll(&fd, 1, 0) > 0;)
-        open = ReadSome(pipeFds[0], collector);
-    close(pipeFds[0]);
+}
+
+// Takes what is left in the pipe, without waiting on anyone who still holds
+// it.
+void Drain(Child& child, Collector& collector) {
+    for (pollfd fd{child.out, POLLIN, 0}; child.open && poll(&fd, 1, 0) > 0;)
+        child.open = ReadSome(child.out, collector);
+}
+
+}  // namespace
+
+ChildResult RunChild(const std::vector<std::string>& argv, std::chrono::milliseconds limit,
+                     const ChildWatch& watch) {
+    ChildResult result;
+    Child child;
+    result.spawnError = Launch(argv, child);
+    if (result.spawnError != 0) return result;
+
+    Collector collector(watch, result.output);
+    const Ending ending = Watch(child, limit, watch, collector, result);
+    if (ending == Ending::StillThere) KillAndReap(child);
+    if (ending != Ending::Gone) Drain(child, collector);
+    close(child.out);
     collector.Finish();
-    if (reaped) Record(result, status);
+    if (ending == Ending::Reaped) Record(result, child.status);
     return result;
 }
 

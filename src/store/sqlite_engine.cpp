@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "store/album.h"
-#include "store/album_file.h"
+#include "store/album_columns.h"
 #include "store/file_checks.h"
 
 namespace store {
@@ -147,7 +147,6 @@ constexpr std::int64_t kHighestNumber = std::numeric_limits<std::int64_t>::max()
 // `d` as a whole number when it is one within the range of the id column's
 // integers.
 std::optional<std::int64_t> WholeNumber(double d) {
-    constexpr double kTwoTo63 = 9223372036854775808.0;
     if (d == std::trunc(d) && d >= -kTwoTo63 && d < kTwoTo63) return static_cast<std::int64_t>(d);
     return std::nullopt;
 }
@@ -187,8 +186,10 @@ std::optional<Value> SeekKey(const Value& number) {
     return number;
 }
 
-#define PICTORA_ALBUM_COLUMNS \
-    "id, titolo, data_scatto, luogo, persone, note, nome_file, percorso_file"
+// A statement that reads whole photos: every column, then `rest`.
+std::string SelectPhotos(const char* rest) {
+    return std::string("SELECT ") + kAlbumColumnList + " FROM datab " + rest;
+}
 
 // A text column as a bound box shows it: numbers a program elsewhere stored
 // there read as their text, null as empty text.
@@ -292,15 +293,19 @@ private:
     enum class Query { First, Last, Next, Previous, Seek, Delete, Count };
     enum class Place { Empty, BeforeFirst, OnRow, Deleted, AfterLast };
 
-    // Every move is one step down the id index to one row.
-    static constexpr std::array<const char*, static_cast<int>(Query::Count)> kSql = {
-        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab ORDER BY id LIMIT 1",
-        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab ORDER BY id DESC LIMIT 1",
-        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab WHERE id > ?1 ORDER BY id LIMIT 1",
-        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab WHERE id < ?1 ORDER BY id DESC LIMIT 1",
-        "SELECT " PICTORA_ALBUM_COLUMNS " FROM datab WHERE id = ?1 ORDER BY id LIMIT 1",
-        "DELETE FROM datab WHERE id = ?1",
-    };
+    // Every move is one step down the id index to one row. The texts are
+    // made once, at the first use.
+    static const std::string& Sql(Query query) {
+        static const std::array<std::string, static_cast<int>(Query::Count)> sql = {
+            SelectPhotos("ORDER BY id LIMIT 1"),
+            SelectPhotos("ORDER BY id DESC LIMIT 1"),
+            SelectPhotos("WHERE id > ?1 ORDER BY id LIMIT 1"),
+            SelectPhotos("WHERE id < ?1 ORDER BY id DESC LIMIT 1"),
+            SelectPhotos("WHERE id = ?1 ORDER BY id LIMIT 1"),
+            "DELETE FROM datab WHERE id = ?1",
+        };
+        return sql[static_cast<int>(query)];
+    }
 
     [[noreturn]] static void NoCurrentRow(const char* what) {
         throw StoreError(err::NoCurrentRecord, what);
@@ -309,7 +314,7 @@ private:
     // Statements are prepared on first use and kept for the cursor's life.
     SQLite::Statement& Get(Query query) {
         auto& statement = statements_[static_cast<int>(query)];
-        if (!statement) statement.emplace(*db_, kSql[static_cast<int>(query)]);
+        if (!statement) statement.emplace(*db_, Sql(query));
         return *statement;
     }
 
@@ -376,8 +381,8 @@ public:
             if (!insert_) {
                 // The columns are named, so an album whose table carries
                 // columns of its own after the eight takes new photos too.
-                insert_.emplace(*db_, "INSERT INTO datab (" PICTORA_ALBUM_COLUMNS
-                                      ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+                insert_.emplace(*db_, std::string("INSERT INTO datab (") + kAlbumColumnList +
+                                          ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
             }
             {
                 ResetOnExit reset(*insert_);
@@ -406,8 +411,6 @@ private:
     std::optional<SQLite::Statement> highest_;
     std::optional<SQLite::Statement> insert_;
 };
-
-#undef PICTORA_ALBUM_COLUMNS
 
 class SqliteEngine final : public Engine {
 public:

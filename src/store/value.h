@@ -6,6 +6,10 @@
 
 namespace store {
 
+// 2^63: a whole double from -kTwoTo63 up to, not including, kTwoTo63 is a
+// 64-bit integer, as every photo number is.
+inline constexpr double kTwoTo63 = 9223372036854775808.0;
+
 // One field of a row as the store hands it out: null, a whole number, a
 // floating-point number or text.
 class Value {

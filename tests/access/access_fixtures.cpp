@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "rows_format.h"
+#include "store/album_columns.h"
 
 namespace fs = std::filesystem;
 
@@ -148,9 +149,8 @@ void WriteDamagedAlbum(const std::string& out, Damage damage) {
 
 std::vector<Row> NativeRows(const std::string& path) {
     SQLite::Database db(path, SQLite::OPEN_READONLY);
-    SQLite::Statement query(db,
-                            "SELECT id, titolo, data_scatto, luogo, persone, note, nome_file, "
-                            "percorso_file FROM datab ORDER BY id");
+    SQLite::Statement query(
+        db, std::string("SELECT ") + store::kAlbumColumnList + " FROM datab ORDER BY id");
     std::vector<Row> rows;
     while (query.executeStep()) {
         Row row;

@@ -223,10 +223,14 @@ TEST_F(AccessEngineTest, AFileThatIsNoAlbumOrIsDamagedOrAReaderThatFailsLeavesNo
         {"reader hangs", good, Script("exec sleep 30"), damaged},
         {"reader crashes", good, Script("kill -SEGV $$"), damaged},
         {"reader fails", good, Script("echo 'pictora-album: guasto' >&2; exit 1"), invalid},
-        {"reader claims success", good, Script("echo Convertite 3 foto"), invalid},
+        {"reader claims success", good, Script("echo Convertite 3 foto; echo @foto 3"), invalid},
         {"reader writes fewer rows", good,
          Script(std::string("\"") + PICTORA_ALBUM_TOOL +
-                "\" create \"$3\" >/dev/null && echo Convertite 3 foto"),
+                "\" create \"$3\" >/dev/null && echo Convertite 3 foto && echo @foto 3"),
+         invalid},
+        {"reader tells no count", good,
+         Script(std::string("\"") + PICTORA_ALBUM_TOOL +
+                "\" create \"$3\" >/dev/null && echo Convertite 0 foto"),
          invalid},
     };
     options.timeLimit = std::chrono::milliseconds(500);

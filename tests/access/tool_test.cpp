@@ -48,6 +48,8 @@ TEST_P(ImportTest, ConvertsEveryRowVerbatimAndLeavesTheOldFileAlone) {
     EXPECT_NE(output.find("Convertite " + std::to_string(expected.size()) + " foto"),
               std::string::npos)
         << output;
+    EXPECT_NE(output.find("\n@foto " + std::to_string(expected.size()) + "\n"), std::string::npos)
+        << output;
     // How far it came, for the program's progress box.
     const std::string n = std::to_string(expected.size());
     EXPECT_NE(output.find("@avanzamento " + n + " " + std::to_string(2 * expected.size())),

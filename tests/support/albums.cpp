@@ -50,9 +50,8 @@ std::vector<long long> AlbumIds(const QString& path) {
 
 QStringList AlbumRow(const QString& path, long long id) {
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement query(db,
-                            "SELECT id, titolo, data_scatto, luogo, persone, note, nome_file, "
-                            "percorso_file FROM datab WHERE id = ?");
+    SQLite::Statement query(
+        db, std::string("SELECT ") + store::kAlbumColumnList + " FROM datab WHERE id = ?");
     query.bind(1, static_cast<std::int64_t>(id));
     if (!query.executeStep()) return {};
     QStringList row;

@@ -62,9 +62,7 @@ TEST_F(Opening, FilesThatAreNoAlbumGive3055AndStayByteForByteAsTheyWere) {
          "CREATE TABLE datab (id INTEGER PRIMARY KEY, titolo, luogo, data_scatto, "
          "persone, note, nome_file, percorso_file)"},
         {"vista.mdb",
-         "CREATE TABLE t (id INTEGER PRIMARY KEY, titolo, data_scatto, luogo, "
-         "persone, note, nome_file, percorso_file); CREATE VIEW datab AS "
-         "SELECT * FROM t"},
+         "CREATE TABLE t ("s + store::kAlbumColumnList + "); CREATE VIEW datab AS SELECT * FROM t"},
     };
     for (const auto& [name, bytes] : files) WriteBytes(dir / name, bytes);
     for (const auto& [name, sql] : schemas) {

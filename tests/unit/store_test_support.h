@@ -87,9 +87,7 @@ inline void MakeAlbum(const std::string& path, const std::vector<std::int64_t>& 
 // keep whatever kind they were written as (reals, say).
 inline void MakeLooseAlbum(const std::string& path, const std::vector<store::Value>& ids) {
     SQLite::Database db(path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    db.exec(
-        "CREATE TABLE datab (id, titolo, data_scatto, luogo, persone, note, nome_file, "
-        "percorso_file)");
+    db.exec(std::string("CREATE TABLE datab (") + store::kAlbumColumnList + ")");
     SQLite::Statement insert(db, "INSERT INTO datab (id, titolo) VALUES (?, ?)");
     for (const store::Value& id : ids) {
         if (id.isInteger()) {

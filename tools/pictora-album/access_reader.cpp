@@ -13,14 +13,16 @@
 #include <limits>
 #include <memory>
 
+#include "store/album_columns.h"
 #include "store/album_format.h"
+#include "store/value.h"
 
 namespace album_tool {
 
 namespace {
 
-constexpr const char* kColumns[8] = {"id",      "titolo", "data_scatto", "luogo",
-                                     "persone", "note",   "nome_file",   "percorso_file"};
+using store::kAlbumColumns;
+using store::SameName;
 
 // Room for the longest text a memo can hold when typed in Access (65,535
 // characters, up to three bytes each in UTF-8). A value that fills it may have
@@ -94,15 +96,6 @@ private:
     std::size_t size_ = 0;
 };
 
-bool SameName(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) !=
-            std::tolower(static_cast<unsigned char>(*b)))
-            return false;
-    }
-    return *a == *b;
-}
-
 std::string Number(std::int64_t n) {
     return std::to_string(n);
 }
@@ -113,8 +106,7 @@ std::string Number(std::size_t n) {
 // A whole number held by a floating column, or why not.
 std::int64_t WholeNumber(double d) {
     // 2^63 is exactly representable; anything from there up does not fit.
-    if (!std::isfinite(d) || d != std::floor(d) || d < -9223372036854775808.0 ||
-        d >= 9223372036854775808.0) {
+    if (!std::isfinite(d) || d != std::floor(d) || d < -store::kTwoTo63 || d >= store::kTwoTo63) {
         throw NotAnAlbum("una foto ha un numero che non è intero");
     }
     return static_cast<std::int64_t>(d);
@@ -188,7 +180,7 @@ bool IsWholeNumberType(int type) {
            type == MDB_FLOAT || type == MDB_DOUBLE || type == MDB_NUMERIC;
 }
 
-// The columns of `datab` bound to buffers of their own, in kColumns' order.
+// The columns of `datab` bound to buffers of their own, in kAlbumColumns' order.
 struct BoundColumns {
     std::vector<std::vector<char>> values = std::vector<std::vector<char>>(8);
     std::vector<int> lengths = std::vector<int>(8, 0);
@@ -205,7 +197,7 @@ void Bind(MdbHandle* mdb, MdbTableDef* table, BoundColumns& bound) {
     for (unsigned i = 0; i < table->num_cols && i < table->columns->len; ++i) {
         auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         for (int c = 0; c < 8; ++c) {
-            if (bound.columns[c] == nullptr && SameName(column->name, kColumns[c])) {
+            if (bound.columns[c] == nullptr && SameName(column->name, kAlbumColumns[c])) {
                 bound.columns[c] = column;
                 if (mdb_bind_column(table, static_cast<int>(i) + 1, bound.values[c].data(),
                                     &bound.lengths[c]) < 0)
@@ -215,11 +207,12 @@ void Bind(MdbHandle* mdb, MdbTableDef* table, BoundColumns& bound) {
     }
     for (int c = 0; c < 8; ++c) {
         if (bound.columns[c] == nullptr)
-            throw NotAnAlbum(std::string("la tabella datab non ha la colonna ") + kColumns[c]);
+            throw NotAnAlbum(std::string("la tabella datab non ha la colonna ") + kAlbumColumns[c]);
         const int type = bound.columns[c]->col_type;
         const bool fits = c == 0 ? IsWholeNumberType(type) : type == MDB_TEXT || type == MDB_MEMO;
         if (!fits) {
-            throw NotAnAlbum(std::string("la colonna ") + kColumns[c] + " della tabella datab " +
+            throw NotAnAlbum(std::string("la colonna ") + kAlbumColumns[c] +
+                             " della tabella datab " +
                              (c == 0 ? "non è numerica" : "non è di testo"));
         }
     }
@@ -232,7 +225,7 @@ PhotoRow FetchedRow(MdbHandle* mdb, BoundColumns& bound) {
         std::vector<char>& value = bound.values[c];
         const std::size_t length = std::strlen(value.data());
         if (length + 1 >= kTextRoom)
-            throw NotAnAlbum(std::string("un testo della colonna ") + kColumns[c] +
+            throw NotAnAlbum(std::string("un testo della colonna ") + kAlbumColumns[c] +
                              " è troppo lungo");
         row.texts[c - 1].assign(value.data(), length);
         value[0] = '\0';

@@ -5,6 +5,8 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include "store/album_columns.h"
+
 namespace album_tool {
 
 void InsertRows(const std::string& path, const std::vector<PhotoRow>& rows,
@@ -16,9 +18,8 @@ void InsertRows(const std::string& path, const std::vector<PhotoRow>& rows,
     db.exec("PRAGMA journal_mode = MEMORY");
     db.exec("PRAGMA synchronous = OFF");
     SQLite::Transaction transaction(db);
-    SQLite::Statement insert(db,
-                             "INSERT INTO datab (id, titolo, data_scatto, luogo, persone, note, "
-                             "nome_file, percorso_file) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    SQLite::Statement insert(db, std::string("INSERT INTO datab (") + store::kAlbumColumnList +
+                                     ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     std::int64_t count = 0;
     for (const PhotoRow& row : rows) {
         insert.bind(1, static_cast<int64_t>(row.id));

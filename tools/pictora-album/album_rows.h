@@ -12,7 +12,7 @@ namespace album_tool {
 
 struct PhotoRow {
     std::int64_t id = 0;
-    // titolo, data_scatto, luogo, persone, note, nome_file, percorso_file
+    // The other columns, in store::kAlbumColumns' order.
     std::array<std::string, 7> texts;
 };
 

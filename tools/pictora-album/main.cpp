@@ -12,7 +12,9 @@
 //
 // While it imports, the tool tells how far it has come on stdout, in lines
 // that start with store::kAlbumToolProgress: the rows read and written so far
-// and the total (each row counted once read and once written).
+// and the total (each row counted once read and once written). Once done, it
+// tells the number of photos written in a line that starts with
+// store::kAlbumToolPhotos, beside the sentence for people.
 
 #include <QBuffer>
 #include <QByteArray>
@@ -299,6 +301,7 @@ int Import(const std::string& oldPath, const std::string& newPath) {
     } else {
         std::printf("Convertite %zu foto in '%s'\n", rows.size(), newPath.c_str());
     }
+    std::printf("%s%zu\n", store::kAlbumToolPhotos, rows.size());
     return 0;
 }
 

@@ -1,0 +1,66 @@
+# Checks that the rooms of src/ include one another only along the arrows:
+#   windows -> widgets -> app -> store, album_window -> pictures,
+# the store without Qt and the album object without Qt's widgets.
+#
+#   cmake -DSOURCE_DIR=<src folder> [-DSTAMP=<file>] -P check_arrows.cmake
+#
+# Fails naming every include that points the wrong way, and every room the
+# table below does not know; writes STAMP when all is well.
+
+# The rooms each room may include ("main.cpp" stands beside them and may
+# include every room).
+set(reach_store store)
+set(reach_pictures pictures)
+set(reach_app app store)
+set(reach_widgets widgets app store)
+set(reach_add_photo add_photo widgets app store)
+set(reach_photo_list photo_list widgets app store)
+set(reach_album_window album_window add_photo photo_list widgets pictures app store)
+set(rooms store pictures app widgets add_photo photo_list album_window)
+
+# Qt headers a room may not include at all.
+set(no_qt_store "<Q")
+set(no_qt_pictures "<QtWidgets/")
+set(no_qt_app "<QtWidgets/")
+
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT IS_DIRECTORY "${SOURCE_DIR}")
+    message(FATAL_ERROR "check_arrows: no folder SOURCE_DIR='${SOURCE_DIR}'")
+endif()
+
+set(wrong "")
+file(GLOB folders LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
+foreach(room IN LISTS folders)
+    if(NOT IS_DIRECTORY ${SOURCE_DIR}/${room})
+        continue()
+    endif()
+    if(NOT room IN_LIST rooms)
+        string(APPEND wrong "\n  ${room}/: a room without arrows in cmake/check_arrows.cmake")
+        continue()
+    endif()
+    file(GLOB_RECURSE files ${SOURCE_DIR}/${room}/*.h ${SOURCE_DIR}/${room}/*.cpp)
+    foreach(file IN LISTS files)
+        file(RELATIVE_PATH name ${SOURCE_DIR} ${file})
+        file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+        foreach(line IN LISTS includes)
+            string(REGEX MATCH "[\"<][^\">]*" header "${line}")
+            string(REGEX MATCH "^\"([^\"/]+)/" quoted "${header}")
+            if(quoted AND CMAKE_MATCH_1 IN_LIST rooms AND NOT CMAKE_MATCH_1 IN_LIST reach_${room})
+                string(APPEND wrong "\n  ${name}: ${line}")
+            elseif(DEFINED no_qt_${room})
+                string(FIND "${header}" "${no_qt_${room}}" at)
+                if(at EQUAL 0)
+                    string(APPEND wrong "\n  ${name}: ${line}")
+                endif()
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(wrong)
+    message(FATAL_ERROR "Includes against the arrows between the rooms of src/:${wrong}")
+endif()
+if(STAMP)
+    file(TOUCH ${STAMP})
+endif()

@@ -1,0 +1,3 @@
+#pragma once
+
+// A window, as the control beside it wrongly includes it.
