@@ -74,6 +74,7 @@ Form1::Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent)
     FollowScreen();
     ConnectAlbum();
     ConnectHandlers();
+    ConnectEditing();
 }
 
 Form1::~Form1() {

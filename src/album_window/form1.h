@@ -137,6 +137,16 @@ public:
     void Image1_Click();   // photo list
     void Label3_Click();   // photo list
 
+    // Correcting a field in place: F2 or a double-click on the title, date,
+    // place, people or notes box unlocks it; Enter (Ctrl+Enter in the two
+    // multi-line boxes) or the focus leaving saves, Esc puts the text back.
+    // FinishEdit saves the field being edited, if any: every other command
+    // calls it first. UndoEdit (Ctrl+Z) undoes the last save.
+    void StartEdit(EditableBox& box);
+    void FinishEdit();
+    void CancelEdit();
+    void UndoEdit();
+
     // Pointer moves.
     void Form_MouseMove(float x, float y);
     void Label1_MouseMove();
@@ -155,6 +165,7 @@ private:
     void BuildControls();
     void ConnectAlbum();
     void ConnectHandlers();
+    void ConnectEditing();
     void OpenPhotoList();
     void BuildPictureNotice();
     // Pictures are read for the density of the screen the window is on.
@@ -169,4 +180,5 @@ private:
     bool shownOnce_ = false;
     QPointer<QWindow> lastFocusWindow_;
     bool lastFocusFromProgramWindow_ = false;
+    EditableBox* editing_ = nullptr;  // the box being edited, if any
 };
