@@ -165,6 +165,20 @@ private:
     int error_;
 };
 
+// Photos 1 and 2 behind a FailingDeleteEngine, the album on photo 2.
+struct FailingAlbum {
+    explicit FailingAlbum(int error)
+        : module{dialogs, platform, std::make_unique<FailingDeleteEngine>(error)} {
+        WriteAlbum(platform.DefaultAlbumPath(),
+                   {{1, "Uno", "/foto", "uno.jpg"}, {2, "Due", "/foto", "due.jpg"}});
+        module.OpenAlbum();
+        module.MoveNext();
+    }
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module;
+};
+
 TEST(Module1Delete, ARefusedDeletionNamesItsCauseAsAddingDoes) {
     const struct {
         int error;
@@ -178,13 +192,8 @@ TEST(Module1Delete, ARefusedDeletionNamesItsCauseAsAddingDoes) {
         {store::err::General, "La foto non è stata eliminata."},
     };
     for (const auto& c : cases) {
-        ScriptedDialogs dialogs;
-        TestPlatform platform;
-        Module1 module{dialogs, platform, std::make_unique<FailingDeleteEngine>(c.error)};
-        WriteAlbum(platform.DefaultAlbumPath(),
-                   {{1, "Uno", "/foto", "uno.jpg"}, {2, "Due", "/foto", "due.jpg"}});
-        module.OpenAlbum();
-        module.MoveNext();
+        FailingAlbum album(c.error);
+        auto& [dialogs, platform, module] = album;
 
         dialogs.Yes();
         module.DeleteCurrentPhoto();
@@ -210,13 +219,8 @@ TEST(Module1Edit, ARefusedSaveNamesItsCauseAndKeepsTheOldText) {
          "Uno"},
     };
     for (const auto& c : cases) {
-        ScriptedDialogs dialogs;
-        TestPlatform platform;
-        Module1 module{dialogs, platform, std::make_unique<FailingDeleteEngine>(c.error)};
-        WriteAlbum(platform.DefaultAlbumPath(),
-                   {{1, "Uno", "/foto", "uno.jpg"}, {2, "Due", "/foto", "due.jpg"}});
-        module.OpenAlbum();
-        module.MoveNext();
+        FailingAlbum album(c.error);
+        auto& [dialogs, platform, module] = album;
 
         EXPECT_FALSE(module.SavePhotoField(store::Field::Title, "Nuovo")) << c.error;
         EXPECT_EQ(dialogs.Messages(), QStringList{c.message}) << c.error;
