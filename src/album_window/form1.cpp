@@ -168,6 +168,7 @@ void Form1::ConnectAlbum() {
 }
 
 void Form1::ShowFields(const std::optional<store::Photo>& photo) {
+    DropEdit();
     const store::PhotoTexts none;
     const store::PhotoTexts& texts = photo ? photo->texts : none;
     auto text = [](const std::string& value) { return QString::fromStdString(value); };

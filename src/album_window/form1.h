@@ -166,6 +166,10 @@ private:
     void ConnectAlbum();
     void ConnectHandlers();
     void ConnectEditing();
+    // Called before the fields show a photo anew: a box still being edited
+    // (no command finished it) is locked without saving, so nothing typed for
+    // one photo is ever saved into another.
+    void DropEdit();
     void OpenPhotoList();
     void BuildPictureNotice();
     // Pictures are read for the density of the screen the window is on.
@@ -181,4 +185,5 @@ private:
     QPointer<QWindow> lastFocusWindow_;
     bool lastFocusFromProgramWindow_ = false;
     EditableBox* editing_ = nullptr;  // the box being edited, if any
+    store::Value editingId_;          // the number of the photo it belongs to
 };

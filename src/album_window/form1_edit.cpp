@@ -48,6 +48,7 @@ void Form1::StartEdit(EditableBox& box) {
     if (editing_ == &box) return;
     FinishEdit();
     editing_ = &box;
+    editingId_ = module.CurrentPhoto()->id;
     box.BeginEdit();
 }
 
@@ -58,14 +59,21 @@ void Form1::FinishEdit() {
     EditableBox& box = *std::exchange(editing_, nullptr);
     const QString text = box.EditedText();
     box.EndEdit();
+    // The photo changed without the edit being finished: not this photo's text.
+    const auto& photo = module.CurrentPhoto();
+    if (!photo || !(photo->id == editingId_)) return;
     // A refused save keeps the old text: the album shows it again.
     if (!module.SavePhotoField(FieldOf(*this, box), text)) ShowFields(module.CurrentPhoto());
 }
 
 void Form1::CancelEdit() {
     if (!editing_) return;
-    std::exchange(editing_, nullptr)->EndEdit();
+    DropEdit();
     ShowFields(module.CurrentPhoto());
+}
+
+void Form1::DropEdit() {
+    if (editing_) std::exchange(editing_, nullptr)->EndEdit();
 }
 
 void Form1::UndoEdit() {

@@ -32,7 +32,7 @@ bool EditableBox::TakeEditKey(const QKeyEvent& key, bool multiLine) {
     if (key.key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
         end = EditEnd::Cancel;
     } else if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) &&
-               (multiLine ? modifiers == Qt::ControlModifier : modifiers == Qt::NoModifier)) {
+               (modifiers == Qt::ControlModifier || (!multiLine && modifiers == Qt::NoModifier))) {
         end = EditEnd::Save;
     } else {
         return false;

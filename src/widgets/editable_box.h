@@ -38,8 +38,8 @@ protected:
     // The look and the lock of `box` while editing, and back.
     void SetEditing(QWidget& box, bool editing);
     // F2 on the locked box, Esc and the save keys while editing; true when
-    // the key was taken. In a multi-line box Enter is a new line and
-    // Ctrl+Enter saves.
+    // the key was taken. Ctrl+Enter saves; Enter saves a one-line box and
+    // is a new line in a multi-line one.
     bool TakeEditKey(const QKeyEvent& key, bool multiLine);
     // A key the editing box uses, so no window shortcut may take it.
     bool KeepsKey(const QKeyEvent& key) const;

@@ -107,6 +107,8 @@ TEST_F(EditFieldTest, F2OrADoubleClickStartsAnEditThatEndsSavedOrCancelled) {
          "a\nb"},
         {"a step saves first", people, kPeople, false, "Bruno",
          [](Form1& form, QWidget*) { form.Image5_Click(); }, "Bruno"},
+        {"a move no command finished saves nothing", people, kPeople, false, "Bruno",
+         [](Form1& form, QWidget*) { form.module.MoveNext(); }, "Anna"},
     };
     for (const Edit& e : edits) {
         SCOPED_TRACE(e.what);
@@ -122,7 +124,9 @@ TEST_F(EditFieldTest, F2OrADoubleClickStartsAnEditThatEndsSavedOrCancelled) {
         e.finish(form, box);
         EXPECT_FALSE(Editable(box));
         EXPECT_EQ(Stored(e.column), e.stored);
-        EXPECT_EQ(Stored(kTitle, 2), "Due") << "no other row changes";
+        EXPECT_EQ(AlbumRow(Album(), 2).mid(kTitle, 6),
+                  (QStringList{"Due", "01/01/01", "Palermo", "Anna", "", "b.jpg"}))
+            << "no other row changes";
         EXPECT_EQ(dialogs.Messages(), QStringList{});
     }
 }
