@@ -43,6 +43,7 @@ void LongLineBox::keyPressEvent(QKeyEvent* event) {
         QGuiApplication::clipboard()->setText(text_);
         return;
     }
+    if (ReplaceWhole(*event)) return;
     wholeSelected_ = false;
     const qsizetype at = start_ + cursorPosition();
     if (event->matches(QKeySequence::MoveToStartOfLine) ||
@@ -70,6 +71,19 @@ void LongLineBox::keyPressEvent(QKeyEvent* event) {
 QString LongLineBox::EditedText() const {
     if (!IsEditing()) return text_;
     return text_.left(start_) + text() + text_.mid(start_ + stretchLength_);
+}
+
+bool LongLineBox::ReplaceWhole(QKeyEvent& event) {
+    if (!IsEditing() || !wholeSelected_ || selectedText() != text()) return false;
+    const bool cut = event.matches(QKeySequence::Cut);
+    const bool typed = !event.text().isEmpty() && event.text().front().isPrint();
+    if (!cut && !typed && !event.matches(QKeySequence::Paste) && event.key() != Qt::Key_Delete &&
+        event.key() != Qt::Key_Backspace)
+        return false;
+    if (cut) QGuiApplication::clipboard()->setText(text_);
+    ShowText(QString());
+    if (!cut) QLineEdit::keyPressEvent(&event);
+    return true;
 }
 
 void LongLineBox::Absorb() {

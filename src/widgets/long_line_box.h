@@ -47,6 +47,9 @@ private:
 
     // Takes what was typed in the stretch into the whole text.
     void Absorb();
+    // While editing with the whole text selected, a key that types, deletes,
+    // cuts or pastes acts on the whole text, not only on the stretch shown.
+    bool ReplaceWhole(QKeyEvent& event);
 
     QString text_;
     qsizetype start_ = 0;

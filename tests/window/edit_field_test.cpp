@@ -135,6 +135,9 @@ TEST_F(EditFieldTest, LongFieldsAreEditedWhole) {
     Press(form.Text2, Qt::Key_Z);
     Press(form.Text2, Qt::Key_Return);
     EXPECT_EQ(Stored(kTitle), "z" + title + "y");
+    Edit(form.Text2, "corto");  // over the whole text selected
+    Press(form.Text2, Qt::Key_Return);
+    EXPECT_EQ(Stored(kTitle), "corto");
 }
 
 }  // namespace
