@@ -78,6 +78,8 @@ Form1::Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent)
 }
 
 Form1::~Form1() {
+    // No box told of a focus lost while the window goes may reach it.
+    DropEdit();
     delete form2.data();
     delete form3.data();
 }
