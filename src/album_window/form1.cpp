@@ -74,9 +74,12 @@ Form1::Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent)
     FollowScreen();
     ConnectAlbum();
     ConnectHandlers();
+    ConnectEditing();
 }
 
 Form1::~Form1() {
+    // No box told of a focus lost while the window goes may reach it.
+    DropEdit();
     delete form2.data();
     delete form3.data();
 }
@@ -167,6 +170,7 @@ void Form1::ConnectAlbum() {
 }
 
 void Form1::ShowFields(const std::optional<store::Photo>& photo) {
+    DropEdit();
     const store::PhotoTexts none;
     const store::PhotoTexts& texts = photo ? photo->texts : none;
     auto text = [](const std::string& value) { return QString::fromStdString(value); };

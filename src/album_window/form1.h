@@ -143,6 +143,16 @@ public:
     void Image1_Click();   // photo list
     void Label3_Click();   // photo list
 
+    // Correcting a field in place: F2 or a double-click on the title, date,
+    // place, people or notes box unlocks it; Enter (Ctrl+Enter in the two
+    // multi-line boxes) or the focus leaving saves, Esc puts the text back.
+    // FinishEdit saves the field being edited, if any: every other command
+    // calls it first. UndoEdit (Ctrl+Z) undoes the last save.
+    void StartEdit(EditableBox& box);
+    void FinishEdit();
+    void CancelEdit();
+    void UndoEdit();
+
     // Pointer moves.
     void Form_MouseMove(float x, float y);
     void Label1_MouseMove();
@@ -161,6 +171,11 @@ private:
     void BuildControls();
     void ConnectAlbum();
     void ConnectHandlers();
+    void ConnectEditing();
+    // Called before the fields show a photo anew: a box still being edited
+    // (no command finished it) is locked without saving, so nothing typed for
+    // one photo is ever saved into another.
+    void DropEdit();
     void OpenPhotoList();
     // The photo frame's notice, and the loader's pictures delivered to it.
     void BuildPictureFrame();
@@ -182,4 +197,6 @@ private:
     bool shownOnce_ = false;
     QPointer<QWindow> lastFocusWindow_;
     bool lastFocusFromProgramWindow_ = false;
+    EditableBox* editing_ = nullptr;  // the box being edited, if any
+    store::Value editingId_;          // the number of the photo it belongs to
 };

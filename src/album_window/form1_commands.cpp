@@ -15,28 +15,36 @@ const char* const kConfirmAdd =
 }  // namespace
 
 void Form1::Image9_Click() {
+    FinishEdit();
     module.MoveFirst();
 }
 void Form1::Image8_Click() {
+    FinishEdit();
     module.MovePrevious();
 }
 void Form1::Image5_Click() {
+    FinishEdit();
     module.MoveNext();
 }
 void Form1::Image10_Click() {
+    FinishEdit();
     module.MoveLast();
 }
 void Form1::Image4_Click() {
+    FinishEdit();
     module.JumpToPhoto();
 }
 void Form1::Image12_Click() {
+    FinishEdit();
     module.DeleteCurrentPhoto();
 }
 void Form1::Image7_Click() {
+    FinishEdit();
     module.SwitchCdAlbum();
 }
 
 void Form1::Image6_Click() {
+    FinishEdit();
     // Picture drops the clicks of a disabled add button; this guards a
     // direct call too.
     if (!Image6->Enabled()) return;
@@ -62,8 +70,10 @@ void Form1::OpenPhotoList() {
 }
 
 void Form1::Image1_Click() {
+    FinishEdit();
     OpenPhotoList();
 }
 void Form1::Label3_Click() {
+    FinishEdit();
     OpenPhotoList();
 }

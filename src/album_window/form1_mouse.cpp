@@ -142,6 +142,8 @@ void Form1::Image2_Click() {
 }
 
 void Form1::Image3_Click() {
+    // A field being corrected is saved, not lost.
+    FinishEdit();
     // Ends the program at once: every window of the program goes, without a
     // question, a saving step or a clean-up of files. Windows are hidden, not
     // closed, so none of them gets a close event to react to, and the album

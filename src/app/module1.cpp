@@ -11,6 +11,8 @@ Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::En
             current_ = *photo;
         else
             current_.reset();
+        // Undo belongs to the photo just corrected; another photo ends it.
+        if (lastEdit_ && (!current_ || !(current_->id == lastEdit_->id))) lastEdit_.reset();
         emit CurrentPhotoChanged(current_);
     });
 }

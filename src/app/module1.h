@@ -78,6 +78,19 @@ public:
     void JumpToPhoto();         // asks for a number and goes to that photo
     void DeleteCurrentPhoto();  // asks, then deletes the current photo's row
 
+    // Corrects `field` of the current photo to `text`, written verbatim when
+    // it differs from what is shown; the photo is then read anew and shown.
+    // True when the album holds `text`; false when the save was refused, the
+    // user told why and the old text kept (a photo another program deleted
+    // is then left as after a deletion). The photo's previous text is kept
+    // for UndoLastEdit.
+    bool SavePhotoField(store::Field field, const QString& text);
+    // Puts back, and saves, the text the last save replaced, while its photo
+    // is still the current one; one level. False when there is nothing to
+    // undo or the save was refused.
+    bool UndoLastEdit();
+    bool CanUndoEdit() const { return lastEdit_.has_value(); }
+
     // The album on CD, and back: asks for the CD's album and shows a working
     // copy of it for reading, or, while one is shown, returns to the usual
     // album.
@@ -125,5 +138,16 @@ private:
     void AskForAlbumPath();
     void ReturnToPickedPhoto();
 
+    // Refused saves: what the user is told, and the window after a photo
+    // that is gone.
+    void TellEditRefused(const store::StoreError& e);
+
     std::optional<store::Photo> current_;
+    // The field last saved, on which photo, and the text it replaced.
+    struct LastEdit {
+        store::Value id;
+        store::Field field;
+        QString previous;
+    };
+    std::optional<LastEdit> lastEdit_;
 };

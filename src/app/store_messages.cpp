@@ -13,6 +13,8 @@ QString StoreErrorCause(int number) {
         case store::err::CannotOpenForWriting:
         case store::err::ReadOnlyDatabase:
             return "il DataBase è di sola lettura";
+        case store::err::PhotoGone:
+            return "la foto non è più nel DataBase";
         case store::err::NotValidAlbum:
             return "il file del DataBase non è valido";
         default:

@@ -17,6 +17,10 @@
 
 namespace store {
 
+// The texts of a photo its user may correct (the number and the picture's
+// folder and file are not among them).
+enum class Field { Title, Date, Place, People, Notes };
+
 // The album's photos in number order (ascending id), with one cursor.
 //
 // The cursor never holds the whole album: it remembers where it stands (the
@@ -57,6 +61,20 @@ public:
     // photo until the next move; MoveNext and MovePrevious go on from where
     // it was.
     virtual void Delete() = 0;
+
+    // Writes `text`, verbatim, into `field` of the current photo, in one
+    // write transaction, then reads the photo anew; returns false, writing
+    // nothing, when the album already holds that very text. Raises 3021 with
+    // no current photo, 3027 on an album opened for reading (and from an
+    // engine that writes nothing, as this default does), 3260 when another
+    // program keeps the album locked for longer than about three seconds,
+    // 3026 when the disk is full, and err::PhotoGone when another program
+    // has deleted the photo; nothing is written then.
+    virtual bool UpdateField(Field field, const std::string& text) {
+        (void)field;
+        (void)text;
+        throw StoreError(err::ReadOnlyDatabase, "l'album non accetta modifiche");
+    }
 
     // The current photo as read when the cursor landed on it; 3021 when the
     // cursor stands on none.

@@ -19,8 +19,8 @@ public:
 
     // What Recordset() hands out: the same object for the control's whole
     // life, reaching whatever cursor is open now, so a reference kept across
-    // a Refresh never dangles. Every move, Delete and successful SeekId tells
-    // the listeners, whatever engine stands behind it.
+    // a Refresh never dangles. Every move, Delete, UpdateField and successful
+    // SeekId tells the listeners, whatever engine stands behind it.
     class LiveCursor final : public Cursor {
     public:
         explicit LiveCursor(Impl& impl) : impl_(impl) {}
@@ -35,6 +35,11 @@ public:
         void MoveNext() override { Tell(&Cursor::MoveNext); }
         void MovePrevious() override { Tell(&Cursor::MovePrevious); }
         void Delete() override { Tell(&Cursor::Delete); }
+        bool UpdateField(Field field, const std::string& text) override {
+            const bool changed = Open().UpdateField(field, text);
+            impl_.TellListeners();
+            return changed;
+        }
 
         const Photo& Current() const override { return Open().Current(); }
 

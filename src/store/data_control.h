@@ -48,8 +48,8 @@ public:
     // engine's errors as Refresh would raise them.
     std::optional<Photo> PeekFirstPhoto(const std::string& path) const;
 
-    // Told after every Refresh (successful or not), move, successful SeekId
-    // and Delete: the current photo, or nullptr when the cursor stands on
+    // Told after every Refresh (successful or not), move, successful SeekId,
+    // Delete and UpdateField: the current photo, or nullptr when the cursor stands on
     // none or nothing is open.
     using Listener = std::function<void(const Photo* current)>;
     int AddListener(Listener listener);

@@ -214,7 +214,8 @@ Photo ReadPhoto(const SQLite::Statement& row) {
 
 class SqliteCursor final : public Cursor {
 public:
-    explicit SqliteCursor(std::shared_ptr<SQLite::Database> db) : db_(std::move(db)) {}
+    SqliteCursor(std::shared_ptr<SQLite::Database> db, bool readOnly)
+        : db_(std::move(db)), readOnly_(readOnly) {}
 
     // Onto the first photo. The last is read too: a damaged album shows itself
     // now rather than on the first MoveLast.
@@ -270,6 +271,38 @@ public:
         place_ = Place::Deleted;
     }
 
+    bool UpdateField(Field field, const std::string& text) override {
+        if (place_ != Place::OnRow) NoCurrentRow("modifica senza foto corrente");
+        if (readOnly_) {
+            throw StoreError(err::ReadOnlyDatabase,
+                             "l'album è aperto in sola lettura: nessuna modifica salvata");
+        }
+        bool changed = false;
+        std::optional<Photo> photo;
+        try {
+            SQLite::Transaction transaction(*db_, SQLite::TransactionBehavior::IMMEDIATE);
+            SQLite::Statement& update = GetUpdate(field);
+            {
+                ResetOnExit reset(update);
+                update.bind(1, text);
+                Bind(update, 2, current_.id);
+                changed = update.exec() > 0;
+            }
+            // The photo read anew inside the transaction: no row, no photo,
+            // whether or not the text differed.
+            photo = Fetch(Query::Seek, &current_.id);
+            if (!photo) {
+                throw StoreError(err::PhotoGone,
+                                 "la foto " + current_.id.toText() + " non è più nell'album");
+            }
+            transaction.commit();
+        } catch (const SQLite::Exception& e) {
+            sqlite::Raise(e, "impossibile salvare la modifica");
+        }
+        Land(std::move(*photo));
+        return changed;
+    }
+
     const Photo& Current() const override {
         if (place_ != Place::OnRow) NoCurrentRow("nessuna foto corrente");
         return current_;
@@ -307,6 +340,16 @@ private:
         return sql[static_cast<int>(query)];
     }
 
+    // One column of one row, named from this fixed table, never from text
+    // that came from elsewhere; the row is written only when its text differs.
+    static constexpr std::array<const char*, 5> kUpdateSql = {
+        "UPDATE datab SET titolo = ?1 WHERE id = ?2 AND titolo IS NOT ?1",
+        "UPDATE datab SET data_scatto = ?1 WHERE id = ?2 AND data_scatto IS NOT ?1",
+        "UPDATE datab SET luogo = ?1 WHERE id = ?2 AND luogo IS NOT ?1",
+        "UPDATE datab SET persone = ?1 WHERE id = ?2 AND persone IS NOT ?1",
+        "UPDATE datab SET note = ?1 WHERE id = ?2 AND note IS NOT ?1",
+    };
+
     [[noreturn]] static void NoCurrentRow(const char* what) {
         throw StoreError(err::NoCurrentRecord, what);
     }
@@ -315,6 +358,13 @@ private:
     SQLite::Statement& Get(Query query) {
         auto& statement = statements_[static_cast<int>(query)];
         if (!statement) statement.emplace(*db_, Sql(query));
+        return *statement;
+    }
+
+    SQLite::Statement& GetUpdate(Field field) {
+        const auto index = static_cast<std::size_t>(field);
+        auto& statement = updates_.at(index);
+        if (!statement) statement.emplace(*db_, kUpdateSql.at(index));
         return *statement;
     }
 
@@ -345,6 +395,8 @@ private:
     // can close.
     std::shared_ptr<SQLite::Database> db_;
     std::array<std::optional<SQLite::Statement>, static_cast<int>(Query::Count)> statements_;
+    std::array<std::optional<SQLite::Statement>, kUpdateSql.size()> updates_;
+    bool readOnly_;
     Place place_ = Place::Empty;
     Photo current_;  // the current or just deleted photo, as read when the cursor landed
 };
@@ -355,7 +407,7 @@ public:
         : path_(std::move(path)), readOnly_(readOnly), db_(std::move(db)) {}
 
     std::unique_ptr<Cursor> OpenCursor() override {
-        auto cursor = std::make_unique<SqliteCursor>(db_);
+        auto cursor = std::make_unique<SqliteCursor>(db_, readOnly_);
         cursor->Start();
         return cursor;
     }

@@ -24,6 +24,8 @@ inline constexpr int ObjectClosed = 3420;   // the album asked for before Refres
 inline constexpr int General = 3000;        // anything else the engine reports
 // The program's own: the highest photo number cannot grow by one.
 inline constexpr int NumberRangeFull = 3999;
+// The program's own: the photo being changed was deleted by another program.
+inline constexpr int PhotoGone = 3998;
 }  // namespace err
 
 // A failure of the store, carrying the number callers test.

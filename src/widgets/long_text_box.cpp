@@ -1,7 +1,9 @@
 #include "widgets/long_text_box.h"
 
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <algorithm>
 
 namespace {
@@ -59,4 +61,82 @@ QMimeData* LongTextBox::createMimeDataFromSelection() const {
     auto* data = new QMimeData;
     data->setText(text);
     return data;
+}
+
+void LongTextBox::BeginEdit() {
+    if (IsEditing()) return;
+    cutMarks_.clear();
+    for (const qsizetype cut : cuts_) {
+        QTextCursor mark(document());
+        mark.setPosition(static_cast<int>(cut));
+        mark.setPosition(static_cast<int>(cut) + 1, QTextCursor::KeepAnchor);
+        cutMarks_.push_back(mark);
+    }
+    document()->setModified(false);
+    lockedFlags_ = textInteractionFlags();
+    SetEditing(*this, true);
+    setReadOnly(false);
+    setFocus(Qt::OtherFocusReason);
+}
+
+void LongTextBox::EndEdit() {
+    if (!IsEditing()) return;
+    text_ = EditedText();
+    cuts_ = CutsNow();
+    cutMarks_.clear();
+    SetEditing(*this, false);
+    setReadOnly(true);
+    setTextInteractionFlags(lockedFlags_);
+}
+
+std::vector<qsizetype> LongTextBox::CutsNow() const {
+    std::vector<qsizetype> cuts;
+    for (const QTextCursor& mark : cutMarks_) {
+        const int at = mark.anchor();
+        if (mark.hasSelection() && document()->characterAt(at) == QChar::ParagraphSeparator)
+            cuts.push_back(at);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    return cuts;
+}
+
+QString LongTextBox::EditedText() const {
+    if (!IsEditing() || !document()->isModified()) return text_;
+    const QString raw = document()->toRawText();
+    QString text;
+    text.reserve(raw.size());
+    const std::vector<qsizetype> cuts = CutsNow();
+    auto cut = cuts.begin();
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (cut != cuts.end() && *cut == i) {
+            ++cut;
+            continue;
+        }
+        const QChar c = raw[i];
+        text += c == QChar::ParagraphSeparator || c == QChar::LineSeparator ? QChar('\n') : c;
+    }
+    return text;
+}
+
+bool LongTextBox::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && KeepsKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QPlainTextEdit::event(event);
+}
+
+void LongTextBox::keyPressEvent(QKeyEvent* event) {
+    if (!TakeEditKey(*event, true)) QPlainTextEdit::keyPressEvent(event);
+}
+
+void LongTextBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    RequestEdit();
+}
+
+void LongTextBox::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    FocusLeft(*event);
 }

@@ -92,6 +92,12 @@ TEST_F(AccessAlbumTest, IsReadOnly) {
     } catch (const store::StoreError& e) {
         EXPECT_EQ(e.number(), store::err::ReadOnlyDatabase);
     }
+    try {
+        cursor->UpdateField(store::Field::Title, "corretto");
+        ADD_FAILURE() << "corrected";
+    } catch (const store::StoreError& e) {
+        EXPECT_EQ(e.number(), store::err::ReadOnlyDatabase);
+    }
     EXPECT_EQ(ReadBytes(album), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2)
         << "only the album and the cache folder";

@@ -103,8 +103,9 @@ TEST_F(Module1Test, NewPhotoNumbersAreExactUpToTheTopOfTheRange) {
     }
 }
 
-// The album files as SQLite keeps them, but whose cursors' deletions fail
-// with `error`, as on a disk with no room left for the journal.
+// The album files as SQLite keeps them, but whose cursors' deletions and
+// corrections fail with `error`, as on a disk with no room left for the
+// journal.
 class FailingDeleteEngine : public store::Engine {
 public:
     explicit FailingDeleteEngine(int error) : error_(error) {}
@@ -125,6 +126,9 @@ private:
         void MoveNext() override { rows_->MoveNext(); }
         void MovePrevious() override { rows_->MovePrevious(); }
         void Delete() override { throw store::StoreError(error_, "scrittura non riuscita"); }
+        bool UpdateField(store::Field, const std::string&) override {
+            throw store::StoreError(error_, "scrittura non riuscita");
+        }
         const store::Photo& Current() const override { return rows_->Current(); }
         bool SeekId(const store::Value& number) override { return rows_->SeekId(number); }
         std::optional<store::Photo> PhotoBefore(const store::Value& id) override {
@@ -161,6 +165,20 @@ private:
     int error_;
 };
 
+// Photos 1 and 2 behind a FailingDeleteEngine, the album on photo 2.
+struct FailingAlbum {
+    explicit FailingAlbum(int error)
+        : module{dialogs, platform, std::make_unique<FailingDeleteEngine>(error)} {
+        WriteAlbum(platform.DefaultAlbumPath(),
+                   {{1, "Uno", "/foto", "uno.jpg"}, {2, "Due", "/foto", "due.jpg"}});
+        module.OpenAlbum();
+        module.MoveNext();
+    }
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module;
+};
+
 TEST(Module1Delete, ARefusedDeletionNamesItsCauseAsAddingDoes) {
     const struct {
         int error;
@@ -174,13 +192,8 @@ TEST(Module1Delete, ARefusedDeletionNamesItsCauseAsAddingDoes) {
         {store::err::General, "La foto non è stata eliminata."},
     };
     for (const auto& c : cases) {
-        ScriptedDialogs dialogs;
-        TestPlatform platform;
-        Module1 module{dialogs, platform, std::make_unique<FailingDeleteEngine>(c.error)};
-        WriteAlbum(platform.DefaultAlbumPath(),
-                   {{1, "Uno", "/foto", "uno.jpg"}, {2, "Due", "/foto", "due.jpg"}});
-        module.OpenAlbum();
-        module.MoveNext();
+        FailingAlbum album(c.error);
+        auto& [dialogs, platform, module] = album;
 
         dialogs.Yes();
         module.DeleteCurrentPhoto();
@@ -188,6 +201,33 @@ TEST(Module1Delete, ARefusedDeletionNamesItsCauseAsAddingDoes) {
         EXPECT_EQ(AlbumIds(platform.DefaultAlbumPath()), (std::vector<long long>{1, 2}));
         ASSERT_TRUE(module.CurrentPhoto());
         EXPECT_EQ(module.CurrentPhoto()->texts.titolo, "Due") << "the photo stays current";
+    }
+}
+
+TEST(Module1Edit, ARefusedSaveNamesItsCauseAndKeepsTheOldText) {
+    const struct {
+        int error;
+        QString message;
+        std::string shownAfter;  // a photo gone: the album as after a deletion
+    } cases[] = {
+        {store::err::DiskFull, "Il disco è pieno: la modifica non è stata salvata.", "Due"},
+        {store::err::Locked,
+         "Il DataBase è bloccato da un altro programma: la modifica non è stata salvata.", "Due"},
+        {store::err::ReadOnlyDatabase,
+         "Il DataBase è di sola lettura: la modifica non è stata salvata.", "Due"},
+        {store::err::PhotoGone, "La foto non è più nel DataBase: la modifica non è stata salvata.",
+         "Uno"},
+    };
+    for (const auto& c : cases) {
+        FailingAlbum album(c.error);
+        auto& [dialogs, platform, module] = album;
+
+        EXPECT_FALSE(module.SavePhotoField(store::Field::Title, "Nuovo")) << c.error;
+        EXPECT_EQ(dialogs.Messages(), QStringList{c.message}) << c.error;
+        EXPECT_EQ(AlbumRow(platform.DefaultAlbumPath(), 2).value(1), "Due");
+        ASSERT_TRUE(module.CurrentPhoto());
+        EXPECT_EQ(module.CurrentPhoto()->texts.titolo, c.shownAfter) << c.error;
+        EXPECT_FALSE(module.CanUndoEdit());
     }
 }
 

@@ -1,0 +1,143 @@
+// Correcting a photo's fields in place in the album window: starting, saving
+// and cancelling an edit, the window's keys while editing, and long fields.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QShortcut>
+#include <QTest>
+#include <functional>
+
+#include "album_window/form1.h"
+#include "album_window/show_photo.h"
+#include "app/module1.h"
+#include "pictures/picture_loader.h"
+#include "support/albums.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+
+namespace {
+
+enum Column { kTitle = 1, kDate, kPlace, kPeople, kNotes };  // of AlbumRow
+
+void Press(QWidget* box, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(box, static_cast<Qt::Key>(key), modifiers);
+}
+
+class EditFieldTest : public ::testing::Test {
+protected:
+    void Open(const QString& title = "Uno", const QString& notes = "nota") {
+        PhotoRow first{1, title, platform.Root(), "a.jpg"};
+        first.note = notes;
+        QFile::remove(Album());
+        WriteAlbum(Album(), {first, {2, "Due", platform.Root(), "b.jpg"}});
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        module.OpenAlbum();  // the file written anew
+    }
+    QString Album() const { return platform.DefaultAlbumPath(); }
+    QString Stored(Column column) const { return AlbumRow(Album(), 1).value(column); }
+    // F2 on `box`, then Ctrl+A and `text` typed; letters beyond ASCII come as
+    // a keyboard layout sends them, without a key code.
+    static void Edit(QWidget* box, const QString& text) {
+        box->setFocus();
+        Press(box, Qt::Key_F2);
+        Press(box, Qt::Key_A, Qt::ControlModifier);
+        for (const QChar c : text)
+            QTest::sendKeyEvent(
+                QTest::Click, box,
+                c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown, QString(c),
+                Qt::NoModifier);
+    }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
+};
+
+TEST_F(EditFieldTest, AnEditEndsSavedOrCancelledAndWritesOnlyItsColumn) {
+    const QString alba = "Città d'Alba \"vecchia\"; --";
+    const struct {
+        const char* what;
+        Column column;
+        std::function<void(Form1&, QWidget*)> finish;
+        QString stored;
+    } edits[] = {
+        {"Enter saves", kTitle, [](Form1&, QWidget* b) { Press(b, Qt::Key_Return); }, alba},
+        {"Esc puts the text back", kDate, [](Form1&, QWidget* b) { Press(b, Qt::Key_Escape); },
+         "01/01/01"},
+        {"the focus leaving saves", kPlace, [](Form1&, QWidget* b) { Press(b, Qt::Key_Tab); },
+         alba},
+        {"a step saves first", kPeople, [](Form1& f, QWidget*) { f.Image5_Click(); }, alba},
+        {"a move no command finished saves nothing", kPeople,
+         [](Form1& f, QWidget*) { f.module.MoveNext(); }, "Anna"},
+        {"Enter is a new line in the notes, Ctrl+Enter saves", kNotes,
+         [](Form1&, QWidget* b) {
+             Press(b, Qt::Key_Return);
+             Press(b, Qt::Key_B);
+             Press(b, Qt::Key_Return, Qt::ControlModifier);
+         },
+         alba + "\nb"},
+    };
+    for (const auto& e : edits) {
+        SCOPED_TRACE(e.what);
+        Open();
+        const QStringList secondBefore = AlbumRow(Album(), 2);
+        QWidget* box = QList<QWidget*>{form.Text2, form.Text3, form.Text4, form.Text5,
+                                       form.Text6}[e.column - kTitle];
+        Edit(box, alba);
+        EXPECT_EQ(box->palette().color(QPalette::Base), QColor(Qt::white));
+        EXPECT_FALSE(box->property("readOnly").toBool()) << "a caret";
+        e.finish(form, box);
+        EXPECT_TRUE(box->property("readOnly").toBool());
+        EXPECT_EQ(Stored(e.column), e.stored);
+        EXPECT_EQ(AlbumRow(Album(), 2), secondBefore) << "no other row changes";
+        EXPECT_EQ(dialogs.Messages(), QStringList{});
+    }
+}
+
+TEST_F(EditFieldTest, TheEditingBoxKeepsItsKeysFromTheWindowAndCtrlZUndoesASave) {
+    Open();
+    int pageDowns = 0;
+    QShortcut pageDown(Qt::Key_PageDown, &form);
+    QObject::connect(&pageDown, &QShortcut::activated, [&] { ++pageDowns; });
+    Edit(form.Text2, "Primo");
+    Press(form.Text2, Qt::Key_PageDown);
+    EXPECT_EQ(pageDowns, 0);
+    Press(form.Text2, Qt::Key_Return);
+    Press(form.Text2, Qt::Key_PageDown);
+    EXPECT_EQ(pageDowns, 1) << "the window's keys act again";
+    Press(form.Text2, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Stored(kTitle), "Uno");
+    EXPECT_EQ(form.Text2->text(), "Uno");
+}
+
+TEST_F(EditFieldTest, LongFieldsAreEditedWhole) {
+    // Long enough for the boxes to show them in stretches and pieces.
+    QString words;
+    while (words.size() < 3 * LongTextBox::kPieceLength) words += "parola ";
+    const QString title(3 * LongLineBox::kStretch, QChar('t'));
+    Open(title, words);
+    form.Text6->setFocus();
+    Press(form.Text6, Qt::Key_F2);
+    Press(form.Text6, Qt::Key_Home, Qt::ControlModifier);
+    Press(form.Text6, Qt::Key_X);
+    Press(form.Text6, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(Stored(kNotes), "x" + words);
+
+    form.Text2->setFocus();
+    Press(form.Text2, Qt::Key_F2);
+    Press(form.Text2, Qt::Key_End);
+    Press(form.Text2, Qt::Key_Y);
+    Press(form.Text2, Qt::Key_Home);
+    Press(form.Text2, Qt::Key_Z);
+    Press(form.Text2, Qt::Key_Return);
+    EXPECT_EQ(Stored(kTitle), "z" + title + "y");
+    Edit(form.Text2, "corto");  // over the whole text selected
+    Press(form.Text2, Qt::Key_Return);
+    EXPECT_EQ(Stored(kTitle), "corto");
+}
+
+}  // namespace
