@@ -71,6 +71,8 @@ Form1::Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent)
     background_ = Artwork("form1_background.jpg");
 
     BuildControls();
+    BuildKeys();
+    BuildPhotoMenu();
     FollowScreen();
     ConnectAlbum();
     ConnectHandlers();

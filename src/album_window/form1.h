@@ -18,8 +18,12 @@
 class Module1;
 class Form2;
 class Form3;
+class QMenu;
 namespace pictures {
 class PictureLoader;
+}
+namespace viewer {
+class FullScreenView;
 }
 
 // The album window: one photo at a time, its fields beside it, and the
@@ -137,6 +141,14 @@ public:
     void Image1_Click();   // photo list
     void Label3_Click();   // photo list
 
+    // The current photo full screen, on the screen the window is on (F11);
+    // made on first use.
+    void ShowFullScreen();
+    viewer::FullScreenView* FullScreen = nullptr;
+    // The photo frame's menu, its items enabled for the current photo: full
+    // screen, the folder, the picture and its path to the clipboard.
+    QMenu* PhotoMenu();
+
     // Pointer moves.
     void Form_MouseMove(float x, float y);
     void Label1_MouseMove();
@@ -153,6 +165,8 @@ protected:
 
 private:
     void BuildControls();
+    void BuildKeys();
+    void BuildPhotoMenu();
     void ConnectAlbum();
     void ConnectHandlers();
     void OpenPhotoList();

@@ -10,6 +10,7 @@
 #include "album_window/form1.h"
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
+#include "viewer/full_screen.h"
 #include "widgets/twips.h"
 
 QSizeF FitToFrame(QSize natural) {
@@ -37,6 +38,9 @@ void Form1::ShowPhoto(const QString& path) {
     // A folder (an empty row gives "/", a CD row its root) leaves the frame
     // exactly as it was.
     if (QFileInfo(path).isDir()) return;
+    // Full screen shows the photos it steps through; the frame shows the
+    // one it comes back on.
+    if (FullScreen && FullScreen->isVisible()) return;
 
     FollowScreen();
     // Ready at once when it was read ahead; a read still running is waited

@@ -1,0 +1,71 @@
+// The photo frame's menu: a right click on the frame.
+#include <QAction>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QUrl>
+
+#include "album_window/form1.h"
+#include "album_window/show_photo.h"
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "widgets/twips.h"
+
+namespace {
+
+// The whole picture, upright and in sRGB, at its own size.
+pictures::Picture FullPicture(const QString& path) {
+    return pictures::ReadPicture(
+        path, [](QSize natural) { return natural; }, 1);
+}
+
+}  // namespace
+
+void Form1::BuildPhotoMenu() {
+    // Right clicks anywhere in the window come here; only the frame's open
+    // the menu.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        // The press that opened the menu starts no drag of the window.
+        DragActive = false;
+        if (!TwipsRect(180, 630, 6345, 6180).contains(at)) return;
+        QMenu* menu = PhotoMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        connect(menu, &QMenu::aboutToHide, this, [this] { DragActive = false; });
+        menu->popup(mapToGlobal(at));
+    });
+}
+
+QMenu* Form1::PhotoMenu() {
+    auto* menu = new QMenu(this);
+    const auto& photo = module.CurrentPhoto();
+    const QString path = photo ? module.PicturePathOf(photo->texts) : QString();
+    const QFileInfo file(path);
+    // A picture the frame shows; a CD not inserted leaves the folder missing
+    // and the frame saying so.
+    const bool shown = photo && Image1->HasPicture() && !PictureNoticeLabel->isVisible();
+    const bool isFile = photo && file.isFile();
+
+    menu->addAction("Schermo intero", this, &Form1::ShowFullScreen)->setEnabled(photo.has_value());
+    menu->addAction(
+            "Apri la cartella della foto", this,
+            [this, file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file.absolutePath())); })
+        ->setEnabled(photo && file.absoluteDir().exists() && !file.isDir());
+    menu->addAction("Copia immagine", this,
+                    [this, path] {
+                        const pictures::Picture picture = FullPicture(path);
+                        if (picture.ok())
+                            QGuiApplication::clipboard()->setImage(picture.image);
+                        else
+                            module.dialogs.Message(PictureNotice(path, picture.failure));
+                    })
+        ->setEnabled(shown && isFile);
+    menu->addAction(
+            "Copia percorso", this,
+            [path] { QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(path)); })
+        ->setEnabled(photo && !file.isDir());
+    return menu;
+}

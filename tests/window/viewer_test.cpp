@@ -1,0 +1,162 @@
+// The album window's keys, and the full screen view: its keys, slideshow and
+// zoom.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTest>
+
+#include "album_window/form1.h"
+#include "album_window/show_photo.h"
+#include "app/module1.h"
+#include "pictures/picture_loader.h"
+#include "support/albums.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+#include "viewer/full_screen.h"
+
+namespace {
+
+// An album of photos 1 to 4, each picture larger than the screen, the window
+// shown and active on photo 1.
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::vector<PhotoRow> rows;
+        for (long long id = 1; id <= 4; ++id) {
+            const QString name = QString("foto%1.bmp").arg(id);
+            WritePicture(platform.Root() + "/" + name, 1600, 1200,
+                         QColor::fromHsv(id * 60, 255, 255));
+            rows.push_back({id, "Foto " + QString::number(id), platform.Root(), name});
+        }
+        WriteAlbum(platform.DefaultAlbumPath(), rows);
+        form.show();
+        QApplication::processEvents();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        dialogs.Clear();
+    }
+    void TearDown() override {
+        if (form.FullScreen) form.FullScreen->hide();
+    }
+
+    QString Field() const { return form.Text1->text(); }
+    viewer::FullScreenView& View() { return *form.FullScreen; }
+    // The photo the full screen view shows, by its file.
+    QString Viewed() { return QFileInfo(View().ShownPath()).completeBaseName(); }
+    void EnterFullScreen() {
+        QTest::keyClick(form.Text2, Qt::Key_F11);
+        ASSERT_TRUE(form.FullScreen && View().isVisible());
+    }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
+};
+
+TEST_F(ViewerTest, AlbumKeysRunTheButtonsFromEveryFieldBox) {
+    for (QWidget* box : {static_cast<QWidget*>(form.Text1), static_cast<QWidget*>(form.Text2),
+                         static_cast<QWidget*>(form.Text3), static_cast<QWidget*>(form.Text4),
+                         static_cast<QWidget*>(form.Text5), static_cast<QWidget*>(form.Text6)}) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_PageDown);
+        EXPECT_EQ(Field(), "2");
+        QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(Field(), "4");
+        QTest::keyClick(box, Qt::Key_PageDown);
+        EXPECT_EQ(Field(), "4") << "no wrap";
+        QTest::keyClick(box, Qt::Key_PageUp);
+        EXPECT_EQ(Field(), "3");
+        QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
+        EXPECT_EQ(Field(), "1");
+
+        dialogs.No().Cancel();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClick(box, Qt::Key_G, Qt::ControlModifier);
+        EXPECT_EQ(dialogs.Questions(), QStringList{"Eliminare questa foto dal database?"});
+        EXPECT_EQ(dialogs.Inputs(), QStringList{"Salta alla foto numero?"});
+        EXPECT_EQ(dialogs.Pending(), 0);
+        dialogs.Clear();
+    }
+    EXPECT_EQ(AlbumIds(platform.DefaultAlbumPath()).size(), 4u);
+}
+
+TEST_F(ViewerTest, TheBoxesKeepTheirOwnKeys) {
+    form.Text2->setFocus();
+    QTest::keyClick(form.Text2, Qt::Key_End);
+    EXPECT_EQ(form.Text2->cursorPosition(), form.Text2->text().size());
+    QTest::keyClick(form.Text2, Qt::Key_Left);
+    QTest::keyClick(form.Text2, Qt::Key_Home);
+    EXPECT_EQ(form.Text2->cursorPosition(), 0);
+    EXPECT_EQ(Field(), "1");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(ViewerTest, F11ShowsTheSamePhotoAndEscComesBackOnTheOneShown) {
+    QTest::keyClick(form.Text1, Qt::Key_PageDown);
+    EnterFullScreen();
+    EXPECT_EQ(Viewed(), "foto2");
+    EXPECT_TRUE(View().Shown().ok());
+    QTest::keyClick(&View(), Qt::Key_Right);
+    EXPECT_EQ(Viewed(), "foto3");
+    EXPECT_EQ(Field(), "3");
+    QTest::keyClick(&View(), Qt::Key_Escape);
+    EXPECT_FALSE(View().isVisible());
+    EXPECT_EQ(Field(), "3");
+    // The frame shows the photo the view ended on.
+    const QImage& frame = form.Image1->GetPicture();
+    EXPECT_EQ(frame.pixelColor(frame.width() / 2, frame.height() / 2).hue(), 180);
+}
+
+TEST_F(ViewerTest, ViewKeysStepThroughTheAlbumWithoutWrapping) {
+    EnterFullScreen();
+    const std::pair<Qt::Key, const char*> steps[] = {
+        {Qt::Key_Left, "foto1"},   {Qt::Key_Right, "foto2"},     {Qt::Key_Space, "foto3"},
+        {Qt::Key_Down, "foto4"},   {Qt::Key_PageDown, "foto4"},  {Qt::Key_Up, "foto3"},
+        {Qt::Key_PageUp, "foto2"}, {Qt::Key_Backspace, "foto1"}, {Qt::Key_End, "foto4"},
+        {Qt::Key_Home, "foto1"},
+    };
+    for (const auto& [key, photo] : steps) {
+        QTest::keyClick(&View(), key);
+        EXPECT_EQ(Viewed(), photo) << QKeySequence(key).toString().toStdString();
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+    QTest::keyClick(&View(), Qt::Key_F11);
+    EXPECT_FALSE(View().isVisible());
+}
+
+TEST_F(ViewerTest, TheSlideshowStopsAtTheLastPhotoOrAtAKey) {
+    EnterFullScreen();
+    QTest::keyClick(&View(), Qt::Key_F5);
+    ASSERT_TRUE(View().SlideshowTimer.isActive());
+    for (const char* photo : {"foto2", "foto3", "foto4"}) {
+        QMetaObject::invokeMethod(&View().SlideshowTimer, "timeout");
+        EXPECT_EQ(Viewed(), photo);
+    }
+    EXPECT_FALSE(View().SlideshowTimer.isActive());
+
+    QTest::keyClick(&View(), Qt::Key_Home);
+    QTest::keyClick(&View(), Qt::Key_F5);
+    QTest::keyClick(&View(), Qt::Key_Right);
+    EXPECT_FALSE(View().SlideshowTimer.isActive());
+    EXPECT_EQ(Viewed(), "foto1") << "the key only ends the show";
+}
+
+TEST_F(ViewerTest, ZToggles100PercentAroundThePointAndBack) {
+    EnterFullScreen();
+    const QPointF at = QPointF(View().rect().center()) + QPointF(100, 80);
+    const QPointF pixel = (at - View().Origin()) / View().Scale();
+    ASSERT_FALSE(View().Zoomed());
+    View().ToggleZoom(at);
+    EXPECT_TRUE(View().Zoomed());
+    EXPECT_DOUBLE_EQ(View().Scale() * View().devicePixelRatioF(), 1.0);
+    const QPointF after = (at - View().Origin()) / View().Scale();
+    EXPECT_NEAR(after.x(), pixel.x(), 1);
+    EXPECT_NEAR(after.y(), pixel.y(), 1);
+    View().ToggleZoom(at);
+    EXPECT_FALSE(View().Zoomed());
+}
+
+}  // namespace
