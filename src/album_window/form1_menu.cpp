@@ -29,9 +29,10 @@ void Form1::BuildPhotoMenu() {
     // the menu.
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
-        // The press that opened the menu starts no drag of the window.
-        DragActive = false;
         if (!TwipsRect(180, 630, 6345, 6180).contains(at)) return;
+        // The press that opened the menu starts no drag of the window; a
+        // right button pressed elsewhere still drags it.
+        DragActive = false;
         QMenu* menu = PhotoMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
         connect(menu, &QMenu::aboutToHide, this, [this] { DragActive = false; });

@@ -2,8 +2,14 @@
 // zoom.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTest>
 
 #include "album_window/form1.h"
@@ -40,6 +46,12 @@ protected:
         if (form.FullScreen) form.FullScreen->hide();
     }
 
+    void Reopen(const std::vector<PhotoRow>& rows) {
+        QFile::remove(platform.DefaultAlbumPath());
+        WriteAlbum(platform.DefaultAlbumPath(), rows);
+        module.OpenAlbum();
+        dialogs.Clear();
+    }
     QString Field() const { return form.Text1->text(); }
     viewer::FullScreenView& View() { return *form.FullScreen; }
     // The photo the full screen view shows, by its file.
@@ -157,6 +169,58 @@ TEST_F(ViewerTest, ZToggles100PercentAroundThePointAndBack) {
     EXPECT_NEAR(after.y(), pixel.y(), 1);
     View().ToggleZoom(at);
     EXPECT_FALSE(View().Zoomed());
+}
+
+// Which of the photo menu's items are enabled, in order.
+QList<bool> Enabled(QMenu* menu) {
+    QList<bool> enabled;
+    for (QAction* action : menu->actions()) enabled << action->isEnabled();
+    return enabled;
+}
+
+TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
+    std::unique_ptr<QMenu> menu(form.PhotoMenu());
+    const QStringList items = {"Schermo intero", "Apri la cartella della foto", "Copia immagine",
+                               "Copia percorso"};
+    ASSERT_EQ(menu->actions().size(), items.size());
+    for (int i = 0; i < items.size(); ++i) EXPECT_EQ(menu->actions()[i]->text(), items[i]);
+    EXPECT_EQ(Enabled(menu.get()), QList<bool>({true, true, true, true}));
+
+    menu->actions()[3]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QDir::toNativeSeparators(platform.Root() + "/foto1.bmp"));
+    menu->actions()[2]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(1600, 1200)) << "at full size";
+    menu->actions()[0]->trigger();
+    EXPECT_TRUE(View().isVisible());
+}
+
+TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
+    // A photo on a CD that is not inserted: its folder is not there.
+    Reopen({{7, "Sul CD", "/nessun/cd", "foto.jpg"}});
+    std::unique_ptr<QMenu> missing(form.PhotoMenu());
+    EXPECT_EQ(Enabled(missing.get()), QList<bool>({true, false, false, true}));
+    // The frame's notice is there for screen readers.
+    QAccessibleInterface* notice = QAccessible::queryAccessibleInterface(form.PictureNoticeLabel);
+    EXPECT_EQ(notice->text(QAccessible::Name), "Immagine non trovata: foto.jpg");
+
+    Reopen({});
+    std::unique_ptr<QMenu> none(form.PhotoMenu());
+    EXPECT_EQ(Enabled(none.get()), QList<bool>({false, false, false, false}));
+}
+
+TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {
+    const std::pair<QWidget*, const char*> names[] = {
+        {form.Image5, "Foto successiva"}, {form.Image18, "Foto successiva"},
+        {form.Image8, "Foto precedente"}, {form.Image9, "Prima foto"},
+        {form.Image10, "Ultima foto"},    {form.Image12, "Cancella foto"},
+        {form.Label2, "Chiudi"},          {form.Text3, "Data dello scatto"},
+    };
+    for (const auto& [widget, name] : names) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+        EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(name));
+    }
+    EXPECT_FALSE(form.Image7->accessibleDescription().isEmpty());
 }
 
 }  // namespace
