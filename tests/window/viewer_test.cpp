@@ -20,6 +20,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 #include "viewer/full_screen.h"
+#include "widgets/artwork.h"
 
 namespace {
 
@@ -224,3 +225,15 @@ TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {
 }
 
 }  // namespace
+
+// Dense screens get the pictures drawn at twice the pixels, shown at the
+// same size.
+TEST(Artwork, TwiceThePixelsAtRatio2) {
+    for (const char* name : {"form1_background.jpg", "next_on.ico", "caption_luogo.bmp",
+                             "minimise_on.jpg", "form2_background.jpg", "ok_off.ico"}) {
+        const QImage once = Artwork(name, 1);
+        const QImage twice = Artwork(name, 2);
+        EXPECT_EQ(twice.size(), once.size() * 2) << name;
+        EXPECT_EQ(twice.deviceIndependentSize(), once.deviceIndependentSize()) << name;
+    }
+}
