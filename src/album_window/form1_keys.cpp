@@ -71,6 +71,8 @@ void Form1::BuildKeys() {
 }
 
 void Form1::ShowFullScreen() {
+    // No photo, nothing to show.
+    if (!module.CurrentPhoto()) return;
     if (!FullScreen) {
         FullScreen = new viewer::FullScreenView(module, PictureNotice, this);
         // Back on the photo the view ended on, its fields already shown.

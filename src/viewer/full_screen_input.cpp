@@ -3,7 +3,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QWheelEvent>
+#include <QtMath>
 #include <cmath>
 
 #include "app/module1.h"
@@ -161,10 +163,21 @@ const QImage& FullScreenView::Source() {
 void FullScreenView::paintEvent(QPaintEvent*) {
     ++paints_;
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (picture_.image.isNull()) return;
+    if (picture_.image.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
     const QImage& source = Source();
     const QRectF target(origin_, QSizeF(picture_.natural) * scale_);
+    // Black around an opaque picture only: a whole screen of black first
+    // would double the pixels written.
+    QRegion black(rect());
+    if (!source.hasAlphaChannel()) {
+        const QPoint topLeft(qCeil(target.left()), qCeil(target.top()));
+        const QPoint bottomRight(qFloor(target.right()) - 1, qFloor(target.bottom()) - 1);
+        black -= QRect(topLeft, bottomRight);
+    }
+    for (const QRect& margin : black) painter.fillRect(margin, Qt::black);
     if (qAbs(source.width() - target.width() * ratio_) < 0.5 &&
         qAbs(source.height() - target.height() * ratio_) < 0.5) {
         // Pixel for pixel: the fast path.
