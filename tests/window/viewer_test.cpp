@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
@@ -170,6 +171,36 @@ TEST_F(ViewerTest, ZToggles100PercentAroundThePointAndBack) {
     EXPECT_NEAR(after.y(), pixel.y(), 1);
     View().ToggleZoom(at);
     EXPECT_FALSE(View().Zoomed());
+
+    // The wheel zooms in; a drag then pans; the wheel back out fits again.
+    QWheelEvent in(at, View().mapToGlobal(at), {}, QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&View(), &in);
+    ASSERT_TRUE(View().Zoomed());
+    const QPointF before = View().Origin();
+    QTest::mousePress(&View(), Qt::LeftButton, {}, at.toPoint());
+    QMouseEvent drag(QEvent::MouseMove, at - QPointF(30, 20),
+                     View().mapToGlobal(at - QPointF(30, 20)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&View(), &drag);
+    QTest::mouseRelease(&View(), Qt::LeftButton, {}, (at - QPointF(30, 20)).toPoint());
+    EXPECT_EQ(View().Origin(), before - QPointF(30, 20));
+    QWheelEvent out(at, View().mapToGlobal(at), {}, QPoint(0, -2400), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&View(), &out);
+    EXPECT_FALSE(View().Zoomed());
+}
+
+TEST_F(ViewerTest, TheCaptionHidesWhileTheMouseRests) {
+    EnterFullScreen();
+    EXPECT_TRUE(View().Caption->isVisible());
+    EXPECT_EQ(View().Caption->text(), "1   ·   Foto 1   ·   01/01/01   ·   Palermo");
+    QMetaObject::invokeMethod(&View().CaptionTimer, "timeout");
+    EXPECT_FALSE(View().Caption->isVisible());
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), View().mapToGlobal(QPointF(50, 50)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&View(), &move);
+    EXPECT_TRUE(View().Caption->isVisible());
 }
 
 // Which of the photo menu's items are enabled, in order.
@@ -204,6 +235,11 @@ TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
     // The frame's notice is there for screen readers.
     QAccessibleInterface* notice = QAccessible::queryAccessibleInterface(form.PictureNoticeLabel);
     EXPECT_EQ(notice->text(QAccessible::Name), "Immagine non trovata: foto.jpg");
+    // Full screen says the same, on black.
+    form.ShowFullScreen();
+    EXPECT_TRUE(View().Notice->isVisible());
+    EXPECT_EQ(View().Notice->text(), "Immagine non trovata: foto.jpg");
+    QTest::keyClick(&View(), Qt::Key_Escape);
 
     Reopen({});
     std::unique_ptr<QMenu> none(form.PhotoMenu());
