@@ -28,14 +28,21 @@ void Form1::BuildPhotoMenu() {
     // Right clicks anywhere in the window come here; only the frame's open
     // the menu.
     setContextMenuPolicy(Qt::CustomContextMenu);
+    // The photo keeps its clicks to itself: it asks for the menu on its own.
+    Image1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Image1, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { emit customContextMenuRequested(Image1->mapTo(this, at)); });
     connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         if (!TwipsRect(180, 630, 6345, 6180).contains(at)) return;
         // The press that opened the menu starts no drag of the window; a
         // right button pressed elsewhere still drags it.
         DragActive = false;
         QMenu* menu = PhotoMenu();
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        connect(menu, &QMenu::aboutToHide, this, [this] { DragActive = false; });
+        connect(menu, &QMenu::aboutToHide, this, [this, menu] {
+            DragActive = false;
+            // After the chosen item has run.
+            menu->deleteLater();
+        });
         menu->popup(mapToGlobal(at));
     });
 }

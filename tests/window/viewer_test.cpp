@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -208,6 +209,18 @@ QList<bool> Enabled(QMenu* menu) {
     QList<bool> enabled;
     for (QAction* action : menu->actions()) enabled << action->isEnabled();
     return enabled;
+}
+
+TEST_F(ViewerTest, ARightClickOnTheFrameOpensThePhotoMenu) {
+    // On the photo, and on the window's background beside the panel.
+    const std::pair<QWidget*, QPoint> clicks[] = {{form.Image1, {5, 5}}, {&form, {440, 20}}};
+    for (const auto& [target, at] : clicks) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &click);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        EXPECT_EQ(menu && menu->actions()[0]->text() == "Schermo intero", target == form.Image1);
+        if (menu) menu->hide();
+    }
 }
 
 TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
