@@ -188,9 +188,12 @@ void FullScreenView::StopSlideshow() {
 }
 
 void FullScreenView::SlideshowStep() {
+    // Still while the step runs: a message it shows waits for the user, and
+    // the show goes on from the step after it.
+    SlideshowTimer.stop();
     module_.MoveNext();
     // The last photo stays on screen and ends the show.
-    if (!HasNextPhoto()) StopSlideshow();
+    if (HasNextPhoto() && isVisible()) SlideshowTimer.start();
 }
 
 }  // namespace viewer
