@@ -72,7 +72,6 @@ void FullScreenView::BuildLabels() {
     Caption->setAttribute(Qt::WA_TransparentForMouseEvents);
     Caption->setFont(QFont("Arial", 14));
     Caption->setStyleSheet("color: white; background: rgba(0, 0, 0, 160); padding: 8px;");
-    Caption->setAccessibleName("Didascalia");
 }
 
 void FullScreenView::Enter(QScreen* screen) {
