@@ -30,6 +30,10 @@ QString outDir;
 QStringList written;               // every file written, checked at the end
 QHash<QString, int> maskedPixels;  // transparent pixels in the first image of each icon
 int failures = 0;
+// Device pixels per pixel of the window: 1, then 2 for the "@2x" pictures
+// that high-density screens show.
+int density = 1;
+QHash<QString, QString> twinOf;  // each "@2x" picture's 1x picture
 
 // ---------------------------------------------------------------- palette
 
@@ -55,13 +59,15 @@ const Ink kTeal{QColor(160, 236, 240), QColor(20, 150, 170), QColor(8, 78, 95)};
 // Smooth value noise in several octaves plus a fine grain, around `base`.
 QImage paperTexture(QSize size, QColor base, double amplitude, quint32 seed) {
     QRandomGenerator rng(seed);
+    size *= density;
     const int w = size.width(), h = size.height();
     std::vector<double> field(size_t(w) * size_t(h), 0.0);
     struct Octave {
         int cell;
         double weight;
     };
-    for (const auto [cell, weight] : {Octave{60, 0.45}, Octave{18, 0.3}, Octave{5, 0.15}}) {
+    for (const auto [baseCell, weight] : {Octave{60, 0.45}, Octave{18, 0.3}, Octave{5, 0.15}}) {
+        const int cell = baseCell * density;
         const int gw = w / cell + 2, gh = h / cell + 2;
         std::vector<double> grid(size_t(gw) * size_t(gh));
         for (double& g : grid) g = rng.generateDouble() * 2.0 - 1.0;
@@ -91,6 +97,7 @@ QImage paperTexture(QSize size, QColor base, double amplitude, quint32 seed) {
                            std::clamp(int(std::lround(base.blue() + v * 0.8)), 0, 255));
         }
     }
+    img.setDevicePixelRatio(density);
     return img;
 }
 
@@ -129,7 +136,20 @@ void put32(QByteArray& a, quint32 v) {
     a.append(reinterpret_cast<const char*>(&v), 4);
 }
 
-void saveBytes(const QString& name, const QByteArray& bytes) {
+// The file a picture named `name` at 1x is written to at the current density:
+// "stem@2x.ext" at 2x, icons and cursors as PNG (with their soft edges).
+QString named(const QString& name) {
+    if (density == 1) return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    QString ext = name.mid(dot + 1);
+    if (ext == QLatin1String("ico") || ext == QLatin1String("cur")) ext = QStringLiteral("png");
+    const QString twin = name.left(dot) + QStringLiteral("@%1x.").arg(density) + ext;
+    twinOf[twin] = name;
+    return twin;
+}
+
+void saveBytes(const QString& fileName, const QByteArray& bytes) {
+    const QString name = named(fileName);
     QFile f(outDir + QLatin1Char('/') + name);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
@@ -247,6 +267,14 @@ QByteArray iconDib(const QImage& src, int bpp, std::optional<QColor> matte, int*
 // ICO (type 1) or, with a hot spot, CUR (type 2) holding the given images.
 void saveIcon(const QString& name, const QList<QImage>& images, int bpp,
               std::optional<QColor> matte, std::optional<QPoint> hotSpot = std::nullopt) {
+    if (density > 1) {  // the largest image, as PNG
+        QByteArray bytes;
+        QBuffer buf(&bytes);
+        buf.open(QIODevice::WriteOnly);
+        if (!images.last().save(&buf, "PNG")) ++failures;
+        saveBytes(name, bytes);
+        return;
+    }
     QByteArray head, body;
     put16(head, 0);
     put16(head, hotSpot ? 2 : 1);
@@ -272,7 +300,8 @@ void saveIcon(const QString& name, const QList<QImage>& images, int bpp,
 // ---------------------------------------------------------------- drawing helpers
 
 QImage transparentCanvas(int w, int h) {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage img(w * density, h * density, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(density);
     img.fill(Qt::transparent);
     return img;
 }
@@ -606,7 +635,8 @@ QImage pickerBackground() {
 }
 
 QImage caption(const QImage& background, int y, const QString& text) {
-    QImage img = background.copy(452, y, 150, 20);
+    QImage img = background.copy(452 * density, y * density, 150 * density, 20 * density);
+    img.setDevicePixelRatio(density);
     QPainter p(&img);
     p.setRenderHint(QPainter::TextAntialiasing);
     QFont f(QStringLiteral("Liberation Sans"));
@@ -681,51 +711,26 @@ void check(const QString& name, const QList<QSize>& sizes) {
                 ok ? "ok" : "WRONG");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
-        return 2;
-    }
-    outDir = QString::fromLocal8Bit(argv[1]);
-
-    // Z003 (Debian fonts-urw-base35) is listed once per foundry, e.g. "Z003 [urw]".
-    const QStringList families = QFontDatabase::families();
-    for (const QString& f : families)
-        if (scriptFamily.isEmpty() &&
-            (f == QLatin1String("Z003") || f.startsWith(QLatin1String("Z003 ["))))
-            scriptFamily = f;
-    if (scriptFamily.isEmpty()) {
-        for (const char* serif : {"P052", "DejaVu Serif", "Liberation Serif", "Serif"})
-            if (scriptFamily.isEmpty() && QFontDatabase::hasFamily(QLatin1String(serif)))
-                scriptFamily = QLatin1String(serif);
-        std::printf(
-            "Z003 not installed (Debian package fonts-urw-base35): falling back to an italic "
-            "serif.\n");
-    }
-    std::printf("Script lettering: %s\n",
-                qPrintable(QFontInfo(scriptFont(30)).family() +
-                           (scriptFont(30).italic() ? QStringLiteral(" Italic") : QString())));
-    QFont captionFont(QStringLiteral("Liberation Sans"));
-    captionFont.setBold(true);
-    std::printf("Captions: %s Bold\n", qPrintable(QFontInfo(captionFont).family()));
-
+// Every picture of the windows, at the current density.
+void drawAll() {
     // Album window.
     const QImage album = albumBackground();
     saveEncoded(QStringLiteral("form1_background.jpg"), album, "JPG", 90);
     {
-        QImage controls(40, 24, QImage::Format_RGB32);
+        QImage controls(40 * density, 24 * density, QImage::Format_RGB32);
+        controls.setDevicePixelRatio(density);
         QPainter p(&controls);
         p.setRenderHint(QPainter::Antialiasing);
         p.translate(-580, 0);
         drawWindowControls(p, true, true);
         p.end();
-        saveEncoded(QStringLiteral("minimise_on.jpg"), controls.copy(587 - 580, 4, 13, 14), "JPG",
-                    95);
-        saveEncoded(QStringLiteral("close_on.jpg"), controls.copy(602 - 580, 5, 13, 13), "JPG", 95);
+        auto cut = [&](int x, int y, int w, int h) {
+            QImage part = controls.copy(x * density, y * density, w * density, h * density);
+            part.setDevicePixelRatio(density);
+            return part;
+        };
+        saveEncoded(QStringLiteral("minimise_on.jpg"), cut(587 - 580, 4, 13, 14), "JPG", 95);
+        saveEncoded(QStringLiteral("close_on.jpg"), cut(602 - 580, 5, 13, 13), "JPG", 95);
     }
 
     // Buttons: the normal picture in greys, the highlighted one in colour.
@@ -785,24 +790,64 @@ int main(int argc, char** argv) {
         saveBmp24(QStringLiteral("caption_%1.bmp").arg(captions[i].first),
                   caption(album, captionTops[i], captions[i].second));
 
-    // Program icon, cursor and the picker window.
-    saveIcon(QStringLiteral("pictora.ico"),
-             {glyphImage(32, [](QPainter& p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); })}, 24,
-             std::nullopt);
-    saveEncoded(QStringLiteral("pictora.png"),
-                glyphImage(128, [](QPainter& p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); }),
-                "PNG");
-    saveIcon(QStringLiteral("hand.cur"), {handImage()}, 4, std::nullopt, QPoint(12, 1));
+    // Program icon and cursor: the icon's 128-pixel picture serves dense
+    // screens, and the cursor keeps its pixels.
+    if (density == 1) {
+        saveIcon(QStringLiteral("pictora.ico"),
+                 {glyphImage(32, [](QPainter& p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); })}, 24,
+                 std::nullopt);
+        saveEncoded(QStringLiteral("pictora.png"),
+                    glyphImage(128, [](QPainter& p) { drawBook(p, QRectF(0.5, 2.5, 31, 27.5)); }),
+                    "PNG");
+        saveIcon(QStringLiteral("hand.cur"), {handImage()}, 4, std::nullopt, QPoint(12, 1));
+    }
+    // The picker window.
     saveEncoded(QStringLiteral("form2_background.jpg"), pickerBackground(), "JPG", 90);
     saveIcon(QStringLiteral("ok_off.ico"),
              {glyphImage(32, [](QPainter& p) { glyphOk(p, QColor(118, 118, 128)); })}, 24, kCream);
     saveIcon(QStringLiteral("ok_on.ico"),
              {glyphImage(32, [](QPainter& p) { glyphOk(p, kHeadingViolet); })}, 24, kCream);
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    outDir = QString::fromLocal8Bit(argv[1]);
+
+    // Z003 (Debian fonts-urw-base35) is listed once per foundry, e.g. "Z003 [urw]".
+    const QStringList families = QFontDatabase::families();
+    for (const QString& f : families)
+        if (scriptFamily.isEmpty() &&
+            (f == QLatin1String("Z003") || f.startsWith(QLatin1String("Z003 ["))))
+            scriptFamily = f;
+    if (scriptFamily.isEmpty()) {
+        for (const char* serif : {"P052", "DejaVu Serif", "Liberation Serif", "Serif"})
+            if (scriptFamily.isEmpty() && QFontDatabase::hasFamily(QLatin1String(serif)))
+                scriptFamily = QLatin1String(serif);
+        std::printf(
+            "Z003 not installed (Debian package fonts-urw-base35): falling back to an italic "
+            "serif.\n");
+    }
+    std::printf("Script lettering: %s\n",
+                qPrintable(QFontInfo(scriptFont(30)).family() +
+                           (scriptFont(30).italic() ? QStringLiteral(" Italic") : QString())));
+    QFont captionFont(QStringLiteral("Liberation Sans"));
+    captionFont.setBold(true);
+    std::printf("Captions: %s Bold\n", qPrintable(QFontInfo(captionFont).family()));
+
+    for (density = 1; density <= 2; ++density) drawAll();
 
     std::printf("Checking what Qt reads back:\n");
     const QSize s16(16, 16), s32(32, 32);
-    for (const QString& name : std::as_const(written)) {
+    for (const QString& written2x : std::as_const(written)) {
+        // A "@2x" picture is twice its 1x twin's largest size.
+        const QString name = twinOf.value(written2x, written2x);
         QList<QSize> sizes{s32};
         if (name == QLatin1String("form1_background.jpg"))
             sizes = {QSize(621, 466)};
@@ -820,7 +865,8 @@ int main(int argc, char** argv) {
             sizes = {s16, s32};
         else if (name.startsWith(QLatin1String("prev")) || name.startsWith(QLatin1String("next")))
             sizes = {s16};
-        check(name, sizes);
+        if (name != written2x) sizes = {sizes.last() * 2};
+        check(written2x, sizes);
     }
     std::printf("%lld files written to %s, %d problem(s)\n", qlonglong(written.size()),
                 qPrintable(outDir), failures);

@@ -20,10 +20,14 @@
 class Module1;
 class Form2;
 class Form3;
+class QMenu;
 namespace pictures {
 class PictureLoader;
 struct Picture;
 }  // namespace pictures
+namespace viewer {
+class FullScreenView;
+}
 
 // The album window: one photo at a time, its fields beside it, and the
 // picture buttons above and below them. Frameless; the program draws its own
@@ -153,6 +157,14 @@ public:
     void CancelEdit();
     void UndoEdit();
 
+    // The current photo full screen, on the screen the window is on (F11);
+    // made on first use.
+    void ShowFullScreen();
+    viewer::FullScreenView* FullScreen = nullptr;
+    // The photo frame's menu, its items enabled for the current photo: full
+    // screen, the folder, the picture and its path to the clipboard.
+    QMenu* PhotoMenu();
+
     // Pointer moves.
     void Form_MouseMove(float x, float y);
     void Label1_MouseMove();
@@ -169,6 +181,8 @@ protected:
 
 private:
     void BuildControls();
+    void BuildKeys();
+    void BuildPhotoMenu();
     void ConnectAlbum();
     void ConnectHandlers();
     void ConnectEditing();

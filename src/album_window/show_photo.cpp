@@ -11,6 +11,7 @@
 #include "album_window/form1.h"
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
+#include "viewer/full_screen.h"
 #include "widgets/twips.h"
 
 QSizeF FitToFrame(QSize natural) {
@@ -40,6 +41,9 @@ void Form1::ShowPhoto(const QString& path) {
     // With no current row (an empty album, a CD's root) the path names a
     // folder, and the frame stays exactly as it was.
     if (!module.CurrentPhoto() && QFileInfo(path).isDir()) return;
+    // Full screen shows the photos it steps through; the frame shows the
+    // one it comes back on.
+    if (FullScreen && FullScreen->isVisible()) return;
 
     FollowScreen();
     // Ready at once when it was read ahead, or when the file cannot be read;

@@ -1,8 +1,32 @@
 #include "widgets/artwork.h"
 
+#include <QGuiApplication>
 #include <QImageReader>
 
-QImage Artwork(const QString& name) {
+namespace {
+
+// The 2x twin of the picture `name`, or nothing.
+QImage TwiceArtwork(const QString& name) {
+    const qsizetype dot = name.lastIndexOf('.');
+    const QString stem = ":/" + name.left(dot) + "@2x.";
+    for (const QString& ext : {name.mid(dot + 1), QString("png")}) {
+        QImageReader reader(stem + ext);
+        if (!reader.canRead()) continue;
+        QImage image = reader.read();
+        image.setDevicePixelRatio(2);
+        return image;
+    }
+    return {};
+}
+
+}  // namespace
+
+QImage Artwork(const QString& name, qreal devicePixelRatio) {
+    if (devicePixelRatio <= 0 && qGuiApp) devicePixelRatio = qGuiApp->devicePixelRatio();
+    if (devicePixelRatio > 1) {
+        const QImage twice = TwiceArtwork(name);
+        if (!twice.isNull()) return twice;
+    }
     QImageReader reader(":/" + name);
     if (!name.endsWith(".ico")) return reader.read();
 

@@ -1,0 +1,221 @@
+// The full screen view: entering and leaving, the picture at screen size,
+// the caption and the slideshow.
+#include "viewer/full_screen.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+#include <utility>
+
+#include "app/module1.h"
+
+namespace viewer {
+
+QSize FitToScreen(QSize natural, QSize screen) {
+    if (natural.isEmpty() || screen.isEmpty()) return natural;
+    if (natural.width() <= screen.width() && natural.height() <= screen.height()) return natural;
+    return natural.scaled(screen, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+namespace {
+
+pictures::FrameSize ScreenFrame(QSize screen) {
+    return [screen](QSize natural) { return FitToScreen(natural, screen); };
+}
+
+}  // namespace
+
+FullScreenView::FullScreenView(Module1& module, NoticeText notice, QWidget* parent)
+    : QWidget(parent),
+      module_(module),
+      notice_(std::move(notice)),
+      loader_(MakeLoader(QSize(1920, 1080), 1)) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle("Pictora");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    BuildLabels();
+
+    SlideshowTimer.setInterval(kSlideshowMs);
+    connect(&SlideshowTimer, &QTimer::timeout, this, &FullScreenView::SlideshowStep);
+    CaptionTimer.setSingleShot(true);
+    CaptionTimer.setInterval(kCaptionMs);
+    connect(&CaptionTimer, &QTimer::timeout, this, [this] {
+        Caption->hide();
+        setCursor(Qt::BlankCursor);
+    });
+
+    connect(&module_, &Module1::CurrentPhotoChanged, this, [this](const auto& photo) {
+        if (isVisible()) ShowCaption(photo);
+    });
+    connect(&module_, &Module1::PictureToShow, this, [this](const QString& path) {
+        if (isVisible()) ShowPicture(path);
+    });
+}
+
+FullScreenView::~FullScreenView() = default;
+
+std::unique_ptr<pictures::PictureLoader> FullScreenView::MakeLoader(QSize screen, qreal ratio) {
+    auto loader = std::make_unique<pictures::PictureLoader>(ScreenFrame(screen), ratio);
+    connect(loader.get(), &pictures::PictureLoader::Loaded, this,
+            [this](const QString& path, const pictures::Picture& picture) {
+                if (path == wanted_) SetPicture(picture);
+            });
+    return loader;
+}
+
+void FullScreenView::BuildLabels() {
+    Notice = new QLabel(this);
+    Notice->setAlignment(Qt::AlignCenter);
+    Notice->setWordWrap(true);
+    Notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Notice->setFont(QFont("Arial", 16, QFont::Bold));
+    Notice->setStyleSheet("color: white;");
+    Notice->hide();
+
+    Caption = new QLabel(this);
+    Caption->setAlignment(Qt::AlignCenter);
+    Caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Caption->setFont(QFont("Arial", 14));
+    Caption->setStyleSheet("color: white; background: rgba(0, 0, 0, 160); padding: 8px;");
+}
+
+void FullScreenView::Enter(QScreen* screen) {
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen->devicePixelRatio();
+    const QSize pixels = (QSizeF(screen->size()) * ratio).toSize();
+    if (pixels != screenPixels_ || ratio != ratio_) {
+        // Pictures read for another screen are of no use on this one.
+        screenPixels_ = pixels;
+        ratio_ = ratio;
+        loader_ = MakeLoader(pixels, ratio);
+    }
+    setGeometry(screen->geometry());
+    winId();
+    windowHandle()->setScreen(screen);
+    path_.clear();
+    picture_ = {};
+    const auto& photo = module_.CurrentPhoto();
+    ShowCaption(photo);
+    if (photo) ShowPicture(module_.PicturePathOf(photo->texts));
+    showFullScreen();
+    raise();
+    activateWindow();
+    setFocus();
+    RevealCaption();
+}
+
+void FullScreenView::Leave() {
+    StopSlideshow();
+    CaptionTimer.stop();
+    hide();
+    emit Left();
+}
+
+void FullScreenView::closeEvent(QCloseEvent* event) {
+    // Closed from outside (Alt+F4): back to the album window, as by Esc.
+    event->ignore();
+    Leave();
+}
+
+void FullScreenView::ShowCaption(const std::optional<store::Photo>& photo) {
+    QStringList parts;
+    if (photo) {
+        parts << QString::fromStdString(photo->id.toText());
+        for (const std::string& text :
+             {photo->texts.titolo, photo->texts.data_scatto, photo->texts.luogo})
+            if (!text.empty()) parts << QString::fromStdString(text);
+    }
+    Caption->setText(parts.join("   ·   "));
+}
+
+void FullScreenView::ShowPicture(const QString& path) {
+    // A folder (no photo, a CD's root) leaves the screen as it was.
+    if (QFileInfo(path).isDir()) return;
+    path_ = path;
+    full_ = {};
+    fullTried_ = false;
+    // Ready at once when read ahead; else the screen stays black until the
+    // loader delivers it, and the GUI never waits for a read.
+    wanted_ = QFileInfo(path).absoluteFilePath();
+    if (const std::optional<pictures::Picture> picture = loader_->Want(path)) {
+        SetPicture(*picture);
+    } else {
+        picture_ = {};
+        Notice->hide();
+        Fit();
+        update();
+    }
+    // Read once the screen shows this one.
+    readAhead_ = module_.NeighbourPicturePaths();
+}
+
+void FullScreenView::SetPicture(const pictures::Picture& picture) {
+    picture_ = picture;
+    if (!picture_.ok() || picture_.natural.isEmpty()) {
+        Notice->setText(notice_(path_, picture_.failure));
+        Notice->show();
+        picture_.image = {};
+    } else {
+        Notice->hide();
+    }
+    Fit();
+    update();
+}
+
+bool FullScreenView::event(QEvent* event) {
+    // Every key is the view's own: none is a shortcut of the album window.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::UpdateRequest && !readAhead_.isEmpty())
+        for (const QString& path : std::exchange(readAhead_, {})) loader_->Preload(path);
+    return handled;
+}
+
+void FullScreenView::RevealCaption() {
+    if (!Caption->text().isEmpty()) Caption->show();
+    unsetCursor();
+    CaptionTimer.start();
+}
+
+void FullScreenView::resizeEvent(QResizeEvent*) {
+    Notice->setGeometry(rect().adjusted(40, 40, -40, -40));
+    const int height = Caption->sizeHint().height();
+    Caption->setGeometry(0, this->height() - height, width(), height);
+    Fit();
+}
+
+bool FullScreenView::HasNextPhoto() {
+    const auto& photo = module_.CurrentPhoto();
+    if (!photo || !module_.Data1.IsOpen()) return false;
+    try {
+        return module_.Data1.Recordset().PhotoAfter(photo->id).has_value();
+    } catch (const store::StoreError&) {
+        return false;
+    }
+}
+
+void FullScreenView::StartSlideshow() {
+    if (HasNextPhoto()) SlideshowTimer.start();
+}
+
+void FullScreenView::StopSlideshow() {
+    SlideshowTimer.stop();
+}
+
+void FullScreenView::SlideshowStep() {
+    // Still while the step runs: a message it shows waits for the user, and
+    // the show goes on from the step after it.
+    SlideshowTimer.stop();
+    module_.MoveNext();
+    // The last photo stays on screen and ends the show.
+    if (HasNextPhoto() && isVisible()) SlideshowTimer.start();
+}
+
+}  // namespace viewer

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QImage>
+#include <QLabel>
+#include <QPointF>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "pictures/picture_loader.h"
+#include "store/photo.h"
+
+class Module1;
+class QScreen;
+
+namespace viewer {
+
+// What is said in place of a picture that cannot be shown: the photo frame's
+// own notice.
+using NoticeText = std::function<QString(const QString& path, pictures::Failure failure)>;
+
+// The size in device pixels a picture of `natural` pixels is shown at on a
+// screen of `screen` device pixels: fitted to it, never enlarged.
+QSize FitToScreen(QSize natural, QSize screen);
+
+// The current photo alone on black, covering a whole screen. Its steps are
+// the album's own moves, so the album window follows them; a caption along
+// the bottom names the photo while the mouse moves. Pictures are read at the
+// screen's size by a loader of its own, the neighbours read ahead.
+class FullScreenView : public QWidget {
+    Q_OBJECT
+public:
+    FullScreenView(Module1& module, NoticeText notice, QWidget* parent = nullptr);
+    ~FullScreenView() override;
+
+    // Covers `screen` with the current photo.
+    void Enter(QScreen* screen);
+    // Back to the album window.
+    void Leave();
+
+    // The caption, and what is said in place of a picture that cannot be
+    // shown.
+    QLabel* Caption;
+    QLabel* Notice;
+
+    // The slideshow's clock (a new photo at each timeout) and the caption's
+    // (hides it at its timeout).
+    QTimer SlideshowTimer;
+    QTimer CaptionTimer;
+    static constexpr int kSlideshowMs = 4000;
+    static constexpr int kCaptionMs = 2000;
+
+    // The picture shown, at the size it was read at; its file.
+    const pictures::Picture& Shown() const { return picture_; }
+    const QString& ShownPath() const { return path_; }
+    pictures::PictureLoader& Loader() { return *loader_; }
+    // Logical pixels per pixel of the picture, and whether that is more than
+    // the fitted picture's.
+    qreal Scale() const { return scale_; }
+    bool Zoomed() const;
+    // Where the picture's top left corner is, in the view.
+    QPointF Origin() const { return origin_; }
+    // Paintings done: lets benchmarks tell when the screen shows a step.
+    int PaintCount() const { return paints_; }
+
+    void StartSlideshow();
+    void StopSlideshow();
+    // Z and the double click: the picture's own pixels around `at`, or back
+    // to fitted.
+    void ToggleZoom(QPointF at);
+
+signals:
+    // The view is gone and the album window is to show the current photo.
+    void Left();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLabels();
+    void ShowCaption(const std::optional<store::Photo>& photo);
+    void ShowPicture(const QString& path);
+    void RevealCaption();
+    void SlideshowStep();
+    bool HasNextPhoto();
+    // Zooming keeps the picture's point under `at` where it is.
+    void ZoomAround(QPointF at, qreal scale);
+    qreal FitScale() const;
+    void Fit();
+    // Centres a picture narrower than the view, and keeps a wider one
+    // covering it.
+    void KeepInView();
+    // The picture at its own size, read when a zoom first needs it.
+    const QImage& Source();
+    std::unique_ptr<pictures::PictureLoader> MakeLoader(QSize screen, qreal ratio);
+    // The picture the loader read for the photo shown, or a notice of why
+    // there is none.
+    void SetPicture(const pictures::Picture& picture);
+
+    Module1& module_;
+    NoticeText notice_;
+    std::unique_ptr<pictures::PictureLoader> loader_;
+    QSize screenPixels_;
+    qreal ratio_ = 1;
+    QString path_;
+    QString wanted_;  // the absolute path whose picture the view waits for
+    pictures::Picture picture_;
+    QImage full_;
+    bool fullTried_ = false;
+    qreal scale_ = 1;
+    QPointF origin_;
+    std::optional<QPointF> dragFrom_;
+    QStringList readAhead_;
+    int paints_ = 0;
+};
+
+}  // namespace viewer

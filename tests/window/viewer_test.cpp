@@ -1,0 +1,298 @@
+// The album window's keys, and the full screen view: its keys, slideshow and
+// zoom.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "album_window/form1.h"
+#include "album_window/show_photo.h"
+#include "app/module1.h"
+#include "pictures/picture_loader.h"
+#include "support/albums.h"
+#include "support/settle_pictures.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+#include "viewer/full_screen.h"
+#include "widgets/artwork.h"
+
+namespace {
+
+// An album of photos 1 to 4, each picture larger than the screen, the window
+// shown and active on photo 1.
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::vector<PhotoRow> rows;
+        for (long long id = 1; id <= 4; ++id) {
+            const QString name = QString("foto%1.bmp").arg(id);
+            WritePicture(platform.Root() + "/" + name, 1600, 1200,
+                         QColor::fromHsv(id * 60, 255, 255));
+            rows.push_back({id, "Foto " + QString::number(id), platform.Root(), name});
+        }
+        WriteAlbum(platform.DefaultAlbumPath(), rows);
+        form.show();
+        QApplication::processEvents();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        dialogs.Clear();
+    }
+    void TearDown() override {
+        if (form.FullScreen) form.FullScreen->hide();
+    }
+
+    void Reopen(const std::vector<PhotoRow>& rows) {
+        QFile::remove(platform.DefaultAlbumPath());
+        WriteAlbum(platform.DefaultAlbumPath(), rows);
+        module.OpenAlbum();
+        dialogs.Clear();
+    }
+    QString Field() const { return form.Text1->text(); }
+    viewer::FullScreenView& View() { return *form.FullScreen; }
+    // The photo the full screen view shows, by its file.
+    QString Viewed() { return QFileInfo(View().ShownPath()).completeBaseName(); }
+    void EnterFullScreen() {
+        QTest::keyClick(form.Text2, Qt::Key_F11);
+        ASSERT_TRUE(form.FullScreen && View().isVisible());
+        Settle();
+    }
+    // Lets the frame's and the view's reads reach them.
+    void Settle() {
+        SettlePictures(loader);
+        if (form.FullScreen) SettlePictures(View().Loader());
+    }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
+};
+
+TEST_F(ViewerTest, AlbumKeysRunTheButtonsFromEveryFieldBox) {
+    for (QWidget* box : {static_cast<QWidget*>(form.Text1), static_cast<QWidget*>(form.Text2),
+                         static_cast<QWidget*>(form.Text3), static_cast<QWidget*>(form.Text4),
+                         static_cast<QWidget*>(form.Text5), static_cast<QWidget*>(form.Text6)}) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_PageDown);
+        EXPECT_EQ(Field(), "2");
+        QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(Field(), "4");
+        QTest::keyClick(box, Qt::Key_PageDown);
+        EXPECT_EQ(Field(), "4") << "no wrap";
+        QTest::keyClick(box, Qt::Key_PageUp);
+        EXPECT_EQ(Field(), "3");
+        QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
+        EXPECT_EQ(Field(), "1");
+
+        dialogs.No().Cancel();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClick(box, Qt::Key_G, Qt::ControlModifier);
+        EXPECT_EQ(dialogs.Questions(), QStringList{"Eliminare questa foto dal database?"});
+        EXPECT_EQ(dialogs.Inputs(), QStringList{"Salta alla foto numero?"});
+        EXPECT_EQ(dialogs.Pending(), 0);
+        dialogs.Clear();
+    }
+    EXPECT_EQ(AlbumIds(platform.DefaultAlbumPath()).size(), 4u);
+}
+
+TEST_F(ViewerTest, TheBoxesKeepTheirOwnKeys) {
+    form.Text2->setFocus();
+    QTest::keyClick(form.Text2, Qt::Key_End);
+    EXPECT_EQ(form.Text2->cursorPosition(), form.Text2->text().size());
+    QTest::keyClick(form.Text2, Qt::Key_Left);
+    QTest::keyClick(form.Text2, Qt::Key_Home);
+    EXPECT_EQ(form.Text2->cursorPosition(), 0);
+    EXPECT_EQ(Field(), "1");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(ViewerTest, F11ShowsTheSamePhotoAndEscComesBackOnTheOneShown) {
+    QTest::keyClick(form.Text1, Qt::Key_PageDown);
+    EnterFullScreen();
+    EXPECT_EQ(Viewed(), "foto2");
+    EXPECT_TRUE(View().Shown().ok());
+    QTest::keyClick(&View(), Qt::Key_Right);
+    Settle();
+    EXPECT_EQ(Viewed(), "foto3");
+    EXPECT_EQ(Field(), "3");
+    QTest::keyClick(&View(), Qt::Key_Escape);
+    Settle();
+    EXPECT_FALSE(View().isVisible());
+    EXPECT_EQ(Field(), "3");
+    // The frame shows the photo the view ended on.
+    const QImage& frame = form.Image1->GetPicture();
+    EXPECT_EQ(frame.pixelColor(frame.width() / 2, frame.height() / 2).hue(), 180);
+}
+
+TEST_F(ViewerTest, ViewKeysStepThroughTheAlbumWithoutWrapping) {
+    EnterFullScreen();
+    const std::pair<Qt::Key, const char*> steps[] = {
+        {Qt::Key_Left, "foto1"},   {Qt::Key_Right, "foto2"},     {Qt::Key_Space, "foto3"},
+        {Qt::Key_Down, "foto4"},   {Qt::Key_PageDown, "foto4"},  {Qt::Key_Up, "foto3"},
+        {Qt::Key_PageUp, "foto2"}, {Qt::Key_Backspace, "foto1"}, {Qt::Key_End, "foto4"},
+        {Qt::Key_Home, "foto1"},
+    };
+    for (const auto& [key, photo] : steps) {
+        QTest::keyClick(&View(), key);
+        EXPECT_EQ(Viewed(), photo) << QKeySequence(key).toString().toStdString();
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+    QTest::keyClick(&View(), Qt::Key_F11);
+    EXPECT_FALSE(View().isVisible());
+}
+
+TEST_F(ViewerTest, TheSlideshowStopsAtTheLastPhotoOrAtAKey) {
+    EnterFullScreen();
+    QTest::keyClick(&View(), Qt::Key_F5);
+    ASSERT_TRUE(View().SlideshowTimer.isActive());
+    for (const char* photo : {"foto2", "foto3", "foto4"}) {
+        QMetaObject::invokeMethod(&View().SlideshowTimer, "timeout");
+        EXPECT_EQ(Viewed(), photo);
+    }
+    EXPECT_FALSE(View().SlideshowTimer.isActive());
+
+    QTest::keyClick(&View(), Qt::Key_Home);
+    QTest::keyClick(&View(), Qt::Key_F5);
+    QTest::keyClick(&View(), Qt::Key_Right);
+    EXPECT_FALSE(View().SlideshowTimer.isActive());
+    EXPECT_EQ(Viewed(), "foto1") << "the key only ends the show";
+}
+
+TEST_F(ViewerTest, ZToggles100PercentAroundThePointAndBack) {
+    EnterFullScreen();
+    const QPointF at = QPointF(View().rect().center()) + QPointF(100, 80);
+    const QPointF pixel = (at - View().Origin()) / View().Scale();
+    ASSERT_FALSE(View().Zoomed());
+    View().ToggleZoom(at);
+    EXPECT_TRUE(View().Zoomed());
+    EXPECT_DOUBLE_EQ(View().Scale() * View().devicePixelRatioF(), 1.0);
+    const QPointF after = (at - View().Origin()) / View().Scale();
+    EXPECT_NEAR(after.x(), pixel.x(), 1);
+    EXPECT_NEAR(after.y(), pixel.y(), 1);
+    View().ToggleZoom(at);
+    EXPECT_FALSE(View().Zoomed());
+
+    // The wheel zooms in; a drag then pans; the wheel back out fits again.
+    QWheelEvent in(at, View().mapToGlobal(at), {}, QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&View(), &in);
+    ASSERT_TRUE(View().Zoomed());
+    const QPointF before = View().Origin();
+    QTest::mousePress(&View(), Qt::LeftButton, {}, at.toPoint());
+    QMouseEvent drag(QEvent::MouseMove, at - QPointF(30, 20),
+                     View().mapToGlobal(at - QPointF(30, 20)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&View(), &drag);
+    QTest::mouseRelease(&View(), Qt::LeftButton, {}, (at - QPointF(30, 20)).toPoint());
+    EXPECT_EQ(View().Origin(), before - QPointF(30, 20));
+    QWheelEvent out(at, View().mapToGlobal(at), {}, QPoint(0, -2400), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&View(), &out);
+    EXPECT_FALSE(View().Zoomed());
+}
+
+TEST_F(ViewerTest, TheCaptionHidesWhileTheMouseRests) {
+    EnterFullScreen();
+    EXPECT_TRUE(View().Caption->isVisible());
+    EXPECT_EQ(View().Caption->text(), "1   ·   Foto 1   ·   01/01/01   ·   Palermo");
+    QMetaObject::invokeMethod(&View().CaptionTimer, "timeout");
+    EXPECT_FALSE(View().Caption->isVisible());
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), View().mapToGlobal(QPointF(50, 50)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&View(), &move);
+    EXPECT_TRUE(View().Caption->isVisible());
+}
+
+// Which of the photo menu's items are enabled, in order.
+QList<bool> Enabled(QMenu* menu) {
+    QList<bool> enabled;
+    for (QAction* action : menu->actions()) enabled << action->isEnabled();
+    return enabled;
+}
+
+TEST_F(ViewerTest, ARightClickOnTheFrameOpensThePhotoMenu) {
+    // On the photo, and on the window's background beside the panel.
+    const std::pair<QWidget*, QPoint> clicks[] = {{form.Image1, {5, 5}}, {&form, {440, 20}}};
+    for (const auto& [target, at] : clicks) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &click);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        EXPECT_EQ(menu && menu->actions()[0]->text() == "Schermo intero", target == form.Image1);
+        if (menu) menu->hide();
+    }
+}
+
+TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
+    Settle();
+    std::unique_ptr<QMenu> menu(form.PhotoMenu());
+    const QStringList items = {"Schermo intero", "Apri la cartella della foto", "Copia immagine",
+                               "Copia percorso"};
+    ASSERT_EQ(menu->actions().size(), items.size());
+    for (int i = 0; i < items.size(); ++i) EXPECT_EQ(menu->actions()[i]->text(), items[i]);
+    EXPECT_EQ(Enabled(menu.get()), QList<bool>({true, true, true, true}));
+
+    menu->actions()[3]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QDir::toNativeSeparators(platform.Root() + "/foto1.bmp"));
+    menu->actions()[2]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(1600, 1200)) << "at full size";
+    menu->actions()[0]->trigger();
+    EXPECT_TRUE(View().isVisible());
+}
+
+TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
+    // A photo on a CD that is not inserted: its folder is not there.
+    Reopen({{7, "Sul CD", "/nessun/cd", "foto.jpg"}});
+    std::unique_ptr<QMenu> missing(form.PhotoMenu());
+    EXPECT_EQ(Enabled(missing.get()), QList<bool>({true, false, false, true}));
+    // The frame's notice is there for screen readers.
+    QAccessibleInterface* notice = QAccessible::queryAccessibleInterface(form.PictureNoticeLabel);
+    EXPECT_EQ(notice->text(QAccessible::Name), "Immagine non trovata: foto.jpg");
+    // Full screen says the same, on black.
+    form.ShowFullScreen();
+    EXPECT_TRUE(View().Notice->isVisible());
+    EXPECT_EQ(View().Notice->text(), "Immagine non trovata: foto.jpg");
+    QTest::keyClick(&View(), Qt::Key_Escape);
+
+    Reopen({});
+    std::unique_ptr<QMenu> none(form.PhotoMenu());
+    EXPECT_EQ(Enabled(none.get()), QList<bool>({false, false, false, false}));
+}
+
+TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {
+    const std::pair<QWidget*, const char*> names[] = {
+        {form.Image5, "Foto successiva"}, {form.Image18, "Foto successiva"},
+        {form.Image8, "Foto precedente"}, {form.Image9, "Prima foto"},
+        {form.Image10, "Ultima foto"},    {form.Image12, "Cancella foto"},
+        {form.Label2, "Chiudi"},          {form.Text3, "Data dello scatto"},
+    };
+    for (const auto& [widget, name] : names) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+        EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(name));
+    }
+    EXPECT_FALSE(form.Image7->accessibleDescription().isEmpty());
+}
+
+}  // namespace
+
+// Dense screens get the pictures drawn at twice the pixels, shown at the
+// same size.
+TEST(Artwork, TwiceThePixelsAtRatio2) {
+    for (const char* name : {"form1_background.jpg", "next_on.ico", "caption_luogo.bmp",
+                             "minimise_on.jpg", "form2_background.jpg", "ok_off.ico"}) {
+        const QImage once = Artwork(name, 1);
+        const QImage twice = Artwork(name, 2);
+        EXPECT_EQ(twice.size(), once.size() * 2) << name;
+        EXPECT_EQ(twice.deviceIndependentSize(), once.deviceIndependentSize()) << name;
+    }
+}
