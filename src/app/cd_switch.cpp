@@ -1,16 +1,14 @@
 // Switching to an album kept on CD, and back.
-#include <QCoreApplication>
-#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <climits>
 #include <stdexcept>
 
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/platform.h"
+#include "app/shown_conversion.h"
 #include "app/store_messages.h"
 #include "store/album_file.h"
 #include "store/album_format.h"
@@ -92,14 +90,24 @@ QString CauseOf(const store::StoreError& e) {
     return StoreErrorCause(e.number()) + " (" + QString::fromStdString(e.what()) + ")";
 }
 
-// The pointer shows the wait cursor while a large album is being copied.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+// What a failed round of the switch does next, by the failure's number. Any
+// number not here opens the CD's album once more, then gives up.
+struct Reaction {
+    int number;
+    const char* message;  // told first, when there is one
+    bool readOnly;        // the add button is disabled before asking again
 };
+constexpr Reaction kReactions[] = {
+    {kBadFileName, "Impossibile accedere al file", false},
+    {store::err::NotValidAlbum, "File non valido", false},
+    {store::err::CannotOpenForWriting, nullptr, true},
+};
+
+const Reaction* ReactionTo(int number) {
+    for (const Reaction& reaction : kReactions)
+        if (reaction.number == number) return &reaction;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -116,70 +124,17 @@ void Module1::DeleteLocalCopy() {
 
 void Module1::SwitchCdAlbum() {
     SetReadOnly(false);
-
-    enum class Step { Return, Ask, Open };
-    Step step = CdMode ? Step::Return : Step::Ask;
-    // A failure other than the ones below sends the opening round once more.
+    CdStep step = CdMode ? CdStep::Return : CdStep::Ask;
+    // A failure with no reaction of its own sends the opening round once more.
     bool openedAgain = false;
-
+    readingStopped_ = false;
     for (;;) {
         int number = 0;
         QString cause;
         try {
-            switch (step) {
-                case Step::Return:
-                    // Reopening the working copy for writing tells whether it
-                    // was left write-protected. Any other failure there does
-                    // not stop the way back: the usual album needs no copy.
-                    // An Access-format copy is never opened for writing, so
-                    // its refusal says nothing about its protection.
-                    try {
-                        Data1.Refresh();
-                    } catch (const store::StoreError& e) {
-                        if (e.number() == store::err::CannotOpenForWriting &&
-                            !IsAccessFormat(QString::fromStdString(Data1.DatabaseName)))
-                            throw;
-                    }
-                    CdMode = false;
-                    emit PictureCleared();
-                    OpenAlbum();
-                    return;
-
-                case Step::Ask:
-                    CdDatabasePath = dialogs.Input(kCdPrompt);
-                    if (CdDatabasePath.isEmpty()) {
-                        CdMode = false;
-                        OpenAlbum();
-                        return;
-                    }
-                    CheckNameUsable(CdDatabasePath);
-                    if (!FileExists(CdDatabasePath)) continue;
-                    CheckReadable(CdDatabasePath);
-                    step = Step::Open;
-                    [[fallthrough]];
-
-                case Step::Open: {
-                    CdMode = true;
-                    CdDriveLetter = platform.VolumeRoot(CdDatabasePath);
-                    const QString copy = platform.LocalCopyPath();
-                    // Typed as the CD's path, the working copy is already in place.
-                    if (!SameFile(CdDatabasePath, copy)) {
-                        WaitCursor wait;
-                        DeleteLocalCopy();
-                        CopyToWorkingCopy(CdDatabasePath, copy);
-                    }
-                    Data1.DatabaseName = copy.toStdString();
-                    // Nothing is ever added to an album on CD.
-                    SetReadOnly(true);
-                    // Repaints only: a click queued during the copy must not start
-                    // another command while the album is half switched.
-                    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                    Data1.Refresh();
-                    emit PictureCleared();
-                    ShowPhoto();
-                    return;
-                }
-            }
+            step = RunCdStep(step);
+            if (step == CdStep::Done) return;
+            continue;
         } catch (const store::StoreError& e) {
             number = e.number();
             cause = CauseOf(e);
@@ -187,32 +142,102 @@ void Module1::SwitchCdAlbum() {
             number = e.number();
             cause = e.cause();
         }
-
-        switch (number) {
-            case kBadFileName:
-                dialogs.Message("Impossibile accedere al file");
-                step = Step::Ask;
-                break;
-            case store::err::NotValidAlbum:
-                dialogs.Message("File non valido");
-                step = Step::Ask;
-                break;
-            case store::err::CannotOpenForWriting:
-                SetReadOnly(true);
-                step = Step::Ask;
-                break;
-            default:
-                if (!openedAgain) {
-                    openedAgain = true;
-                    step = Step::Open;
-                    break;
-                }
-                dialogs.Message("Impossibile aprire il DataBase su CD: " + cause +
-                                ". Si ritorna al DataBase iniziale.");
-                CdMode = false;
-                emit PictureCleared();
-                OpenAlbum();
-                return;
+        if (const Reaction* reaction = ReactionTo(number)) {
+            if (reaction->message) dialogs.Message(reaction->message);
+            if (reaction->readOnly) SetReadOnly(true);
+            step = CdStep::Ask;
+        } else if (!openedAgain && number != store::err::AlbumDamaged && !readingStopped_) {
+            openedAgain = true;
+            step = CdStep::Open;
+        } else {
+            dialogs.Message("Impossibile aprire il DataBase su CD: " + cause +
+                            ". Si ritorna al DataBase iniziale.");
+            BackToUsualAlbum();
+            return;
         }
     }
+}
+
+Module1::CdStep Module1::RunCdStep(CdStep step) {
+    switch (step) {
+        case CdStep::Return:
+            ReturnFromCd();
+            return CdStep::Done;
+        case CdStep::Ask:
+            return AskCdPath();
+        case CdStep::Open:
+            OpenCdAlbum();
+            return CdStep::Done;
+        case CdStep::Done:
+            break;
+    }
+    return CdStep::Done;
+}
+
+void Module1::ReturnFromCd() {
+    // Reopening the working copy for writing tells whether it was left
+    // write-protected. Any other failure there does not stop the way back:
+    // the usual album needs no copy. An Access-format copy is never opened
+    // for writing, so its refusal says nothing about its protection.
+    try {
+        Data1.Refresh();
+    } catch (const store::StoreError& e) {
+        if (e.number() == store::err::CannotOpenForWriting &&
+            !IsAccessFormat(QString::fromStdString(Data1.DatabaseName)))
+            throw;
+    }
+    BackToUsualAlbum();
+}
+
+void Module1::BackToUsualAlbum() {
+    CdMode = false;
+    emit PictureCleared();
+    OpenAlbum();
+}
+
+Module1::CdStep Module1::AskCdPath() {
+    CdDatabasePath = dialogs.Input(kCdPrompt);
+    if (CdDatabasePath.isEmpty()) {
+        CdMode = false;
+        OpenAlbum();
+        return CdStep::Done;
+    }
+    CheckNameUsable(CdDatabasePath);
+    if (!FileExists(CdDatabasePath)) return CdStep::Ask;
+    CheckReadable(CdDatabasePath);
+    return CdStep::Open;
+}
+
+void Module1::OpenCdAlbum() {
+    CdMode = true;
+    CdDriveLetter = platform.VolumeRoot(CdDatabasePath);
+    const QString copy = platform.LocalCopyPath();
+    // Typed as the CD's path, the working copy is already in place.
+    if (!SameFile(CdDatabasePath, copy)) {
+        dialogs.WhileBusy([&] {
+            DeleteLocalCopy();
+            CopyToWorkingCopy(CdDatabasePath, copy);
+        });
+    }
+    Data1.DatabaseName = copy.toStdString();
+    // Nothing is ever added to an album on CD.
+    SetReadOnly(true);
+    // Repaints only: a click queued during the copy must not start another
+    // command while the album is half switched.
+    dialogs.Repaint();
+    {
+        // An Access-format album on CD is read with the same progress box as
+        // at start-up.
+        ShownConversion shown(dialogs);
+        const store::ConversionScope scope(&shown);
+        try {
+            Data1.Refresh();
+        } catch (const store::StoreError&) {
+            // A reading the user stopped is not tried again.
+            readingStopped_ = shown.Stopped();
+            throw;
+        }
+    }
+    emit PictureCleared();
+    ShowPhoto();
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <memory>
 
 // Long work the user is shown and may stop.
@@ -31,6 +32,13 @@ public:
     // with its progress and an Annulla button that stops it, and closed when
     // the object goes. By default nothing is shown and nothing stops it.
     virtual std::unique_ptr<Progress> StartProgress(const QString& label);
+
+    // Short work with nothing to tell but that it runs (a copy): the pointer
+    // waits while `work` runs. By default it just runs.
+    virtual void WhileBusy(const std::function<void()>& work) { work(); }
+    // Lets the windows paint what is pending; the user's clicks and keys
+    // wait. By default nothing happens.
+    virtual void Repaint() {}
 };
 
 inline std::unique_ptr<Progress> Dialogs::StartProgress(const QString&) {

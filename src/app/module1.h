@@ -136,6 +136,16 @@ private:
     // After a failed addition: the album again, on the photo shown before.
     void ReopenAlbum(const std::optional<store::Value>& shownId);
     void AskForAlbumPath();
+
+    // The CD switch's steps: the way back, the question, the copy and the
+    // opening. Each returns the step that follows.
+    enum class CdStep { Return, Ask, Open, Done };
+    CdStep RunCdStep(CdStep step);
+    void ReturnFromCd();
+    CdStep AskCdPath();
+    void OpenCdAlbum();
+    void BackToUsualAlbum();
+    bool readingStopped_ = false;  // the user stopped the CD album's reading
     void ReturnToPickedPhoto();
 
     // Refused saves: what the user is told, and the window after a photo

@@ -7,12 +7,11 @@
 #include "app/photo_numbers.h"
 #include "app/picture_path.h"
 #include "app/platform.h"
+#include "app/shown_conversion.h"
 #include "app/store_messages.h"
 #include "store/access_engine.h"
 
 namespace {
-
-const char* const kReadingAlbum = "Lettura dell'album in corso…";
 
 const char* const kAlbumPrompt =
     "Attenzione non è stato trovato il percorso del DataBase, specificare il nuovo percorso: "
@@ -27,19 +26,6 @@ bool ReadPathdb(const QString& file, QString& path) {
     path = PathFromPathdb(pathdb);
     return true;
 }
-
-// The reading of an album of the earlier versions into its copy, shown in a
-// progress box with a button that stops it.
-class ShownConversion final : public store::ConversionObserver {
-public:
-    explicit ShownConversion(Dialogs& dialogs) : progress_(dialogs.StartProgress(kReadingAlbum)) {}
-    bool Advance(std::int64_t done, std::int64_t total) override {
-        return progress_->Advance(done, total);
-    }
-
-private:
-    std::unique_ptr<Progress> progress_;
-};
 
 // What to tell when the album at `path` cannot be opened through no fault of
 // its being an album: it is damaged, the reader of older albums or its cache

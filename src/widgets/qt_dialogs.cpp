@@ -91,3 +91,16 @@ private:
 std::unique_ptr<Progress> QtDialogs::StartProgress(const QString& label) {
     return std::make_unique<BoxProgress>(label, OwnerWindow());
 }
+
+void QtDialogs::WhileBusy(const std::function<void()>& work) {
+    // The wait cursor goes whatever the work throws.
+    struct WaitCursor {
+        WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    } wait;
+    work();
+}
+
+void QtDialogs::Repaint() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

@@ -12,6 +12,8 @@ public:
     bool Question(const QString& prompt) override;
     QString Input(const QString& prompt) override;
     std::unique_ptr<Progress> StartProgress(const QString& label) override;
+    void WhileBusy(const std::function<void()>& work) override;
+    void Repaint() override;
 
 private:
     QWidget* OwnerWindow();

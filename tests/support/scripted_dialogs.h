@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -60,6 +61,9 @@ public:
     std::unique_ptr<Progress> StartProgress(const QString& label) override {
         return std::make_unique<ScriptedProgress>(*this, label);
     }
+    // As the real boxes do, without the cursor: pending events but the
+    // user's run.
+    void Repaint() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
     // Called while each box is open, with the box: lets a test look at the
     // program's state at that moment.

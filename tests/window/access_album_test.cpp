@@ -262,9 +262,20 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
     QFile::setPermissions(cd + "/database.mdb", QFile::ReadOwner);
     platform.roots[cd] = cd;
 
+    // Its reading shows the progress box; stopped, it is not read again.
+    dialogs.Type(cd + "/database.mdb").StopProgressAfter(0);
+    form.Image7_Click();
+    EXPECT_EQ(dialogs.progress.size(), 1u);
+    ASSERT_EQ(dialogs.Messages().size(), 1);
+    EXPECT_TRUE(dialogs.Messages()[0].startsWith("Impossibile aprire il DataBase su CD: "));
+    EXPECT_FALSE(module.CdMode);
+    Expect("1", "Usuale", Qt::red);
+
+    dialogs.Clear();
     dialogs.Type(cd + "/database.mdb");
     form.Image7_Click();
     EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_EQ(dialogs.progress.size(), 1u);
     EXPECT_TRUE(module.CdMode);
     EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(form.Image6->Enabled());
