@@ -144,6 +144,14 @@ void Form1::BuildControls() {
     Label1 = MakeLabel(this, 8790, 60, 195, 225);
     Label2 = MakeLabel(this, 9000, 90, 195, 225);
 
+    BuildButtons();
+    BuildFieldBoxes();
+    NameForScreenReaders(*this);
+}
+
+// The picture buttons, each its resting picture under its highlighted one,
+// and the window's two glyphs.
+void Form1::BuildButtons() {
     Image16 = MakePicture(this, 7200, 465, 480, 480, "first_off.ico", true);
     Image9 = MakePicture(this, 7200, 465, 480, 480, "first_on.ico", false);
     Image19 = MakePicture(this, 7710, 585, 240, 240, "prev_off.ico", true);
@@ -170,7 +178,11 @@ void Form1::BuildControls() {
     // take the pointer and the click.
     Image2 = MakePicture(this, 8810, 60, 195, 210, "minimise_on.jpg", false);
     Image3 = MakePicture(this, 9030, 70, 195, 195, "close_on.jpg", false);
+}
 
+// The field boxes: the folder and the file hidden, the six shown in their
+// font, colour and tab order.
+void Form1::BuildFieldBoxes() {
     Text7 = FieldBox(this, 2760, 120, 2055, 285);
     Text8 = FieldBox(this, 2340, 240, 2055, 285);
     Text7->hide();
@@ -197,7 +209,6 @@ void Form1::BuildControls() {
     setTabOrder(Text3, Text4);
     setTabOrder(Text4, Text5);
     setTabOrder(Text5, Text6);
-    NameForScreenReaders(*this);
 }
 
 void Form1::ConnectAlbum() {

@@ -181,6 +181,8 @@ protected:
 
 private:
     void BuildControls();
+    void BuildButtons();
+    void BuildFieldBoxes();
     void BuildKeys();
     void BuildPhotoMenu();
     void ConnectAlbum();
