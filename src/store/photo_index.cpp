@@ -35,8 +35,9 @@ public:
     SqlitePhotoIndex(std::shared_ptr<SQLite::Database> db, int blockSize)
         : db_(std::move(db)),
           blockSize_(blockSize < 1 ? 1 : blockSize),
-          head_(*db_, "SELECT id, titolo FROM datab ORDER BY id LIMIT ?"),
-          from_(*db_, "SELECT id, titolo FROM datab WHERE id >= ? ORDER BY id LIMIT ?"),
+          head_(*db_, "SELECT id, substr(titolo, 1, 256) FROM datab ORDER BY id LIMIT ?"),
+          from_(*db_,
+                "SELECT id, substr(titolo, 1, 256) FROM datab WHERE id >= ? ORDER BY id LIMIT ?"),
           fromTop_(*db_, "SELECT id FROM datab ORDER BY id LIMIT 1 OFFSET ?"),
           fromBottom_(*db_, "SELECT id FROM datab ORDER BY id DESC LIMIT 1 OFFSET ?"),
           after_(*db_, "SELECT id FROM datab WHERE id > ? ORDER BY id LIMIT 1 OFFSET ?"),

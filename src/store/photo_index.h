@@ -12,7 +12,7 @@ namespace store {
 // One photo as the photo list shows it.
 struct PhotoEntry {
     Value id;
-    std::string titolo;
+    std::string titolo;  // the title's first 256 characters at most: all a list line shows
 };
 
 // Every photo of an album file by its position in album order (ascending id),
