@@ -40,15 +40,17 @@ QImage ReadEntry(const QString& entry, const QFileInfo& file, int nominal, bool 
     const QSize header = reader.size();
     if (!header.isValid() || header.width() > 2 * nominal || header.height() > 2 * nominal)
         return {};
-    if (checkUri && reader.text(QStringLiteral("Thumb::URI")) != FileUri(file.filePath()))
-        return {};
-    bool ok = false;
-    const qint64 mtime = reader.text(QStringLiteral("Thumb::MTime")).toLongLong(&ok);
-    if (checkUri && (!ok || mtime != file.lastModified().toSecsSinceEpoch())) return {};
-    const QString size = reader.text(QStringLiteral("Thumb::Size"));
-    if (!size.isEmpty() && size.toLongLong() != file.size()) return {};
+    // The keys are read from the decoded entry: the reader's own text lookup
+    // cuts keys at their first colon.
     QImage image;
     if (!reader.read(&image)) return {};
+    bool ok = false;
+    const qint64 mtime = image.text(QStringLiteral("Thumb::MTime")).toLongLong(&ok);
+    if (checkUri && (image.text(QStringLiteral("Thumb::URI")) != FileUri(file.filePath()) || !ok ||
+                     mtime != file.lastModified().toSecsSinceEpoch()))
+        return {};
+    const QString size = image.text(QStringLiteral("Thumb::Size"));
+    if (!size.isEmpty() && size.toLongLong() != file.size()) return {};
     return image;
 }
 
