@@ -1,4 +1,5 @@
 #include "pictures/thumbnail_cache.h"
+#include "pictures/picture_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,40 @@ TEST(ThumbnailCache, ReadsThumbnailsBesideThePicture) {
           Bytes(image, "PNG"));
     const auto entry = ThumbnailCache().Find(f.picture, 200);
     EXPECT_EQ(entry.natural, QSize(64, 48));
+}
+
+}  // namespace
+
+namespace {
+
+// A picture shown from a thumbnail the loader wrote looks like its decode.
+TEST(ThumbnailCache, APictureShownFromItsThumbnailMatchesItsDecode) {
+    Fixture f;
+    QImage gradient(1600, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y)
+        for (int x = 0; x < gradient.width(); ++x) gradient.setPixel(x, y, qRgb(x / 7, y / 5, 90));
+    Write(f.picture, Bytes(gradient, "PNG"));
+    const pictures::FrameSize fit = picture_test::Fit;
+    for (int pass = 0; pass < 2; ++pass) {
+        pictures::PictureLoader loader(fit, 1);
+        loader.SetThumbnailFolder(f.root);
+        loader.Want(f.picture);
+        loader.WaitUntilIdle();
+        if (pass == 0) continue;
+        EXPECT_TRUE(QFileInfo::exists(f.root + "/x-large/" + ThumbnailCache::EntryName(f.picture)));
+        const auto shown = loader.Want(f.picture);
+        ASSERT_TRUE(shown.has_value());
+        const QImage decoded = pictures::ReadPicture(f.picture, fit, 1).image;
+        ASSERT_EQ(shown->image.size(), decoded.size());
+        qint64 diff = 0;
+        for (int y = 0; y < decoded.height(); ++y)
+            for (int x = 0; x < decoded.width(); ++x) {
+                const QRgb a = shown->image.pixel(x, y), b = decoded.pixel(x, y);
+                diff += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                        std::abs(qBlue(a) - qBlue(b));
+            }
+        EXPECT_LE(diff, 2 * 3 * qint64(decoded.width()) * decoded.height());
+    }
 }
 
 }  // namespace
