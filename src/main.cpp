@@ -13,6 +13,7 @@
 #include "app/module1.h"
 #include "app/platform.h"
 #include "pictures/picture_loader.h"
+#include "pictures/thumbnail_cache.h"
 #include "store/access_engine.h"
 #include "widgets/qt_dialogs.h"
 
@@ -46,6 +47,7 @@ int main(int argc, char* argv[]) {
     // The first photo's picture is read while the window is being built.
     const qreal ratio = QApplication::primaryScreen()->devicePixelRatio();
     pictures::PictureLoader pictures(PhotoFrameSize(ratio), ratio);
+    pictures.SetThumbnailFolder(pictures::ThumbnailCache::DefaultRoot());
     if (const QString first = module.StartupPicturePath(); !first.isEmpty())
         pictures.Preload(first);
     Form1 form(module, pictures);

@@ -1,5 +1,7 @@
 #include "pictures/picture_loader.h"
 
+#include "pictures/thumbnail_cache.h"
+
 #include <QRunnable>
 #include <QThread>
 #include <QThreadPool>
@@ -13,6 +15,60 @@ namespace pictures {
 
 // What the loader and its workers share. The workers hold it, so a read that
 // ends after the loader is gone finds it still there, and `owner` null.
+namespace {
+
+// The picture from the smallest cached thumbnail that covers the frame, or
+// the failure a fail entry tells; else the decoded picture.
+Picture ReadThroughCache(const ThumbnailCache& cache, const QString& path, const FrameSize& frame,
+                         qreal ratio, bool& fromCache) {
+    fromCache = cache.Enabled();
+    if (!fromCache) return ReadPicture(path, frame, ratio);
+    ThumbnailEntry entry = cache.Find(path, 0);
+    if (entry.failed) return Picture{{}, {}, Failure::NotAPicture};
+    if (!entry.image.isNull()) {
+        const QSize wanted = frame(entry.natural);
+        const int side = std::max(wanted.width(), wanted.height());
+        if (std::max(entry.image.width(), entry.image.height()) < side)
+            entry = cache.Find(path, side);
+        if (!entry.image.isNull() && !wanted.isEmpty()) {
+            QImage image = entry.image.convertToFormat(QImage::Format_RGB32)
+                               .scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            image.setDevicePixelRatio(ratio);
+            return Picture{image, entry.natural, Failure::None};
+        }
+    }
+    fromCache = false;
+    return ReadPicture(path, frame, ratio);
+}
+
+// Writes the entries the next read wants from one decode at the largest of
+// them: large and x-large, xx-large too for frames above 512 pixels.
+void FillCache(const ThumbnailCache& cache, const QString& path, const Picture& shown,
+               const FrameSize& frame) {
+    if (!cache.Enabled()) return;
+    if (shown.failure == Failure::NotAPicture) {
+        cache.WriteFailure(path);
+        return;
+    }
+    if (!shown.ok()) return;
+    const QSize wanted = frame(shown.natural);
+    const int largest = std::max(wanted.width(), wanted.height()) > 512 ? 1024 : 512;
+    const Picture big = ReadPicture(
+        path,
+        [largest](QSize natural) {
+            return natural.width() <= largest && natural.height() <= largest
+                       ? natural
+                       : natural.scaled(largest, largest, Qt::KeepAspectRatio);
+        },
+        1);
+    if (!big.ok()) return;
+    if (largest == 1024) cache.Write(path, QStringLiteral("xx-large"), big.image, big.natural);
+    cache.Write(path, QStringLiteral("x-large"), big.image, big.natural);
+    cache.Write(path, QStringLiteral("large"), big.image, big.natural);
+}
+
+}  // namespace
+
 struct PictureLoader::State {
     struct Entry {
         Key key;
@@ -25,6 +81,7 @@ struct PictureLoader::State {
     qreal devicePixelRatio = 1;
     int frameSerial = 0;
     TestHooks hooks;
+    QString thumbnails;
     int decodes = 0;
     std::list<Entry> cache;  // most recently used first
     qint64 cachedBytes = 0;
@@ -70,6 +127,7 @@ public:
 
     void run() override {
         std::function<void(const QString&)> hook;
+        QString thumbnails;
         {
             std::lock_guard lock(state_->mutex);
             std::erase(state_->queued, this);
@@ -77,9 +135,19 @@ public:
             ++state_->decodes;
             state_->running.push_back(key_);
             hook = state_->hooks.beforeDecode;
+            thumbnails = state_->thumbnails;
         }
         if (hook) hook(key_.file.path);
-        const Picture picture = ReadPicture(key_.file.path, frame_, devicePixelRatio_);
+        const ThumbnailCache cache(thumbnails);
+        bool fromCache = false;
+        const Picture picture =
+            ReadThroughCache(cache, key_.file.path, frame_, devicePixelRatio_, fromCache);
+        Deliver(picture);
+        if (!fromCache) FillCache(cache, key_.file.path, picture, frame_);
+    }
+
+private:
+    void Deliver(const Picture& picture) {
         std::lock_guard lock(state_->mutex);
         state_->running.erase(std::find(state_->running.begin(), state_->running.end(), key_));
         if (picture.ok()) state_->Cache(key_, picture);
@@ -92,7 +160,6 @@ public:
                 Qt::QueuedConnection);
     }
 
-private:
     std::shared_ptr<State> state_;
     Key key_;
     FrameSize frame_;
@@ -209,6 +276,11 @@ Picture PictureLoader::Get(const QString& path) {
         if (key.frame == state_->frameSerial) state_->Cache(key, picture);
     }
     return picture;
+}
+
+void PictureLoader::SetThumbnailFolder(const QString& root) {
+    std::lock_guard lock(state_->mutex);
+    state_->thumbnails = root;
 }
 
 void PictureLoader::WaitUntilIdle() {

@@ -30,6 +30,10 @@ public:
     // moved to another screen). Pictures read for another frame are not used.
     void SetFrame(FrameSize frame, qreal devicePixelRatio);
 
+    // The shared thumbnail cache the workers read pictures from when it holds
+    // one large enough, and fill after a decode; empty (the default) is off.
+    void SetThumbnailFolder(const QString& root);
+
     // The picture of `path` if it is known at once: the cached one, or the
     // failure the file system tells (no file, not a regular file). Else
     // nothing, and the picture is read on a worker before any read ahead;

@@ -1,0 +1,166 @@
+#include "pictures/thumbnail_cache.h"
+#include "pictures/picture_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+#include <functional>
+
+#include "picture_test_support.h"
+
+namespace {
+
+using picture_test::Bytes;
+using picture_test::Filled;
+using picture_test::Write;
+using pictures::ThumbnailCache;
+
+QString Md5Png(const QByteArray& text) {
+    return QCryptographicHash::hash(text, QCryptographicHash::Md5).toHex() + ".png";
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString picture = dir.path() + QString::fromUtf8("/a b/caffè.jpg");
+    QString root = dir.path() + "/cache/thumbnails";
+    Fixture() {
+        QDir().mkpath(dir.path() + "/a b");
+        Write(picture, Bytes(Filled({64, 48}, Qt::red), "JPEG"));
+    }
+    QString Uri() const {
+        return "file://" + QString::fromLatin1(QUrl::toPercentEncoding(picture, "/"));
+    }
+    // A large entry as another program writes it, changed by `change`.
+    void Other(const std::function<void(QImage&, QByteArray&)>& change) const {
+        QImage image = Filled({256, 192}, Qt::blue);
+        image.setText("Thumb::URI", Uri());
+        image.setText("Thumb::MTime",
+                      QString::number(QFileInfo(picture).lastModified().toSecsSinceEpoch()));
+        image.setText("Thumb::Image::Width", "4000");
+        image.setText("Thumb::Image::Height", "3000");
+        QByteArray bytes;
+        change(image, bytes);
+        if (bytes.isEmpty()) bytes = Bytes(image, "PNG");
+        QDir().mkpath(root + "/large");
+        Write(root + "/large/" + Md5Png(Uri().toUtf8()), bytes);
+    }
+};
+
+TEST(ThumbnailCache, NamesAnEntryByTheMd5OfTheFileUri) {
+    Fixture f;
+    EXPECT_EQ(f.Uri(), "file://" + f.dir.path() + "/a%20b/caff%C3%A8.jpg");
+    EXPECT_EQ(ThumbnailCache::EntryName(f.picture), Md5Png(f.Uri().toUtf8()));
+}
+
+TEST(ThumbnailCache, UsesAnotherProgramsEntryOnlyWhileItMatchesTheFile) {
+    const struct {
+        const char* name;
+        std::function<void(QImage&, QByteArray&)> change;
+        bool used;
+    } cases[] = {
+        {"as written", [](QImage&, QByteArray&) {}, true},
+        {"stale time", [](QImage& i, QByteArray&) { i.setText("Thumb::MTime", "12"); }, false},
+        {"other size", [](QImage& i, QByteArray&) { i.setText("Thumb::Size", "1"); }, false},
+        {"other uri", [](QImage& i, QByteArray&) { i.setText("Thumb::URI", "file:///x.jpg"); },
+         false},
+        {"no width", [](QImage& i, QByteArray&) { i.setText("Thumb::Image::Width", ""); }, false},
+        {"huge header",
+         [](QImage& i, QByteArray&) {
+             QImage big = i.scaled(600, 450);
+             for (const QString& key : i.textKeys()) big.setText(key, i.text(key));
+             i = big;
+         },
+         false},
+        {"truncated",
+         [](QImage& i, QByteArray& b) {
+             b = Bytes(i, "PNG");
+             b.chop(b.size() / 2);
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.Other(c.change);
+        const auto entry = ThumbnailCache(f.root).Find(f.picture, 200);
+        EXPECT_EQ(!entry.image.isNull(), c.used) << c.name;
+        if (c.used) {
+            EXPECT_EQ(entry.natural, QSize(4000, 3000)) << c.name;
+        }
+    }
+}
+
+TEST(ThumbnailCache, WritesPrivateEntriesAndFindsThem) {
+    Fixture f;
+    const ThumbnailCache cache(f.root);
+    ASSERT_TRUE(cache.Write(f.picture, "x-large", Filled({1024, 768}, Qt::green), {1024, 768}));
+    const QString entry = f.root + "/x-large/" + Md5Png(f.Uri().toUtf8());
+    EXPECT_EQ(QFileInfo(entry).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFileInfo(f.root + "/x-large").permissions() & 0x7077,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const auto found = cache.Find(f.picture, 400);
+    EXPECT_EQ(found.image.size(), QSize(512, 384));
+    EXPECT_TRUE(cache.Find(f.picture, 600).image.isNull());
+    EXPECT_FALSE(QDir(f.dir.path() + "/a b/.sh_thumbnails").exists());
+}
+
+TEST(ThumbnailCache, AFailEntryMatchingTheFileReportsTheFailure) {
+    Fixture f;
+    const ThumbnailCache cache(f.root);
+    EXPECT_FALSE(cache.Find(f.picture, 200).failed);
+    ASSERT_TRUE(cache.WriteFailure(f.picture));
+    EXPECT_TRUE(cache.Find(f.picture, 200).failed);
+    EXPECT_FALSE(ThumbnailCache().Find(f.picture, 200).failed);
+}
+
+TEST(ThumbnailCache, ReadsThumbnailsBesideThePicture) {
+    Fixture f;
+    QImage image = Filled({256, 192}, Qt::yellow);
+    image.setText("Thumb::Image::Width", "64");
+    image.setText("Thumb::Image::Height", "48");
+    QDir().mkpath(f.dir.path() + "/a b/.sh_thumbnails/large");
+    Write(f.dir.path() + "/a b/.sh_thumbnails/large/" +
+              Md5Png(QString::fromUtf8("caffè.jpg").toUtf8()),
+          Bytes(image, "PNG"));
+    const auto entry = ThumbnailCache().Find(f.picture, 200);
+    EXPECT_EQ(entry.natural, QSize(64, 48));
+}
+
+}  // namespace
+
+namespace {
+
+// A picture shown from a thumbnail the loader wrote looks like its decode.
+TEST(ThumbnailCache, APictureShownFromItsThumbnailMatchesItsDecode) {
+    Fixture f;
+    QImage gradient(1600, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y)
+        for (int x = 0; x < gradient.width(); ++x) gradient.setPixel(x, y, qRgb(x / 7, y / 5, 90));
+    Write(f.picture, Bytes(gradient, "PNG"));
+    const pictures::FrameSize fit = picture_test::Fit;
+    for (int pass = 0; pass < 2; ++pass) {
+        pictures::PictureLoader loader(fit, 1);
+        loader.SetThumbnailFolder(f.root);
+        loader.Want(f.picture);
+        loader.WaitUntilIdle();
+        if (pass == 0) continue;
+        EXPECT_TRUE(QFileInfo::exists(f.root + "/x-large/" + ThumbnailCache::EntryName(f.picture)));
+        const auto shown = loader.Want(f.picture);
+        ASSERT_TRUE(shown.has_value());
+        const QImage decoded = pictures::ReadPicture(f.picture, fit, 1).image;
+        ASSERT_EQ(shown->image.size(), decoded.size());
+        qint64 diff = 0;
+        for (int y = 0; y < decoded.height(); ++y)
+            for (int x = 0; x < decoded.width(); ++x) {
+                const QRgb a = shown->image.pixel(x, y), b = decoded.pixel(x, y);
+                diff += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                        std::abs(qBlue(a) - qBlue(b));
+            }
+        EXPECT_LE(diff, 2 * 3 * qint64(decoded.width()) * decoded.height());
+    }
+}
+
+}  // namespace
