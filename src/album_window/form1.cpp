@@ -147,6 +147,24 @@ void Form1::BuildControls() {
     BuildButtons();
     BuildFieldBoxes();
     NameForScreenReaders(*this);
+    NameControls();
+}
+
+// Every control answers to its name, as tools and tests look it up.
+void Form1::NameControls() {
+    const std::pair<QWidget*, const char*> names[] = {
+        {Text1, "Text1"},     {Text2, "Text2"},     {Text3, "Text3"},     {Text4, "Text4"},
+        {Text5, "Text5"},     {Text6, "Text6"},     {Text7, "Text7"},     {Text8, "Text8"},
+        {Image1, "Image1"},   {Image2, "Image2"},   {Image3, "Image3"},   {Image4, "Image4"},
+        {Image5, "Image5"},   {Image6, "Image6"},   {Image7, "Image7"},   {Image8, "Image8"},
+        {Image9, "Image9"},   {Image10, "Image10"}, {Image11, "Image11"}, {Image12, "Image12"},
+        {Image13, "Image13"}, {Image14, "Image14"}, {Image15, "Image15"}, {Image16, "Image16"},
+        {Image17, "Image17"}, {Image18, "Image18"}, {Image19, "Image19"}, {Image20, "Image20"},
+        {Image21, "Image21"}, {Image22, "Image22"}, {Image23, "Image23"}, {Image24, "Image24"},
+        {Image25, "Image25"}, {Label1, "Label1"},   {Label2, "Label2"},   {Label3, "Label3"},
+        {PictureNoticeLabel, "PictureNoticeLabel"},
+    };
+    for (const auto& [control, name] : names) control->setObjectName(QString::fromLatin1(name));
 }
 
 // The picture buttons, each its resting picture under its highlighted one,

@@ -181,6 +181,7 @@ protected:
 
 private:
     void BuildControls();
+    void NameControls();
     void BuildButtons();
     void BuildFieldBoxes();
     void BuildKeys();
