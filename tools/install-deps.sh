@@ -11,6 +11,8 @@ packages=(
   libsqlite3-dev libsqlitecpp-dev fonts-liberation
   # colour profiles of every kind
   liblcms2-dev
+  # CMYK and Lab JPEGs, decoded with their samples as stored
+  libjpeg62-turbo-dev
   # albums in the Access format of earlier versions, read by pictora-album
   mdbtools-dev libmdb3
   # tests and benchmarks

@@ -1,6 +1,7 @@
 #include "pictures/picture_reader.h"
 
 #include "pictures/colour.h"
+#include "pictures/profiled_jpeg.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <QTransform>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -171,6 +173,25 @@ void ToSrgb(QImage& image) {
     image.convertToColorSpace(QColorSpace::SRgb);
 }
 
+// The picture as the reader gives it, upright, at `asked` pixels before it is
+// turned (whole when empty): a JPEG with a CMYK or Lab profile through that
+// profile, any other picture as Qt decodes it.
+QImage Decoded(QImageReader& reader, const QByteArray& profile, QSize asked, qint64 memory) {
+    if (reader.format() == "jpeg" && IsProfiledJpeg(profile)) {
+        if (std::optional<QImage> own = DecodeProfiledJpeg(*reader.device(), profile, asked, memory)) {
+            // Turned as Qt turns a picture: mirrored, then a quarter turn clockwise.
+            const QImageIOHandler::Transformations turn = reader.transformation();
+            QImage image = own->mirrored(turn & QImageIOHandler::TransformationMirror,
+                                         turn & QImageIOHandler::TransformationFlip);
+            if (turn & QImageIOHandler::TransformationRotate90)
+                image = image.transformed(QTransform().rotate(90));
+            return image;
+        }
+    }
+    if (!asked.isEmpty()) reader.setScaledSize(asked);
+    return reader.read();
+}
+
 Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRatio) {
     reader.setAutoTransform(true);
     // Smooth scaling when the reader shrinks the picture.
@@ -192,7 +213,8 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
     // budget is reserved for it.
     const QSize stored = reader.size();
     const QByteArray head = Head(reader.device());
-    QSize natural;
+    const QByteArray profile = EmbeddedProfile(head);
+    QSize natural, asked;
     bool scaled = false;
     qint64 need = DecodeBudget::kBytes;
     if (stored.isValid() && !stored.isEmpty()) {
@@ -205,14 +227,13 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
         // upright, so it is asked for the stored orientation.
         const QSize shown = Shown(frame, natural);
         scaled = LargerThanShown(natural, shown);
-        const QSize asked = quarterTurn ? shown.transposed() : shown;
-        if (scaled) reader.setScaledSize(asked);
+        asked = quarterTurn ? shown.transposed() : shown;
         need = DecodeBytes(reader, head, stored, scaled ? asked : stored);
     }
     const Reservation reservation(need);
     if (!reservation.held()) return Failed(Failure::TooLarge);
 
-    QImage image = reader.read();
+    QImage image = Decoded(reader, profile, scaled ? asked : QSize(), need);
     if (image.isNull()) return Failed(Failure::NotAPicture);
     if (!scaled) {
         natural = image.size();
@@ -221,7 +242,7 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
             image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     // Every profile LittleCMS reads; else the matrix ones Qt reads.
-    if (!ConvertToSrgb(image, EmbeddedProfile(head))) ToSrgb(image);
+    if (!ConvertToSrgb(image, profile)) ToSrgb(image);
     image.setDevicePixelRatio(devicePixelRatio);
     return {image, natural, Failure::None};
 }

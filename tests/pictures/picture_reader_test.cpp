@@ -5,6 +5,12 @@
 
 #include <lcms2.h>
 
+#include <array>
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
+#include <vector>
+
+#include <jpeglib.h>
+
 #include "picture_test_support.h"
 
 using namespace picture_test;
@@ -13,12 +19,12 @@ using pictures::ReadPicture;
 
 namespace {
 
-// Left half red, right half blue.
-QImage Halves(QSize size) {
-    QImage image = Filled(size, Qt::red);
+// Left half red, right half blue, unless told.
+QImage Halves(QSize size, QRgb left = qRgb(255, 0, 0), QRgb right = qRgb(0, 0, 255)) {
+    QImage image = Filled(size, left);
     for (int y = 0; y < size.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        std::fill(line + size.width() / 2, line + size.width(), qRgb(0, 0, 255));
+        std::fill(line + size.width() / 2, line + size.width(), right);
     }
     return image;
 }
@@ -151,15 +157,20 @@ TEST(PictureReader, TaggedPictureIsConvertedToSrgb) {
 
 namespace {
 
+// The bytes of `profile`, which is closed.
+QByteArray Saved(cmsHPROFILE profile) {
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    QByteArray icc(size, '\0');
+    cmsSaveProfileToMem(profile, icc.data(), &size);
+    cmsCloseProfile(profile);
+    return icc;
+}
+
 // A grey profile with a linear tone curve, as LittleCMS writes it.
 QByteArray LinearGreyProfile() {
     cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
-    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), linear);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(grey, nullptr, &size);
-    QByteArray icc(size, '\0');
-    cmsSaveProfileToMem(grey, icc.data(), &size);
-    cmsCloseProfile(grey);
+    QByteArray icc = Saved(cmsCreateGrayProfile(cmsD50_xyY(), linear));
     cmsFreeToneCurve(linear);
     return icc;
 }
@@ -194,6 +205,139 @@ TEST(PictureReader, EmbeddedGreyProfilesAreConvertedToSrgb) {
         EXPECT_TRUE(Near(picture.image.pixelColor(32, 32), QColor(182, 182, 182), 3))
             << format << " " << qPrintable(picture.image.pixelColor(32, 32).name());
     }
+}
+
+// Inks whose colours are not the naive formula's: straight to Lab, each
+// tinting the others.
+int Inks(const cmsUInt16Number in[], cmsUInt16Number out[], void*) {
+    const auto ink = [&](int i) { return in[i] / 65535.0; };
+    const cmsCIELab lab{(100 - 30 * ink(0) - 50 * ink(1) - 10 * ink(2)) * (1 - 0.9 * ink(3)),
+                        70 * (ink(1) - ink(0)), 60 * ink(2) - 40 * ink(0) - 10 * ink(1)};
+    cmsFloat2LabEncoded(out, &lab);
+    return 1;
+}
+
+// A CMYK printer profile of those inks: CMYK to Lab through a 9-point table.
+QByteArray CmykProfile() {
+    cmsHPROFILE cmyk = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(cmyk, 4.3);
+    cmsSetDeviceClass(cmyk, cmsSigOutputClass);
+    cmsSetColorSpace(cmyk, cmsSigCmykData);
+    cmsSetPCS(cmyk, cmsSigLabData);
+    cmsPipeline* table = cmsPipelineAlloc(nullptr, 4, 3);
+    cmsStage* grid = cmsStageAllocCLut16bit(nullptr, 9, 4, 3, nullptr);
+    cmsStageSampleCLut16bit(grid, Inks, nullptr, 0);
+    cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 4, nullptr));
+    cmsPipelineInsertStage(table, cmsAT_END, grid);
+    cmsPipelineInsertStage(table, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+    cmsWriteTag(cmyk, cmsSigAToB0Tag, table);
+    cmsPipelineFree(table);
+    return Saved(cmyk);
+}
+
+using Samples = std::array<quint8, 4>;
+
+// The sRGB colour LittleCMS makes of `samples` in `format` through `icc`.
+QColor Through(const QByteArray& icc, cmsUInt32Number format, Samples samples) {
+    cmsHPROFILE source = cmsOpenProfileFromMem(icc.constData(), icc.size()),
+                srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM transform = cmsCreateTransform(source, format, srgb, TYPE_RGB_8, 0, 0);
+    quint8 rgb[3] = {};
+    cmsDoTransform(transform, samples.data(), rgb, 1);
+    cmsDeleteTransform(transform);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(source);
+    return QColor(rgb[0], rgb[1], rgb[2]);
+}
+
+enum class Kind { Cmyk, AdobeInverted, Ycck };
+
+// A CMYK JPEG written by libjpeg, its left half `left`, its right half
+// `right`; Adobe's kinds are stored inverted and say so in their APP14.
+QByteArray CmykJpeg(QSize size, Samples left, Samples right, Kind kind) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* data = nullptr;
+    unsigned long length = 0;
+    jpeg_mem_dest(&info, &data, &length);
+    info.image_width = JDIMENSION(size.width());
+    info.image_height = JDIMENSION(size.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    if (kind == Kind::Ycck) jpeg_set_colorspace(&info, JCS_YCCK);
+    info.write_Adobe_marker = kind != Kind::Cmyk;
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row;
+    for (int x = 0; x < size.width(); ++x)
+        for (quint8 ink : x < size.width() / 2 ? left : right)
+            row.push_back(kind == Kind::Cmyk ? ink : JSAMPLE(255 - ink));
+    for (JSAMPROW line = row.data(); info.next_scanline < info.image_height;)
+        jpeg_write_scanlines(&info, &line, 1);
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(length));
+    free(data);
+    return bytes;
+}
+
+// The JPEG `bytes` with an EXIF orientation of a quarter turn clockwise.
+QByteArray TurnedClockwise(QByteArray bytes) {
+    static const char exif[] = "\xFF\xE1\x00\x22" "Exif\0\0MM\0\x2A\0\0\0\x08"  // first IFD at 8
+                               "\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0";  // orientation 6
+    return bytes.insert(2, QByteArray(exif, sizeof exif - 1));
+}
+
+// CMYK, YCCK and Lab JPEGs are shown in the colours their profile gives,
+// turned and decoded at a smaller scale as any JPEG; a CMYK one without a
+// profile by the naive formula.
+TEST(PictureReader, CmykAndLabJpegsAreConvertedThroughTheirProfile) {
+    const QByteArray cmyk = CmykProfile(), lab = Saved(cmsCreateLab4Profile(nullptr));
+    const Samples a{26, 204, 230, 13}, b{200, 60, 20, 40};
+    const QColor aCmyk = Through(cmyk, TYPE_CMYK_8, a), bCmyk = Through(cmyk, TYPE_CMYK_8, b);
+    // Lab samples: L 59 a +32 b -28, and L 78 a -18 b +42.
+    const QImage labHalves = Halves({300, 100}, qRgb(150, 160, 100), qRgb(200, 110, 170));
+    const QSize wide(1200, 600);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QSize natural, shown;
+        QColor left, right;
+    } cases[] = {
+        {"cmyk", WithProfile(CmykJpeg(wide, a, b, Kind::Cmyk), cmyk), wide, {400, 200}, aCmyk,
+         bCmyk},
+        {"adobe", TurnedClockwise(WithProfile(CmykJpeg(wide, a, b, Kind::AdobeInverted), cmyk)),
+         {600, 1200}, {200, 400}, aCmyk, bCmyk},
+        {"ycck", WithProfile(CmykJpeg({240, 120}, a, b, Kind::Ycck), cmyk), {240, 120}, {240, 120},
+         aCmyk, bCmyk},
+        {"lab", WithProfile(Bytes(labHalves, "JPG"), lab), {300, 100}, {300, 100},
+         Through(lab, TYPE_Lab_8, {150, 160, 100}), Through(lab, TYPE_Lab_8, {200, 110, 170})},
+        // (255 - ink) * (255 - black) / 255 for each.
+        {"naive", CmykJpeg(wide, a, b, Kind::AdobeInverted), wide, {400, 200}, QColor(217, 48, 23),
+         QColor(46, 164, 198)},
+    };
+    for (const auto& c : cases) {
+        const auto picture = pictures::DecodePicture(c.bytes, Fit, 1);
+        ASSERT_EQ(picture.failure, Failure::None) << c.name;
+        EXPECT_EQ(picture.natural, c.natural) << c.name;
+        ASSERT_EQ(picture.image.size(), c.shown) << c.name;
+        // At a quarter and three quarters across; down, once turned.
+        const bool turned = c.natural.height() > c.natural.width();
+        const int w = c.shown.width(), h = c.shown.height();
+        for (int quarter : {1, 3}) {
+            const QColor shown = turned ? picture.image.pixelColor(w / 2, h * quarter / 4)
+                                        : picture.image.pixelColor(w * quarter / 4, h / 2);
+            EXPECT_TRUE(Near(shown, quarter == 1 ? c.left : c.right, 3))
+                << c.name << " " << quarter << " " << qPrintable(shown.name());
+        }
+    }
+    // Cut before its picture's data: not a picture, as any damaged JPEG.
+    const QByteArray whole = WithProfile(CmykJpeg(wide, a, b, Kind::Cmyk), cmyk);
+    EXPECT_EQ(pictures::DecodePicture(whole.left(whole.indexOf("\xFF\xDA")), Fit, 1).failure,
+              Failure::NotAPicture);
 }
 
 }  // namespace
