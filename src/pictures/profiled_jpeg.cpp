@@ -70,6 +70,16 @@ struct Errors {
 
 void Quiet(j_common_ptr) {}
 
+// A progressive picture of thousands of scans, each a pass over the whole
+// picture, would hold its reader for minutes: cameras and editors write ten
+// or so.
+constexpr int kMostScans = 500;
+
+void CountScans(j_common_ptr info) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMostScans)
+        ERREXIT(info, JERR_NOTIMPL);
+}
+
 // One decode. Everything the jump back may find is here, outside the frame
 // that jumps, so that no value of it is lost to a register.
 struct Decode {
@@ -84,6 +94,7 @@ struct Decode {
         source.manager.resync_to_restart = jpeg_resync_to_restart;
         source.manager.term_source = EndSource;
         source.device = &device;
+        progress.progress_monitor = CountScans;
     }
     ~Decode() { jpeg_destroy_decompress(&info); }
     Decode(const Decode&) = delete;
@@ -95,6 +106,7 @@ struct Decode {
     jpeg_decompress_struct info{};
     Errors errors{};
     Source source{};
+    jpeg_progress_mgr progress{};
     Transform transform{nullptr, &cmsDeleteTransform};
     std::vector<JSAMPLE> samples;
     QImage image;
@@ -140,6 +152,7 @@ Outcome Run(Decode& d) {
     jpeg_create_decompress(&d.info);
     d.info.mem->max_memory_to_use = static_cast<long>(d.memory);
     d.info.src = &d.source.manager;
+    d.info.progress = &d.progress;
     jpeg_read_header(&d.info, TRUE);
     d.transform = SamplesToSrgb(d.profile, d.info);
     if (!d.transform) return Outcome::NotOurs;

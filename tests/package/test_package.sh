@@ -15,6 +15,7 @@ depends=$(dpkg-deb -f "$DEB" Depends)
 names=$(sed 's/ ([^)]*)//g; s/, /\n/g' <<<"$depends")
 # Linked libraries, found by dpkg-shlibdeps, and what the programs load.
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libsqlite3-0 libmdb3 \
+    liblcms2-2 libjpeg62-turbo \
     qt6-translations-l10n fonts-liberation qt6-image-formats-plugins; do
     grep -qxF "$package" <<<"$names" || fail "Depends lacks $package: $depends"
 done

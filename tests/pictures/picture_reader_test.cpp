@@ -315,6 +315,9 @@ TEST(PictureReader, CmykAndLabJpegsAreConvertedThroughTheirProfile) {
          aCmyk, bCmyk},
         {"lab", WithProfile(Bytes(labHalves, "JPG"), lab), {300, 100}, {300, 100},
          Through(lab, TYPE_Lab_8, {150, 160, 100}), Through(lab, TYPE_Lab_8, {200, 110, 170})},
+        // Three samples do not fit a CMYK profile: shown as stored.
+        {"rgb", WithProfile(Bytes(labHalves, "JPG"), cmyk), {300, 100}, {300, 100},
+         QColor(150, 160, 100), QColor(200, 110, 170)},
         // (255 - ink) * (255 - black) / 255 for each.
         {"naive", CmykJpeg(wide, a, b, Kind::AdobeInverted), wide, {400, 200}, QColor(217, 48, 23),
          QColor(46, 164, 198)},
