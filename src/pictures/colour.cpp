@@ -1,8 +1,9 @@
 #include "pictures/colour.h"
 
-#include <lcms2.h>
+#include <lcms2_plugin.h>
 #include <QColorSpace>
 #include <QtEndian>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -50,7 +51,36 @@ QByteArray PngProfile(const QByteArray& head) {
     return {};
 }
 
+// The largest table a profile may need: a 45-point CMYK table of 16-bit
+// samples is 25 MiB, and real ones have 9 to 33 points.
+constexpr cmsUInt32Number kMostAllocated = 32u << 20;
+
+void* Allocate(cmsContext, cmsUInt32Number size) {
+    return size > kMostAllocated ? nullptr : std::malloc(size);
+}
+
+void Release(cmsContext, void* block) {
+    std::free(block);
+}
+
+void* Reallocate(cmsContext, void* block, cmsUInt32Number size) {
+    return size > kMostAllocated ? nullptr : std::realloc(block, size);
+}
+
 }  // namespace
+
+cmsContext ColourContext() {
+    static cmsPluginMemHandler bounded{
+        {cmsPluginMagicNumber, LCMS_VERSION, cmsPluginMemHandlerSig, nullptr},
+        Allocate,
+        Release,
+        Reallocate,
+        nullptr,
+        nullptr,
+        nullptr};
+    static const cmsContext context = cmsCreateContext(&bounded, nullptr);
+    return context;
+}
 
 QByteArray EmbeddedProfile(const QByteArray& head) {
     if (head.startsWith("\xFF\xD8")) return JpegProfile(head);
@@ -60,8 +90,9 @@ QByteArray EmbeddedProfile(const QByteArray& head) {
 
 bool ConvertToSrgb(QImage& image, const QByteArray& profile) {
     using Profile = std::unique_ptr<void, decltype(&cmsCloseProfile)>;
-    const Profile source(cmsOpenProfileFromMem(profile.constData(), profile.size()),
-                         &cmsCloseProfile);
+    const Profile source(
+        cmsOpenProfileFromMemTHR(ColourContext(), profile.constData(), profile.size()),
+        &cmsCloseProfile);
     if (!source) return false;
     const cmsColorSpaceSignature space = cmsGetColorSpace(source.get());
     cmsUInt32Number input;
@@ -76,10 +107,10 @@ bool ConvertToSrgb(QImage& image, const QByteArray& profile) {
     } else {
         return false;
     }
-    const Profile srgb(cmsCreate_sRGBProfile(), &cmsCloseProfile);
+    const Profile srgb(cmsCreate_sRGBProfileTHR(ColourContext()), &cmsCloseProfile);
     const std::unique_ptr<void, decltype(&cmsDeleteTransform)> transform(
-        cmsCreateTransform(source.get(), input, srgb.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL,
-                           input == TYPE_BGRA_8 ? cmsFLAGS_COPY_ALPHA : 0),
+        cmsCreateTransformTHR(ColourContext(), source.get(), input, srgb.get(), TYPE_BGRA_8,
+                              INTENT_PERCEPTUAL, input == TYPE_BGRA_8 ? cmsFLAGS_COPY_ALPHA : 0),
         &cmsDeleteTransform);
     if (!transform) return false;
     QImage result(pixels.size(),

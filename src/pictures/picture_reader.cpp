@@ -178,7 +178,8 @@ void ToSrgb(QImage& image) {
 // profile, any other picture as Qt decodes it.
 QImage Decoded(QImageReader& reader, const QByteArray& profile, QSize asked, qint64 memory) {
     if (reader.format() == "jpeg" && IsProfiledJpeg(profile)) {
-        if (std::optional<QImage> own = DecodeProfiledJpeg(*reader.device(), profile, asked, memory)) {
+        if (std::optional<QImage> own =
+                DecodeProfiledJpeg(*reader.device(), profile, asked, memory)) {
             // Turned as Qt turns a picture: mirrored, then a quarter turn clockwise.
             const QImageIOHandler::Transformations turn = reader.transformation();
             QImage image = own->mirrored(turn & QImageIOHandler::TransformationMirror,

@@ -1,5 +1,7 @@
 #include "pictures/profiled_jpeg.h"
 
+#include "pictures/colour.h"
+
 #include <lcms2.h>
 #include <QColorSpace>
 #include <QIODevice>
@@ -117,7 +119,8 @@ struct Decode {
 // programs write CMYK inverted, 0 for full ink, and mark it with their APP14.
 Transform SamplesToSrgb(const QByteArray& icc, const jpeg_decompress_struct& info) {
     Transform transform(nullptr, &cmsDeleteTransform);
-    const Profile source(cmsOpenProfileFromMem(icc.constData(), icc.size()), &cmsCloseProfile);
+    const Profile source(cmsOpenProfileFromMemTHR(ColourContext(), icc.constData(), icc.size()),
+                         &cmsCloseProfile);
     if (!source) return transform;
     const cmsColorSpaceSignature space = cmsGetColorSpace(source.get());
     cmsUInt32Number input = 0;
@@ -126,9 +129,9 @@ Transform SamplesToSrgb(const QByteArray& icc, const jpeg_decompress_struct& inf
     else if (space == cmsSigLabData && info.out_color_space == JCS_RGB)
         input = TYPE_Lab_8;
     if (input == 0) return transform;
-    const Profile srgb(cmsCreate_sRGBProfile(), &cmsCloseProfile);
-    transform.reset(cmsCreateTransform(source.get(), input, srgb.get(), TYPE_BGRA_8,
-                                       INTENT_PERCEPTUAL, 0));
+    const Profile srgb(cmsCreate_sRGBProfileTHR(ColourContext()), &cmsCloseProfile);
+    transform.reset(cmsCreateTransformTHR(ColourContext(), source.get(), input, srgb.get(),
+                                          TYPE_BGRA_8, INTENT_PERCEPTUAL, 0));
     return transform;
 }
 
@@ -178,8 +181,9 @@ Outcome Run(Decode& d) {
 
 bool IsProfiledJpeg(const QByteArray& profile) {
     if (profile.isEmpty()) return false;
-    const Profile opened(cmsOpenProfileFromMem(profile.constData(), profile.size()),
-                         &cmsCloseProfile);
+    const Profile opened(
+        cmsOpenProfileFromMemTHR(ColourContext(), profile.constData(), profile.size()),
+        &cmsCloseProfile);
     if (!opened) return false;
     const cmsColorSpaceSignature space = cmsGetColorSpace(opened.get());
     return space == cmsSigCmykData || space == cmsSigLabData;

@@ -286,8 +286,10 @@ QByteArray CmykJpeg(QSize size, Samples left, Samples right, Kind kind) {
 
 // The JPEG `bytes` with an EXIF orientation of a quarter turn clockwise.
 QByteArray TurnedClockwise(QByteArray bytes) {
-    static const char exif[] = "\xFF\xE1\x00\x22" "Exif\0\0MM\0\x2A\0\0\0\x08"  // first IFD at 8
-                               "\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0";  // orientation 6
+    static const char exif[] =
+        "\xFF\xE1\x00\x22"
+        "Exif\0\0MM\0\x2A\0\0\0\x08"                         // first IFD at 8
+        "\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0";  // orientation 6
     return bytes.insert(2, QByteArray(exif, sizeof exif - 1));
 }
 
@@ -298,29 +300,29 @@ TEST(PictureReader, CmykAndLabJpegsAreConvertedThroughTheirProfile) {
     const QByteArray cmyk = CmykProfile(), lab = Saved(cmsCreateLab4Profile(nullptr));
     const Samples a{26, 204, 230, 13}, b{200, 60, 20, 40};
     const QColor aCmyk = Through(cmyk, TYPE_CMYK_8, a), bCmyk = Through(cmyk, TYPE_CMYK_8, b);
+    // (255 - ink) * (255 - black) / 255 for each.
+    const QColor aNaive(217, 48, 23), bNaive(46, 164, 198);
     // Lab samples: L 59 a +32 b -28, and L 78 a -18 b +42.
-    const QImage labHalves = Halves({300, 100}, qRgb(150, 160, 100), qRgb(200, 110, 170));
-    const QSize wide(1200, 600);
+    const QColor aLab(150, 160, 100), bLab(200, 110, 170);
+    const QByteArray labHalves = Bytes(Halves({300, 100}, aLab.rgb(), bLab.rgb()), "JPG");
+    const QSize wide(1200, 600), small(300, 100);
+    const QByteArray plain = WithProfile(CmykJpeg(wide, a, b, Kind::Cmyk), cmyk);
+    const QByteArray adobe = WithProfile(CmykJpeg(wide, a, b, Kind::AdobeInverted), cmyk);
+    const QByteArray ycck = WithProfile(CmykJpeg({240, 120}, a, b, Kind::Ycck), cmyk);
     const struct {
         const char* name;
         QByteArray bytes;
         QSize natural, shown;
         QColor left, right;
     } cases[] = {
-        {"cmyk", WithProfile(CmykJpeg(wide, a, b, Kind::Cmyk), cmyk), wide, {400, 200}, aCmyk,
-         bCmyk},
-        {"adobe", TurnedClockwise(WithProfile(CmykJpeg(wide, a, b, Kind::AdobeInverted), cmyk)),
-         {600, 1200}, {200, 400}, aCmyk, bCmyk},
-        {"ycck", WithProfile(CmykJpeg({240, 120}, a, b, Kind::Ycck), cmyk), {240, 120}, {240, 120},
-         aCmyk, bCmyk},
-        {"lab", WithProfile(Bytes(labHalves, "JPG"), lab), {300, 100}, {300, 100},
+        {"cmyk", plain, wide, {400, 200}, aCmyk, bCmyk},
+        {"adobe", TurnedClockwise(adobe), {600, 1200}, {200, 400}, aCmyk, bCmyk},
+        {"ycck", ycck, {240, 120}, {240, 120}, aCmyk, bCmyk},
+        {"lab", WithProfile(labHalves, lab), small, small,
          Through(lab, TYPE_Lab_8, {150, 160, 100}), Through(lab, TYPE_Lab_8, {200, 110, 170})},
         // Three samples do not fit a CMYK profile: shown as stored.
-        {"rgb", WithProfile(Bytes(labHalves, "JPG"), cmyk), {300, 100}, {300, 100},
-         QColor(150, 160, 100), QColor(200, 110, 170)},
-        // (255 - ink) * (255 - black) / 255 for each.
-        {"naive", CmykJpeg(wide, a, b, Kind::AdobeInverted), wide, {400, 200}, QColor(217, 48, 23),
-         QColor(46, 164, 198)},
+        {"rgb", WithProfile(labHalves, cmyk), small, small, aLab, bLab},
+        {"naive", CmykJpeg(wide, a, b, Kind::AdobeInverted), wide, {400, 200}, aNaive, bNaive},
     };
     for (const auto& c : cases) {
         const auto picture = pictures::DecodePicture(c.bytes, Fit, 1);
@@ -338,8 +340,7 @@ TEST(PictureReader, CmykAndLabJpegsAreConvertedThroughTheirProfile) {
         }
     }
     // Cut before its picture's data: not a picture, as any damaged JPEG.
-    const QByteArray whole = WithProfile(CmykJpeg(wide, a, b, Kind::Cmyk), cmyk);
-    EXPECT_EQ(pictures::DecodePicture(whole.left(whole.indexOf("\xFF\xDA")), Fit, 1).failure,
+    EXPECT_EQ(pictures::DecodePicture(plain.left(plain.indexOf("\xFF\xDA")), Fit, 1).failure,
               Failure::NotAPicture);
 }
 
