@@ -153,7 +153,8 @@ enum class Outcome { Read, NotOurs, Damaged };
 Outcome Run(Decode& d) {
     if (setjmp(d.errors.start)) return Outcome::Damaged;
     jpeg_create_decompress(&d.info);
-    d.info.mem->max_memory_to_use = static_cast<long>(d.memory);
+    // What the reservation counts, and room for libjpeg's row buffers.
+    d.info.mem->max_memory_to_use = static_cast<long>(d.memory + (16 << 20));
     d.info.src = &d.source.manager;
     d.info.progress = &d.progress;
     jpeg_read_header(&d.info, TRUE);

@@ -20,7 +20,7 @@ bool IsProfiledJpeg(const QByteArray& profile);
 // Decodes the JPEG on `device`, from its start, in sRGB through `profile`: at
 // the smallest of libjpeg's scales (1/2, 1/4, 1/8) that keeps at least
 // `asked` pixels, then scaled to `asked`; whole when `asked` is empty. libjpeg
-// may take at most `memory` bytes of its own. A null image for a damaged
+// may hold `memory` bytes for its coefficients. A null image for a damaged
 // picture; nothing, with the device where it was, when its samples do not fit
 // the profile (three for CMYK, say): then Qt reads it.
 std::optional<QImage> DecodeProfiledJpeg(QIODevice& device, const QByteArray& profile, QSize asked,
