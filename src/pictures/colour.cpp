@@ -94,7 +94,8 @@ bool ConvertToSrgb(QImage& image, const QByteArray& profile) {
         cmsOpenProfileFromMemTHR(ColourContext(), profile.constData(), profile.size()),
         &cmsCloseProfile);
     if (!source) return false;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(source.get());
+    // Any four bytes of the file: not always one of the enumeration's values.
+    const cmsUInt32Number space = cmsGetColorSpace(source.get());
     cmsUInt32Number input;
     QImage pixels;
     if (space == cmsSigRgbData) {

@@ -122,7 +122,8 @@ Transform SamplesToSrgb(const QByteArray& icc, const jpeg_decompress_struct& inf
     const Profile source(cmsOpenProfileFromMemTHR(ColourContext(), icc.constData(), icc.size()),
                          &cmsCloseProfile);
     if (!source) return transform;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(source.get());
+    // Any four bytes of the file: not always one of the enumeration's values.
+    const cmsUInt32Number space = cmsGetColorSpace(source.get());
     cmsUInt32Number input = 0;
     if (space == cmsSigCmykData && info.out_color_space == JCS_CMYK)
         input = info.saw_Adobe_marker ? TYPE_CMYK_8_REV : TYPE_CMYK_8;
@@ -186,7 +187,8 @@ bool IsProfiledJpeg(const QByteArray& profile) {
         cmsOpenProfileFromMemTHR(ColourContext(), profile.constData(), profile.size()),
         &cmsCloseProfile);
     if (!opened) return false;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(opened.get());
+    // Any four bytes of the file: not always one of the enumeration's values.
+    const cmsUInt32Number space = cmsGetColorSpace(opened.get());
     return space == cmsSigCmykData || space == cmsSigLabData;
 }
 
