@@ -1,6 +1,7 @@
 #include "pictures/profiled_jpeg.h"
 
 #include "pictures/colour.h"
+#include "pictures/picture_reader.h"
 
 #include <lcms2.h>
 #include <QColorSpace>
@@ -163,6 +164,10 @@ Outcome Run(Decode& d) {
     if (!d.transform) return Outcome::NotOurs;
     d.info.scale_num = 1;
     d.info.scale_denom = ScaleDenominator(d.info, d.asked);
+    jpeg_calc_output_dimensions(&d.info);
+    // Qt read the header first and bounded its size; this is for a header
+    // only libjpeg reads.
+    if (qint64(d.info.output_width) * d.info.output_height > kMaxPixels) return Outcome::Damaged;
     jpeg_start_decompress(&d.info);
     const int width = static_cast<int>(d.info.output_width);
     d.image = QImage(width, static_cast<int>(d.info.output_height), QImage::Format_RGB32);
