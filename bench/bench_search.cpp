@@ -162,15 +162,17 @@ BENCHMARK_CAPTURE(BM_Keystroke, three_rare_zanzibar_anna_mare, "zanzibar anna ci
 void BM_LikeScan(benchmark::State& state, const char* words) {
     SQLite::Database db(AlbumPath(), SQLite::OPEN_READONLY);
     std::vector<std::string> patterns;
-    for (const std::string& word : store::SearchWords(words)) patterns.push_back("%" + word + "%");
+    for (const std::string& word : store::SearchWords(words)) patterns.push_back(std::string("%").append(word).append("%"));
     // Each word's own parameter.
     std::string sql;
-    for (std::size_t i = 0, at = 0; i < patterns.size(); ++i) {
-        std::string clause = "(titolo LIKE ?1 OR data_scatto LIKE ?1 OR luogo LIKE ?1 OR persone"
-                             " LIKE ?1 OR note LIKE ?1 OR nome_file LIKE ?1)";
-        for (std::size_t p; (p = clause.find("?1")) != std::string::npos;)
-            clause.replace(p, 2, "?" + std::to_string(i + 1));
-        sql += (at++ ? " AND " : "") + clause;
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        const std::string p = std::to_string(i + 1);
+        sql.append(i > 0 ? " AND (" : "(");
+        for (const char* field : {"titolo", "data_scatto", "luogo", "persone", "note", "nome_file"}) {
+            if (sql.back() != '(') sql.append(" OR ");
+            sql.append(field).append(" LIKE ?").append(p);
+        }
+        sql.append(")");
     }
     SQLite::Statement count(db, "SELECT count(*) FROM datab WHERE " + sql);
     SQLite::Statement first(db, "SELECT id, titolo FROM datab WHERE " + sql + " ORDER BY id LIMIT " +
