@@ -63,7 +63,8 @@ void Module1::BuildSearchIndex() {
     s.percent = 0;
     const int generation = ++s.generation;
     emit SearchProgress(0);
-    s.worker = std::thread([this, generation, builder = std::move(builder)] {
+    std::atomic<bool>* stop = &s.stop;
+    s.worker = std::thread([this, generation, stop, builder = std::move(builder)] {
         int told = 0;
         QString error;
         try {
@@ -75,7 +76,7 @@ void Module1::BuildSearchIndex() {
                         this, [this, generation, percent] { BuildAdvanced(generation, percent); },
                         Qt::QueuedConnection);
                 }
-                return !search_->stop.load();
+                return !stop->load();
             });
         } catch (const store::StoreError& e) {
             error = QString::fromStdString(e.what());
