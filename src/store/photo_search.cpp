@@ -31,16 +31,16 @@ using sqlite::ResetOnExit;
 using sqlite::ValueOf;
 
 // Raised when the index's layout changes, so older files are built anew.
-constexpr const char* kFormat = "1";
+constexpr const char* kFormat = "2";
 
 // unicode61 splits words at every character that is not a letter or a digit
 // (apostrophes included), folds case and drops accents. The prefix indexes
 // keep the first keystrokes, which match many words, as fast as the later
-// ones.
+// ones; longer starts are found through the words they begin.
 constexpr const char* kSchema =
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT) WITHOUT ROWID;"
     "CREATE VIRTUAL TABLE words USING fts5(titolo, data_scatto, luogo, persone, note, nome_file,"
-    " tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2 3');";
+    " tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2');";
 
 constexpr const char* kReadRows =
     "SELECT id, titolo, data_scatto, luogo, persone, note, nome_file FROM datab";
