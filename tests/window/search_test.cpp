@@ -133,3 +133,17 @@ TEST_F(SearchLineTest, CountsInItalianNumberFormat) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SearchLineTest, WhileTheIndexIsBuiltTheListSaysSoAndShowsEveryPhoto) {
+    module.SearchWords = "anna";
+    form.Image1_Click();
+    // The build's end is told through the event loop, not yet run.
+    EXPECT_TRUE(Count().startsWith("Preparazione della ricerca… ")) << Count().toStdString();
+    EXPECT_EQ(Entries().size(), 3);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "2 foto"; }, 20000)) << Count().toStdString();
+    EXPECT_EQ(Entries(), QStringList({"3 Natale in Città", "10 Tramonto"}));
+}
+
+}  // namespace
