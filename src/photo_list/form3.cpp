@@ -1,6 +1,7 @@
 #include "photo_list/form3.h"
 
 #include <QLocale>
+#include <QShortcut>
 
 #include "app/module1.h"
 #include "photo_list/photo_list_model.h"
@@ -47,6 +48,14 @@ Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     // The words stay for the next opening in this run.
     SearchLine->setText(module.SearchWords);
     connect(SearchLine, &QLineEdit::textChanged, this, &Form3::Search);
+    // Down goes from the words to the photos found.
+    auto* down = new QShortcut(QKeySequence(Qt::Key_Down), SearchLine, nullptr, nullptr,
+                               Qt::WidgetShortcut);
+    connect(down, &QShortcut::activated, this, [this] {
+        List1->setFocus(Qt::TabFocusReason);
+        if (!List1->currentIndex().isValid() && model_->rowCount() > 0)
+            List1->setCurrentIndex(model_->index(0, 0));
+    });
     SearchCount = new QLabel(this);
     SearchCount->setObjectName("SearchCount");
     SearchCount->setGeometry(TwipsRect(240, 2790, 4200, 300));

@@ -70,6 +70,10 @@ TEST_F(SearchLineTest, CtrlFOpensTheListWithTheLineFocusedAndTypingFilters) {
     EXPECT_EQ(QApplication::focusWidget(), &line);
     EXPECT_EQ(line.placeholderText(), "Cerca per titolo, data, luogo, persone, note");
     EXPECT_EQ(Count(), "3 foto");
+    // Down goes to the photos, onto the first.
+    QTest::keyClick(&line, Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), &Control<QListView>(list, "List1"));
+    EXPECT_EQ(Control<QListView>(list, "List1").currentIndex().row(), 0);
 
     const struct {
         const char* words;
