@@ -194,6 +194,7 @@ private:
     // one photo is ever saved into another.
     void DropEdit();
     void OpenPhotoList();
+    void FindPhoto();
     // The photo frame's notice, and the loader's pictures delivered to it.
     void BuildPictureFrame();
     // A picture the loader read; shown if it is the one the frame waits for.

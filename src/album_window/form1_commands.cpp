@@ -69,6 +69,13 @@ void Form1::OpenPhotoList() {
     list->activateWindow();
 }
 
+// Ctrl+F: the photo list, ready for the words of the photo sought.
+void Form1::FindPhoto() {
+    FinishEdit();
+    OpenPhotoList();
+    form3->FocusSearch();
+}
+
 void Form1::Image1_Click() {
     FinishEdit();
     OpenPhotoList();

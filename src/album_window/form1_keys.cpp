@@ -54,6 +54,7 @@ void Form1::BuildKeys() {
         {QKeySequence(Qt::CTRL | Qt::Key_G), &Form1::Image4_Click},
         {QKeySequence(Qt::Key_Delete), &Form1::Image12_Click},
         {QKeySequence(Qt::Key_F11), &Form1::ShowFullScreen},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::FindPhoto},
     };
     QList<QKeySequence> sequences;
     for (const auto& [sequence, handler] : keys) {

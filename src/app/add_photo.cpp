@@ -50,7 +50,8 @@ bool Module1::AddPhotoRecord() {
         // opened says so before anything is written.
         Data1.Refresh();
         opened = true;
-        Data1.InsertPhoto(texts);
+        const std::string searchBefore = SearchStateBeforeWrite();
+        PhotoWritten(Data1.InsertPhoto(texts), searchBefore);
     } catch (const store::StoreError& e) {
         // Nothing was written: the picker stays open for another try.
         dialogs.Message(AddFailureMessage(e.number()));

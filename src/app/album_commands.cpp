@@ -134,6 +134,8 @@ void Module1::DeleteCurrentPhoto() {
         if (!dialogs.Question(kDeleteQuestion)) return;
         store::Cursor& rows = Data1.Recordset();
         // Only the row goes; the picture file stays where it is.
+        const std::string searchBefore = SearchStateBeforeWrite();
+        const store::Value deleted = rows.HasCurrentRow() ? rows.Current().id : store::Value();
         try {
             rows.Delete();
         } catch (const store::StoreError& e) {
@@ -148,6 +150,7 @@ void Module1::DeleteCurrentPhoto() {
                                   : QString(kNotDeleted));
             return;
         }
+        PhotoWritten(deleted, searchBefore);
         Data1.Refresh();
         emit PictureCleared();
         ShowPhoto();

@@ -37,12 +37,14 @@ bool Module1::SavePhotoField(store::Field field, const QString& text) {
     const std::string& previous = TextOf(before.texts, field);
     // Nothing typed differs: nothing to write, and the last undo stays.
     if (typed == previous) return true;
+    const std::string searchBefore = SearchStateBeforeWrite();
     try {
         Data1.Recordset().UpdateField(field, typed);
     } catch (const store::StoreError& e) {
         TellEditRefused(e);
         return false;
     }
+    PhotoWritten(before.id, searchBefore);
     lastEdit_ = LastEdit{before.id, field, QString::fromStdString(previous)};
     return true;
 }

@@ -1,9 +1,13 @@
 #include "app/module1.h"
 
+#include "app/album_search.h"
 #include "app/picture_path.h"
 
 Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::Engine> engine)
-    : dialogs(dialogs), platform(platform), Data1(std::move(engine)) {
+    : dialogs(dialogs),
+      platform(platform),
+      Data1(std::move(engine)),
+      search_(std::make_unique<AlbumSearch>()) {
     // The album hands over the photo under its cursor as a value, after every
     // opening, move and deletion; the album window's fields show it.
     Data1.AddListener([this](const store::Photo* photo) {

@@ -8,6 +8,7 @@
 
 #include "store/data_control.h"
 
+struct AlbumSearch;
 class Dialogs;
 class Platform;
 
@@ -115,12 +116,36 @@ public:
     // album window's activation reopens the album.
     bool PickPhoto(const QString& entry, bool listActive);
 
+    // Finding photos by their words (see store::PhotoSearch), through a word
+    // index kept in the cache folder, one per album, built on a thread of
+    // its own whenever the album changed since it was built.
+    //
+    // The words last typed in the photo list's search line.
+    QString SearchWords;
+    // Makes sure the word index of the album now open can answer: when it
+    // is stale or missing it is built, SearchProgress telling how far that
+    // has come and SearchReady when it ends.
+    void PrepareSearch();
+    bool SearchBuilding() const;
+    int SearchPercent() const;
+    // Why the index could not be built; empty when it could.
+    QString SearchError() const;
+    // The photos whose fields hold every word of `words`, in number order:
+    // numbers and titles, as the photo list shows them. Every photo when
+    // `words` holds no word. Nothing while the index is built or when it
+    // cannot be.
+    std::unique_ptr<store::PhotoIndex> FindPhotos(const QString& words);
+
 signals:
     // The cursor moved (or the album was opened or closed): the fields show
     // `photo`, blank when there is none.
     void CurrentPhotoChanged(const std::optional<store::Photo>& photo);
     // The photo frame is to show the picture at `path`.
     void PictureToShow(const QString& path);
+    // The word index is being built: `percent` of it is done.
+    void SearchProgress(int percent);
+    // The word index was built, or could not be (SearchError says why).
+    void SearchReady();
     // The photo frame is to be emptied before the next picture.
     void PictureCleared();
     // The album was opened for reading only (true) or for writing (false):
@@ -151,6 +176,18 @@ private:
     // Refused saves: what the user is told, and the window after a photo
     // that is gone.
     void TellEditRefused(const store::StoreError& e);
+
+    // The search of the album now open, made when first needed.
+    bool OpenSearch();
+    void BuildSearchIndex();
+    void BuildAdvanced(int generation, int percent);
+    void BuildEnded(int generation, const QString& error);
+    // Around every write of this program to the album: what the album
+    // looked like before it, then the photo written, so the word index
+    // follows the write without being built again.
+    std::string SearchStateBeforeWrite();
+    void PhotoWritten(const store::Value& id, const std::string& before);
+    std::unique_ptr<AlbumSearch> search_;
 
     std::optional<store::Photo> current_;
     // The field last saved, on which photo, and the text it replaced.

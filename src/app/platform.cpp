@@ -27,6 +27,11 @@ QString Platform::AccessCacheFolder() const {
            "/Pictora/access";
 }
 
+QString Platform::SearchIndexFolder() const {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           "/Pictora/search";
+}
+
 QString Platform::AlbumToolPath() const {
     return QString::fromStdString(
         store::FindAlbumTool(QCoreApplication::applicationDirPath().toStdString()));

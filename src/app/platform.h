@@ -19,6 +19,9 @@ public:
     // Where the readable copies of Access-format albums are kept:
     // <user cache folder>/Pictora/access.
     virtual QString AccessCacheFolder() const;
+    // Where the word indexes of the albums searched are kept, one file per
+    // album: <user cache folder>/Pictora/search.
+    virtual QString SearchIndexFolder() const;
     // The pictora-album program that reads Access-format albums: beside the
     // program when installed, in the build tree's tools folder otherwise.
     virtual QString AlbumToolPath() const;

@@ -1,9 +1,24 @@
 #include "photo_list/form3.h"
 
+#include <QLocale>
+#include <QShortcut>
+
 #include "app/module1.h"
 #include "photo_list/photo_list_model.h"
 #include "widgets/program_window.h"
 #include "widgets/twips.h"
+
+namespace {
+
+constexpr const char* kPlaceholder = "Cerca per titolo, data, luogo, persone, note";
+
+// "1 foto", "1.234 foto", or that none was found.
+QString CountText(int count) {
+    if (count == 0) return "Nessuna foto trovata";
+    return QLocale(QLocale::Italian, QLocale::Italy).toString(count) + " foto";
+}
+
+}  // namespace
 
 Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module) {
     setProperty(kProgramWindowProperty, true);
@@ -13,6 +28,7 @@ Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     resize(TwipsToPixels(4650), TwipsToPixels(3165));
 
     List1 = new QListView(this);
+    List1->setObjectName("List1");
     List1->setGeometry(TwipsRect(240, 360, 3615, 2400));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -22,10 +38,66 @@ Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     model_ = new PhotoListModel(this);
     List1->setModel(model_);
     connect(List1, &QListView::clicked, this, &Form3::List1_Click);
+
+    // In the strip above the list, with the count below it.
+    SearchLine = new QLineEdit(this);
+    SearchLine->setObjectName("SearchLine");
+    SearchLine->setGeometry(TwipsRect(240, 30, 3615, 300));
+    SearchLine->setPlaceholderText(kPlaceholder);
+    SearchLine->setClearButtonEnabled(true);
+    // The words stay for the next opening in this run.
+    SearchLine->setText(module.SearchWords);
+    connect(SearchLine, &QLineEdit::textChanged, this, &Form3::Search);
+    // Down goes from the words to the photos found.
+    auto* down = new QShortcut(QKeySequence(Qt::Key_Down), SearchLine, nullptr, nullptr,
+                               Qt::WidgetShortcut);
+    connect(down, &QShortcut::activated, this, [this] {
+        List1->setFocus(Qt::TabFocusReason);
+        if (!List1->currentIndex().isValid() && model_->rowCount() > 0)
+            List1->setCurrentIndex(model_->index(0, 0));
+    });
+    SearchCount = new QLabel(this);
+    SearchCount->setObjectName("SearchCount");
+    SearchCount->setGeometry(TwipsRect(240, 2790, 4200, 300));
+
+    connect(&module, &Module1::SearchProgress, this, [this] { ShowSearchState(); });
+    connect(&module, &Module1::SearchReady, this, [this] {
+        if (isVisible()) Search(SearchLine->text());
+    });
 }
 
 void Form3::FillList() {
+    module.PrepareSearch();
+    Search(SearchLine->text());
+}
+
+void Form3::FocusSearch() {
+    SearchLine->setFocus(Qt::ShortcutFocusReason);
+    SearchLine->selectAll();
+}
+
+void Form3::Search(const QString& words) {
+    module.SearchWords = words;
+    if (auto found = module.FindPhotos(words)) {
+        model_->SetIndex(std::move(found));
+        ShowCount();
+        return;
+    }
+    // While the words cannot be sought yet, every photo can still be picked.
     model_->SetIndex(module.OpenPhotoIndex());
+    ShowSearchState();
+}
+
+void Form3::ShowCount() {
+    SearchCount->setText(CountText(model_->rowCount()));
+}
+
+void Form3::ShowSearchState() {
+    if (module.SearchBuilding()) {
+        SearchCount->setText(QString("Preparazione della ricerca… %1%").arg(module.SearchPercent()));
+    } else if (!module.SearchError().isEmpty()) {
+        SearchCount->setText("Ricerca non disponibile: " + module.SearchError());
+    }
 }
 
 void Form3::List1_Click(const QModelIndex& index) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QModelIndex>
 #include <QWidget>
@@ -7,7 +9,8 @@
 class Module1;
 class PhotoListModel;
 
-// The photo list: every photo of the album by number and title; a click on
+// The photo list: the photos of the album by number and title, all of them
+// or those whose fields hold the words typed in the search line; a click on
 // one makes it the album's current photo.
 class Form3 : public QWidget {
     Q_OBJECT
@@ -16,9 +19,14 @@ public:
 
     Module1& module;
     QListView* List1;
+    QLineEdit* SearchLine;  // the words sought
+    QLabel* SearchCount;    // how many photos the list shows, or how the search is coming
 
-    // Fills List1 with the photos of the album now open.
+    // Fills List1 with the photos of the album now open that the search
+    // line's words find.
     void FillList();
+    // Puts the keyboard in the search line, its words selected.
+    void FocusSearch();
 
     // A click on an entry.
     void List1_Click(const QModelIndex& index);
@@ -31,5 +39,9 @@ signals:
     void PhotoPicked();
 
 private:
+    void Search(const QString& words);
+    void ShowCount();
+    void ShowSearchState();
+
     PhotoListModel* model_;
 };

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "store/album_format.h"
+#include "store/album_identity.h"
 #include "store/child_process.h"
 #include "store/store_error.h"
 
@@ -62,24 +63,6 @@ AlbumFormat FormatOf(const std::string& start) {
     return SniffAlbumFormat(reinterpret_cast<const unsigned char*>(start.data()), start.size());
 }
 
-std::uint64_t Fnv1a(const std::string& text) {
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (unsigned char c : text) hash = (hash ^ c) * 0x100000001b3ull;
-    return hash;
-}
-
-std::string CanonicalPath(const std::string& path) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) {
-        std::error_code ec;
-        const fs::path absolute = fs::absolute(path, ec);
-        return (ec ? fs::path(path) : absolute).lexically_normal().string();
-    }
-    std::string result = resolved;
-    free(resolved);
-    return result;
-}
-
 // The copy's name: which file (a hash of its path), and that file's size,
 // modification time and change time, so a changed file is read again. The
 // change time is there for a file replaced by another of the same size whose
@@ -91,14 +74,13 @@ struct CacheName {
 };
 
 CacheName CacheNameOf(const std::string& path, const struct stat& info) {
-    char prefix[32];
-    std::snprintf(prefix, sizeof prefix, "access-%016" PRIx64 "-", Fnv1a(CanonicalPath(path)));
+    const std::string prefix = "access-" + AlbumIdentity(path) + "-";
     char rest[128];
     std::snprintf(rest, sizeof rest, "%jd-%jd.%09ld-%jd.%09ld.album",
                   static_cast<intmax_t>(info.st_size), static_cast<intmax_t>(info.st_mtim.tv_sec),
                   info.st_mtim.tv_nsec, static_cast<intmax_t>(info.st_ctim.tv_sec),
                   info.st_ctim.tv_nsec);
-    return {prefix, std::string(prefix) + rest};
+    return {prefix, prefix + rest};
 }
 
 // A few seconds, and a second more for every 4 MiB of file: far more than a

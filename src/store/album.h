@@ -12,6 +12,7 @@
 
 #include "store/photo.h"
 #include "store/photo_index.h"
+#include "store/photo_search.h"
 #include "store/store_error.h"
 #include "store/value.h"
 
@@ -115,6 +116,14 @@ public:
     // Every photo of this album, for the photo list: read on a connection of
     // its own, so the cursor's album can go on being written.
     virtual std::unique_ptr<PhotoIndex> OpenPhotoIndex() = 0;
+
+    // The search of this album through the word index kept in the file at
+    // `indexPath` (see PhotoSearch); the album file is only ever read for
+    // it. Raises 3000 from an engine that cannot search.
+    virtual std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) {
+        (void)indexPath;
+        throw StoreError(err::General, "questo album non si può cercare");
+    }
 };
 
 // Opens album files.

@@ -130,6 +130,11 @@ std::unique_ptr<PhotoIndex> DataControl::OpenPhotoIndex() const {
     return impl_->album->OpenPhotoIndex();
 }
 
+std::unique_ptr<PhotoSearch> DataControl::OpenSearch(const std::string& indexPath) const {
+    if (!impl_->album) Closed();
+    return impl_->album->OpenSearch(indexPath);
+}
+
 std::optional<Photo> DataControl::PeekFirstPhoto(const std::string& path) const {
     const auto album = impl_->engine->Open(path, true);
     const auto rows = album->OpenCursor();

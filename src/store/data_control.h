@@ -42,6 +42,10 @@ public:
     // nothing is open).
     std::unique_ptr<PhotoIndex> OpenPhotoIndex() const;
 
+    // The search of the album now open, through the word index in the file
+    // at `indexPath` (3420 when nothing is open).
+    std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) const;
+
     // The first photo of the album at `path`, read for reading only through
     // this control's engine, apart from what it has open: nothing open
     // changes and no listener is told. Nothing for an empty album; the

@@ -456,6 +456,10 @@ public:
 
     std::unique_ptr<PhotoIndex> OpenPhotoIndex() override { return store::OpenPhotoIndex(path_); }
 
+    std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) override {
+        return OpenPhotoSearch(path_, indexPath);
+    }
+
 private:
     std::string path_;
     bool readOnly_;

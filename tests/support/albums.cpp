@@ -36,7 +36,9 @@ void WriteAlbum(const QString& path, const std::vector<PhotoRow>& rows) {
 }
 
 void ExecuteSql(const QString& path, const char* sql) {
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+    // Waits, as other programs do, for the program's short reads (the word
+    // index is read from the album on a thread of its own).
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE, 3000);
     db.exec(sql);
 }
 

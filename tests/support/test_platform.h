@@ -22,6 +22,7 @@ public:
     QString PathdbPath() const override { return dir.path() + "/work/pathdb"; }
     QString LocalCopyPath() const override { return dir.path() + "/cache/Pictora/_database.mdb"; }
     QString AccessCacheFolder() const override { return dir.path() + "/cache/Pictora/access"; }
+    QString SearchIndexFolder() const override { return dir.path() + "/cache/Pictora/search"; }
     QString VolumeRoot(const QString& path) const override {
         for (auto it = roots.begin(); it != roots.end(); ++it)
             if (path.startsWith(it.key())) return it.value();

@@ -312,3 +312,25 @@ TEST_F(AccessAlbumWindowTest, ThePhotoListListsItAndAPickShowsThePhoto) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AccessAlbumWindowTest, IsSearchedByItsWordsWithTheFileLeftAsItWas) {
+    WriteAccess(platform.DefaultAlbumPath());
+    const std::string before = access_test::ReadBytes(platform.DefaultAlbumPath().toStdString());
+    module.OpenAlbum();
+    module.PrepareSearch();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !module.SearchBuilding(); }, 20000));
+    EXPECT_TRUE(module.SearchError().isEmpty()) << module.SearchError().toStdString();
+
+    auto found = module.FindPhotos("citta NICCOLO");
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->Count(), 1);
+    EXPECT_EQ(found->At(0)->id.toText(), "2");
+    EXPECT_EQ(found->At(0)->titolo, kTitle);
+    EXPECT_EQ(module.FindPhotos("porto")->Count(), 1);
+    EXPECT_EQ(QDir(platform.SearchIndexFolder()).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(access_test::ReadBytes(platform.DefaultAlbumPath().toStdString()) == before);
+}
+
+}  // namespace

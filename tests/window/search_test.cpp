@@ -1,0 +1,153 @@
+// The photo list's search line: finding photos by their words, the count,
+// and picking a photo found.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+
+#include "album_window/form1.h"
+#include "album_window/show_photo.h"
+#include "app/module1.h"
+#include "photo_list/form3.h"
+#include "pictures/picture_loader.h"
+#include "support/albums.h"
+#include "support/controls.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_platform.h"
+#include "widgets/long_line_box.h"
+
+namespace {
+
+class SearchLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteAlbum(platform.DefaultAlbumPath(),
+                   {{3, "Natale in Città", "/foto", "a.jpg", "25/12/2003", "Milano", "Anna"},
+                    {7, "Gita sull'Isola", "/foto", "b.jpg", "14/08/2004", "Elba", "Marco"},
+                    {10, "Tramonto", "/foto", "c.jpg", "02/06/2005", "Cefalù", "Anna, Marco"}});
+        module.OpenAlbum();
+    }
+
+    // Ctrl+F in the album window, then the list once its index is ready.
+    QWidget& FindWithKeys() {
+        form.show();
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !module.SearchBuilding(); }, 20000));
+        return *form.form3;
+    }
+
+    QString Count() { return Control<QLabel>(*form.form3, "SearchCount").text(); }
+    QStringList Entries() {
+        QStringList entries;
+        QAbstractItemModel* model = Control<QListView>(*form.form3, "List1").model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            entries << model->index(row, 0).data().toString();
+        return entries;
+    }
+    void Type(const QString& words) {
+        QLineEdit& line = Control<QLineEdit>(*form.form3, "SearchLine");
+        line.clear();
+        QTest::keyClicks(&line, words);
+    }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
+};
+
+TEST_F(SearchLineTest, CtrlFOpensTheListWithTheLineFocusedAndTypingFilters) {
+    QWidget& list = FindWithKeys();
+    QLineEdit& line = Control<QLineEdit>(list, "SearchLine");
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &line);
+    EXPECT_EQ(line.placeholderText(), "Cerca per titolo, data, luogo, persone, note");
+    EXPECT_EQ(Count(), "3 foto");
+    // Down goes to the photos, onto the first.
+    QTest::keyClick(&line, Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), &Control<QListView>(list, "List1"));
+    EXPECT_EQ(Control<QListView>(list, "List1").currentIndex().row(), 0);
+
+    const struct {
+        const char* words;
+        QStringList entries;
+        const char* count;
+    } cases[] = {
+        {"citta", {"3 Natale in Città"}, "1 foto"},
+        {"ANNA", {"3 Natale in Città", "10 Tramonto"}, "2 foto"},
+        {"isola", {"7 Gita sull'Isola"}, "1 foto"},
+        {"anna mar", {"10 Tramonto"}, "1 foto"},
+        {"\"*-NEAR", {}, "Nessuna foto trovata"},
+        {"", {"3 Natale in Città", "7 Gita sull'Isola", "10 Tramonto"}, "3 foto"},
+    };
+    for (const auto& c : cases) {
+        Type(QString::fromUtf8(c.words));
+        EXPECT_EQ(Entries(), c.entries) << c.words;
+        EXPECT_EQ(Count(), c.count) << c.words;
+    }
+}
+
+TEST_F(SearchLineTest, PickingAFoundPhotoShowsItAndTheWordsStayForTheNextOpening) {
+    FindWithKeys();
+    Type("elba");
+    Form3* list = form.form3;
+    QListView& view = Control<QListView>(*list, "List1");
+    const QRect entry = view.visualRect(view.model()->index(0, 0));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, entry.center());
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").Text(), "7");
+    EXPECT_FALSE(list->isVisible());
+
+    // Closed (unloaded) and opened again: the words are still there.
+    list->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    FindWithKeys();
+    EXPECT_EQ(Control<QLineEdit>(*form.form3, "SearchLine").text(), "elba");
+    EXPECT_EQ(Entries(), QStringList({"7 Gita sull'Isola"}));
+}
+
+TEST_F(SearchLineTest, TheProgramsOwnCorrectionsAndOtherProgramsChangesAreFound) {
+    FindWithKeys();
+    ASSERT_TRUE(module.SavePhotoField(store::Field::Notes, "Pranzo dai nonni"));
+    EXPECT_FALSE(module.SearchBuilding());  // the index follows the correction in place
+    Type("nonni");
+    EXPECT_EQ(Entries(), QStringList({"3 Natale in Città"}));
+
+    ExecuteSql(module.DatabasePath, "UPDATE datab SET luogo = 'Palermo' WHERE id = 10");
+    Type("palermo");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1 foto"; }, 20000)) << Count().toStdString();
+    EXPECT_EQ(Entries(), QStringList({"10 Tramonto"}));
+}
+
+TEST_F(SearchLineTest, CountsInItalianNumberFormat) {
+    QFile::remove(platform.DefaultAlbumPath());
+    WriteAlbum(platform.DefaultAlbumPath(), 1234, [](long long i) {
+        return PhotoRow{i, "Foto di gruppo", "/foto", "f.jpg"};
+    });
+    module.OpenAlbum();
+    FindWithKeys();
+    Type("gruppo");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1.234 foto"; }, 20000)) << Count().toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SearchLineTest, WhileTheIndexIsBuiltTheListSaysSoAndShowsEveryPhoto) {
+    module.SearchWords = "anna";
+    form.Image1_Click();
+    // The build's end is told through the event loop, not yet run.
+    EXPECT_TRUE(Count().startsWith("Preparazione della ricerca… ")) << Count().toStdString();
+    EXPECT_EQ(Entries().size(), 3);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "2 foto"; }, 20000)) << Count().toStdString();
+    EXPECT_EQ(Entries(), QStringList({"3 Natale in Città", "10 Tramonto"}));
+}
+
+}  // namespace
