@@ -49,10 +49,11 @@ struct PngHead {
     QHash<QString, QString> texts;
 };
 
-// Opens a regular file only, without waiting: a FIFO put in place of an
-// entry cannot hold the window.
+// Opens a regular file only, without waiting and not through a link: a FIFO
+// put in place of an entry cannot hold the window.
 bool OpenRegular(const QString& path, QFile& file) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
