@@ -77,6 +77,7 @@ void Form1::ShowFullScreen() {
     if (!module.CurrentPhoto()) return;
     if (!FullScreen) {
         FullScreen = new viewer::FullScreenView(module, PictureNotice, this);
+        FullScreen->SetThumbnailFolder(loader.ThumbnailFolder());
         // Back on the photo the view ended on, its fields already shown.
         connect(FullScreen, &viewer::FullScreenView::Left, this, [this] {
             activateWindow();

@@ -2,9 +2,12 @@
 
 #include "pictures/thumbnail_cache.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QRunnable>
 #include <QThread>
 #include <QThreadPool>
+
 #include <algorithm>
 #include <condition_variable>
 #include <list>
@@ -13,62 +16,101 @@
 
 namespace pictures {
 
-// What the loader and its workers share. The workers hold it, so a read that
-// ends after the loader is gone finds it still there, and `owner` null.
 namespace {
 
-// The picture from the smallest cached thumbnail that covers the frame, or
-// the failure a fail entry tells; else the decoded picture.
-Picture ReadThroughCache(const ThumbnailCache& cache, const QString& path, const FrameSize& frame,
-                         qreal ratio, bool& fromCache) {
-    fromCache = cache.Enabled();
-    if (!fromCache) return ReadPicture(path, frame, ratio);
-    ThumbnailEntry entry = cache.Find(path, 0);
-    if (entry.failed) return Picture{{}, {}, Failure::NotAPicture};
-    if (!entry.image.isNull()) {
-        const QSize wanted = frame(entry.natural);
-        const int side = std::max(wanted.width(), wanted.height());
-        if (std::max(entry.image.width(), entry.image.height()) < side)
-            entry = cache.Find(path, side);
-        if (!entry.image.isNull() && !wanted.isEmpty()) {
-            QImage image = entry.image.convertToFormat(QImage::Format_RGB32)
-                               .scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            image.setDevicePixelRatio(ratio);
-            return Picture{image, entry.natural, Failure::None};
-        }
-    }
-    fromCache = false;
-    return ReadPicture(path, frame, ratio);
+QSize AtLeastOne(QSize size) {
+    return {qMax(1, size.width()), qMax(1, size.height())};
 }
 
-// Writes the entries the next read wants from one decode at the largest of
-// them: large and x-large, xx-large too for frames above 512 pixels.
-void FillCache(const ThumbnailCache& cache, const QString& path, const Picture& shown,
-               const FrameSize& frame) {
-    if (!cache.Enabled()) return;
-    if (shown.failure == Failure::NotAPicture) {
-        cache.WriteFailure(path);
+int LargerSide(QSize size) {
+    return std::max(size.width(), size.height());
+}
+
+// The size a picture of `natural` pixels is kept at for the frame: the
+// frame's, or its own when smaller, as ReadPicture keeps it.
+QSize KeptSize(const FrameSize& frame, QSize natural) {
+    const QSize shown = AtLeastOne(frame(natural));
+    return shown.width() < natural.width() && shown.height() < natural.height() ? shown : natural;
+}
+
+// The frame's picture from a thumbnail that covers the frame, as a decode
+// gives it; or the failure a fail entry tells. Nothing when no entry counts.
+std::optional<Picture> FromThumbnail(const ThumbnailCache& cache, const QString& path,
+                                     const FrameSize& frame, qreal ratio) {
+    const ThumbnailEntry entry =
+        cache.Find(path, [&frame](QSize natural) { return LargerSide(KeptSize(frame, natural)); });
+    if (entry.failed) return Picture{{}, {}, entry.cause};
+    if (entry.image.isNull()) return std::nullopt;
+    const QSize kept = KeptSize(frame, entry.natural);
+    QImage image = entry.image.convertToFormat(
+        entry.image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (image.size() != kept)
+        image = image.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    image.setDevicePixelRatio(ratio);
+    return Picture{image, entry.natural, Failure::None};
+}
+
+// The size the one decode of a picture is made at when its thumbnails are to
+// be written from it: the frame's, or the largest entry's when larger
+// (x-large, xx-large for frames above 512 pixels).
+FrameSize ForEntries(const FrameSize& frame) {
+    return [frame](QSize natural) {
+        const QSize shown = frame(natural);
+        const int side = LargerSide(shown) > 512 ? 1024 : 512;
+        const QSize entry = natural.width() <= side && natural.height() <= side
+                                ? natural
+                                : natural.scaled(side, side, Qt::KeepAspectRatio);
+        return LargerSide(entry) > LargerSide(shown) ? AtLeastOne(entry) : shown;
+    };
+}
+
+// What a read leaves to write in the thumbnail cache.
+struct ToWrite {
+    QImage upright;  // the decode the entries are made from
+    QSize natural;
+    Failure failure = Failure::None;
+};
+
+// The frame's picture: from its thumbnail when one counts, else decoded once,
+// at the size its thumbnails need too, which `toWrite` then holds.
+Picture ReadThroughCache(const ThumbnailCache& cache, const QString& path, const FrameSize& frame,
+                         qreal ratio, ToWrite& toWrite) {
+    if (!cache.Enabled()) return ReadPicture(path, frame, ratio);
+    if (std::optional<Picture> shown = FromThumbnail(cache, path, frame, ratio)) return *shown;
+    Picture picture = ReadPicture(path, ForEntries(frame), ratio);
+    toWrite = {picture.image, picture.natural, picture.failure};
+    if (!picture.ok()) return picture;
+    const QSize kept = KeptSize(frame, picture.natural);
+    if (picture.image.size() != kept) {
+        picture.image = picture.image.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        picture.image.setDevicePixelRatio(ratio);
+    }
+    return picture;
+}
+
+// Writes the entries of one decode, each from the one above it, largest
+// first; or the fail entry of a picture that cannot be read.
+void WriteEntries(const ThumbnailCache& cache, const QString& path, const ToWrite& w) {
+    if (w.upright.isNull() && w.failure == Failure::None) return;
+    if (w.failure != Failure::None) {
+        cache.WriteFailure(path, w.failure);
         return;
     }
-    if (!shown.ok()) return;
-    const QSize wanted = frame(shown.natural);
-    const int largest = std::max(wanted.width(), wanted.height()) > 512 ? 1024 : 512;
-    const Picture big = ReadPicture(
-        path,
-        [largest](QSize natural) {
-            return natural.width() <= largest && natural.height() <= largest
-                       ? natural
-                       : natural.scaled(largest, largest, Qt::KeepAspectRatio);
-        },
-        1);
-    if (!big.ok()) return;
-    if (largest == 1024) cache.Write(path, QStringLiteral("xx-large"), big.image, big.natural);
-    cache.Write(path, QStringLiteral("x-large"), big.image, big.natural);
-    cache.Write(path, QStringLiteral("large"), big.image, big.natural);
+    QImage image = w.upright;
+    for (const char* folder : {"xx-large", "x-large", "large"}) {
+        const int size = ThumbnailCache::FolderSize(QLatin1String(folder));
+        if (LargerSide(image.size()) > size)
+            image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        // A decode made for x-large has no xx-large in it.
+        if (LargerSide(image.size()) < std::min(size, LargerSide(w.natural))) continue;
+        cache.Write(path, QLatin1String(folder), image, w.natural);
+    }
 }
 
 }  // namespace
 
+// What the loader and its workers share. The workers hold it, so a read that
+// ends after the loader is gone finds it still there, and `owner` null.
 struct PictureLoader::State {
     struct Entry {
         Key key;
@@ -87,6 +129,27 @@ struct PictureLoader::State {
     qint64 cachedBytes = 0;
     std::vector<Job*> queued;  // in the pool's queue, not started
     std::vector<Key> running;
+    // Thumbnails are written on a thread of their own, so that writing them
+    // holds up neither the window nor the reads ahead.
+    QThreadPool writers;
+    int writesPending = 0;
+
+    State() { writers.setMaxThreadCount(1); }
+
+    // Queues the writing of what a read left; dropped when enough wait
+    // already (steps faster than the writing), as a later read writes them.
+    void QueueWrites(const QString& thumbnails, const QString& path, ToWrite w) {
+        if (!owner || writesPending >= kMaxWritesPending) return;
+        ++writesPending;
+        writers.start([this, thumbnails, path, w = std::move(w)] {
+            // Below the window's and the reads' threads.
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+            WriteEntries(ThumbnailCache(thumbnails), path, w);
+            std::lock_guard lock(mutex);
+            --writesPending;
+        });
+    }
+    static constexpr int kMaxWritesPending = 4;
 
     const Picture* Cached(const Key& key) {
         const auto hit =
@@ -138,17 +201,24 @@ public:
             thumbnails = state_->thumbnails;
         }
         if (hook) hook(key_.file.path);
-        const ThumbnailCache cache(thumbnails);
-        bool fromCache = false;
-        const Picture picture =
-            ReadThroughCache(cache, key_.file.path, frame_, devicePixelRatio_, fromCache);
-        Deliver(picture);
-        if (!fromCache) FillCache(cache, key_.file.path, picture, frame_);
+        ToWrite toWrite;
+        const Picture picture = ReadThroughCache(ThumbnailCache(thumbnails), key_.file.path, frame_,
+                                                 devicePixelRatio_, toWrite);
+        const bool decoded =
+            thumbnails.isEmpty() || !toWrite.upright.isNull() || toWrite.failure != Failure::None;
+        Deliver(picture, decoded);
+        if (thumbnails.isEmpty() || !decoded) return;
+        // Only entries of the file as it was read.
+        FileStamp now;
+        if (StampOf(key_.file.path, now) != Failure::None || !(now == key_.file)) return;
+        std::lock_guard lock(state_->mutex);
+        state_->QueueWrites(thumbnails, key_.file.path, std::move(toWrite));
     }
 
 private:
-    void Deliver(const Picture& picture) {
+    void Deliver(const Picture& picture, bool decoded) {
         std::lock_guard lock(state_->mutex);
+        if (!decoded) --state_->decodes;  // a thumbnail: nothing was decoded
         state_->running.erase(std::find(state_->running.begin(), state_->running.end(), key_));
         if (picture.ok()) state_->Cache(key_, picture);
         // Delivered by the loader's event loop; dropped with the loader if
@@ -182,12 +252,14 @@ PictureLoader::~PictureLoader() {
         state_->owner = nullptr;
         DropQueued(nullptr);
     }
+    // Thumbnails not yet written are left to a later run.
+    state_->writers.clear();
     // A read ends within one decode, and is let finish so that it is not
     // still decoding while the program's static data goes at its end. One
     // that does not end by then hangs (a dead share): the pool, which would
     // wait for it, is left to it and goes with the program; a thread held
     // in a read of the file touches nothing the end of the program takes.
-    if (pool_->waitForDone(kCloseWaitMs)) {
+    if (pool_->waitForDone(kCloseWaitMs) && state_->writers.waitForDone(kCloseWaitMs)) {
         delete pool_;
         return;
     }
@@ -242,11 +314,46 @@ std::optional<Picture> PictureLoader::Want(const QString& path) {
     Key key;
     Failure failure;
     if (!KeyOf(path, key, failure)) return Picture{{}, {}, failure};
+    FrameSize frame;
+    qreal ratio = 1;
+    QString thumbnails;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (const Picture* picture = state_->Cached(key)) return *picture;
+        DropQueued(&key);
+        frame = state_->frame;
+        ratio = state_->devicePixelRatio;
+        thumbnails = state_->thumbnails;
+    }
+    // A thumbnail that covers the frame is the picture, at once: nothing is
+    // decoded for it.
+    if (!thumbnails.isEmpty()) {
+        if (std::optional<Picture> picture =
+                FromThumbnail(ThumbnailCache(thumbnails), key.file.path, frame, ratio)) {
+            std::lock_guard lock(state_->mutex);
+            if (picture->ok() && key.frame == state_->frameSerial) state_->Cache(key, *picture);
+            return picture;
+        }
+    }
     std::lock_guard lock(state_->mutex);
-    if (const Picture* picture = state_->Cached(key)) return *picture;
-    DropQueued(&key);
     Start(key, 1);
     return std::nullopt;
+}
+
+std::optional<Picture> PictureLoader::Provisional(const QString& path) const {
+    QString thumbnails;
+    qreal ratio = 1;
+    {
+        std::lock_guard lock(state_->mutex);
+        thumbnails = state_->thumbnails;
+        ratio = state_->devicePixelRatio;
+    }
+    if (thumbnails.isEmpty()) return std::nullopt;
+    const ThumbnailEntry entry = ThumbnailCache(thumbnails).Largest(path);
+    if (entry.image.isNull()) return std::nullopt;
+    QImage image = entry.image;
+    image.setDevicePixelRatio(ratio);
+    return Picture{image, entry.natural, Failure::None};
 }
 
 void PictureLoader::Preload(const QString& path) {
@@ -283,8 +390,14 @@ void PictureLoader::SetThumbnailFolder(const QString& root) {
     state_->thumbnails = root;
 }
 
+QString PictureLoader::ThumbnailFolder() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->thumbnails;
+}
+
 void PictureLoader::WaitUntilIdle() {
     pool_->waitForDone();
+    state_->writers.waitForDone();
 }
 
 int PictureLoader::DecodeCount() const {

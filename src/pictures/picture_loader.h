@@ -30,16 +30,23 @@ public:
     // moved to another screen). Pictures read for another frame are not used.
     void SetFrame(FrameSize frame, qreal devicePixelRatio);
 
-    // The shared thumbnail cache the workers read pictures from when it holds
-    // one large enough, and fill after a decode; empty (the default) is off.
+    // The shared thumbnail cache pictures are taken from when it holds one
+    // large enough, and that a decode fills (on a thread of its own, from
+    // that one decode); empty (the default) is off.
     void SetThumbnailFolder(const QString& root);
+    QString ThumbnailFolder() const;
 
-    // The picture of `path` if it is known at once: the cached one, or the
-    // failure the file system tells (no file, not a regular file). Else
-    // nothing, and the picture is read on a worker before any read ahead;
-    // Loaded tells when it is done. Reads queued for anything else are
-    // dropped: only the last wanted picture counts.
+    // The picture of `path` if it is known at once: the cached one, the one
+    // made from a thumbnail that covers the frame, or the failure the file
+    // system or a fail entry tells. Else nothing, and the picture is read on
+    // a worker before any read ahead; Loaded tells when it is done. Reads
+    // queued for anything else are dropped: only the last wanted picture
+    // counts.
     std::optional<Picture> Want(const QString& path);
+
+    // The largest thumbnail of `path`, whatever the frame, as it is: to show
+    // while the picture is read. Nothing when there is none.
+    std::optional<Picture> Provisional(const QString& path) const;
 
     // Starts reading `path` on a worker thread unless its picture is cached
     // or being read.
@@ -52,7 +59,8 @@ public:
     // Returns when no read is queued or running (tests, benchmarks).
     void WaitUntilIdle();
 
-    // What the loader has done, for tests and benchmarks.
+    // What the loader has done, for tests and benchmarks; a picture made
+    // from a thumbnail is no decode.
     int DecodeCount() const;
     int CachedCount() const;
     qint64 CachedBytes() const;

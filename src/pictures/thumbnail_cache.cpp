@@ -4,11 +4,19 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
 
 namespace pictures {
 namespace {
@@ -17,8 +25,11 @@ struct Folder {
     const char* name;
     int size;
 };
-constexpr Folder kFolders[] = {
-    {"normal", 128}, {"large", 256}, {"x-large", 512}, {"xx-large", 1024}};
+constexpr std::array<Folder, 4> kFolders{
+    {{"normal", 128}, {"large", 256}, {"x-large", 512}, {"xx-large", 1024}}};
+
+constexpr QFile::Permissions kPrivateFolder =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 QString FileUri(const QString& path) {
     return QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded());
@@ -32,41 +43,201 @@ QString FailFolder() {
     return QStringLiteral("fail/pictora-") + QStringLiteral(PICTORA_VERSION);
 }
 
-// Reads an entry that matches the file; a null image when it does not count.
-QImage ReadEntry(const QString& entry, const QFileInfo& file, int nominal, bool checkUri) {
-    const QFileInfo info(entry);
-    if (!info.isFile() || info.isSymLink()) return {};
-    QImageReader reader(entry, "png");
-    const QSize header = reader.size();
-    if (!header.isValid() || header.width() > 2 * nominal || header.height() > 2 * nominal)
-        return {};
-    // The keys are read from the decoded entry: the reader's own text lookup
-    // cuts keys at their first colon.
+// What an entry's file says of itself before any pixel is decoded.
+struct PngHead {
+    QSize size;
+    QHash<QString, QString> texts;
+};
+
+// Opens a regular file only, without waiting and not through a link: a FIFO
+// put in place of an entry cannot hold the window.
+bool OpenRegular(const QString& path, QFile& file) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    file.setFileName(path);
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
+    ::close(fd);
+    return false;
+}
+
+quint32 BigEndian(const char* p) {
+    const auto* u = reinterpret_cast<const uchar*>(p);
+    return (quint32(u[0]) << 24) | (quint32(u[1]) << 16) | (quint32(u[2]) << 8) | u[3];
+}
+
+// A compressed text of at most a few kilobytes: its inflated size is bounded
+// by zlib's ratio.
+QByteArray Inflate(const QByteArray& deflated) {
+    if (deflated.size() > 4096) return {};
+    return qUncompress(QByteArray("\0\0\x10\0", 4) + deflated);
+}
+
+// A tEXt, zTXt or iTXt chunk whose key is one the cache looks at.
+void ReadText(const QByteArray& type, const QByteArray& data, PngHead& head) {
+    const qsizetype nul = data.indexOf('\0');
+    if (nul <= 0) return;
+    const QByteArray key = data.left(nul);
+    if (!key.startsWith("Thumb::") && !key.startsWith("Pictora::")) return;
+    const QByteArray rest = data.mid(nul + 1);
+    QString value;
+    if (type == "tEXt") {
+        value = QString::fromLatin1(rest);
+    } else if (type == "zTXt") {
+        if (rest.isEmpty() || rest.at(0) != 0) return;
+        value = QString::fromLatin1(Inflate(rest.mid(1)));
+    } else {
+        if (rest.size() < 2 || (rest.at(0) != 0 && rest.at(1) != 0)) return;
+        const qsizetype language = rest.indexOf('\0', 2);
+        const qsizetype translated = language < 0 ? -1 : rest.indexOf('\0', language + 1);
+        if (translated < 0) return;
+        const QByteArray text = rest.mid(translated + 1);
+        value = QString::fromUtf8(rest.at(0) != 0 ? Inflate(text) : text);
+    }
+    head.texts.insert(QString::fromLatin1(key), value);
+}
+
+// The header and the text keys, reading chunk headers only and skipping the
+// pixel data: texts written before the pixels (as the standard's writers
+// do) are read without touching the rest of the file.
+bool ReadHead(QFile& file, PngHead& head) {
+    if (file.read(8) != QByteArray("\x89PNG\r\n\x1a\n", 8)) return false;
+    qint64 at = 8;
+    for (int chunk = 0; chunk < 10000; ++chunk) {
+        const QByteArray header = file.read(8);
+        if (header.size() != 8) break;
+        const quint32 length = BigEndian(header.constData());
+        const QByteArray type = header.mid(4);
+        if (length > 0x7fffffff || (chunk == 0 && (type != "IHDR" || length != 13))) return false;
+        if (type == "IHDR") {
+            const QByteArray data = file.read(13);
+            if (data.size() != 13) return false;
+            head.size =
+                QSize(int(BigEndian(data.constData())), int(BigEndian(data.constData() + 4)));
+        } else if ((type == "tEXt" || type == "zTXt" || type == "iTXt") && length <= 65536) {
+            ReadText(type, file.read(length), head);
+        } else if (type == "IEND" ||
+                   (type == "IDAT" && head.texts.contains(QStringLiteral("Thumb::MTime")))) {
+            break;
+        }
+        at += 12 + qint64(length);
+        if (!file.seek(at)) break;
+    }
+    return head.size.width() > 0 && head.size.height() > 0;
+}
+
+// The picture's file and the names its entries go by.
+struct Subject {
+    QFileInfo file;
+    QString uri;       // absolute, as the personal cache names it
+    QString relative;  // the file's name as a URI, as a `.sh_thumbnails` names it
+    QString name;      // the entry's file name in the personal cache
+    QString localName;
+};
+
+Subject SubjectOf(const QString& path) {
+    Subject s{QFileInfo(path), FileUri(path), {}, {}, {}};
+    s.relative = s.uri.section(QLatin1Char('/'), -1);
+    s.name = Md5(s.uri.toUtf8()) + QStringLiteral(".png");
+    s.localName = Md5(s.relative.toUtf8()) + QStringLiteral(".png");
+    return s;
+}
+
+// Whether an entry stands for the file as it is now: the same time of last
+// change, the same size when told, and the same file. A `.sh_thumbnails`
+// entry names it by its relative URI, if at all.
+bool Matches(const PngHead& head, const Subject& s, bool shared) {
+    bool ok = false;
+    const qint64 mtime = head.texts.value(QStringLiteral("Thumb::MTime")).toLongLong(&ok);
+    if (!ok || mtime != s.file.lastModified().toSecsSinceEpoch()) return false;
+    const QString uri = head.texts.value(QStringLiteral("Thumb::URI"));
+    if (shared ? !uri.isEmpty() && uri != s.relative && uri != s.uri : uri != s.uri) return false;
+    const QString size = head.texts.value(QStringLiteral("Thumb::Size"));
+    return size.isEmpty() || size.toLongLong() == s.file.size();
+}
+
+// The entry's head when it is a PNG of at most twice its folder's size (no
+// entry of a huge header is ever decoded) that matches the file.
+bool Look(const QString& entry, int nominal, const Subject& s, bool shared, PngHead& head) {
+    QFile file;
+    if (!OpenRegular(entry, file) || !ReadHead(file, head)) return false;
+    if (head.size.width() > 2 * nominal || head.size.height() > 2 * nominal) return false;
+    return Matches(head, s, shared);
+}
+
+QImage Decode(const QString& entry, int nominal) {
+    QFile file;
+    if (!OpenRegular(entry, file)) return {};
+    QImageReader reader(&file, "png");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > 2 * nominal || size.height() > 2 * nominal) return {};
     QImage image;
     if (!reader.read(&image)) return {};
-    bool ok = false;
-    const qint64 mtime = image.text(QStringLiteral("Thumb::MTime")).toLongLong(&ok);
-    if (checkUri && (image.text(QStringLiteral("Thumb::URI")) != FileUri(file.filePath()) || !ok ||
-                     mtime != file.lastModified().toSecsSinceEpoch()))
-        return {};
-    const QString size = image.text(QStringLiteral("Thumb::Size"));
-    if (!size.isEmpty() && size.toLongLong() != file.size()) return {};
     return image;
 }
 
-QSize Natural(const QImage& image) {
-    return {image.text(QStringLiteral("Thumb::Image::Width")).toInt(),
-            image.text(QStringLiteral("Thumb::Image::Height")).toInt()};
+QSize Natural(const PngHead& head) {
+    const QSize natural(head.texts.value(QStringLiteral("Thumb::Image::Width")).toInt(),
+                        head.texts.value(QStringLiteral("Thumb::Image::Height")).toInt());
+    return natural.width() > 0 && natural.height() > 0 ? natural : QSize();
 }
 
-bool SaveAtomically(const QString& dir, const QString& name, const QImage& image) {
-    if (!QDir().mkpath(dir)) return false;
-    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QSaveFile file(dir + QLatin1Char('/') + name);
+const char* CauseName(Failure cause) {
+    switch (cause) {
+        case Failure::NotAPicture:
+            return "NotAPicture";
+        case Failure::TooLarge:
+            return "TooLarge";
+        default:
+            return nullptr;
+    }
+}
+
+Failure CauseOf(const QString& name) {
+    for (const Failure cause : {Failure::NotAPicture, Failure::TooLarge})
+        if (name == QLatin1String(CauseName(cause))) return cause;
+    return Failure::None;
+}
+
+// Creates `sub` (and the root) private to the user; folders that are there
+// already are left as they are.
+bool MakePrivateFolder(const QString& root, const QString& sub) {
+    if (!QFileInfo(root).isDir()) {
+        QDir().mkpath(QFileInfo(root).absolutePath());
+        QDir().mkdir(root, kPrivateFolder);
+    }
+    QString at = root;
+    for (const QString& part : sub.split(QLatin1Char('/'))) {
+        at += QLatin1Char('/') + part;
+        if (!QFileInfo(at).isDir()) QDir().mkdir(at, kPrivateFolder);
+    }
+    return QFileInfo(at).isDir();
+}
+
+// Written whole under another name, then renamed over the entry: a reader
+// never sees half an entry.
+bool SaveAtomically(const QString& root, const QString& sub, const QString& name,
+                    const QImage& image) {
+    if (!MakePrivateFolder(root, sub)) return false;
+    QSaveFile file(root + QLatin1Char('/') + sub + QLatin1Char('/') + name);
     if (!file.open(QIODevice::WriteOnly)) return false;
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     QImageWriter writer(&file, "png");
     return writer.write(image) && file.commit();
+}
+
+void Stamp(QImage& image, const QFileInfo& file) {
+    image.setText(QStringLiteral("Thumb::URI"), FileUri(file.filePath()));
+    image.setText(QStringLiteral("Thumb::MTime"),
+                  QString::number(file.lastModified().toSecsSinceEpoch()));
+    image.setText(QStringLiteral("Thumb::Size"), QString::number(file.size()));
+    image.setText(QStringLiteral("Software"),
+                  QStringLiteral("Pictora ") + QStringLiteral(PICTORA_VERSION));
 }
 
 }  // namespace
@@ -88,33 +259,53 @@ int ThumbnailCache::FolderSize(const QString& folder) {
     return 0;
 }
 
+ThumbnailEntry ThumbnailCache::Find(const QString& path, const SideFor& side) const {
+    return Scan(path, side, false);
+}
+
 ThumbnailEntry ThumbnailCache::Find(const QString& path, int side) const {
-    const QFileInfo file(path);
-    if (!file.isFile()) return {};
-    const QString name = EntryName(file.absoluteFilePath());
-    const QString local = file.absolutePath() + QStringLiteral("/.sh_thumbnails/");
-    const QString localName = Md5(file.fileName().toUtf8()) + QStringLiteral(".png");
-    for (const Folder& f : kFolders) {
-        if (f.size < side) continue;
-        QImage image;
-        if (Enabled())
-            image = ReadEntry(
-                root_ + QLatin1Char('/') + QLatin1String(f.name) + QLatin1Char('/') + name, file,
-                f.size, true);
-        if (image.isNull())
-            image = ReadEntry(local + QLatin1String(f.name) + QLatin1Char('/') + localName, file,
-                              f.size, false);
-        const QSize natural = Natural(image);
-        if (!image.isNull() && natural.width() > 0 && natural.height() > 0 &&
-            std::max(image.width(), image.height()) >=
-                std::min(side, std::max(natural.width(), natural.height())))
-            return {image, natural, false};
+    return Scan(
+        path,
+        [side](QSize natural) {
+            return std::min(side, std::max(natural.width(), natural.height()));
+        },
+        false);
+}
+
+ThumbnailEntry ThumbnailCache::Largest(const QString& path) const {
+    return Scan(path, {}, true);
+}
+
+ThumbnailEntry ThumbnailCache::Scan(const QString& path, const SideFor& side, bool largest) const {
+    const Subject s = SubjectOf(path);
+    if (!s.file.isFile()) return {};
+    const QString local = s.file.absolutePath() + QStringLiteral("/.sh_thumbnails/");
+    for (int i = 0; i < int(kFolders.size()); ++i) {
+        const Folder& f = kFolders[largest ? kFolders.size() - 1 - i : i];
+        for (const bool shared : {false, true}) {
+            if (!shared && !Enabled()) continue;
+            const QString entry =
+                shared
+                    ? local + QLatin1String(f.name) + QLatin1Char('/') + s.localName
+                    : root_ + QLatin1Char('/') + QLatin1String(f.name) + QLatin1Char('/') + s.name;
+            PngHead head;
+            if (!Look(entry, f.size, s, shared, head)) continue;
+            const QSize natural = Natural(head);
+            if (natural.isEmpty()) continue;
+            if (!largest && std::max(head.size.width(), head.size.height()) < side(natural))
+                continue;
+            QImage image = Decode(entry, f.size);
+            if (!image.isNull()) return {image, natural, false, Failure::None};
+        }
     }
-    if (Enabled() &&
-        !ReadEntry(root_ + QLatin1Char('/') + FailFolder() + QLatin1Char('/') + name, file, 1, true)
-             .isNull())
-        return {{}, {}, true};
-    return {};
+    PngHead head;
+    if (largest || !Enabled() ||
+        !Look(root_ + QLatin1Char('/') + FailFolder() + QLatin1Char('/') + s.name, 16, s, false,
+              head))
+        return {};
+    const Failure cause = CauseOf(head.texts.value(QStringLiteral("Pictora::Cause")));
+    if (cause == Failure::None) return {};
+    return {{}, {}, true, cause};
 }
 
 bool ThumbnailCache::Write(const QString& path, const QString& folder, const QImage& upright,
@@ -125,30 +316,22 @@ bool ThumbnailCache::Write(const QString& path, const QString& folder, const QIm
     QImage image = upright.width() > size || upright.height() > size
                        ? upright.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                        : upright;
-    image.setText(QStringLiteral("Thumb::URI"), FileUri(path));
-    image.setText(QStringLiteral("Thumb::MTime"),
-                  QString::number(file.lastModified().toSecsSinceEpoch()));
-    image.setText(QStringLiteral("Thumb::Size"), QString::number(file.size()));
+    image.setDevicePixelRatio(1);
+    Stamp(image, file);
     image.setText(QStringLiteral("Thumb::Image::Width"), QString::number(natural.width()));
     image.setText(QStringLiteral("Thumb::Image::Height"), QString::number(natural.height()));
-    image.setText(QStringLiteral("Software"),
-                  QStringLiteral("Pictora ") + QStringLiteral(PICTORA_VERSION));
-    return SaveAtomically(root_ + QLatin1Char('/') + folder, EntryName(file.absoluteFilePath()),
-                          image);
+    return SaveAtomically(root_, folder, EntryName(file.absoluteFilePath()), image);
 }
 
-bool ThumbnailCache::WriteFailure(const QString& path) const {
+bool ThumbnailCache::WriteFailure(const QString& path, Failure cause) const {
     const QFileInfo file(path);
-    if (!Enabled() || !file.isFile()) return false;
+    const char* name = CauseName(cause);
+    if (!Enabled() || !name || !file.isFile()) return false;
     QImage image(1, 1, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
-    image.setText(QStringLiteral("Thumb::URI"), FileUri(path));
-    image.setText(QStringLiteral("Thumb::MTime"),
-                  QString::number(file.lastModified().toSecsSinceEpoch()));
-    image.setText(QStringLiteral("Software"),
-                  QStringLiteral("Pictora ") + QStringLiteral(PICTORA_VERSION));
-    return SaveAtomically(root_ + QLatin1Char('/') + FailFolder(),
-                          EntryName(file.absoluteFilePath()), image);
+    Stamp(image, file);
+    image.setText(QStringLiteral("Pictora::Cause"), QString::fromLatin1(name));
+    return SaveAtomically(root_, FailFolder(), EntryName(file.absoluteFilePath()), image);
 }
 
 }  // namespace pictures

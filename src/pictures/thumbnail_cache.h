@@ -2,22 +2,28 @@
 
 // The shared thumbnail cache of the desktop (the freedesktop.org thumbnail
 // managing standard): entries other programs wrote are used, ours are
-// written for them too.
+// written for them too. A `.sh_thumbnails` folder beside the pictures (a CD
+// made with its thumbnails) is read, never written.
 
 #include <QImage>
 #include <QString>
+#include <functional>
+
+#include "pictures/picture_reader.h"
 
 namespace pictures {
 
 struct ThumbnailEntry {
-    QImage image;         // upright, sRGB; null when no entry counts
-    QSize natural;        // the picture's upright size, from Thumb::Image::*
-    bool failed = false;  // a fail entry matches: the picture cannot be read
+    QImage image;                   // upright, sRGB; null when no entry counts
+    QSize natural;                  // the picture's upright size, from Thumb::Image::*
+    bool failed = false;            // a fail entry matches: the picture cannot be read
+    Failure cause = Failure::None;  // why, when failed
 };
 
 class ThumbnailCache {
 public:
-    // root: the "thumbnails" folder; empty turns the cache off.
+    // root: the "thumbnails" folder; empty turns the cache off (the
+    // `.sh_thumbnails` beside the pictures is still read).
     explicit ThumbnailCache(QString root = {});
 
     static QString DefaultRoot();
@@ -25,14 +31,27 @@ public:
     static int FolderSize(const QString& folder);  // 0 when not a size folder
 
     bool Enabled() const { return !root_.isEmpty(); }
-    // The smallest entry whose larger side covers `side`, or a fail entry.
+    // The larger side, in pixels, an entry must have to stand for a picture
+    // of `natural` upright pixels.
+    using SideFor = std::function<int(QSize natural)>;
+    // The smallest entry large enough, or a fail entry. Entries are looked
+    // at by their headers and text chunks; only the one returned is decoded.
+    ThumbnailEntry Find(const QString& path, const SideFor& side) const;
+    // The same for entries whose larger side reaches `side`, or the whole
+    // picture's when smaller.
     ThumbnailEntry Find(const QString& path, int side) const;
+    // The largest entry there is, whatever its size; no fail entries.
+    ThumbnailEntry Largest(const QString& path) const;
     // Writes the entry of `folder` ("large"...) from an upright picture.
     bool Write(const QString& path, const QString& folder, const QImage& upright,
                QSize natural) const;
-    bool WriteFailure(const QString& path) const;
+    // A fail entry, for the causes that only a change of the file undoes
+    // (NotAPicture, TooLarge); false for the others.
+    bool WriteFailure(const QString& path, Failure cause = Failure::NotAPicture) const;
 
 private:
+    ThumbnailEntry Scan(const QString& path, const SideFor& side, bool largest) const;
+
     QString root_;
 };
 

@@ -60,6 +60,7 @@ FullScreenView::~FullScreenView() = default;
 
 std::unique_ptr<pictures::PictureLoader> FullScreenView::MakeLoader(QSize screen, qreal ratio) {
     auto loader = std::make_unique<pictures::PictureLoader>(ScreenFrame(screen), ratio);
+    loader->SetThumbnailFolder(thumbnails_);
     connect(loader.get(), &pictures::PictureLoader::Loaded, this,
             [this](const QString& path, const pictures::Picture& picture) {
                 if (path == wanted_) SetPicture(picture);
@@ -108,6 +109,11 @@ void FullScreenView::Enter(QScreen* screen) {
     RevealCaption();
 }
 
+void FullScreenView::SetThumbnailFolder(const QString& root) {
+    thumbnails_ = root;
+    loader_->SetThumbnailFolder(root);
+}
+
 void FullScreenView::Leave() {
     StopSlideshow();
     CaptionTimer.stop();
@@ -138,11 +144,16 @@ void FullScreenView::ShowPicture(const QString& path) {
     path_ = path;
     full_ = {};
     fullTried_ = false;
-    // Ready at once when read ahead; else the screen stays black until the
-    // loader delivers it, and the GUI never waits for a read.
+    // Ready at once when read ahead; else the photo's largest thumbnail
+    // stands in for it, or the screen stays black, until the loader delivers
+    // it: the GUI never waits for a read.
     wanted_ = QFileInfo(path).absoluteFilePath();
+    provisional_ = false;
     if (const std::optional<pictures::Picture> picture = loader_->Want(path)) {
         SetPicture(*picture);
+    } else if (const std::optional<pictures::Picture> thumbnail = loader_->Provisional(path)) {
+        SetPicture(*thumbnail);
+        provisional_ = true;
     } else {
         picture_ = {};
         Notice->hide();
@@ -154,6 +165,9 @@ void FullScreenView::ShowPicture(const QString& path) {
 }
 
 void FullScreenView::SetPicture(const pictures::Picture& picture) {
+    // The picture in place of its thumbnail keeps a zoom made meanwhile.
+    const bool keepZoom = std::exchange(provisional_, false) && Zoomed() && picture.ok() &&
+                          picture.natural == picture_.natural;
     picture_ = picture;
     if (!picture_.ok() || picture_.natural.isEmpty()) {
         Notice->setText(notice_(path_, picture_.failure));
@@ -162,7 +176,7 @@ void FullScreenView::SetPicture(const pictures::Picture& picture) {
     } else {
         Notice->hide();
     }
-    Fit();
+    if (!keepZoom) Fit();
     update();
 }
 

@@ -40,6 +40,9 @@ public:
     void Enter(QScreen* screen);
     // Back to the album window.
     void Leave();
+    // The desktop's thumbnail cache, whose largest entry of a photo is shown
+    // while its picture is read; empty for none.
+    void SetThumbnailFolder(const QString& root);
 
     // The caption, and what is said in place of a picture that cannot be
     // shown.
@@ -55,6 +58,9 @@ public:
 
     // The picture shown, at the size it was read at; its file.
     const pictures::Picture& Shown() const { return picture_; }
+    // Whether what is shown is a thumbnail standing in for the picture until
+    // it is read.
+    bool Provisional() const { return provisional_; }
     const QString& ShownPath() const { return path_; }
     pictures::PictureLoader& Loader() { return *loader_; }
     // Logical pixels per pixel of the picture, and whether that is more than
@@ -111,12 +117,14 @@ private:
 
     Module1& module_;
     NoticeText notice_;
+    QString thumbnails_;  // before the loader, which is made with it
     std::unique_ptr<pictures::PictureLoader> loader_;
     QSize screenPixels_;
     qreal ratio_ = 1;
     QString path_;
     QString wanted_;  // the absolute path whose picture the view waits for
     pictures::Picture picture_;
+    bool provisional_ = false;
     QImage full_;
     bool fullTried_ = false;
     qreal scale_ = 1;

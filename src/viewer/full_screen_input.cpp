@@ -150,7 +150,8 @@ void FullScreenView::KeepInView() {
 const QImage& FullScreenView::Source() {
     const QImage& fitted = picture_.image;
     const qreal fittedScale = qreal(fitted.width()) / picture_.natural.width();
-    if (scale_ * ratio_ <= fittedScale * 1.0001) return fitted;
+    // A thumbnail shown until the picture is read is never read again whole.
+    if (scale_ * ratio_ <= fittedScale * 1.0001 || provisional_) return fitted;
     if (!fullTried_) {
         fullTried_ = true;
         full_ = pictures::ReadPicture(

@@ -107,26 +107,105 @@ TEST(ThumbnailCache, WritesPrivateEntriesAndFindsThem) {
     EXPECT_FALSE(QDir(f.dir.path() + "/a b/.sh_thumbnails").exists());
 }
 
-TEST(ThumbnailCache, AFailEntryMatchingTheFileReportsTheFailure) {
-    Fixture f;
-    const ThumbnailCache cache(f.root);
-    EXPECT_FALSE(cache.Find(f.picture, 200).failed);
-    ASSERT_TRUE(cache.WriteFailure(f.picture));
-    EXPECT_TRUE(cache.Find(f.picture, 200).failed);
-    EXPECT_FALSE(ThumbnailCache().Find(f.picture, 200).failed);
+// Only causes that a change of the file alone undoes are kept, each as it was.
+TEST(ThumbnailCache, AFailEntryMatchingTheFileKeepsItsCause) {
+    using pictures::Failure;
+    for (const Failure cause :
+         {Failure::NotAPicture, Failure::TooLarge, Failure::Unreadable, Failure::NotFound}) {
+        Fixture f;
+        const ThumbnailCache cache(f.root);
+        EXPECT_FALSE(cache.Find(f.picture, 200).failed);
+        const bool kept = cause == Failure::NotAPicture || cause == Failure::TooLarge;
+        EXPECT_EQ(cache.WriteFailure(f.picture, cause), kept);
+        EXPECT_EQ(cache.Find(f.picture, 200).failed, kept);
+        if (kept) {
+            EXPECT_EQ(cache.Find(f.picture, 200).cause, cause);
+        }
+        EXPECT_FALSE(ThumbnailCache().Find(f.picture, 200).failed);
+    }
 }
 
-TEST(ThumbnailCache, ReadsThumbnailsBesideThePicture) {
-    Fixture f;
-    QImage image = Filled({256, 192}, Qt::yellow);
-    image.setText("Thumb::Image::Width", "64");
-    image.setText("Thumb::Image::Height", "48");
-    QDir().mkpath(f.dir.path() + "/a b/.sh_thumbnails/large");
-    Write(f.dir.path() + "/a b/.sh_thumbnails/large/" +
-              Md5Png(QString::fromUtf8("caffè.jpg").toUtf8()),
-          Bytes(image, "PNG"));
-    const auto entry = ThumbnailCache().Find(f.picture, 200);
-    EXPECT_EQ(entry.natural, QSize(64, 48));
+// Named by the MD5 of the file's name as a relative URI, and used only while
+// its time matches the file's; the folder is never written.
+TEST(ThumbnailCache, ReadsThumbnailsBesideThePictureNeverWritesThem) {
+    for (const bool stale : {false, true}) {
+        Fixture f;
+        const QString shared = f.dir.path() + "/a b/.sh_thumbnails/x-large";
+        QImage image = Filled({512, 384}, Qt::yellow);
+        image.setText("Thumb::Image::Width", "640");
+        image.setText("Thumb::Image::Height", "480");
+        const qint64 mtime = QFileInfo(f.picture).lastModified().toSecsSinceEpoch();
+        image.setText("Thumb::MTime", QString::number(mtime - (stale ? 1 : 0)));
+        QDir().mkpath(shared);
+        Write(shared + "/" + Md5Png("caff%C3%A8.jpg"), Bytes(image, "PNG"));
+        EXPECT_EQ(ThumbnailCache().Find(f.picture, 200).natural, stale ? QSize() : QSize(640, 480));
+
+        pictures::PictureLoader loader(picture_test::Fit, 1);
+        loader.SetThumbnailFolder(f.root);
+        const auto shown = loader.Want(f.picture);
+        loader.WaitUntilIdle();
+        EXPECT_EQ(shown.has_value(), !stale);
+        EXPECT_EQ(QDir(shared).entryList(QDir::Files).size(), 1);
+        EXPECT_EQ(QDir(f.dir.path() + "/a b/.sh_thumbnails")
+                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                  QStringList{"x-large"});
+    }
+}
+
+// An entry that covers the frame is the picture at once, nothing decoded; a
+// fail entry is the failure it keeps, the file not tried again.
+TEST(ThumbnailCache, TheLoaderTakesAMatchingEntryInTheSameTurn) {
+    using pictures::Failure;
+    for (const Failure failure : {Failure::None, Failure::TooLarge}) {
+        Fixture f;
+        const ThumbnailCache cache(f.root);
+        if (failure == Failure::None) {
+            cache.Write(f.picture, "x-large", Filled({512, 384}, Qt::green), {4000, 3000});
+        } else {
+            cache.WriteFailure(f.picture, failure);
+        }
+        pictures::PictureLoader loader(picture_test::Fit, 1);
+        loader.SetThumbnailFolder(f.root);
+        const auto shown = loader.Want(f.picture);
+        ASSERT_TRUE(shown.has_value());
+        EXPECT_EQ(shown->failure, failure);
+        if (failure == Failure::None) {
+            EXPECT_EQ(shown->image.size(), QSize(400, 300));
+            EXPECT_EQ(shown->natural, QSize(4000, 3000));
+            EXPECT_EQ(shown->image.pixel(200, 150), QColor(Qt::green).rgb());
+        }
+        loader.WaitUntilIdle();
+        EXPECT_EQ(loader.DecodeCount(), 0);
+    }
+}
+
+// One decode writes the entries (the frame's picture from the same decode);
+// a damaged picture gets a fail entry the next run takes at once.
+TEST(ThumbnailCache, TheFirstDecodeWritesTheEntries) {
+    for (const bool damaged : {false, true}) {
+        Fixture f;
+        Write(f.picture, damaged ? QByteArray("not a picture at all")
+                                 : Bytes(Filled({1600, 1200}, Qt::red), "JPEG"));
+        {
+            pictures::PictureLoader loader(picture_test::Fit, 1);
+            loader.SetThumbnailFolder(f.root);
+            EXPECT_FALSE(loader.Want(f.picture).has_value());
+            loader.WaitUntilIdle();
+            EXPECT_EQ(loader.DecodeCount(), 1);
+        }
+        const QString name = ThumbnailCache::EntryName(f.picture);
+        EXPECT_EQ(QFileInfo::exists(f.root + "/x-large/" + name), !damaged);
+        EXPECT_EQ(QFileInfo::exists(f.root + "/large/" + name), !damaged);
+        EXPECT_FALSE(QFileInfo::exists(f.root + "/xx-large/" + name)) << "no frame above 512";
+        pictures::PictureLoader again(picture_test::Fit, 1);
+        again.SetThumbnailFolder(f.root);
+        const auto shown = again.Want(f.picture);
+        ASSERT_TRUE(shown.has_value());
+        EXPECT_EQ(shown->failure,
+                  damaged ? pictures::Failure::NotAPicture : pictures::Failure::None);
+        again.WaitUntilIdle();
+        EXPECT_EQ(again.DecodeCount(), 0);
+    }
 }
 
 }  // namespace

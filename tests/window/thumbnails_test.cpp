@@ -1,0 +1,91 @@
+// Pictures shown from the desktop's thumbnail cache: in the photo frame at
+// once, and in full screen until the picture itself is read.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "album_window/form1.h"
+#include "album_window/show_photo.h"
+#include "app/module1.h"
+#include "pictures/picture_loader.h"
+#include "pictures/thumbnail_cache.h"
+#include "support/albums.h"
+#include "support/controls.h"
+#include "support/scripted_dialogs.h"
+#include "support/settle_pictures.h"
+#include "support/test_platform.h"
+#include "viewer/full_screen.h"
+#include "widgets/picture.h"
+
+namespace {
+
+bool Blue(const QImage& image) {
+    const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
+    return c.blue() > 200 && c.red() < 50;
+}
+
+bool Red(const QImage& image) {
+    const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
+    return c.red() > 200 && c.blue() < 50;
+}
+
+// Photos 1 and 2, red pictures larger than the frame, each with a blue
+// x-large entry in the cache.
+class ThumbnailsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString root = platform.Root() + "/cache/thumbnails";
+        loader.SetThumbnailFolder(root);
+        std::vector<PhotoRow> rows;
+        for (long long id = 1; id <= 2; ++id) {
+            const QString name = QString("foto%1.jpg").arg(id);
+            WritePicture(platform.Root() + "/" + name, 1600, 1200, Qt::red);
+            QImage entry(512, 384, QImage::Format_RGB32);
+            entry.fill(Qt::blue);
+            pictures::ThumbnailCache(root).Write(platform.Root() + "/" + name, "x-large", entry,
+                                                 {1600, 1200});
+            rows.push_back({id, "Foto", platform.Root(), name});
+        }
+        WriteAlbum(platform.DefaultAlbumPath(), rows);
+    }
+
+    ScriptedDialogs dialogs;
+    TestPlatform platform;
+    Module1 module{dialogs, platform};
+    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
+    Form1 form{module, loader};
+};
+
+TEST_F(ThumbnailsTest, TheFrameShowsTheEntryInTheSameTurnAndDecodesNothing) {
+    module.OpenAlbum();
+    const auto& frame = Control<Picture>(form, "Image1");
+    ASSERT_TRUE(frame.HasPicture());
+    EXPECT_TRUE(Blue(frame.GetPicture()));
+    Click(form, "Image5");
+    ASSERT_TRUE(frame.HasPicture()) << "no turn of the event loop between";
+    EXPECT_TRUE(Blue(frame.GetPicture()));
+    SettlePictures(loader);
+    EXPECT_TRUE(Blue(frame.GetPicture()));
+    EXPECT_EQ(loader.DecodeCount(), 0);
+}
+
+TEST_F(ThumbnailsTest, FullScreenShowsTheEntryUntilItsOwnReadEnds) {
+    module.OpenAlbum();
+    form.show();
+    QApplication::processEvents();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&Control(form, "Text2"), Qt::Key_F11);
+    auto* view = form.findChild<viewer::FullScreenView*>();
+    ASSERT_TRUE(view && view->isVisible());
+    EXPECT_TRUE(view->Provisional());
+    EXPECT_EQ(view->Shown().natural, QSize(1600, 1200));
+    EXPECT_TRUE(Blue(view->Shown().image));
+    SettlePictures(view->Loader());
+    EXPECT_FALSE(view->Provisional());
+    EXPECT_TRUE(Red(view->Shown().image));
+    view->hide();
+}
+
+}  // namespace
