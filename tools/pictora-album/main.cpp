@@ -278,7 +278,8 @@ int Import(const std::string& oldPath, const std::string& newPath) {
             Progress(done, total);
         });
     } catch (const album_tool::NotAnAlbum& e) {
-        return Fail("'" + oldPath + "' non è un album valido: " + e.what());
+        return Fail("'" + oldPath + "' non è un album valido: " + e.what(),
+                    store::kAlbumToolNotAnAlbum);
     } catch (const album_tool::Damaged& e) {
         return Fail("'" + oldPath + "' è danneggiato: " + e.what(), store::kAlbumToolDamaged);
     }
