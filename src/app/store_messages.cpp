@@ -34,9 +34,8 @@ QString Sentence(const QString& cause) {
 
 QString FailureMessage(const store::StoreError& e, const QString& notDone) {
     // A failure with no number of its own is told with what the engine said.
-    const QString cause =
-        e.number() == store::err::General
-            ? "errore del DataBase (" + QString::fromStdString(e.what()) + ")"
-            : StoreErrorCause(e.number());
+    const QString cause = e.number() == store::err::General
+                              ? "errore del DataBase (" + QString::fromStdString(e.what()) + ")"
+                              : StoreErrorCause(e.number());
     return Sentence(cause) + ": " + notDone;
 }

@@ -212,7 +212,12 @@ TEST_F(Opening, AlbumFileDeletedEmptiedOrReplacedIsToldSo) {
     } cases[] = {
         {"deleted", [&] { fs::remove(path); }, err::FileNotFound},
         {"emptied", [&] { fs::resize_file(path, 0); }, err::AlbumReplaced},
-        {"replaced", [&] { MakeAlbum(other, {7}); fs::rename(other, path); }, err::AlbumReplaced},
+        {"replaced",
+         [&] {
+             MakeAlbum(other, {7});
+             fs::rename(other, path);
+         },
+         err::AlbumReplaced},
     };
     for (const auto& c : cases) {
         fs::remove(path);

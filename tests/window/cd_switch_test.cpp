@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
-#include <SQLiteCpp/SQLiteCpp.h>
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
