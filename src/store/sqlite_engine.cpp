@@ -166,7 +166,7 @@ std::shared_ptr<SQLite::Database> OpenAlbumFile(const std::string& path, bool re
             immutable ? ImmutableUri(path) : path,
             readOnly ? SQLite::OPEN_READONLY | (immutable ? SQLite::OPEN_URI : 0)
                      : SQLite::OPEN_READWRITE,
-            waitForLocks ? kBusyTimeoutMs : 0);
+            waitForLocks && !NoLockWaitScope::Active() ? kBusyTimeoutMs : 0);
         Defend(*db);
     } catch (const SQLite::Exception& e) {
         Raise(e, "'" + path + "'");
@@ -612,6 +612,22 @@ public:
 };
 
 }  // namespace
+
+namespace {
+thread_local bool noLockWait = false;
+}  // namespace
+
+NoLockWaitScope::NoLockWaitScope() : outer_(noLockWait) {
+    noLockWait = true;
+}
+
+NoLockWaitScope::~NoLockWaitScope() {
+    noLockWait = outer_;
+}
+
+bool NoLockWaitScope::Active() {
+    return noLockWait;
+}
 
 std::unique_ptr<Engine> MakeSqliteEngine() {
     return std::make_unique<SqliteEngine>();
