@@ -14,15 +14,48 @@ const char* const kNotFound = "Nessuna foto trovata con questo numero";
 const char* const kDeleteQuestion = "Eliminare questa foto dal database?";
 const char* const kNotDeleted = "La foto non è stata eliminata.";
 
+// What each command leaves undone when the album fails it.
+const char* const kFirstNotShown = "la prima foto non è stata mostrata.";
+const char* const kPreviousNotShown = "la foto precedente non è stata mostrata.";
+const char* const kNextNotShown = "la foto successiva non è stata mostrata.";
+const char* const kLastNotShown = "l'ultima foto non è stata mostrata.";
+const char* const kJumpNotShown = "la foto cercata non è stata mostrata.";
+const char* const kNotReread = "l'album non è stato riletto dopo l'eliminazione della foto.";
+
+std::optional<store::Value> ShownId(const Module1& module) {
+    if (const auto& photo = module.CurrentPhoto()) return photo->id;
+    return std::nullopt;
+}
+
+// After a failure the fields show whatever photo the cursor stands on: the
+// frame is made to show the same photo's picture, or nothing beside blank
+// fields, never the picture of the photo shown before.
+void ShowWhereTheCursorIs(Module1& module, const std::optional<store::Value>& shownBefore) {
+    const std::optional<store::Value> now = ShownId(module);
+    if (now.has_value() == shownBefore.has_value() && (!now || *now == *shownBefore)) return;
+    if (now) {
+        module.ShowPhoto();
+    } else {
+        emit module.PictureCleared();
+    }
+}
+
 // Every album command ends the same way: an album with no photo under the
-// cursor is told so, any other failure of the album ends the command where it
-// stood.
+// cursor is told so; any other failure of the album ends the command where it
+// stood, with the window showing one photo whole, and is told by its cause
+// and by what it left undone.
 template <typename Command>
-void RunAlbumCommand(Dialogs& dialogs, Command command) {
+void RunAlbumCommand(Module1& module, const char* notDone, Command command) {
+    const std::optional<store::Value> shownBefore = ShownId(module);
     try {
         command();
     } catch (const store::StoreError& e) {
-        if (e.number() == store::err::NoCurrentRecord) dialogs.Message(kNoPhoto);
+        if (e.number() == store::err::NoCurrentRecord) {
+            module.dialogs.Message(kNoPhoto);
+            return;
+        }
+        ShowWhereTheCursorIs(module, shownBefore);
+        module.dialogs.Message(FailureMessage(e, notDone));
     }
 }
 
@@ -56,21 +89,21 @@ bool ReturnTo(store::Cursor& rows, OffPhotos place) {
 }  // namespace
 
 void Module1::MoveFirst() {
-    RunAlbumCommand(dialogs, [this] {
+    RunAlbumCommand(*this, kFirstNotShown, [this] {
         Data1.Recordset().MoveFirst();
         ShowPhoto();
     });
 }
 
 void Module1::MoveLast() {
-    RunAlbumCommand(dialogs, [this] {
+    RunAlbumCommand(*this, kLastNotShown, [this] {
         Data1.Recordset().MoveLast();
         ShowPhoto();
     });
 }
 
 void Module1::MoveNext() {
-    RunAlbumCommand(dialogs, [this] {
+    RunAlbumCommand(*this, kNextNotShown, [this] {
         store::Cursor& rows = Data1.Recordset();
         // No wrap-around: running off the last photo steps back onto it, and
         // a cursor left past the end comes back to the last photo.
@@ -85,7 +118,7 @@ void Module1::MoveNext() {
 }
 
 void Module1::MovePrevious() {
-    RunAlbumCommand(dialogs, [this] {
+    RunAlbumCommand(*this, kPreviousNotShown, [this] {
         store::Cursor& rows = Data1.Recordset();
         if (!rows.Bof()) {
             rows.MovePrevious();
@@ -99,7 +132,7 @@ void Module1::MovePrevious() {
 
 void Module1::JumpToPhoto() {
     const QString answer = dialogs.Input(kJumpPrompt);
-    RunAlbumCommand(dialogs, [this, &answer] {
+    RunAlbumCommand(*this, kJumpNotShown, [this, &answer] {
         store::Cursor& rows = Data1.Recordset();
         // An empty album is told so whatever the answer, Cancel included. A
         // cursor on a photo proves there is one; otherwise the first photo is
@@ -130,24 +163,20 @@ void Module1::JumpToPhoto() {
 }
 
 void Module1::DeleteCurrentPhoto() {
-    RunAlbumCommand(dialogs, [this] {
-        if (!dialogs.Question(kDeleteQuestion)) return;
-        store::Cursor& rows = Data1.Recordset();
+    if (!dialogs.Question(kDeleteQuestion)) return;
+    RunAlbumCommand(*this, kNotReread, [this] {
         // Only the row goes; the picture file stays where it is.
         const std::string searchBefore = SearchStateBeforeWrite();
         const store::Value deleted = rows.HasCurrentRow() ? rows.Current().id : store::Value();
         try {
-            rows.Delete();
+            Data1.Recordset().Delete();
         } catch (const store::StoreError& e) {
             // The user said yes and the photo is still there: say why, rather
             // than let a refused deletion pass for a done one.
             if (e.number() == store::err::NoCurrentRecord) throw;
-            const bool known = e.number() == store::err::ReadOnlyDatabase ||
-                               e.number() == store::err::Locked ||
-                               e.number() == store::err::DiskFull;
-            dialogs.Message(known ? Sentence(StoreErrorCause(e.number())) + ": " +
-                                        "la foto non è stata eliminata."
-                                  : QString(kNotDeleted));
+            dialogs.Message(e.number() == store::err::General
+                                ? QString(kNotDeleted)
+                                : FailureMessage(e, "la foto non è stata eliminata."));
             return;
         }
         PhotoWritten(deleted, searchBefore);

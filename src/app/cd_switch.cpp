@@ -62,15 +62,6 @@ bool SameFile(const QString& a, const QString& b) {
 // permissions, and a CD's album has no write permission; a working copy left
 // so could be neither reopened for writing on the way back nor replaced by
 // the next switch, so it is made writable (it is still opened for reading).
-void CopyToWorkingCopy(const QString& source, const QString& copy) {
-    QDir().mkpath(QFileInfo(copy).absolutePath());
-    QFile file(source);
-    if (!file.copy(copy))
-        throw FileError(kFileAccess,
-                        "impossibile copiare il file in " + copy + " (" + file.errorString() + ")");
-    QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ReadOwner | QFile::WriteOwner);
-}
-
 // An album in the Access format of the earlier versions: one the store only
 // ever opens for reading, whatever its permissions.
 bool IsAccessFormat(const QString& path) {
@@ -80,6 +71,32 @@ bool IsAccessFormat(const QString& path) {
     return store::SniffAlbumFormat(reinterpret_cast<const unsigned char*>(start.constData()),
                                    static_cast<std::size_t>(start.size())) ==
            store::AlbumFormat::Access;
+}
+
+// The journal or log a write cut short leaves beside an album goes with it:
+// without it the copy would be half written.
+const char* const kBeside[] = {"-journal", "-wal"};
+
+void CopyFile(const QString& source, const QString& copy) {
+    QFile file(source);
+    if (!file.copy(copy))
+        throw FileError(kFileAccess,
+                        "impossibile copiare il file in " + copy + " (" + file.errorString() + ")");
+    QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void CopyToWorkingCopy(const QString& source, const QString& copy) {
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    CopyFile(source, copy);
+    bool journal = false;
+    for (const char* suffix : kBeside) {
+        if (QFileInfo(source + suffix).size() <= 0) continue;
+        CopyFile(source + suffix, copy + suffix);
+        journal = true;
+    }
+    // Played back into the copy now, while it may be written: the copy is
+    // then opened for reading only.
+    if (journal && !IsAccessFormat(copy)) store::SettleAlbumFile(copy.toStdString());
 }
 
 // The cause of a failure, for the message that ends a switch that failed twice.
@@ -120,6 +137,8 @@ void Module1::DeleteLocalCopy() {
         QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner);
         QFile::remove(copy);
     }
+    // What an earlier copy had beside it would be played into the next.
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) QFile::remove(copy + suffix);
 }
 
 void Module1::SwitchCdAlbum() {

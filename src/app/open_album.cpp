@@ -85,6 +85,8 @@ QString Module1::StartupPicturePath() const {
         // An album of the earlier versions not yet read is read once, by
         // OpenAlbum, where its progress is shown.
         const store::ConversionScope noReading(nullptr);
+        // Nor is a locked album waited for: OpenAlbum waits, once, and says so.
+        const store::NoLockWaitScope noWait;
         const auto first = Data1.PeekFirstPhoto(album.toStdString());
         // At start-up no album on CD is shown.
         if (first)

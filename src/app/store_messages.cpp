@@ -17,6 +17,12 @@ QString StoreErrorCause(int number) {
             return "la foto non è più nel DataBase";
         case store::err::NotValidAlbum:
             return "il file del DataBase non è valido";
+        case store::err::ObjectClosed:
+            return "il DataBase non è aperto";
+        case store::err::AlbumDamaged:
+            return "il DataBase è danneggiato";
+        case store::err::AlbumReplaced:
+            return "il file del DataBase è stato svuotato o sostituito da un altro programma";
         default:
             return QString("errore %1 del DataBase").arg(number);
     }
@@ -24,4 +30,12 @@ QString StoreErrorCause(int number) {
 
 QString Sentence(const QString& cause) {
     return cause.isEmpty() ? cause : cause.left(1).toUpper() + cause.mid(1);
+}
+
+QString FailureMessage(const store::StoreError& e, const QString& notDone) {
+    // A failure with no number of its own is told with what the engine said.
+    const QString cause = e.number() == store::err::General
+                              ? "errore del DataBase (" + QString::fromStdString(e.what()) + ")"
+                              : StoreErrorCause(e.number());
+    return Sentence(cause) + ": " + notDone;
 }

@@ -228,6 +228,19 @@ public:
     }
 
     std::unique_ptr<Album> Open(const std::string& path, bool readOnly) override {
+        // Nothing but the store's own errors leaves: a failure of the file
+        // system library is the cache folder's.
+        try {
+            return OpenAccess(path, readOnly);
+        } catch (const StoreError&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw StoreError(err::General, e.what());
+        }
+    }
+
+private:
+    std::unique_ptr<Album> OpenAccess(const std::string& path, bool readOnly) {
         struct stat info {};
         if (FormatOf(Start(path, info)) != AlbumFormat::Access)
             throw Error(err::NotValidAlbum, path, "non è un album nel formato Access");
@@ -253,17 +266,10 @@ public:
         const ConversionScope* scope = ConversionScope::Current();
         if (scope != nullptr && scope->observer() == nullptr)
             throw StoreError(err::General, "l'album non è ancora stato letto");
-        try {
-            Convert(path, info, cache, copy, scope ? scope->observer() : nullptr);
-        } catch (const StoreError&) {
-            throw;
-        } catch (const std::exception& e) {
-            throw StoreError(err::General, e.what());
-        }
+        Convert(path, info, cache, copy, scope ? scope->observer() : nullptr);
         return native_->Open(copy, true);
     }
 
-private:
     void Convert(const std::string& path, const struct stat& info, const CacheName& cache,
                  const std::string& copy, ConversionObserver* observer) {
         RemoveLeftoverImports(options_.cacheFolder);
@@ -327,7 +333,15 @@ private:
                 "la lettura del file si è interrotta (segnale " + std::to_string(run.signal) + ")");
         }
         if (run.exitCode == kAlbumToolDamaged) throw DamageError(path, FirstLine(run.output));
-        if (run.exitCode != 0) throw Error(err::NotValidAlbum, path, FirstLine(run.output));
+        if (run.exitCode == kAlbumToolNotAnAlbum)
+            throw Error(err::NotValidAlbum, path, FirstLine(run.output));
+        // The tool could not start (a library missing), or could not write
+        // its copy in the cache folder: nothing is known about the file.
+        if (run.exitCode != 0) {
+            throw Error(err::General, path,
+                        "il programma che legge gli album delle versioni precedenti (" +
+                            options_.albumTool + ") non ha funzionato: " + FirstLine(run.output));
+        }
     }
 
     // The tool says how many photos it wrote; the copy must hold as many.
@@ -340,6 +354,10 @@ private:
                 throw Error(err::NotValidAlbum, path, "la copia di lettura è incompleta");
         } catch (const StoreError& e) {
             if (e.number() == err::NotValidAlbum) throw;
+            // The copy in the cache folder could not be read back: the
+            // folder's fault, not the file's.
+            if (e.number() == err::DiskFull || e.number() == err::CannotOpenForWriting)
+                throw StoreError(err::General, e.what());
             throw Error(err::NotValidAlbum, path, e.what());
         }
     }

@@ -41,6 +41,9 @@ inline constexpr const char* kAlbumToolProgress = "@avanzamento ";
 inline constexpr const char* kAlbumToolPhotos = "@foto ";
 // pictora-album's exit code for a damaged album.
 inline constexpr int kAlbumToolDamaged = 3;
+// pictora-album's exit code for a file that is no Access-format album. Any
+// other failure of the tool says nothing about the file.
+inline constexpr int kAlbumToolNotAnAlbum = 4;
 
 // Told how the reading of an Access-format file into its copy goes.
 class ConversionObserver {

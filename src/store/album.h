@@ -137,6 +137,21 @@ public:
     virtual std::unique_ptr<Album> Open(const std::string& path, bool readOnly) = 0;
 };
 
+// While one lives, albums opened on its thread do not wait for a lock another
+// program holds: a locked album raises 3260 at once. For looks that are only
+// a help, such as the first picture read while the window is being built.
+class NoLockWaitScope {
+public:
+    NoLockWaitScope();
+    ~NoLockWaitScope();
+    NoLockWaitScope(const NoLockWaitScope&) = delete;
+    NoLockWaitScope& operator=(const NoLockWaitScope&) = delete;
+    static bool Active();
+
+private:
+    bool outer_;
+};
+
 // The engine of the albums Pictora writes (SQLite).
 std::unique_ptr<Engine> MakeSqliteEngine();
 

@@ -68,4 +68,19 @@ void CreateAlbum(const std::string& path) {
     }
 }
 
+void SettleAlbumFile(const std::string& path) {
+    auto beside = [&](const char* suffix) { return access((path + suffix).c_str(), F_OK) == 0; };
+    if (!beside("-journal") && !beside("-wal")) return;
+    try {
+        // The first read of a writable connection rolls a hot journal back
+        // or recovers the log; the checkpoint writes the log into the file.
+        CheckAlbumFile(path, false);
+        SQLite::Database db(path, SQLite::OPEN_READWRITE, sqlite::kBusyTimeoutMs);
+        db.execAndGet("PRAGMA schema_version");
+        db.execAndGet("PRAGMA wal_checkpoint(TRUNCATE)");
+    } catch (const SQLite::Exception& e) {
+        sqlite::Raise(e, "'" + path + "'");
+    }
+}
+
 }  // namespace store

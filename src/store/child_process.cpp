@@ -128,15 +128,17 @@ void Record(ChildResult& result, int status) {
 }
 
 // Reads what the child writes, until its output closes; false when the pipe
-// is done with.
-bool ReadSome(int fd, Collector& collector) {
+// is done with. `error` takes the errno of a read that failed.
+bool ReadSome(int fd, Collector& collector, int& error) {
     char buffer[8192];
     const ssize_t n = read(fd, buffer, sizeof buffer);
     if (n > 0) {
         collector.Take(buffer, static_cast<std::size_t>(n));
         return true;
     }
-    return n < 0 && (errno == EINTR || errno == EAGAIN);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
+    if (n < 0) error = errno;
+    return false;
 }
 
 // A started child and the read end of its output.
@@ -172,9 +174,13 @@ int AwaitOutput(Child& child, int wait, Collector& collector) {
     }
     pollfd fd{child.out, POLLIN, 0};
     const int ready = poll(&fd, 1, wait);
-    if (ready < 0 && errno != EINTR) return errno;
-    if (ready > 0) child.open = ReadSome(child.out, collector);
-    return 0;
+    // A failed poll or read is told as such, not left to run into the time
+    // limit.
+    if (ready < 0) return errno == EINTR ? 0 : errno;
+    if (fd.revents & POLLNVAL) return EBADF;
+    int error = 0;
+    if (ready > 0) child.open = ReadSome(child.out, collector, error);
+    return error;
 }
 
 enum class Ending {
@@ -222,8 +228,9 @@ void KillAndReap(Child& child) {
 // Takes what is left in the pipe, without waiting on anyone who still holds
 // it.
 void Drain(Child& child, Collector& collector) {
+    int error = 0;
     for (pollfd fd{child.out, POLLIN, 0}; child.open && poll(&fd, 1, 0) > 0;)
-        child.open = ReadSome(child.out, collector);
+        child.open = ReadSome(child.out, collector, error);
 }
 
 }  // namespace

@@ -5,11 +5,16 @@
 #include "store/sqlite_engine.h"
 
 #include <SQLiteCpp/Transaction.h>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -26,6 +31,8 @@ namespace sqlite {
 int ErrorNumber(int code) {
     switch (code & 0xff) {
         case SQLITE_READONLY:
+            // The open file is no longer the one at the album's path.
+            if (code == SQLITE_READONLY_DBMOVED) return err::AlbumReplaced;
             return err::ReadOnlyDatabase;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
@@ -42,6 +49,8 @@ int ErrorNumber(int code) {
             // The file, or the journal beside it, could not be opened.
             return err::CannotOpenForWriting;
         case SQLITE_CORRUPT:
+            // A page of an album that opened as one cannot be read.
+            return err::AlbumDamaged;
         case SQLITE_NOTADB:
             return err::NotValidAlbum;
         case SQLITE_IOERR:
@@ -63,22 +72,26 @@ int CodeOf(const SQLite::Exception& e) {
 }
 
 // A datab whose first eight columns are the album's, in order. Reads only the
-// schema; never writes.
-void CheckShape(SQLite::Database& db, const std::string& path) {
+// schema; never writes. True when the schema holds triggers.
+bool CheckShape(SQLite::Database& db, const std::string& path) {
     auto notAnAlbum = [&](const std::string& why) {
         return StoreError(err::NotValidAlbum, "'" + path + "' non è un album: " + why);
     };
     std::vector<std::string> columns;
+    bool triggers = false;
     try {
-        SQLite::Statement kind(
-            db, "SELECT type FROM sqlite_master WHERE name = 'datab' COLLATE NOCASE");
+        SQLite::Statement kind(db,
+                               "SELECT type, EXISTS (SELECT 1 FROM sqlite_master WHERE type = "
+                               "'trigger') FROM sqlite_master WHERE name = 'datab' COLLATE NOCASE");
         if (!kind.executeStep()) throw notAnAlbum("manca la tabella datab");
         if (kind.getColumn(0).getString() != "table") throw notAnAlbum("datab non è una tabella");
+        triggers = kind.getColumn(1).getInt() != 0;
         SQLite::Statement info(db, "SELECT name FROM pragma_table_info('datab') ORDER BY cid");
         while (info.executeStep()) columns.push_back(info.getColumn(0).getString());
     } catch (const SQLite::Exception& e) {
         // A schema SQLite cannot even read is no album either.
-        if (ErrorNumber(CodeOf(e)) == err::General) throw notAnAlbum(e.what());
+        const int number = ErrorNumber(CodeOf(e));
+        if (number == err::General || number == err::AlbumDamaged) throw notAnAlbum(e.what());
         Raise(e, "'" + path + "' non leggibile");
     }
     // Columns after the eight are tolerated: the album reads only its own.
@@ -89,6 +102,45 @@ void CheckShape(SQLite::Database& db, const std::string& path) {
                              "' invece di '" + kAlbumColumns[i] + "'");
         }
     }
+    return triggers;
+}
+
+// The file's header says its changes go through a write-ahead log.
+bool InWalMode(const std::string& path) {
+    unsigned char versions[2] = {0, 0};
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool read = pread(fd, versions, sizeof versions, 18) == sizeof versions;
+    close(fd);
+    return read && versions[0] == 2 && versions[1] == 2;
+}
+
+// `path` as an SQLite URI naming a file nobody changes while it is open: no
+// lock is taken and nothing is written beside it, not even the log's index.
+std::string ImmutableUri(const std::string& path) {
+    std::error_code ec;
+    const std::string absolute = std::filesystem::absolute(path, ec).string();
+    std::string uri = "file:";
+    static const char* const hex = "0123456789ABCDEF";
+    for (const unsigned char c : ec ? path : absolute) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x20 || c >= 0x7f) {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+// Keeps what the album file holds from doing more than hold data: no writing
+// of the schema or of pages by hand, no function of the program's own called
+// from views or triggers.
+void Defend(SQLite::Database& db) {
+    sqlite3* handle = db.getHandle();
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
 }
 
 }  // namespace
@@ -100,17 +152,31 @@ void Raise(const SQLite::Exception& e, const std::string& what) {
 std::shared_ptr<SQLite::Database> OpenAlbumFile(const std::string& path, bool readOnly,
                                                 bool waitForLocks) {
     CheckAlbumFile(path, readOnly);
+    // An album kept with a write-ahead log needs the log's index beside it,
+    // even for reading; where nothing may be written it is read as a file
+    // nobody changes.
+    std::string why;
+    const bool immutable =
+        readOnly && InWalMode(path) && FolderWriteProblem(FolderOf(path), why) != 0;
     std::shared_ptr<SQLite::Database> db;
     try {
-        // Never OPEN_CREATE, and no URI names: the path is a plain file name,
-        // and opening never makes a file.
+        // Never OPEN_CREATE, and no URI names but the one made here: the
+        // path is a plain file name, and opening never makes a file.
         db = std::make_shared<SQLite::Database>(
-            path, readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE,
-            waitForLocks ? kBusyTimeoutMs : 0);
+            immutable ? ImmutableUri(path) : path,
+            readOnly ? SQLite::OPEN_READONLY | (immutable ? SQLite::OPEN_URI : 0)
+                     : SQLite::OPEN_READWRITE,
+            waitForLocks && !NoLockWaitScope::Active() ? kBusyTimeoutMs : 0);
+        Defend(*db);
     } catch (const SQLite::Exception& e) {
         Raise(e, "'" + path + "'");
     }
-    CheckShape(*db, path);
+    // Triggers would run with every change the album makes: one may empty
+    // the whole album when a photo is deleted. Such an album is only read.
+    if (CheckShape(*db, path) && !readOnly) {
+        throw StoreError(err::CannotOpenForWriting,
+                         "'" + path + "' contiene trigger: si apre solo in lettura");
+    }
     return db;
 }
 
@@ -212,10 +278,50 @@ Photo ReadPhoto(const SQLite::Statement& row) {
     return photo;
 }
 
+// Which file the album was opened as, so a file deleted, emptied or put in
+// its place by another program is told for what it is rather than by what
+// SQLite makes of it.
+class AlbumFileWatch {
+public:
+    explicit AlbumFileWatch(std::string path) : path_(std::move(path)) {
+        struct stat info {};
+        if (stat(path_.c_str(), &info) == 0) {
+            device_ = info.st_dev;
+            inode_ = info.st_ino;
+        }
+    }
+
+    // Raises 3024 when the file is gone, err::AlbumReplaced when it was
+    // emptied or another file now has its name.
+    void CheckStillThere() const {
+        struct stat info {};
+        if (stat(path_.c_str(), &info) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                throw StoreError(err::FileNotFound, "'" + path_ + "' non c'è più");
+            return;
+        }
+        if (info.st_dev != device_ || info.st_ino != inode_ || info.st_size == 0) {
+            throw StoreError(err::AlbumReplaced,
+                             "'" + path_ + "' è stato svuotato o sostituito da un altro programma");
+        }
+    }
+
+    // The failure `e` of `what`, for what it is.
+    [[noreturn]] void Raise(const SQLite::Exception& e, const std::string& what) const {
+        CheckStillThere();
+        sqlite::Raise(e, what);
+    }
+
+private:
+    std::string path_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+};
+
 class SqliteCursor final : public Cursor {
 public:
-    SqliteCursor(std::shared_ptr<SQLite::Database> db, bool readOnly)
-        : db_(std::move(db)), readOnly_(readOnly) {}
+    SqliteCursor(std::shared_ptr<SQLite::Database> db, bool readOnly, const AlbumFileWatch& file)
+        : db_(std::move(db)), readOnly_(readOnly), file_(file) {}
 
     // Onto the first photo. The last is read too: a damaged album shows itself
     // now rather than on the first MoveLast.
@@ -232,11 +338,20 @@ public:
     bool Eof() const override { return place_ == Place::Empty || place_ == Place::AfterLast; }
     bool HasCurrentRow() const override { return place_ == Place::OnRow; }
 
-    void MoveFirst() override { Land(FetchOrRaise(Query::First)); }
-    void MoveLast() override { Land(FetchOrRaise(Query::Last)); }
+    // Every move, seek and change first makes sure the album file is still
+    // the one opened: a file deleted meanwhile would still be read.
+    void MoveFirst() override {
+        file_.CheckStillThere();
+        Land(FetchOrRaise(Query::First));
+    }
+    void MoveLast() override {
+        file_.CheckStillThere();
+        Land(FetchOrRaise(Query::Last));
+    }
 
     void MoveNext() override {
         if (Eof()) NoCurrentRow("MoveNext oltre la fine");
+        file_.CheckStillThere();
         auto photo = place_ == Place::BeforeFirst ? Fetch(Query::First, nullptr)
                                                   : Fetch(Query::Next, &current_.id);
         if (photo) {
@@ -248,6 +363,7 @@ public:
 
     void MovePrevious() override {
         if (Bof()) NoCurrentRow("MovePrevious oltre l'inizio");
+        file_.CheckStillThere();
         auto photo = place_ == Place::AfterLast ? Fetch(Query::Last, nullptr)
                                                 : Fetch(Query::Previous, &current_.id);
         if (photo) {
@@ -259,13 +375,14 @@ public:
 
     void Delete() override {
         if (place_ != Place::OnRow) NoCurrentRow("Delete senza foto corrente");
+        file_.CheckStillThere();
         try {
             SQLite::Statement& statement = Get(Query::Delete);
             ResetOnExit reset(statement);
             Bind(statement, 1, current_.id);
             statement.exec();
         } catch (const SQLite::Exception& e) {
-            sqlite::Raise(e, "impossibile eliminare la foto");
+            file_.Raise(e, "impossibile eliminare la foto");
         }
         // current_.id stays: the next move goes on from the deleted photo's place.
         place_ = Place::Deleted;
@@ -277,6 +394,7 @@ public:
             throw StoreError(err::ReadOnlyDatabase,
                              "l'album è aperto in sola lettura: nessuna modifica salvata");
         }
+        file_.CheckStillThere();
         bool changed = false;
         std::optional<Photo> photo;
         try {
@@ -297,7 +415,7 @@ public:
             }
             transaction.commit();
         } catch (const SQLite::Exception& e) {
-            sqlite::Raise(e, "impossibile salvare la modifica");
+            file_.Raise(e, "impossibile salvare la modifica");
         }
         Land(std::move(*photo));
         return changed;
@@ -311,16 +429,23 @@ public:
     bool SeekId(const Value& number) override {
         const auto key = SeekKey(number);
         if (!key) return false;
+        file_.CheckStillThere();
         auto photo = Fetch(Query::Seek, &*key);
         if (!photo) return false;
         Land(std::move(*photo));
         return true;
     }
 
+    // Reads ahead, which only help: they never wait for a lock, so a command
+    // on a locked album waits once, in its own move.
     std::optional<Photo> PhotoBefore(const Value& id) override {
+        const NoWait noWait(*db_);
         return Fetch(Query::Previous, &id);
     }
-    std::optional<Photo> PhotoAfter(const Value& id) override { return Fetch(Query::Next, &id); }
+    std::optional<Photo> PhotoAfter(const Value& id) override {
+        const NoWait noWait(*db_);
+        return Fetch(Query::Next, &id);
+    }
 
 private:
     enum class Query { First, Last, Next, Previous, Seek, Delete, Count };
@@ -350,6 +475,18 @@ private:
         "UPDATE datab SET note = ?1 WHERE id = ?2 AND note IS NOT ?1",
     };
 
+    // No waiting for locks while it lives.
+    class NoWait {
+    public:
+        explicit NoWait(SQLite::Database& db) : db_(db) { db_.setBusyTimeout(0); }
+        ~NoWait() { db_.setBusyTimeout(sqlite::kBusyTimeoutMs); }
+        NoWait(const NoWait&) = delete;
+        NoWait& operator=(const NoWait&) = delete;
+
+    private:
+        SQLite::Database& db_;
+    };
+
     [[noreturn]] static void NoCurrentRow(const char* what) {
         throw StoreError(err::NoCurrentRecord, what);
     }
@@ -376,7 +513,7 @@ private:
             if (!statement.executeStep()) return std::nullopt;
             return ReadPhoto(statement);
         } catch (const SQLite::Exception& e) {
-            sqlite::Raise(e, "impossibile leggere l'album");
+            file_.Raise(e, "impossibile leggere l'album");
         }
     }
 
@@ -397,6 +534,7 @@ private:
     std::array<std::optional<SQLite::Statement>, static_cast<int>(Query::Count)> statements_;
     std::array<std::optional<SQLite::Statement>, kUpdateSql.size()> updates_;
     bool readOnly_;
+    AlbumFileWatch file_;
     Place place_ = Place::Empty;
     Photo current_;  // the current or just deleted photo, as read when the cursor landed
 };
@@ -404,10 +542,10 @@ private:
 class SqliteAlbum final : public Album {
 public:
     SqliteAlbum(std::string path, bool readOnly, std::shared_ptr<SQLite::Database> db)
-        : path_(std::move(path)), readOnly_(readOnly), db_(std::move(db)) {}
+        : path_(std::move(path)), readOnly_(readOnly), db_(std::move(db)), file_(path_) {}
 
     std::unique_ptr<Cursor> OpenCursor() override {
-        auto cursor = std::make_unique<SqliteCursor>(db_, readOnly_);
+        auto cursor = std::make_unique<SqliteCursor>(db_, readOnly_, file_);
         cursor->Start();
         return cursor;
     }
@@ -417,6 +555,7 @@ public:
             throw StoreError(err::ReadOnlyDatabase,
                              "'" + path_ + "' è aperto in sola lettura: nessuna foto aggiunta");
         }
+        file_.CheckStillThere();
         try {
             // The write lock is taken before the highest number is read, so no
             // other program can add a photo between the reading and the
@@ -450,7 +589,7 @@ public:
             transaction.commit();
             return number;
         } catch (const SQLite::Exception& e) {
-            sqlite::Raise(e, "impossibile aggiungere la foto");
+            file_.Raise(e, "impossibile aggiungere la foto");
         }
     }
 
@@ -464,6 +603,7 @@ private:
     std::string path_;
     bool readOnly_;
     std::shared_ptr<SQLite::Database> db_;
+    AlbumFileWatch file_;
     std::optional<SQLite::Statement> highest_;
     std::optional<SQLite::Statement> insert_;
 };
@@ -476,6 +616,22 @@ public:
 };
 
 }  // namespace
+
+namespace {
+thread_local bool noLockWait = false;
+}  // namespace
+
+NoLockWaitScope::NoLockWaitScope() : outer_(noLockWait) {
+    noLockWait = true;
+}
+
+NoLockWaitScope::~NoLockWaitScope() {
+    noLockWait = outer_;
+}
+
+bool NoLockWaitScope::Active() {
+    return noLockWait;
+}
 
 std::unique_ptr<Engine> MakeSqliteEngine() {
     return std::make_unique<SqliteEngine>();

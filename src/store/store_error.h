@@ -26,6 +26,9 @@ inline constexpr int General = 3000;        // anything else the engine reports
 inline constexpr int NumberRangeFull = 3999;
 // The program's own: the photo being changed was deleted by another program.
 inline constexpr int PhotoGone = 3998;
+// The program's own: the album file was emptied, or replaced by another file,
+// by another program while it was open.
+inline constexpr int AlbumReplaced = 3997;
 }  // namespace err
 
 // A failure of the store, carrying the number callers test.

@@ -212,6 +212,7 @@ TEST_F(AccessEngineTest, AFileThatIsNoAlbumOrIsDamagedOrAReaderThatFailsLeavesNo
     };
     const int invalid = store::err::NotValidAlbum;
     const int damaged = store::err::AlbumDamaged;
+    const int general = store::err::General;
     const Case cases[] = {
         {"no datab", noTable, PICTORA_ALBUM_TOOL, invalid},
         {"truncated", truncated, PICTORA_ALBUM_TOOL, damaged},
@@ -222,7 +223,11 @@ TEST_F(AccessEngineTest, AFileThatIsNoAlbumOrIsDamagedOrAReaderThatFailsLeavesNo
          damaged},
         {"reader hangs", good, Script("exec sleep 30"), damaged},
         {"reader crashes", good, Script("kill -SEGV $$"), damaged},
-        {"reader fails", good, Script("echo 'pictora-album: guasto' >&2; exit 1"), invalid},
+        {"reader finds no album", good, Script("echo 'pictora-album: no' >&2; exit 4"), invalid},
+        // Not the file's fault: the reader could not write its copy, or start.
+        {"reader fails", good, Script("echo 'pictora-album: guasto' >&2; exit 1"), general},
+        {"reader cannot start", good,
+         Script("echo 'error while loading shared libraries' >&2; exit 127"), general},
         {"reader claims success", good, Script("echo Convertite 3 foto; echo @foto 3"), invalid},
         {"reader writes fewer rows", good,
          Script(std::string("\"") + PICTORA_ALBUM_TOOL +

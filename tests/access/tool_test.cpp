@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <tuple>
 
 #include "access_fixtures.h"
+#include "store/access_engine.h"
 
 using namespace access_test;
 namespace fs = std::filesystem;
@@ -79,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-// What the tool refuses, with exit code 1 and a message, writing nothing.
+// What the tool refuses, with a message, writing nothing: exit code 4 for a
+// file that is no album, 1 for anything else.
 TEST(ImportTool, RefusesFilesThatAreNoAlbumAndNeverOverwrites) {
     TempDir dir;
     const std::string album = dir / "album.mdb";
@@ -105,19 +108,20 @@ TEST(ImportTool, RefusesFilesThatAreNoAlbumAndNeverOverwrites) {
         Shell(std::string(WRITE_ACCESS_ALBUM) + " " + Quoted(nameless) + " " + Quoted(rows)).first,
         0);
 
-    const std::pair<std::string, const char*> refused[] = {
-        {other, "non contiene la tabella datab"},
-        {text, "non è un file di Access"},
-        {fraction, "non è intero"},
-        {twice, "il numero 4 appartiene a più foto"},
-        {nameless, "una foto non ha numero"},
-        {dir / "manca.mdb", "non esiste"},
+    const int notAnAlbum = store::kAlbumToolNotAnAlbum;
+    const std::tuple<std::string, const char*, int> refused[] = {
+        {other, "non contiene la tabella datab", notAnAlbum},
+        {text, "non è un file di Access", notAnAlbum},
+        {fraction, "non è intero", notAnAlbum},
+        {twice, "il numero 4 appartiene a più foto", notAnAlbum},
+        {nameless, "una foto non ha numero", notAnAlbum},
+        {dir / "manca.mdb", "non esiste", 1},
     };
-    for (const auto& [file, why] : refused) {
+    for (const auto& [file, why, expected] : refused) {
         const std::string before = ReadBytes(file);
         const std::string target = dir / "nuovo.mdb";
         const auto [code, output] = Import(file, target);
-        EXPECT_EQ(code, 1) << file << ": " << output;
+        EXPECT_EQ(code, expected) << file << ": " << output;
         EXPECT_NE(output.find(why), std::string::npos) << file << ": " << output;
         EXPECT_FALSE(fs::exists(target)) << file;
         EXPECT_EQ(ReadBytes(file), before) << file;

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
+#include "store/sqlite_engine.h"
 #include "store_test_support.h"
 
 using namespace store_test;
@@ -96,7 +98,7 @@ TEST_F(Opening, AlbumOfTheRightShapeMadeElsewhereOpens) {
     EXPECT_EQ(data.Recordset().Current().texts, Titled("cinque"));
 }
 
-TEST_F(Opening, TruncatedOrDamagedAlbumGives3055) {
+TEST_F(Opening, TruncatedAlbumGives3055AndADamagedPage3049) {
     const std::string path = dir / "grande.mdb";
     Ids ids;
     for (std::int64_t id = 1; id <= 3000; ++id) ids.push_back(id);
@@ -121,7 +123,7 @@ TEST_F(Opening, TruncatedOrDamagedAlbumGives3055) {
     for (auto& rows = data.Recordset(); error == 0 && !rows.Eof();) {
         error = ErrorOf([&] { rows.MoveNext(); });
     }
-    EXPECT_EQ(error, err::NotValidAlbum);
+    EXPECT_EQ(error, err::AlbumDamaged);
 }
 
 class ReadOnlyAlbum : public Opening {
@@ -167,6 +169,67 @@ TEST_F(ReadOnlyAlbum, LinkToAnAlbumInAFolderWithoutWriteBits) {
     fs::create_symlink(dir / "chiusa/album.mdb", dir / "collegamento.mdb");
     ASSERT_EQ(chmod((dir / "chiusa").c_str(), 0555), 0);
     ExpectReadsButNeverWrites(dir / "collegamento.mdb", dir / "chiusa");
+}
+
+TEST_F(ReadOnlyAlbum, AlbumInWalModeInAFolderWithoutWriteBits) {
+    // Read as a file nobody changes: not even the log's index is made.
+    fs::create_directory(dir / "chiusa");
+    MakeAlbum(dir / "chiusa/album.mdb", {1, 2});
+    SQLite::Database(dir / "chiusa/album.mdb", SQLite::OPEN_READWRITE)
+        .exec("PRAGMA journal_mode = WAL");
+    ASSERT_EQ(chmod((dir / "chiusa").c_str(), 0555), 0);
+    ExpectReadsButNeverWrites(dir / "chiusa/album.mdb", dir / "chiusa");
+}
+
+TEST_F(ReadOnlyAlbum, AlbumWithTriggers) {
+    // A trigger that empties the album when one photo goes never runs.
+    MakeAlbum(dir / "album.mdb", {1, 2});
+    SQLite::Database(dir / "album.mdb", SQLite::OPEN_READWRITE)
+        .exec("CREATE TRIGGER svuota AFTER DELETE ON datab BEGIN DELETE FROM datab; END");
+    ExpectReadsButNeverWrites(dir / "album.mdb", dir.str());
+    EXPECT_EQ(IdsInFile(dir / "album.mdb"), (Ids{1, 2}));
+}
+
+TEST_F(Opening, AlbumSchemaCannotBeWrittenThroughTheAlbum) {
+    // Defensive: a schema writable by hand in the file is not honoured, and
+    // functions of the schema are not trusted.
+    MakeAlbum(dir / "album.mdb", {1, 2});
+    ASSERT_EQ(RefreshError(dir / "album.mdb", false), 0);
+    auto db = store::sqlite::OpenAlbumFile(dir / "album.mdb", false);
+    db->exec("PRAGMA writable_schema = ON");
+    EXPECT_THROW(db->exec("UPDATE sqlite_master SET sql = 'x' WHERE name = 'datab'"),
+                 SQLite::Exception);
+    EXPECT_EQ(db->execAndGet("PRAGMA trusted_schema").getInt(), 0);
+}
+
+TEST_F(Opening, AlbumFileDeletedEmptiedOrReplacedIsToldSo) {
+    const std::string path = dir / "album.mdb";
+    const std::string other = dir / "altro.mdb";
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        int error;
+    } cases[] = {
+        {"deleted", [&] { fs::remove(path); }, err::FileNotFound},
+        {"emptied", [&] { fs::resize_file(path, 0); }, err::AlbumReplaced},
+        {"replaced",
+         [&] {
+             MakeAlbum(other, {7});
+             fs::rename(other, path);
+         },
+         err::AlbumReplaced},
+    };
+    for (const auto& c : cases) {
+        fs::remove(path);
+        MakeAlbum(path, {1, 2, 3});
+        ASSERT_EQ(RefreshError(path, false), 0) << c.what;
+        c.change();
+        store::Cursor& rows = data.Recordset();
+        EXPECT_EQ(ErrorOf([&] { rows.MoveNext(); }), c.error) << c.what;
+        EXPECT_EQ(ErrorOf([&] { rows.Delete(); }), c.error) << c.what;
+        EXPECT_EQ(ErrorOf([&] { data.InsertPhoto(Titled("nuova")); }), c.error) << c.what;
+        EXPECT_EQ(CurrentId(rows), 1) << c.what;
+    }
 }
 
 TEST(CreateAlbum, WritesTheEightColumnsInOrderWithEmptyTextDefaults) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,9 +13,11 @@
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
+#include "widgets/long_line_box.h"
 
 namespace {
 
@@ -178,6 +181,35 @@ TEST_F(CdSwitchTest, AFileThatIsNoAlbumIsReportedAndTheUserAskedAgain) {
     EXPECT_EQ(dialogs.Messages(), QStringList{"File non valido"});
     EXPECT_EQ(dialogs.Inputs().size(), 2);
     ExpectUsualAlbum();
+}
+
+TEST_F(CdSwitchTest, AnAlbumBurnedMidWriteIsCopiedWithItsJournalAndReadAsItWas) {
+    // A write cut short: pages of the album already changed, the journal
+    // that undoes them beside it.
+    const QString source = platform.Root() + "/scritto.mdb";
+    WriteAlbum(source, {{3, "Dal CD", "\\Foto", "mare.bmp"}});
+    ExecuteSql(source,
+               "WITH RECURSIVE n(i) AS (SELECT 10 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+               "INSERT INTO datab (id, titolo, note) SELECT i, 'Foto', "
+               "replace(hex(zeroblob(1000)), '0', 'x') FROM n");
+    QFile::remove(CdAlbum());
+    {
+        SQLite::Database writer(source.toStdString(), SQLite::OPEN_READWRITE);
+        writer.exec("PRAGMA cache_size = 1");
+        writer.exec("BEGIN");
+        writer.exec("UPDATE datab SET titolo = 'A metà', note = ''");
+        ASSERT_TRUE(QFile::copy(source, CdAlbum()));
+        ASSERT_TRUE(QFile::copy(source + "-journal", CdAlbum() + "-journal"));
+        writer.exec("ROLLBACK");
+    }
+    Protect(CdAlbum());
+    Protect(CdAlbum() + "-journal");
+
+    dialogs.Type(CdAlbum());
+    form.Image7_Click();
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(module.CdMode);
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
 }
 
 TEST_F(CdSwitchTest, APathThatCannotNameAReadableFileIsReportedAndTheUserAskedAgain) {

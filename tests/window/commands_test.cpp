@@ -195,15 +195,18 @@ TEST_F(CommandsTest, AFailedMoveLeavesThePictureThatWasShown) {
     EXPECT_EQ(Now().picture, "1");
 }
 
-TEST_F(CommandsTest, ACommandBeforeAnyAlbumIsOpenShowsNothing) {
-    // Nothing open: the store's error is not one the user is told about.
+TEST_F(CommandsTest, ACommandBeforeAnyAlbumIsOpenSaysSoAndShowsNothing) {
     form.Image5_Click();
     form.Image9_Click();
     dialogs.Yes();
     form.Image12_Click();
     dialogs.Type("3");
     form.Image4_Click();
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    const QString closed = "Il DataBase non è aperto: ";
+    EXPECT_EQ(dialogs.Messages(), (QStringList{closed + "la foto successiva non è stata mostrata.",
+                                               closed + "la prima foto non è stata mostrata.",
+                                               closed + "la foto non è stata eliminata.",
+                                               closed + "la foto cercata non è stata mostrata."}));
     EXPECT_EQ(Now(), Showing{});
 }
 

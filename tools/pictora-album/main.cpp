@@ -7,8 +7,10 @@
 //                                          Pictora's earlier versions
 //   pictora-album --help | --version
 //
-// Exit codes: 0 done, 1 a path or a file that will not do, 2 bad usage, 3 a
-// damaged album (store::kAlbumToolDamaged).
+// Exit codes: 0 done, 1 a path or a file that will not do (the new album
+// cannot be written, the old one is missing), 2 bad usage, 3 a damaged album
+// (store::kAlbumToolDamaged), 4 a file that is no album in the Access format
+// (store::kAlbumToolNotAnAlbum).
 //
 // While it imports, the tool tells how far it has come on stdout, in lines
 // that start with store::kAlbumToolProgress: the rows read and written so far
@@ -278,7 +280,8 @@ int Import(const std::string& oldPath, const std::string& newPath) {
             Progress(done, total);
         });
     } catch (const album_tool::NotAnAlbum& e) {
-        return Fail("'" + oldPath + "' non è un album valido: " + e.what());
+        return Fail("'" + oldPath + "' non è un album valido: " + e.what(),
+                    store::kAlbumToolNotAnAlbum);
     } catch (const album_tool::Damaged& e) {
         return Fail("'" + oldPath + "' è danneggiato: " + e.what(), store::kAlbumToolDamaged);
     }
