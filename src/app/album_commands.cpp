@@ -166,10 +166,13 @@ void Module1::DeleteCurrentPhoto() {
     if (!dialogs.Question(kDeleteQuestion)) return;
     RunAlbumCommand(*this, kNotReread, [this] {
         // Only the row goes; the picture file stays where it is.
-        const std::string searchBefore = SearchStateBeforeWrite();
-        const store::Value deleted = rows.HasCurrentRow() ? rows.Current().id : store::Value();
+        std::string searchBefore;
+        store::Value deleted;
         try {
-            Data1.Recordset().Delete();
+            store::Cursor& rows = Data1.Recordset();
+            searchBefore = SearchStateBeforeWrite();
+            if (rows.HasCurrentRow()) deleted = rows.Current().id;
+            rows.Delete();
         } catch (const store::StoreError& e) {
             // The user said yes and the photo is still there: say why, rather
             // than let a refused deletion pass for a done one.
