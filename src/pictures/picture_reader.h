@@ -60,6 +60,10 @@ struct FileStamp {
 // FIFO, a device or a socket (Unreadable): only regular files are read.
 Failure StampOf(const QString& path, FileStamp& stamp);
 
+// The longest path a file can be opened by (PATH_MAX); a longer one names no
+// file.
+inline constexpr qsizetype kLongestPath = 4096;
+
 // Reads the picture at `path` for a frame of `frame(natural)` device pixels.
 Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePixelRatio);
 
