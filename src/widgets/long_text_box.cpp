@@ -42,24 +42,24 @@ void LongTextBox::ShowText(const QString& text) {
 // long one, which fall near every kPieceLength-th character from the
 // paragraph's start: so wherever a stretch starts, a piece of the text is
 // cut in the same places and is laid out in the same lines.
-void LongTextBox::Hold(qsizetype from) {
+qsizetype LongTextBox::StretchStartAt(qsizetype from, qsizetype& paragraph) const {
     const qsizetype size = text_.size();
     from = Windowed() ? std::clamp<qsizetype>(from, 0, size) : 0;
     if (from > 0 && from < size && text_[from - 1] == '\r' && text_[from] == '\n') ++from;
-    qsizetype paragraph = from;
+    paragraph = from;
     while (paragraph > 0 && !EndsParagraph(text_[paragraph - 1])) --paragraph;
-    qsizetype start = paragraph;
-    if (const qsizetype grid = paragraph + (from - paragraph) / kPieceLength * kPieceLength;
-        grid > paragraph) {
-        start = grid;
-        for (qsizetype i = grid - 1; i >= grid - kPieceLength / 2; --i) {
-            if (text_[i].isSpace()) {
-                start = i + 1;
-                break;
-            }
-        }
-        if (start == grid && text_[start - 1].isHighSurrogate()) --start;
-    }
+    const qsizetype grid = paragraph + (from - paragraph) / kPieceLength * kPieceLength;
+    if (grid == paragraph) return paragraph;
+    // The cut Hold makes at this grid point.
+    for (qsizetype i = grid - 1; i >= grid - kPieceLength / 2; --i)
+        if (text_[i].isSpace()) return i + 1;
+    return text_[grid - 1].isHighSurrogate() ? grid - 1 : grid;
+}
+
+void LongTextBox::Hold(qsizetype from) {
+    const qsizetype size = text_.size();
+    qsizetype paragraph = 0;
+    const qsizetype start = StretchStartAt(from, paragraph);
     const qsizetype least = Windowed() ? std::min(size, start + kStretch) : size;
 
     QString doc;
@@ -229,8 +229,11 @@ void LongTextBox::Rehold(qsizetype from) {
     text_ = EditedText();
     Hold(from);
     MarkBreaks();
+    // A selection reaching out of the new stretch is let go, rather than cut
+    // short to something the user did not select.
+    const bool selectionHeld = anchor >= start_ && anchor <= end_;
     QTextCursor moved(document());
-    moved.setPosition(static_cast<int>(DocOf(anchor)));
+    moved.setPosition(static_cast<int>(DocOf(selectionHeld ? anchor : position)));
     moved.setPosition(static_cast<int>(DocOf(position)), QTextCursor::KeepAnchor);
     setTextCursor(moved);
 }

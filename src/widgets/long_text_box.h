@@ -75,6 +75,9 @@ private:
     // Puts in the document the stretch of the text starting at the place
     // where a stretch may start at or before `from`.
     void Hold(qsizetype from);
+    // Where a stretch may start at or before `from`, and where the paragraph
+    // it starts in starts.
+    qsizetype StretchStartAt(qsizetype from, qsizetype& paragraph) const;
     // Holds a stretch around `position`, keeping the view on the text it
     // shows and, while editing, the caret and the typing.
     void Recentre(qsizetype position);
