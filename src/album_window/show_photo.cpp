@@ -33,7 +33,15 @@ QString PictureNotice(const QString& path, pictures::Failure failure) {
     const QString cause = failure == pictures::Failure::NotFound   ? "Immagine non trovata"
                           : failure == pictures::Failure::TooLarge ? "Immagine troppo grande"
                                                                    : "Immagine non leggibile";
-    const QString name = QFileInfo(path).fileName();
+    QString name = path.mid(path.lastIndexOf('/') + 1);
+    // A name too long for the frame is shown by its two ends.
+    constexpr qsizetype kHead = 60, kTail = 40;
+    if (name.size() > kHead + kTail + 1) {
+        qsizetype head = kHead, tail = name.size() - kTail;
+        if (name[head - 1].isHighSurrogate()) --head;
+        if (name[tail].isLowSurrogate()) ++tail;
+        name = name.left(head) + QChar(0x2026) + name.mid(tail);
+    }
     return name.isEmpty() ? cause : cause + ": " + name;
 }
 
@@ -49,7 +57,9 @@ void Form1::ShowPhoto(const QString& path) {
     // Ready at once when it was read ahead, or when the file cannot be read;
     // else read on a worker while the fields already show this row, and the
     // frame stays empty until it is there: never another photo's picture.
-    wantedPicture_ = QFileInfo(path).absoluteFilePath();
+    // A path longer than any file's names none: told at once (the loader
+    // does not look), and not made absolute for nothing.
+    wantedPicture_ = path.size() > pictures::kLongestPath ? path : QFileInfo(path).absoluteFilePath();
     if (const std::optional<pictures::Picture> picture = loader.Want(path)) {
         ShowPicture(*picture);
     } else {
@@ -112,6 +122,8 @@ void Form1::BuildPictureFrame() {
     PictureNoticeLabel->setGeometry(TwipsRect(180, 630, 6345, 6180));
     PictureNoticeLabel->setAlignment(Qt::AlignCenter);
     PictureNoticeLabel->setWordWrap(true);
+    // A file's name as it is, never read as markup.
+    PictureNoticeLabel->setTextFormat(Qt::PlainText);
     // Pointer events go to the frame, Image1, beneath.
     PictureNoticeLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     PictureNoticeLabel->setFont(QFont("Arial", 10, QFont::Bold));

@@ -28,6 +28,10 @@ QString Module1::PicturePathOf(const store::PhotoTexts& photo) const {
                               QString::fromStdString(photo.nome_file));
 }
 
+bool Module1::NamesNoFile(const store::PhotoTexts& photo) {
+    return ::NamesNoFile(photo.percorso_file.size(), photo.nome_file.size());
+}
+
 void Module1::ShowPhoto() {
     // With no photo under the cursor the path names a folder, which the
     // photo frame leaves as it is.
@@ -39,8 +43,9 @@ QStringList Module1::NeighbourPicturePaths() {
     if (!current_ || !Data1.IsOpen()) return paths;
     try {
         store::Cursor& rows = Data1.Recordset();
-        for (const auto& photo : {rows.PhotoBefore(current_->id), rows.PhotoAfter(current_->id)})
-            if (photo) paths << PicturePathOf(photo->texts);
+        for (const auto& photo :
+             {rows.PicturePlaceBefore(current_->id), rows.PicturePlaceAfter(current_->id)})
+            if (photo && !NamesNoFile(photo->texts)) paths << PicturePathOf(photo->texts);
     } catch (const store::StoreError&) {
         // Reading ahead is only a help: the photo itself is already shown.
     }

@@ -49,6 +49,9 @@ public:
     // The picture file of `photo`: its folder and name, under the CD's root
     // while an album on CD is shown.
     QString PicturePathOf(const store::PhotoTexts& photo) const;
+    // Whether the folder and name of `photo` are too long to name any file
+    // (told from their length alone).
+    static bool NamesNoFile(const store::PhotoTexts& photo);
 
     // The pictures of the photos just before and just after the current one
     // in number order, read without moving the cursor: what the photo frame

@@ -10,5 +10,9 @@ QString ComposePicturePath(bool cdMode, const QString& cdRoot, const QString& fo
         while (root.endsWith('/')) root.chop(1);
         path = root + (path.startsWith('/') ? path : "/" + path);
     }
-    return path + "/" + name;
+    // One copy of a name of any length.
+    path.reserve(path.size() + 1 + name.size());
+    path += '/';
+    path += name;
+    return path;
 }

@@ -1,9 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <climits>
 
 // The file of a photo's picture: folder + "/" + name, a backslash in the
 // stored folder read as "/". For an album on CD the folder lies below the
 // CD's root, `cdRoot`.
 QString ComposePicturePath(bool cdMode, const QString& cdRoot, const QString& folder,
                            const QString& name);
+
+// Whether a folder and a name of these lengths in UTF-8 bytes make a path
+// longer than any file's (PATH_MAX): a character is at most three bytes of
+// UTF-8 for one of a QString, or four for two.
+inline bool NamesNoFile(size_t folderBytes, size_t nameBytes) {
+    return folderBytes + nameBytes > 3 * static_cast<size_t>(PATH_MAX);
+}

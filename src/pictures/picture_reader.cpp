@@ -253,6 +253,9 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
 Failure StampOf(const QString& path, FileStamp& stamp) {
     struct stat st {};
     if (path.isEmpty()) return Failure::NotFound;
+    // No file has a longer name: told without asking the file system, which
+    // would first have the whole name encoded.
+    if (path.size() > kLongestPath) return Failure::NotFound;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return errno == EACCES ? Failure::Unreadable : Failure::NotFound;
     if (!S_ISREG(st.st_mode)) return Failure::Unreadable;

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <climits>
 #include <functional>
 
 namespace pictures {
@@ -59,6 +60,9 @@ struct FileStamp {
 // (NotFound), or a folder on its way that cannot be searched, a folder, a
 // FIFO, a device or a socket (Unreadable): only regular files are read.
 Failure StampOf(const QString& path, FileStamp& stamp);
+
+// The longest path a file can be opened by; a longer one names no file.
+inline constexpr qsizetype kLongestPath = PATH_MAX;
 
 // Reads the picture at `path` for a frame of `frame(natural)` device pixels.
 Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePixelRatio);

@@ -93,6 +93,11 @@ public:
     // either end of the album.
     virtual std::optional<Photo> PhotoBefore(const Value& id) = 0;
     virtual std::optional<Photo> PhotoAfter(const Value& id) = 0;
+    // The same with only the id and the picture's folder and name read, the
+    // other texts empty: what reading the picture ahead needs, however long
+    // the photo's notes.
+    virtual std::optional<Photo> PicturePlaceBefore(const Value& id) { return PhotoBefore(id); }
+    virtual std::optional<Photo> PicturePlaceAfter(const Value& id) { return PhotoAfter(id); }
 };
 
 // An open album file.

@@ -53,6 +53,12 @@ public:
             return Open().PhotoBefore(id);
         }
         std::optional<Photo> PhotoAfter(const Value& id) override { return Open().PhotoAfter(id); }
+        std::optional<Photo> PicturePlaceBefore(const Value& id) override {
+            return Open().PicturePlaceBefore(id);
+        }
+        std::optional<Photo> PicturePlaceAfter(const Value& id) override {
+            return Open().PicturePlaceAfter(id);
+        }
 
     private:
         Cursor& Open() const {

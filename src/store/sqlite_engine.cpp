@@ -446,9 +446,17 @@ public:
         const NoWait noWait(*db_);
         return Fetch(Query::Next, &id);
     }
+    std::optional<Photo> PicturePlaceBefore(const Value& id) override {
+        const NoWait noWait(*db_);
+        return Fetch(Query::PlacePrevious, &id);
+    }
+    std::optional<Photo> PicturePlaceAfter(const Value& id) override {
+        const NoWait noWait(*db_);
+        return Fetch(Query::PlaceNext, &id);
+    }
 
 private:
-    enum class Query { First, Last, Next, Previous, Seek, Delete, Count };
+    enum class Query { First, Last, Next, Previous, Seek, Delete, PlaceNext, PlacePrevious, Count };
     enum class Place { Empty, BeforeFirst, OnRow, Deleted, AfterLast };
 
     // Every move is one step down the id index to one row. The texts are
@@ -461,6 +469,11 @@ private:
             SelectPhotos("WHERE id < ?1 ORDER BY id DESC LIMIT 1"),
             SelectPhotos("WHERE id = ?1 ORDER BY id LIMIT 1"),
             "DELETE FROM datab WHERE id = ?1",
+            // The columns in their places, the texts but the picture's empty.
+            "SELECT id, '', '', '', '', '', nome_file, percorso_file FROM datab "
+            "WHERE id > ?1 ORDER BY id LIMIT 1",
+            "SELECT id, '', '', '', '', '', nome_file, percorso_file FROM datab "
+            "WHERE id < ?1 ORDER BY id DESC LIMIT 1",
         };
         return sql[static_cast<int>(query)];
     }

@@ -1,10 +1,15 @@
 #include "widgets/long_text_box.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QTextCursor>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <algorithm>
+#include <climits>
+#include <utility>
 
 namespace {
 
@@ -12,67 +17,333 @@ bool EndsParagraph(QChar c) {
     return c == '\n' || c == '\r' || c == QChar::ParagraphSeparator;
 }
 
+// The breaks in the document: a line end of the text, or a cut.
+bool IsBreak(QChar c) {
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+}
+
 }  // namespace
+
+LongTextBox::LongTextBox(QWidget* parent) : QPlainTextEdit(parent), bar_(new QScrollBar(this)) {
+    bar_->hide();
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { FollowView(); });
+    connect(bar_, &QScrollBar::valueChanged, this, &LongTextBox::FollowScrollBar);
+    connect(bar_, &QScrollBar::actionTriggered, this, &LongTextBox::ScrollBarAction);
+    connect(document(), &QTextDocument::contentsChange, this, &LongTextBox::ContentsChanged);
+}
 
 void LongTextBox::ShowText(const QString& text) {
     text_ = text;
-    cuts_.clear();
-    // The document's text, one character for each of its positions: a CR LF
-    // is one paragraph break there, as it is in the document.
-    QString pieces;
-    pieces.reserve(text.size() + text.size() / (kPieceLength / 2) + 1);
-    qsizetype pieceStart = 0;   // where the paragraph being filled starts
-    qsizetype afterBlank = -1;  // just after its last blank, if any
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        pieces += c;
+    Hold(0);
+    PlaceScrollBar();
+}
+
+// A stretch starts at the start of a paragraph or at one of the cuts in a
+// long one, which fall near every kPieceLength-th character from the
+// paragraph's start: so wherever a stretch starts, a piece of the text is
+// cut in the same places and is laid out in the same lines.
+qsizetype LongTextBox::StretchStartAt(qsizetype from, qsizetype& paragraph) const {
+    const qsizetype size = text_.size();
+    from = Windowed() ? std::clamp<qsizetype>(from, 0, size) : 0;
+    if (from > 0 && from < size && text_[from - 1] == '\r' && text_[from] == '\n') ++from;
+    paragraph = from;
+    while (paragraph > 0 && !EndsParagraph(text_[paragraph - 1])) --paragraph;
+    const qsizetype grid = paragraph + (from - paragraph) / kPieceLength * kPieceLength;
+    if (grid == paragraph) return paragraph;
+    // The cut Hold makes at this grid point.
+    for (qsizetype i = grid - 1; i >= grid - kPieceLength / 2; --i)
+        if (text_[i].isSpace()) return i + 1;
+    return text_[grid - 1].isHighSurrogate() ? grid - 1 : grid;
+}
+
+void LongTextBox::Hold(qsizetype from) {
+    const qsizetype size = text_.size();
+    qsizetype paragraph = 0;
+    const qsizetype start = StretchStartAt(from, paragraph);
+    const qsizetype least = Windowed() ? std::min(size, start + kStretch) : size;
+
+    QString doc;
+    doc.reserve(std::min(size - start, kStretch + 2 * kPieceLength) + kStretch / 64);
+    marks_.clear();
+    qsizetype afterBlank = -1;
+    qsizetype i = start;
+    for (; i < size; ++i) {
+        if (i >= least && i == paragraph) break;
+        const QChar c = text_[i];
         if (EndsParagraph(c)) {
-            pieceStart = pieces.size();
+            const qsizetype length = c == '\r' && i + 1 < size && text_[i + 1] == '\n' ? 2 : 1;
+            marks_.push_back({doc.size(), i, length});
+            doc += QChar('\n');
+            i += length - 1;
+            paragraph = i + 1;
             afterBlank = -1;
             continue;
         }
-        if (c.isSpace()) afterBlank = pieces.size();
-        if (pieces.size() - pieceStart < kPieceLength) continue;
-        // A full piece: cut it after its last blank in its second half, else
-        // at its end, never between the halves of a surrogate pair.
-        qsizetype cut = afterBlank > pieceStart + kPieceLength / 2 ? afterBlank : pieces.size();
-        if (pieces[cut - 1].isHighSurrogate()) --cut;
-        pieces.insert(cut, QChar('\n'));
-        cuts_.push_back(cut);
-        pieceStart = cut + 1;
+        if (c == QChar::LineSeparator) marks_.push_back({doc.size(), i, 1});
+        doc += c;
+        if (c.isSpace()) afterBlank = i + 1;
+        if ((i + 1 - paragraph) % kPieceLength != 0 || i + 1 == size) continue;
+        // A full piece: cut after its last blank in its second half, else at
+        // its end, never between the halves of a surrogate pair.
+        qsizetype cut = afterBlank > i + 1 - kPieceLength / 2 ? afterBlank : i + 1;
+        if (cut == i + 1 && text_[cut - 1].isHighSurrogate()) --cut;
         afterBlank = -1;
+        const qsizetype docCut = doc.size() - (i + 1 - cut);
+        if (i + 1 >= least && least < size) {
+            doc.truncate(docCut);
+            i = cut;
+            break;
+        }
+        doc.insert(docCut, QChar('\n'));
+        marks_.push_back({docCut, cut, 0});
     }
-    setPlainText(pieces);
+    start_ = start;
+    end_ = i;
+    const bool recentring = std::exchange(recentring_, true);
+    setPlainText(doc);
+    document()->setModified(false);
+    recentring_ = recentring;
+    UpdateScrollBar();
+}
+
+void LongTextBox::UpdateScrollBar() {
+    if (!Windowed()) {
+        if (bar_->isHidden()) return;
+        bar_->hide();
+        setViewportMargins(0, 0, 0, 0);
+        setVerticalScrollBarPolicy(ownPolicy_);
+        return;
+    }
+    if (bar_->isHidden()) {
+        ownPolicy_ = verticalScrollBarPolicy();
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setViewportMargins(0, 0, bar_->sizeHint().width(), 0);
+        bar_->show();
+        PlaceScrollBar();
+    }
+    following_ = true;
+    bar_->setRange(0, static_cast<int>(std::min<qsizetype>(text_.size(), INT_MAX)));
+    bar_->setPageStep(256);
+    bar_->setValue(0);
+    following_ = false;
+    FollowView();
+}
+
+void LongTextBox::PlaceScrollBar() {
+    if (bar_->isHidden()) return;
+    const QRect view = viewport()->geometry();
+    bar_->setGeometry(view.right() + 1, view.top(), bar_->sizeHint().width(), view.height());
+}
+
+void LongTextBox::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    PlaceScrollBar();
+}
+
+std::vector<LongTextBox::Mark> LongTextBox::LiveMarks() const {
+    if (!IsEditing()) return marks_;
+    std::vector<Mark> live;
+    live.reserve(marks_.size());
+    for (size_t k = 0; k < marks_.size(); ++k) {
+        const QTextCursor& mark = liveMarks_[k];
+        if (!mark.hasSelection()) continue;
+        const int at = mark.anchor();
+        const QChar kept = marks_[k].length == 1 && text_[marks_[k].text] == QChar::LineSeparator
+                               ? QChar(QChar::LineSeparator)
+                               : QChar(QChar::ParagraphSeparator);
+        if (document()->characterAt(at) == kept) live.push_back({at, marks_[k].text, marks_[k].length});
+    }
+    std::sort(live.begin(), live.end(), [](const Mark& a, const Mark& b) { return a.doc < b.doc; });
+    return live;
+}
+
+QString LongTextBox::TextOf(qsizetype docEnd) const {
+    const QString raw = document()->toRawText();
+    docEnd = std::min(docEnd, raw.size());
+    const std::vector<Mark> marks = LiveMarks();
+    const QString newLine = newLine_.isEmpty() ? QString("\n") : newLine_;
+    QString text;
+    text.reserve(docEnd + docEnd / 8);
+    auto mark = marks.begin();
+    for (qsizetype i = 0; i < docEnd; ++i) {
+        while (mark != marks.end() && mark->doc < i) ++mark;
+        if (mark != marks.end() && mark->doc == i) {
+            text += QStringView(text_).mid(mark->text, mark->length);
+            continue;
+        }
+        const QChar c = raw[i];
+        if (IsBreak(c))
+            text += newLine;
+        else
+            text += c;
+    }
+    return text;
+}
+
+qsizetype LongTextBox::DocOf(qsizetype position) const {
+    position = std::clamp(position, start_, end_);
+    // The last mark wholly before `position`.
+    const auto after = std::upper_bound(
+        marks_.begin(), marks_.end(), position,
+        [](qsizetype p, const Mark& m) { return p < m.text + m.length; });
+    if (after == marks_.begin()) return position - start_;
+    const Mark& mark = *(after - 1);
+    return mark.doc + 1 + (position - mark.text - mark.length);
+}
+
+qsizetype LongTextBox::TextPositionOf(qsizetype doc) const {
+    if (IsEditing() && document()->isModified()) return start_ + TextOf(doc).size();
+    const auto after = std::lower_bound(marks_.begin(), marks_.end(), doc,
+                                        [](const Mark& m, qsizetype d) { return m.doc < d; });
+    if (after == marks_.begin()) return std::min(start_ + doc, end_);
+    const Mark& mark = *(after - 1);
+    return std::min(mark.text + mark.length + (doc - mark.doc - 1), end_);
+}
+
+qsizetype LongTextBox::TopPosition() const {
+    const QTextBlock block = firstVisibleBlock();
+    qsizetype doc = block.position();
+    const int line = verticalScrollBar()->value() - block.firstLineNumber();
+    if (line > 0 && block.layout() && line < block.layout()->lineCount())
+        doc += block.layout()->lineAt(line).textStart();
+    return TextPositionOf(doc);
+}
+
+void LongTextBox::PutTopAt(qsizetype doc) {
+    const QTextBlock block = document()->findBlock(static_cast<int>(doc));
+    int line = block.firstLineNumber();
+    if (block.layout() && block.layout()->lineCount() > 0)
+        line += block.layout()->lineForTextPosition(static_cast<int>(doc - block.position())).lineNumber();
+    verticalScrollBar()->setValue(line);
+}
+
+void LongTextBox::Rehold(qsizetype from) {
+    if (!IsEditing()) {
+        Hold(from);
+        return;
+    }
+    // The caret and the typing stay; the undo history goes with the document.
+    const QTextCursor caret = textCursor();
+    const qsizetype anchor = TextPositionOf(caret.anchor());
+    const qsizetype position = TextPositionOf(caret.position());
+    text_ = EditedText();
+    Hold(from);
+    MarkBreaks();
+    // A selection reaching out of the new stretch is let go, rather than cut
+    // short to something the user did not select.
+    const bool selectionHeld = anchor >= start_ && anchor <= end_;
+    QTextCursor moved(document());
+    moved.setPosition(static_cast<int>(DocOf(selectionHeld ? anchor : position)));
+    moved.setPosition(static_cast<int>(DocOf(position)), QTextCursor::KeepAnchor);
+    setTextCursor(moved);
+}
+
+void LongTextBox::Recentre(qsizetype position) {
+    const QTextBlock block = firstVisibleBlock();
+    const int line = verticalScrollBar()->value() - block.firstLineNumber();
+    const qsizetype top = TextPositionOf(block.position());
+    recentring_ = true;
+    Rehold(position - kStretch / 2);
+    const QTextBlock same = document()->findBlock(static_cast<int>(DocOf(top)));
+    verticalScrollBar()->setValue(same.firstLineNumber() + std::max(0, line));
+    recentring_ = false;
+    FollowView();
+}
+
+void LongTextBox::ScrollToPosition(qsizetype position) {
+    position = std::clamp<qsizetype>(position, 0, text_.size());
+    const qsizetype margin = kStretch / 4;
+    const bool near = (position >= start_ + margin || start_ == 0) &&
+                      (position <= end_ - margin || end_ == text_.size());
+    recentring_ = true;
+    if (Windowed() && (!near || (IsEditing() && document()->isModified())))
+        Rehold(position - kStretch / 2);
+    PutTopAt(DocOf(position));
+    recentring_ = false;
+    FollowView();
+}
+
+void LongTextBox::FollowView() {
+    if (recentring_ || !Windowed()) return;
+    QScrollBar* inner = verticalScrollBar();
+    const qsizetype top = TopPosition();
+    following_ = true;
+    if (end_ == text_.size() && inner->value() == inner->maximum() && inner->maximum() > 0)
+        bar_->setValue(bar_->maximum());
+    else
+        bar_->setValue(static_cast<int>(std::min<qsizetype>(top, INT_MAX)));
+    following_ = false;
+    // Near either end of the stretch held, unless a mouse button is down
+    // (a selection being drawn), the stretch moves to have the view in its
+    // middle.
+    const qsizetype topDoc = firstVisibleBlock().position();
+    const qsizetype margin = kStretch / 4;
+    const bool nearStart = topDoc < margin && start_ > 0;
+    const bool nearEnd = document()->characterCount() - topDoc < margin && end_ < text_.size();
+    if ((nearStart || nearEnd) && QGuiApplication::mouseButtons() == Qt::NoButton) Recentre(top);
+}
+
+void LongTextBox::FollowScrollBar(int value) {
+    if (following_ || recentring_) return;
+    ScrollToPosition(value);
+}
+
+void LongTextBox::ScrollBarAction(int action) {
+    // A step or a page moves the view by its lines, as the box's own scroll
+    // bar does; a drag or a click elsewhere goes to its place in the text.
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+        case QAbstractSlider::SliderSingleStepSub:
+        case QAbstractSlider::SliderPageStepAdd:
+        case QAbstractSlider::SliderPageStepSub:
+            verticalScrollBar()->triggerAction(static_cast<QAbstractSlider::SliderAction>(action));
+            following_ = true;
+            bar_->setSliderPosition(bar_->value());
+            following_ = false;
+            break;
+        default:
+            break;
+    }
 }
 
 QMimeData* LongTextBox::createMimeDataFromSelection() const {
     const QTextCursor selection = textCursor();
-    if (cuts_.empty() || !selection.hasSelection())
-        return QPlainTextEdit::createMimeDataFromSelection();
-    // The selected text without the paragraph breaks the box added; the
-    // text's own breaks as line ends, as a plain text box copies them.
-    const qsizetype start = selection.selectionStart();
-    QString text = selection.selectedText();
-    const auto first = std::lower_bound(cuts_.begin(), cuts_.end(), start);
-    const auto last = std::lower_bound(first, cuts_.end(), start + text.size());
-    for (auto cut = last; cut != first;) text.remove(*--cut - start, 1);
-    text.replace(QChar::ParagraphSeparator, QChar('\n'));
+    if (!selection.hasSelection()) return QPlainTextEdit::createMimeDataFromSelection();
     auto* data = new QMimeData;
-    data->setText(text);
+    const qsizetype start = selection.selectionStart();
+    const qsizetype end = selection.selectionEnd();
+    if (Windowed() && start == 0 && end >= document()->characterCount() - 1) {
+        // All the box holds: the whole text.
+        data->setText(EditedText());
+    } else {
+        data->setText(TextOf(end).mid(TextOf(start).size()));
+    }
     return data;
+}
+
+void LongTextBox::MarkBreaks() {
+    liveMarks_.clear();
+    liveMarks_.reserve(marks_.size());
+    for (const Mark& mark : marks_) {
+        QTextCursor cursor(document());
+        cursor.setPosition(static_cast<int>(mark.doc));
+        cursor.setPosition(static_cast<int>(mark.doc) + 1, QTextCursor::KeepAnchor);
+        liveMarks_.push_back(cursor);
+    }
+    document()->setModified(false);
 }
 
 void LongTextBox::BeginEdit() {
     if (IsEditing()) return;
-    cutMarks_.clear();
-    for (const qsizetype cut : cuts_) {
-        QTextCursor mark(document());
-        mark.setPosition(static_cast<int>(cut));
-        mark.setPosition(static_cast<int>(cut) + 1, QTextCursor::KeepAnchor);
-        cutMarks_.push_back(mark);
-    }
-    document()->setModified(false);
+    // A line end typed is written as the text's first one is.
+    const qsizetype first = std::find_if(text_.cbegin(), text_.cend(), EndsParagraph) - text_.cbegin();
+    newLine_ = first < text_.size() && text_[first] == '\r'
+                   ? (first + 1 < text_.size() && text_[first + 1] == '\n' ? "\r\n" : "\r")
+                   : "\n";
+    MarkBreaks();
+    // The typing in a stretch of a long text is not undone across a move of
+    // the stretch, nor beyond a change to all of it.
+    setUndoRedoEnabled(!Windowed());
     lockedFlags_ = textInteractionFlags();
     SetEditing(*this, true);
     setReadOnly(false);
@@ -81,42 +352,42 @@ void LongTextBox::BeginEdit() {
 
 void LongTextBox::EndEdit() {
     if (!IsEditing()) return;
-    text_ = EditedText();
-    cuts_ = CutsNow();
-    cutMarks_.clear();
+    const qsizetype top = TopPosition();
+    const QString text = EditedText();
+    liveMarks_.clear();
     SetEditing(*this, false);
     setReadOnly(true);
     setTextInteractionFlags(lockedFlags_);
-}
-
-std::vector<qsizetype> LongTextBox::CutsNow() const {
-    std::vector<qsizetype> cuts;
-    for (const QTextCursor& mark : cutMarks_) {
-        const int at = mark.anchor();
-        if (mark.hasSelection() && document()->characterAt(at) == QChar::ParagraphSeparator)
-            cuts.push_back(at);
-    }
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    return cuts;
+    setUndoRedoEnabled(true);
+    text_ = text;
+    recentring_ = true;
+    Hold(top - kStretch / 2);
+    PutTopAt(DocOf(top));
+    recentring_ = false;
+    FollowView();
 }
 
 QString LongTextBox::EditedText() const {
     if (!IsEditing() || !document()->isModified()) return text_;
-    const QString raw = document()->toRawText();
-    QString text;
-    text.reserve(raw.size());
-    const std::vector<qsizetype> cuts = CutsNow();
-    auto cut = cuts.begin();
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (cut != cuts.end() && *cut == i) {
-            ++cut;
-            continue;
-        }
-        const QChar c = raw[i];
-        text += c == QChar::ParagraphSeparator || c == QChar::LineSeparator ? QChar('\n') : c;
+    return text_.left(start_) + TextOf(document()->characterCount()) + text_.mid(end_);
+}
+
+void LongTextBox::ContentsChanged(int position, int removed, int added) {
+    if (!IsEditing() || recentring_) {
+        heldChars_ = document()->characterCount();
+        return;
     }
-    return text;
+    const qsizetype before = heldChars_;
+    heldChars_ = document()->characterCount();
+    if (!Windowed() || position != 0 || removed < before - 1) return;
+    // All the box held was taken away (Select All, then typing, a paste, a
+    // cut or a deletion): so was the rest of the text.
+    Q_UNUSED(added);
+    text_ = text_.mid(start_, end_ - start_);
+    for (Mark& mark : marks_) mark.text -= start_;
+    start_ = 0;
+    end_ = text_.size();
+    bar_->setRange(0, static_cast<int>(end_));
 }
 
 bool LongTextBox::event(QEvent* event) {
@@ -128,7 +399,20 @@ bool LongTextBox::event(QEvent* event) {
 }
 
 void LongTextBox::keyPressEvent(QKeyEvent* event) {
-    if (!TakeEditKey(*event, true)) QPlainTextEdit::keyPressEvent(event);
+    if (TakeEditKey(*event, true)) return;
+    if (Windowed()) {
+        // The text's own start and end, not those of the stretch held.
+        const bool toStart = event->matches(QKeySequence::MoveToStartOfDocument) ||
+                             (!IsEditing() && event->key() == Qt::Key_Home);
+        const bool toEnd = event->matches(QKeySequence::MoveToEndOfDocument) ||
+                           (!IsEditing() && event->key() == Qt::Key_End);
+        if (toStart || toEnd) {
+            ScrollToPosition(toStart ? 0 : text_.size());
+            if (IsEditing()) moveCursor(toStart ? QTextCursor::Start : QTextCursor::End);
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void LongTextBox::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -7,28 +7,47 @@
 
 #include "widgets/editable_box.h"
 
+class QScrollBar;
+
 // A read-only multi-line box that shows the whole of a text of any length,
 // wrapped to its width, without laying all of it out at once.
 //
 // A plain text box lays out each paragraph whole as soon as it is set, and a
 // paragraph of a million characters takes a fraction of a second, or minutes
-// when it is one unbroken word. This box hands the box's document paragraphs
-// of at most kPieceLength characters, cut after a blank where there is one,
-// and the box lays out only those in view. What is copied or dragged out of
-// it is the text as given, without the cuts.
+// when it is one unbroken word; a million short paragraphs take seconds to be
+// set at all. So this box hands its document paragraphs of about
+// kPieceLength characters, cut after a blank where there is one, and the box
+// lays out only those in view; and of a text longer than kWholeLimit it holds
+// only a stretch of some kStretch characters around the view, with a scroll
+// bar of its own that runs over the whole text and moves the stretch along.
+// What is copied or dragged out of it is the text as given, without the cuts,
+// with its own line ends; a selection of everything the box holds (Select
+// All) is the whole text.
 //
-// It can be edited in place (see EditableBox): each cut is followed through
-// the typing, so the text saved is the text typed without the cuts.
+// It can be edited in place (see EditableBox): each cut and line end is
+// followed through the typing, so the text saved is the text typed without
+// the cuts and with the line ends it had. The typing goes into the stretch
+// held, which is put back into the whole text whenever the stretch moves.
 class LongTextBox : public QPlainTextEdit, public EditableBox {
 public:
     static constexpr qsizetype kPieceLength = 4096;
+    static constexpr qsizetype kStretch = 32 * 1024;
+    static constexpr qsizetype kWholeLimit = 2 * kStretch;
 
-    using QPlainTextEdit::QPlainTextEdit;
+    explicit LongTextBox(QWidget* parent = nullptr);
 
     // Shows `text`, scrolled to its start.
     void ShowText(const QString& text);
-    // The text shown, as given.
+    // The text shown, as given (without what is being typed).
     const QString& Text() const { return text_; }
+    // Where the stretch the box holds starts and ends in the text.
+    qsizetype StretchStart() const { return start_; }
+    qsizetype StretchEnd() const { return end_; }
+    // The place in the text of the first character in view.
+    qsizetype TopPosition() const;
+    // Scrolls the text's `position` to the top of the view, as a move of the
+    // scroll bar does; the end of the text is shown at the bottom.
+    void ScrollToPosition(qsizetype position);
 
     void BeginEdit() override;
     void EndEdit() override;
@@ -40,15 +59,64 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QString text_;
-    std::vector<qsizetype> cuts_;  // document positions of the paragraph breaks added
+    // A character of the document that is not the text's own: a break the
+    // box added (length 0), or a line end of the text (its length in the
+    // text: a CR LF is one paragraph break in the document).
+    struct Mark {
+        qsizetype doc;   // position in the document
+        qsizetype text;  // position in the text
+        qsizetype length;
+    };
 
-    // While editing: where the breaks added are now, in order.
-    std::vector<qsizetype> CutsNow() const;
-    // Each break added, selected, so the document moves it with the typing;
-    // a break the user deletes leaves its selection empty.
-    std::vector<QTextCursor> cutMarks_;
+    bool Windowed() const { return text_.size() > kWholeLimit; }
+    // Puts in the document the stretch of the text starting at the place
+    // where a stretch may start at or before `from`.
+    void Hold(qsizetype from);
+    // Where a stretch may start at or before `from`, and where the paragraph
+    // it starts in starts.
+    qsizetype StretchStartAt(qsizetype from, qsizetype& paragraph) const;
+    // Holds a stretch around `position`, keeping the view on the text it
+    // shows and, while editing, the caret and the typing.
+    void Recentre(qsizetype position);
+    // The document's text from its start to `docEnd` as text: without the
+    // cuts, each line end as it was; a line end typed as the text's own are.
+    QString TextOf(qsizetype docEnd) const;
+    // The marks where they stand in the document now.
+    std::vector<Mark> LiveMarks() const;
+    qsizetype DocOf(qsizetype position) const;
+    qsizetype TextPositionOf(qsizetype doc) const;
+    void PutTopAt(qsizetype doc);
+    // Hold(from) while editing too: what was typed is put into the text
+    // first, and the caret stays on the same text.
+    void Rehold(qsizetype from);
+    void UpdateScrollBar();
+    // Each mark selected in the document, to be followed through the typing.
+    void MarkBreaks();
+    // The box's own scroll bar follows the view, and the stretch moves when
+    // the view nears either of its ends.
+    void FollowView();
+    void FollowScrollBar(int value);
+    void ScrollBarAction(int action);
+    void PlaceScrollBar();
+    // While editing: a change that took away all the box held took away the
+    // whole text.
+    void ContentsChanged(int position, int removed, int added);
+
+    QString text_;
+    qsizetype start_ = 0;
+    qsizetype end_ = 0;
+    std::vector<Mark> marks_;
+    // While editing: each mark, selected, so the document moves it with the
+    // typing; a mark the user deletes leaves its selection empty.
+    std::vector<QTextCursor> liveMarks_;
+    QString newLine_;
     Qt::TextInteractionFlags lockedFlags_;
+    QScrollBar* bar_;
+    Qt::ScrollBarPolicy ownPolicy_ = Qt::ScrollBarAsNeeded;
+    bool following_ = false;
+    bool recentring_ = false;
+    qsizetype heldChars_ = 0;  // the document's length before its last change
 };

@@ -174,8 +174,17 @@ TEST_F(Moves, PhotoBeforeAndAfterReadTheNeighboursWithoutMoving) {
     for (const auto& [id, before, after] : cases) {
         EXPECT_EQ(IdOf(rows.PhotoBefore(id)), before) << id.toText();
         EXPECT_EQ(IdOf(rows.PhotoAfter(id)), after) << id.toText();
+        EXPECT_EQ(IdOf(rows.PicturePlaceBefore(id)), before) << id.toText();
+        EXPECT_EQ(IdOf(rows.PicturePlaceAfter(id)), after) << id.toText();
     }
     EXPECT_EQ(rows.PhotoAfter(Value(2))->texts.titolo, Title(5));
+    // Of the neighbours' picture places, only the folder and the name.
+    SQLite::Database(path, SQLite::OPEN_READWRITE)
+        .exec("UPDATE datab SET nome_file = 'a.jpg', percorso_file = '/foto' WHERE id = 5");
+    const auto place = rows.PicturePlaceAfter(Value(2));
+    EXPECT_EQ(place->texts.nome_file, "a.jpg");
+    EXPECT_EQ(place->texts.percorso_file, "/foto");
+    EXPECT_EQ(place->texts.titolo, "");
     EXPECT_EQ(CurrentId(rows), 9) << "the cursor stays";
 }
 

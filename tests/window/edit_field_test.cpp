@@ -2,7 +2,11 @@
 // and cancelling an edit, the window's keys while editing, and long fields.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QShortcut>
 #include <QTest>
 #include <functional>
@@ -12,6 +16,7 @@
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 
@@ -48,6 +53,23 @@ protected:
                 QTest::Click, box,
                 c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown, QString(c),
                 Qt::NoModifier);
+    }
+
+    // Lines "riga N" with `lineEnd`, far more than the box holds at once,
+    // and a last line "fine" without one.
+    static QString HugeNote(const QString& lineEnd) {
+        QString note;
+        for (int i = 0; note.size() < 4 * LongTextBox::kWholeLimit; ++i)
+            note += "riga " + QString::number(i) + lineEnd;
+        return note + "fine";
+    }
+    // Where two long texts first differ, for a message that fits.
+    static QString FirstDifference(const QString& a, const QString& b) {
+        qsizetype i = 0;
+        while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+        return a == b ? QString() : QString("at %1: \"%2\" against \"%3\"")
+                                        .arg(i)
+                                        .arg(a.mid(i, 20), b.mid(i, 20));
     }
 
     ScriptedDialogs dialogs;
@@ -136,6 +158,76 @@ TEST_F(EditFieldTest, LongFieldsAreEditedWhole) {
     Edit(form.Text2, "corto");  // over the whole text selected
     Press(form.Text2, Qt::Key_Return);
     EXPECT_EQ(Stored(kTitle), "corto");
+}
+
+// A note far longer than the box holds at once, or a short one: edits at
+// its start, in its middle and at its end are saved exactly, with its line
+// ends and the one typed as the note's own; Select All then typing replaces
+// all of it.
+TEST_F(EditFieldTest, EditsOfAHugeNoteAreSavedExactly) {
+    const struct {
+        const char* what;
+        QString note;
+        QString lineEnd;
+    } notes[] = {{"CR LF", HugeNote("\r\n"), "\r\n"},
+                 {"LF", HugeNote("\n"), "\n"},
+                 {"short, CR LF", "uno\r\ndue", "\r\n"}};
+    for (const auto& [what, note, lineEnd] : notes) {
+        SCOPED_TRACE(what);
+        Open("Uno", note);
+        auto& box = Control<LongTextBox>(form, "Text6");
+        box.setFocus();
+        Press(&box, Qt::Key_F2);
+        Press(&box, Qt::Key_End, Qt::ControlModifier);
+        Press(&box, Qt::Key_Return);
+        Press(&box, Qt::Key_E);
+        box.ScrollToPosition(note.size() / 2);
+        const qsizetype middle = box.TopPosition();
+        QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, QPoint(6, 6));
+        Press(&box, Qt::Key_M);
+        Press(&box, Qt::Key_Home, Qt::ControlModifier);
+        Press(&box, Qt::Key_S);
+        Press(&box, Qt::Key_Return, Qt::ControlModifier);
+        const QString edited = "s" + note.left(middle) + "m" + note.mid(middle) + lineEnd + "e";
+        EXPECT_EQ(FirstDifference(Stored(kNotes), edited), QString());
+
+        Edit(&box, "nuova");
+        Press(&box, Qt::Key_Return, Qt::ControlModifier);
+        EXPECT_EQ(Stored(kNotes), "nuova");
+        EXPECT_EQ(dialogs.Messages(), QStringList{});
+    }
+}
+
+// The box's own scroll bar runs over the whole of a huge note: at its end it
+// shows the note's last line. Copied, the note is as given; a short note
+// after it has the box's usual scroll bar back.
+TEST_F(EditFieldTest, AHugeNoteScrollsToItsEndAndIsCopiedAsGiven) {
+    const QString note = HugeNote("\r\n");
+    Open("Uno", note);
+    auto& box = Control<LongTextBox>(form, "Text6");
+    QScrollBar* bar = nullptr;
+    for (QScrollBar* shown : box.findChildren<QScrollBar*>())
+        if (shown->isVisible()) bar = shown;
+    ASSERT_NE(bar, nullptr);
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(box.cursorForPosition(QPoint(6, box.viewport()->height() - 6)).block().text(), "fine");
+    bar->setValue(bar->maximum() / 3);
+    EXPECT_NEAR(static_cast<double>(box.TopPosition()), note.size() / 3.0, 40);
+
+    box.selectAll();
+    box.copy();
+    EXPECT_EQ(FirstDifference(QGuiApplication::clipboard()->text(), note), QString());
+    QTextCursor lines = box.cursorForPosition(QPoint(6, 6));
+    lines.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, 2);
+    box.setTextCursor(lines);
+    box.copy();
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(copied.count("\r\n"), 2);
+    EXPECT_TRUE(note.contains(copied)) << copied.toStdString();
+
+    Click(form, "Image5");
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(box.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
 
 }  // namespace

@@ -122,6 +122,7 @@ TEST_F(ShowPhotoTest, APictureThatCannotBeShownEmptiesTheFrameAndSaysWhy) {
     picture_test::Write(Dir() + "/note.jpg", "non sono una foto");
     picture_test::Write(Dir() + "/enorme.bmp", picture_test::HeaderBomb("BMP", 30000, 30000));
     picture_test::Write(Dir() + "/enorme.png", picture_test::HeaderBomb("PNG", 20000, 20000));
+    const QString longName = "<b>" + QString(5000, 'n') + "<i>.jpg";
     const struct {
         PhotoRow row;
         QString notice;
@@ -134,12 +135,17 @@ TEST_F(ShowPhotoTest, APictureThatCannotBeShownEmptiesTheFrameAndSaysWhy) {
         {{7, "fifo", Dir(), "fifo.jpg"}, "Immagine non leggibile: fifo.jpg"},
         {{8, "cartella", Dir(), "cartella"}, "Immagine non leggibile: cartella"},
         {{9, "senza nome", Dir(), ""}, "Immagine non leggibile"},
+        // Longer than any path: told by the name's two ends, as written.
+        {{10, "nome lunghissimo", Dir(), longName},
+         "Immagine non trovata: " + longName.left(60) + QChar(0x2026) + longName.right(40)},
+        {{11, "cartella lunghissima", Dir() + "/" + QString(5000, 'c'), "mare.jpg"},
+         "Immagine non trovata: mare.jpg"},
     };
     ASSERT_EQ(mkfifo(QFile::encodeName(Dir() + "/fifo.jpg").constData(), 0600), 0);
     ASSERT_TRUE(QDir(Dir()).mkdir("cartella"));
     std::vector<PhotoRow> rows{{1, "buona", Dir(), "land.jpg"}};
     for (const auto& c : cases) rows.push_back(c.row);
-    rows.push_back({10, "di nuovo", Dir(), "port.jpg"});
+    rows.push_back({12, "di nuovo", Dir(), "port.jpg"});
     OpenAlbumOf(rows);
     ASSERT_TRUE(form.Image1->HasPicture());
     EXPECT_FALSE(form.PictureNoticeLabel->isVisibleTo(&form));
@@ -152,6 +158,7 @@ TEST_F(ShowPhotoTest, APictureThatCannotBeShownEmptiesTheFrameAndSaysWhy) {
         EXPECT_FALSE(form.Image1->HasPicture()) << c.notice.toStdString();
         EXPECT_TRUE(form.PictureNoticeLabel->isVisibleTo(&form));
         EXPECT_EQ(form.PictureNoticeLabel->text(), c.notice);
+        EXPECT_EQ(form.PictureNoticeLabel->textFormat(), Qt::PlainText);
         // Inside the photo frame, which is still Image1 to the pointer: a
         // click opens the photo list, a press drags nothing.
         EXPECT_EQ(form.PictureNoticeLabel->geometry(), QRect(12, 42, 423, 412));
