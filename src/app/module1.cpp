@@ -1,9 +1,11 @@
 #include "app/module1.h"
 
+#include "app/dialogs.h"
 #include "app/picture_path.h"
+#include "app/platform.h"
 
 Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::Engine> engine)
-    : dialogs(dialogs), platform(platform), Data1(std::move(engine)) {
+    : Data1(std::move(engine)), dialogs(dialogs), platform(platform) {
     // The album hands over the photo under its cursor as a value, after every
     // opening, move and deletion; the album window's fields show it.
     Data1.AddListener([this](const store::Photo* photo) {
@@ -18,6 +20,18 @@ Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::En
 }
 
 Module1::~Module1() = default;
+
+void Module1::Tell(const QString& message) {
+    dialogs.Message(message);
+}
+
+QStringList Module1::Drives() const {
+    return platform.Drives();
+}
+
+QString Module1::VolumeRoot(const QString& path) const {
+    return platform.VolumeRoot(path);
+}
 
 QString Module1::PicturePathOf(const store::PhotoTexts& photo) const {
     return ComposePicturePath(CdMode, CdDriveLetter, QString::fromStdString(photo.percorso_file),

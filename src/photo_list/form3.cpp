@@ -13,6 +13,7 @@ Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     resize(TwipsToPixels(4650), TwipsToPixels(3165));
 
     List1 = new QListView(this);
+    List1->setObjectName("List1");
     List1->setGeometry(TwipsRect(240, 360, 3615, 2400));
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -255,27 +255,27 @@ TEST_F(AddPhotoTest, ChoosingADriveMovesBothListsAndAnUnreadableOneKeepsThem) {
 TEST_F(AddPhotoTest, AFileClickRecordsItsFolderAndNameAndNothingClearsThem) {
     OpenAlbumOf({1});
     Form2* picker = OpenPicker();
-    EXPECT_TRUE(module.PickedFolder.isEmpty());
+    EXPECT_TRUE(module.PickedFolder().isEmpty());
     ClickFile(picker, "a.jpg");
-    EXPECT_EQ(module.PickedFolder, Foto());
-    EXPECT_EQ(module.PickedFileName, "a.jpg");
+    EXPECT_EQ(module.PickedFolder(), Foto());
+    EXPECT_EQ(module.PickedFileName(), "a.jpg");
     ClickFile(picker, "b.jpg");
-    EXPECT_EQ(module.PickedFileName, "b.jpg");
+    EXPECT_EQ(module.PickedFileName(), "b.jpg");
     // The keys select too.
     QTest::keyClick(picker->File1, Qt::Key_Up);
-    EXPECT_EQ(module.PickedFileName, "a.jpg");
+    EXPECT_EQ(module.PickedFileName(), "a.jpg");
 
     // Moving on without choosing keeps the file chosen, with its own folder.
     OpenFolder(picker, Foto() + "/sub");
-    EXPECT_EQ(module.PickedFolder, Foto());
+    EXPECT_EQ(module.PickedFolder(), Foto());
     Answer({"Titolo", "", "", "", ""});
     // The OK at rest takes no click.
     QTest::mouseClick(picker->Image1, Qt::LeftButton);
     EXPECT_TRUE(dialogs.Inputs().isEmpty());
     picker->Image3_Click();
     EXPECT_EQ(AlbumRow(Album(), 2).mid(6), (QStringList{"a.jpg", Foto()}));
-    EXPECT_EQ(module.PickedFolder, Foto());
-    EXPECT_EQ(module.PickedFileName, "a.jpg");
+    EXPECT_EQ(module.PickedFolder(), Foto());
+    EXPECT_EQ(module.PickedFileName(), "a.jpg");
 
     // The next picker is a fresh one on the current folder; OK without a
     // click reuses the last file chosen.

@@ -208,7 +208,7 @@ TEST_F(PhotoListTest, ThePickedPhotoStaysCurrentOnceTheAlbumWindowIsActiveAgain)
     EXPECT_EQ(seen.last(), "12");
     EXPECT_EQ(form.Text2->text(), "Tramonto a Cefalù");
     EXPECT_EQ(Shown(), QColor(Qt::yellow).rgb());
-    EXPECT_FALSE(module.PickedPhotoId);
+    EXPECT_FALSE(module.PickedPhotoId());
 
     // Forgotten once back: the next return from the list opens the first photo.
     Focus(list = OpenList());
