@@ -14,14 +14,9 @@ class Form3 : public QWidget {
 public:
     explicit Form3(Module1& module, QWidget* parent = nullptr);
 
-    Module1& module;
-    QListView* List1;
-
     // Fills List1 with the photos of the album now open.
     void FillList();
 
-    // A click on an entry.
-    void List1_Click(const QModelIndex& index);
     // Goes to the photo whose number starts `entry`, shows it and hides the
     // list; a number no photo has leaves the list open.
     void Pick(const QString& entry);
@@ -31,5 +26,10 @@ signals:
     void PhotoPicked();
 
 private:
+    // A click on an entry.
+    void List1_Click(const QModelIndex& index);
+
+    Module1& module;
+    QListView* List1;  // named after this member
     PhotoListModel* model_;
 };
