@@ -18,6 +18,7 @@
 #include "app/platform.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
 
 namespace {
 
@@ -69,8 +70,8 @@ void BM_Jump(benchmark::State& state) {
     std::size_t i = 0;
     for (auto _ : state) {
         w.dialogs.answer = answers[i++ % std::size(answers)];
-        w.form.Image4_Click();
-        benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());
+        Click(w.form, "Image4");
+        benchmark::DoNotOptimize(Control<Picture>(w.form, "Image1").GetPicture().constBits());
     }
     if (w.dialogs.messages != 0) state.SkipWithError("a jump found no photo");
 }
@@ -86,8 +87,8 @@ void BM_Next(benchmark::State& state) {
     Window w(state);
     w.module.Data1.Recordset().SeekId(store::Value(static_cast<std::int64_t>(state.range(0) / 2)));
     for (auto _ : state) {
-        w.form.Image5_Click();
-        benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());
+        Click(w.form, "Image5");
+        benchmark::DoNotOptimize(Control<Picture>(w.form, "Image1").GetPicture().constBits());
     }
 }
 BENCHMARK(BM_Next)
@@ -99,8 +100,8 @@ BENCHMARK(BM_Next)
 void BM_Last(benchmark::State& state) {
     Window w(state);
     for (auto _ : state) {
-        w.form.Image10_Click();
-        benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());
+        Click(w.form, "Image10");
+        benchmark::DoNotOptimize(Control<Picture>(w.form, "Image1").GetPicture().constBits());
     }
 }
 BENCHMARK(BM_Last)
@@ -111,10 +112,10 @@ BENCHMARK(BM_Last)
 
 void BM_First(benchmark::State& state) {
     Window w(state);
-    w.form.Image10_Click();
+    Click(w.form, "Image10");
     for (auto _ : state) {
-        w.form.Image9_Click();
-        benchmark::DoNotOptimize(w.form.Image1->GetPicture().constBits());
+        Click(w.form, "Image9");
+        benchmark::DoNotOptimize(Control<Picture>(w.form, "Image1").GetPicture().constBits());
     }
 }
 BENCHMARK(BM_First)

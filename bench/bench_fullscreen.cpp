@@ -25,6 +25,7 @@
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/form1_probe.h"
 #include "viewer/full_screen.h"
 
 namespace {
@@ -174,16 +175,17 @@ void BM_EnterFullScreen(benchmark::State& state) {
     pictures::PictureLoader loader(PhotoFrameSize(1), 1);
     Form1 form(module, loader);
     module.OpenAlbum();
-    form.ShowFullScreen();
-    Settle(*form.FullScreen);
+    Form1Probe::ShowFullScreen(form);
+    Settle(*Form1Probe::FullScreen(form));
     for (auto _ : state) {
         state.PauseTiming();
-        form.FullScreen->Leave();
+        Form1Probe::FullScreen(form)->Leave();
         QCoreApplication::processEvents();
-        const int before = form.FullScreen->PaintCount();
+        const int before = Form1Probe::FullScreen(form)->PaintCount();
         state.ResumeTiming();
-        form.ShowFullScreen();
-        while (form.FullScreen->PaintCount() == before) QCoreApplication::processEvents();
+        Form1Probe::ShowFullScreen(form);
+        while (Form1Probe::FullScreen(form)->PaintCount() == before)
+            QCoreApplication::processEvents();
     }
 }
 BENCHMARK(BM_EnterFullScreen)->Iterations(30)->Unit(benchmark::kMillisecond);

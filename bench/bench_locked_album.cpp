@@ -56,8 +56,7 @@ void BM_LockedAlbum(benchmark::State& state) {
     pictures::PictureLoader loader{PhotoFrameSize(1), 1};
     Form1 form{module, loader};
     module.OpenAlbum();
-    module.PickedFileName = "nuova.jpg";
-    module.PickedFolder = dir.path();
+    module.PickFile(dir.path(), "nuova.jpg");
 
     SQLite::Database other(album.toStdString(), SQLite::OPEN_READWRITE);
     other.exec(kLocks[state.range(1)]);

@@ -21,6 +21,7 @@
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
 
 namespace {
 
@@ -86,9 +87,9 @@ void BM_MoveBetweenLongFields(benchmark::State& state) {
     bool onFirst = true;
     for (auto _ : state) {
         if (onFirst) {
-            form.Image5_Click();  // Next
+            Click(form, "Image5");  // Next
         } else {
-            form.Image8_Click();  // Previous
+            Click(form, "Image8");  // Previous
         }
         onFirst = !onFirst;
         form.repaint();

@@ -22,6 +22,7 @@
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
 
 namespace {
 
@@ -56,7 +57,8 @@ Fixture& Shared() {
 
 // Runs the event loop until the frame shows a picture or a notice.
 void WaitForPicture(Form1& form) {
-    while (!form.Image1->HasPicture() && !form.PictureNoticeLabel->isVisibleTo(&form))
+    while (!Control<Picture>(form, "Image1").HasPicture() &&
+           !Control<QLabel>(form, "PictureNoticeLabel").isVisibleTo(&form))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
@@ -94,7 +96,7 @@ void BM_NextToPainted(benchmark::State& state) {
         }
         state.ResumeTiming();
 
-        form->Image5_Click();
+        Click(*form, "Image5");
         WaitForPicture(*form);
         const QPixmap painted = form->grab();
         benchmark::DoNotOptimize(painted.cacheKey());
@@ -138,11 +140,11 @@ void BM_FastNextClicks(benchmark::State& state) {
         module.ShowPhoto();
         WaitForPicture(*form);
         for (int click = 0; click < 30; ++click) {
-            form->Image5_Click();
+            Click(*form, "Image5");
             Spin(50);
         }
         const auto start = std::chrono::steady_clock::now();
-        form->Image5_Click();
+        Click(*form, "Image5");
         WaitForPicture(*form);
         const auto shown = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(shown - start).count());

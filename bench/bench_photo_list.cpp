@@ -19,6 +19,8 @@
 #include "pictures/picture_loader.h"
 #include "store/photo_index.h"
 #include "support/albums.h"
+#include "support/controls.h"
+#include "support/form1_probe.h"
 
 namespace {
 
@@ -49,12 +51,12 @@ struct Fixture {
         module.OpenAlbum();
     }
 
-    Form3& List() { return *form.form3; }
+    Form3& List() { return *Form1Probe::PhotoList(form); }
     // Draws the list as the screen would, which reads the entries it shows.
     void Draw() { benchmark::DoNotOptimize(List().grab().cacheKey()); }
     void CloseList() {
-        if (form.form3) {
-            form.form3->close();
+        if (Form1Probe::PhotoList(form)) {
+            Form1Probe::PhotoList(form)->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     }
@@ -75,19 +77,19 @@ void BM_OpenList(benchmark::State& state) {
         state.PauseTiming();
         f.CloseList();
         state.ResumeTiming();
-        f.form.Image1_Click();
+        Click(f.form, "Image1");
         f.Draw();
     }
-    state.counters["entries"] = f.List().List1->model()->rowCount();
+    state.counters["entries"] = Control<QListView>(f.List(), "List1").model()->rowCount();
 }
 BENCHMARK(BM_OpenList)->Unit(benchmark::kMillisecond);
 
 // The list already loaded: a second click fills it afresh.
 void BM_ReopenList(benchmark::State& state) {
     Fixture& f = Shared();
-    f.form.Image1_Click();
+    Click(f.form, "Image1");
     for (auto _ : state) {
-        f.form.Label3_Click();
+        Click(f.form, "Label3");
         f.Draw();
     }
 }
@@ -99,18 +101,18 @@ void ScrollTo(benchmark::State& state, double fraction) {
     Fixture& f = Shared();
     for (auto _ : state) {
         state.PauseTiming();
-        f.form.Image1_Click();
+        Click(f.form, "Image1");
         // A fresh list keeps the place it was scrolled to: start at the top.
-        f.List().List1->scrollToTop();
+        Control<QListView>(f.List(), "List1").scrollToTop();
         f.Draw();
-        QScrollBar* bar = f.List().List1->verticalScrollBar();
+        QScrollBar* bar = Control<QListView>(f.List(), "List1").verticalScrollBar();
         const int target = static_cast<int>(bar->maximum() * fraction);
         state.ResumeTiming();
         bar->setValue(target);
         f.Draw();
     }
     // Where the list stands, to show the scroll took place.
-    QListView* list = f.List().List1;
+    QListView* list = &Control<QListView>(f.List(), "List1");
     state.counters["top_row"] = list->indexAt(QPoint(2, 2)).row();
     state.counters["top_entry_read"] = list->indexAt(QPoint(2, 2)).data().isValid();
 }
@@ -130,8 +132,8 @@ BENCHMARK(BM_ScrollToEnd)->Unit(benchmark::kMillisecond);
 // Scrolling on page by page from the middle, as with the mouse wheel held.
 void BM_PageDown(benchmark::State& state) {
     Fixture& f = Shared();
-    f.form.Image1_Click();
-    QScrollBar* bar = f.List().List1->verticalScrollBar();
+    Click(f.form, "Image1");
+    QScrollBar* bar = Control<QListView>(f.List(), "List1").verticalScrollBar();
     bar->setValue(bar->maximum() / 2);
     f.Draw();
     for (auto _ : state) {

@@ -19,6 +19,7 @@
 #include "app/platform.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
 
 namespace {
 
@@ -56,12 +57,13 @@ void BM_ShowPhoto(benchmark::State& state) {
         window = std::make_unique<Form1>(module, *loader);
         state.ResumeTiming();
         module.ShowPhoto();
-        benchmark::DoNotOptimize(window->Image1->GetPicture().constBits());
+        benchmark::DoNotOptimize(Control<Picture>(*window, "Image1").GetPicture().constBits());
     }
     Form1& form = *window;
     // How far what is shown lies from the full decode scaled smoothly: the
     // mean difference per colour channel, out of 255.
-    const QImage shown = form.Image1->GetPicture().convertToFormat(QImage::Format_RGB32);
+    const QImage shown =
+        Control<Picture>(form, "Image1").GetPicture().convertToFormat(QImage::Format_RGB32);
     QImageReader reader(f.picture);
     const QImage reference =
         reader.read()

@@ -8,9 +8,7 @@
 #include "widgets/artwork.h"
 #include "widgets/picture.h"
 #include "widgets/program_window.h"
-#include "app/dialogs.h"
 #include "app/module1.h"
-#include "app/platform.h"
 #include "widgets/twips.h"
 
 namespace {
@@ -39,9 +37,7 @@ Form2::Form2(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     Drive1->setGeometry(TwipsRect(720, 720, 3015, 315));
     Dir1 = new DirListBox(this);
     Dir1->setGeometry(TwipsRect(720, 1200, 3015, 1665));
-    Dir1->volumeRoot = [&platform = module.platform](const QString& path) {
-        return platform.VolumeRoot(path);
-    };
+    Dir1->volumeRoot = [&module](const QString& path) { return module.VolumeRoot(path); };
     File1 = new FileListBox(this);
     File1->setGeometry(TwipsRect(720, 3000, 3015, 1455));
     setTabOrder(Drive1, Dir1);
@@ -49,6 +45,11 @@ Form2::Form2(Module1& module, QWidget* parent) : QWidget(parent), module(module)
 
     Image1 = OkPicture(this, "ok_off.ico", true);
     Image3 = OkPicture(this, "ok_on.ico", false);
+    // Every control answers to its name, as tools and tests look it up.
+    const std::pair<QWidget*, const char*> names[] = {
+        {Drive1, "Drive1"}, {Dir1, "Dir1"}, {File1, "File1"}, {Image1, "Image1"}, {Image3, "Image3"},
+    };
+    for (const auto& [control, name] : names) control->setObjectName(QString::fromLatin1(name));
 
     connect(Drive1, &DriveListBox::Change, this, &Form2::Drive1_Change);
     connect(Dir1, &DirListBox::Change, this, &Form2::Dir1_Change);
@@ -64,7 +65,7 @@ Form2::Form2(Module1& module, QWidget* parent) : QWidget(parent), module(module)
 
 void Form2::Form_Load() {
     File1->SetPattern(kPicturePattern);
-    Drive1->SetDrives(module.platform.Drives());
+    Drive1->SetDrives(module.Drives());
     // The lists open on the process's current folder; one that has gone
     // away or cannot be read leaves the root of the file system.
     if (!Dir1->SetPath(QDir::currentPath())) Dir1->SetPath(QDir::rootPath());
@@ -72,7 +73,7 @@ void Form2::Form_Load() {
 }
 
 void Form2::FollowDrive() {
-    const QString root = module.platform.VolumeRoot(Dir1->Path());
+    const QString root = module.VolumeRoot(Dir1->Path());
     Drive1->SetDrive(root.isEmpty() ? QDir::rootPath() : root);
 }
 
@@ -81,7 +82,7 @@ void Form2::Drive1_Change() {
     if (Dir1->SetPath(drive)) return;
     // A drive without a medium, or one that has gone: the lists stay where
     // they were.
-    module.dialogs.Message("Impossibile leggere l'unità " + drive);
+    module.Tell("Impossibile leggere l'unità " + drive);
     FollowDrive();
 }
 
@@ -91,7 +92,7 @@ void Form2::Dir1_Change() {
 }
 
 void Form2::Dir1_Unreadable(const QString& path) {
-    module.dialogs.Message("Impossibile leggere la cartella " + path);
+    module.Tell("Impossibile leggere la cartella " + path);
     // Shows the current folder's subfolders as they are now.
     Dir1->SetPath(Dir1->Path());
 }
@@ -101,8 +102,7 @@ void Form2::File1_PathChange() {
 }
 
 void Form2::File1_Click() {
-    module.PickedFolder = File1->Path();
-    module.PickedFileName = File1->FileName();
+    module.PickFile(File1->Path(), File1->FileName());
 }
 
 void Form2::Image3_Click() {

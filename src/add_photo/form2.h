@@ -15,8 +15,20 @@ class Form2 : public QWidget {
 public:
     explicit Form2(Module1& module, QWidget* parent = nullptr);
 
+signals:
+    // The pointer lit the OK button.
+    void ButtonLit();
+    // OK added the photo.
+    void PhotoAdded();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
     Module1& module;
 
+    // The controls, named after these members.
     DriveListBox* Drive1;
     DirListBox* Dir1;
     FileListBox* File1;
@@ -35,17 +47,6 @@ public:
     void Image1_MouseMove();
     void Image3_MouseMove();
 
-signals:
-    // The pointer lit the OK button.
-    void ButtonLit();
-    // OK added the photo.
-    void PhotoAdded();
-
-protected:
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
-private:
     // Shows in Drive1 the volume of the folder Dir1 shows.
     void FollowDrive();
 

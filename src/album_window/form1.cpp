@@ -56,35 +56,37 @@ HoverLabel* MakeLabel(QWidget* parent, int left, int top, int width, int height)
     return label;
 }
 
+}  // namespace
+
 // Names and descriptions for screen readers: each button's two pictures,
 // the glyphs and their zones, the photo, and the field boxes by their
 // captions.
-void NameForScreenReaders(Form1& f) {
+void Form1::NameForScreenReaders() {
     const struct {
         std::initializer_list<QWidget*> widgets;
         const char* name;
         const char* description;
     } names[] = {
-        {{f.Image16, f.Image9}, "Prima foto", "Va alla prima foto dell'album (Ctrl+Home)"},
-        {{f.Image19, f.Image8}, "Foto precedente", "Va alla foto precedente (Pag Su)"},
-        {{f.Image18, f.Image5}, "Foto successiva", "Va alla foto successiva (Pag Giù)"},
-        {{f.Image17, f.Image10}, "Ultima foto", "Va all'ultima foto dell'album (Ctrl+Fine)"},
-        {{f.Image14, f.Image6}, "Aggiungi foto", "Aggiunge una foto all'album"},
-        {{f.Image11, f.Image12}, "Cancella foto", "Elimina la foto dall'album (Canc)"},
-        {{f.Image13, f.Image4}, "Cerca foto", "Salta alla foto di un numero (Ctrl+G)"},
-        {{f.Image15, f.Image7}, "Album su CD", "Apre un album su CD, o torna all'album consueto"},
-        {{f.Label1, f.Image2}, "Riduci a icona", "Riduce la finestra a icona"},
-        {{f.Label2, f.Image3}, "Chiudi", "Chiude Pictora"},
-        {{f.Label3}, "Elenco delle foto", "Apre l'elenco delle foto dell'album"},
-        {{f.Image1},
+        {{Image16, Image9}, "Prima foto", "Va alla prima foto dell'album (Ctrl+Home)"},
+        {{Image19, Image8}, "Foto precedente", "Va alla foto precedente (Pag Su)"},
+        {{Image18, Image5}, "Foto successiva", "Va alla foto successiva (Pag Giù)"},
+        {{Image17, Image10}, "Ultima foto", "Va all'ultima foto dell'album (Ctrl+Fine)"},
+        {{Image14, Image6}, "Aggiungi foto", "Aggiunge una foto all'album"},
+        {{Image11, Image12}, "Cancella foto", "Elimina la foto dall'album (Canc)"},
+        {{Image13, Image4}, "Cerca foto", "Salta alla foto di un numero (Ctrl+G)"},
+        {{Image15, Image7}, "Album su CD", "Apre un album su CD, o torna all'album consueto"},
+        {{Label1, Image2}, "Riduci a icona", "Riduce la finestra a icona"},
+        {{Label2, Image3}, "Chiudi", "Chiude Pictora"},
+        {{Label3}, "Elenco delle foto", "Apre l'elenco delle foto dell'album"},
+        {{Image1},
          "Foto",
          "Clic: l'elenco delle foto; clic destro: il menu della foto; F11: schermo intero"},
-        {{f.Text1}, "Numero foto", ""},
-        {{f.Text2}, "Titolo", ""},
-        {{f.Text3}, "Data dello scatto", ""},
-        {{f.Text4}, "Luogo", ""},
-        {{f.Text5}, "Persone presenti", ""},
-        {{f.Text6}, "Note", ""},
+        {{Text1}, "Numero foto", ""},
+        {{Text2}, "Titolo", ""},
+        {{Text3}, "Data dello scatto", ""},
+        {{Text4}, "Luogo", ""},
+        {{Text5}, "Persone presenti", ""},
+        {{Text6}, "Note", ""},
     };
     for (const auto& [widgets, name, description] : names)
         for (QWidget* widget : widgets) {
@@ -92,8 +94,6 @@ void NameForScreenReaders(Form1& f) {
             widget->setAccessibleDescription(QString::fromUtf8(description));
         }
 }
-
-}  // namespace
 
 Form1::Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent)
     : QWidget(parent), module(module), loader(loader) {
@@ -146,7 +146,7 @@ void Form1::BuildControls() {
 
     BuildButtons();
     BuildFieldBoxes();
-    NameForScreenReaders(*this);
+    NameForScreenReaders();
     NameControls();
 }
 

@@ -25,6 +25,9 @@ namespace pictures {
 class PictureLoader;
 struct Picture;
 }  // namespace pictures
+namespace store {
+enum class Field;
+}
 namespace viewer {
 class FullScreenView;
 }
@@ -39,6 +42,19 @@ public:
     // and may already be reading the first photo's picture.
     Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent = nullptr);
     ~Form1() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The tests' view of what no control shows.
+    friend struct Form1Probe;
 
     Module1& module;
     pictures::PictureLoader& loader;
@@ -170,18 +186,9 @@ public:
     void Label1_MouseMove();
     void Label2_MouseMove();
 
-protected:
-    bool event(QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void BuildControls();
     void NameControls();
+    void NameForScreenReaders();
     void BuildButtons();
     void BuildFieldBoxes();
     void BuildKeys();
@@ -189,6 +196,9 @@ private:
     void ConnectAlbum();
     void ConnectHandlers();
     void ConnectEditing();
+    // The boxes that may be corrected, and the field each shows.
+    std::array<EditableBox*, 5> EditableBoxes() const;
+    store::Field FieldOf(const EditableBox& box) const;
     // Called before the fields show a photo anew: a box still being edited
     // (no command finished it) is locked without saving, so nothing typed for
     // one photo is ever saved into another.

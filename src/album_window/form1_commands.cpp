@@ -2,17 +2,8 @@
 // the picker or the photo list.
 #include "add_photo/form2.h"
 #include "album_window/form1.h"
-#include "app/dialogs.h"
 #include "app/module1.h"
 #include "photo_list/form3.h"
-
-namespace {
-
-const char* const kConfirmAdd =
-    "Ora dovrai compilare dei campi, i quali verranno inseriti nel DataBase. Potrai anche "
-    "lasciare i campi vuoti. Vuoi continuare?";
-
-}  // namespace
 
 void Form1::Image9_Click() {
     FinishEdit();
@@ -48,7 +39,7 @@ void Form1::Image6_Click() {
     // Picture drops the clicks of a disabled add button; this guards a
     // direct call too.
     if (!Image6->Enabled()) return;
-    if (!module.dialogs.Question(kConfirmAdd)) return;
+    if (!module.ConfirmAddPhoto()) return;
     const bool loaded = form2;
     Form2* picker = LoadForm2();
     if (!loaded) picker->move(geometry().center() - picker->rect().center());
@@ -61,7 +52,7 @@ void Form1::Image6_Click() {
 
 // Opens the photo list, or brings it to the front, with the album's photos.
 void Form1::OpenPhotoList() {
-    module.PickedPhotoId.reset();
+    module.ForgetPickedPhoto();
     Form3* list = LoadForm3();
     list->FillList();
     list->show();

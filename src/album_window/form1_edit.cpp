@@ -8,27 +8,26 @@
 
 namespace {
 
-using EditableField = std::pair<EditableBox*, store::Field>;
-
-std::array<EditableField, 5> EditableFields(Form1& form) {
-    return {{{form.Text2, store::Field::Title},
-             {form.Text3, store::Field::Date},
-             {form.Text4, store::Field::Place},
-             {form.Text5, store::Field::People},
-             {form.Text6, store::Field::Notes}}};
-}
-
-store::Field FieldOf(Form1& form, const EditableBox& box) {
-    for (const auto& [editable, field] : EditableFields(form))
-        if (editable == &box) return field;
-    return store::Field::Title;
-}
+// The field each of the boxes Form1::EditableBoxes lists shows.
+constexpr store::Field kEditableFields[] = {store::Field::Title, store::Field::Date,
+                                           store::Field::Place, store::Field::People,
+                                           store::Field::Notes};
 
 }  // namespace
 
+std::array<EditableBox*, 5> Form1::EditableBoxes() const {
+    return {Text2, Text3, Text4, Text5, Text6};
+}
+
+store::Field Form1::FieldOf(const EditableBox& box) const {
+    const auto boxes = EditableBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        if (boxes[i] == &box) return kEditableFields[i];
+    return store::Field::Title;
+}
+
 void Form1::ConnectEditing() {
-    for (const auto& [box, field] : EditableFields(*this)) {
-        EditableBox* editable = box;
+    for (EditableBox* editable : EditableBoxes()) {
         editable->editRequested = [this, editable] { StartEdit(*editable); };
         editable->editEnded = [this](EditableBox::EditEnd end) {
             if (end == EditableBox::EditEnd::Save)
@@ -63,7 +62,7 @@ void Form1::FinishEdit() {
     const auto& photo = module.CurrentPhoto();
     if (!photo || !(photo->id == editingId_)) return;
     // A refused save keeps the old text: the album shows it again.
-    if (!module.SavePhotoField(FieldOf(*this, box), text)) ShowFields(module.CurrentPhoto());
+    if (!module.SavePhotoField(FieldOf(box), text)) ShowFields(module.CurrentPhoto());
 }
 
 void Form1::CancelEdit() {

@@ -10,7 +10,6 @@
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
-#include "app/dialogs.h"
 #include "app/module1.h"
 #include "widgets/twips.h"
 
@@ -68,7 +67,7 @@ QMenu* Form1::PhotoMenu() {
                         if (picture.ok())
                             QGuiApplication::clipboard()->setImage(picture.image);
                         else
-                            module.dialogs.Message(PictureNotice(path, picture.failure));
+                            module.Tell(PictureNotice(path, picture.failure));
                     })
         ->setEnabled(shown && isFile);
     menu->addAction(

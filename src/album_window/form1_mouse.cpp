@@ -43,10 +43,11 @@ private:
 
 // The album window at rest: the glyphs hidden, every button's normal picture
 // shown and its highlighted one hidden.
-void SetRest(Form1& f, Visibility& v) {
-    v.Set(f.Image2, false);
-    v.Set(f.Image3, false);
-    for (auto [normal, highlighted] : f.ButtonPairs()) {
+void SetRest(Visibility& v, QWidget* minimise, QWidget* close,
+             const std::array<std::pair<Picture*, Picture*>, 8>& pairs) {
+    v.Set(minimise, false);
+    v.Set(close, false);
+    for (auto [normal, highlighted] : pairs) {
         v.Set(highlighted, false);
         v.Set(normal, true);
     }
@@ -67,13 +68,13 @@ std::array<std::pair<Picture*, Picture*>, 8> Form1::ButtonPairs() const {
 
 void Form1::ResetButtonHighlights() {
     Visibility v;
-    SetRest(*this, v);
+    SetRest(v, Image2, Image3, ButtonPairs());
     v.Apply();
 }
 
 void Form1::HighlightButton(Picture& first, Picture& second) {
     Visibility v;
-    SetRest(*this, v);
+    SetRest(v, Image2, Image3, ButtonPairs());
     // The album window's pairs are at rest now, and a caller from another
     // window puts its own pair at rest first, so swapping the pair lights it
     // whichever of its two pictures the pointer is over.
@@ -125,14 +126,14 @@ void Form1::Form_MouseMove(float x, float y) {
 
 void Form1::Label1_MouseMove() {
     Visibility v;
-    SetRest(*this, v);
+    SetRest(v, Image2, Image3, ButtonPairs());
     v.Set(Image2, true);
     v.Apply();
 }
 
 void Form1::Label2_MouseMove() {
     Visibility v;
-    SetRest(*this, v);
+    SetRest(v, Image2, Image3, ButtonPairs());
     v.Set(Image3, true);
     v.Apply();
 }

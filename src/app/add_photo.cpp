@@ -8,6 +8,10 @@ namespace {
 const char* const kPrompts[] = {"TITOLO DELLA FOTO?", "DATA DELLA FOTO? (gg/mm/aa)", "LUOGO?",
                                 "PERSONE PRESENTI?", "NOTE?"};
 
+const char* const kConfirmAdd =
+    "Ora dovrai compilare dei campi, i quali verranno inseriti nel DataBase. Potrai anche "
+    "lasciare i campi vuoti. Vuoi continuare?";
+
 QString AddFailureMessage(int number) {
     const QString head = "Impossibile aggiungere la foto: ";
     if (number == store::err::NumberRangeFull)
@@ -16,6 +20,15 @@ QString AddFailureMessage(int number) {
 }
 
 }  // namespace
+
+bool Module1::ConfirmAddPhoto() {
+    return dialogs.Question(kConfirmAdd);
+}
+
+void Module1::PickFile(const QString& folder, const QString& fileName) {
+    pickedFolder_ = folder;
+    pickedFileName_ = fileName;
+}
 
 void Module1::ReopenAlbum(const std::optional<store::Value>& shownId) {
     try {
@@ -39,8 +52,8 @@ bool Module1::AddPhotoRecord() {
                                   answers[2],
                                   answers[3],
                                   answers[4],
-                                  PickedFileName.toStdString(),
-                                  PickedFolder.toStdString()};
+                                  pickedFileName_.toStdString(),
+                                  pickedFolder_.toStdString()};
 
     const std::optional<store::Value> shownId =
         current_ ? std::optional<store::Value>(current_->id) : std::nullopt;

@@ -51,11 +51,11 @@ void RunAlbumCommand(Module1& module, const char* notDone, Command command) {
         command();
     } catch (const store::StoreError& e) {
         if (e.number() == store::err::NoCurrentRecord) {
-            module.dialogs.Message(kNoPhoto);
+            module.Tell(kNoPhoto);
             return;
         }
         ShowWhereTheCursorIs(module, shownBefore);
-        module.dialogs.Message(FailureMessage(e, notDone));
+        module.Tell(FailureMessage(e, notDone));
     }
 }
 

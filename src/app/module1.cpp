@@ -1,12 +1,14 @@
 #include "app/module1.h"
 
 #include "app/album_search.h"
+#include "app/dialogs.h"
 #include "app/picture_path.h"
+#include "app/platform.h"
 
 Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::Engine> engine)
-    : dialogs(dialogs),
+    : Data1(std::move(engine)),
+      dialogs(dialogs),
       platform(platform),
-      Data1(std::move(engine)),
       search_(std::make_unique<AlbumSearch>()) {
     // The album hands over the photo under its cursor as a value, after every
     // opening, move and deletion; the album window's fields show it.
@@ -22,6 +24,18 @@ Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::En
 }
 
 Module1::~Module1() = default;
+
+void Module1::Tell(const QString& message) {
+    dialogs.Message(message);
+}
+
+QStringList Module1::Drives() const {
+    return platform.Drives();
+}
+
+QString Module1::VolumeRoot(const QString& path) const {
+    return platform.VolumeRoot(path);
+}
 
 QString Module1::PicturePathOf(const store::PhotoTexts& photo) const {
     return ComposePicturePath(CdMode, CdDriveLetter, QString::fromStdString(photo.percorso_file),

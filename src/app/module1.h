@@ -26,17 +26,25 @@ public:
             std::unique_ptr<store::Engine> engine = store::MakeSqliteEngine());
     ~Module1() override;
 
-    // The program's message and input boxes, and its places on this desktop.
-    Dialogs& dialogs;
-    Platform& platform;
-
     // Program-wide values; none is saved.
     QString DatabasePath;    // the album path being tried, finally the one opened
     bool CdMode = false;     // true while an album kept on CD is shown
     QString CdDatabasePath;  // the path typed at the CD prompt
     QString CdDriveLetter;   // the root of the volume holding CdDatabasePath
-    QString PickedFolder;    // folder of the last file clicked in the picker
-    QString PickedFileName;  // name of that file
+
+    // What the windows tell the user, in the program's message box.
+    void Tell(const QString& message);
+    // The question before the picker opens: true when the user goes on.
+    bool ConfirmAddPhoto();
+    // The volumes the picker offers, and the root of the one holding `path`
+    // (empty when none is known).
+    QStringList Drives() const;
+    QString VolumeRoot(const QString& path) const;
+
+    // The file last clicked in the picker: the one AddPhotoRecord adds.
+    void PickFile(const QString& folder, const QString& fileName);
+    const QString& PickedFolder() const { return pickedFolder_; }
+    const QString& PickedFileName() const { return pickedFileName_; }
 
     // The album: file and the one cursor every command moves.
     store::DataControl Data1;
@@ -111,8 +119,9 @@ public:
     std::unique_ptr<store::PhotoIndex> OpenPhotoIndex() const;
     // The photo last picked in the photo list, while the album window's
     // activation is still to reopen the album; it then returns to that photo
-    // and forgets it.
-    std::optional<store::Value> PickedPhotoId;
+    // and forgets it. Opening the list anew forgets it too.
+    const std::optional<store::Value>& PickedPhotoId() const { return pickedPhotoId_; }
+    void ForgetPickedPhoto() { pickedPhotoId_.reset(); }
     // Goes to the photo whose number starts the list entry `entry` and shows
     // it; false when the album has no such photo. `listActive` tells whether
     // the list was the active window, so the photo is returned to after the
@@ -156,6 +165,14 @@ signals:
     void ReadOnlyChanged(bool readOnly);
 
 private:
+    // The program's message and input boxes, and its places on this desktop.
+    Dialogs& dialogs;
+    Platform& platform;
+
+    QString pickedFolder_;    // folder of the last file clicked in the picker
+    QString pickedFileName_;  // name of that file
+    std::optional<store::Value> pickedPhotoId_;
+
     // The one place that sets the album's read-only state.
     void SetReadOnly(bool readOnly);
     // Opens Data1 anew; an album that may not be written is opened for

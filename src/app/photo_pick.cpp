@@ -36,14 +36,14 @@ bool Module1::PickPhoto(const QString& entry, bool listActive) {
     // reopens the album on its first photo; the picked one is then sought
     // again. An album on CD is dropped by that activation, so its photo has
     // nothing to return to.
-    if (listActive && !CdMode) PickedPhotoId = number;
+    if (listActive && !CdMode) pickedPhotoId_ = number;
     return true;
 }
 
 void Module1::ReturnToPickedPhoto() {
-    if (!PickedPhotoId) return;
-    const store::Value number = *PickedPhotoId;
-    PickedPhotoId.reset();
+    if (!pickedPhotoId_) return;
+    const store::Value number = *pickedPhotoId_;
+    pickedPhotoId_.reset();
     try {
         if (Data1.Recordset().SeekId(number)) ShowPhoto();
     } catch (const store::StoreError&) {

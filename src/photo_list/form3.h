@@ -17,19 +17,12 @@ class Form3 : public QWidget {
 public:
     explicit Form3(Module1& module, QWidget* parent = nullptr);
 
-    Module1& module;
-    QListView* List1;
-    QLineEdit* SearchLine;  // the words sought
-    QLabel* SearchCount;    // how many photos the list shows, or how the search is coming
-
     // Fills List1 with the photos of the album now open that the search
     // line's words find.
     void FillList();
     // Puts the keyboard in the search line, its words selected.
     void FocusSearch();
 
-    // A click on an entry.
-    void List1_Click(const QModelIndex& index);
     // Goes to the photo whose number starts `entry`, shows it and hides the
     // list; a number no photo has leaves the list open.
     void Pick(const QString& entry);
@@ -42,6 +35,12 @@ private:
     void Search(const QString& words);
     void ShowCount();
     void ShowSearchState();
+    // A click on an entry.
+    void List1_Click(const QModelIndex& index);
 
+    Module1& module;
+    QListView* List1;       // named after this member
+    QLineEdit* SearchLine;  // the words sought
+    QLabel* SearchCount;    // how many photos the list shows, or how the search is coming
     PhotoListModel* model_;
 };

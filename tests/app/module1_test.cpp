@@ -89,7 +89,7 @@ TEST_F(Module1Test, NewPhotoNumbersAreExactUpToTheTopOfTheRange) {
         QFile::remove(platform.DefaultAlbumPath());
         Open(rows);
         dialogs.Clear();
-        module.PickedFileName = "nuova.jpg";
+        module.PickFile(QString(), "nuova.jpg");
         for (int i = 0; i < 5; ++i) dialogs.Type("Nuova");
 
         std::vector<long long> expected = c.ids;

@@ -18,6 +18,8 @@
 #include "pictures/picture_loader.h"
 #include "store/access_engine.h"
 #include "support/albums.h"
+#include "support/controls.h"
+#include "support/form1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -68,11 +70,11 @@ protected:
 
     QRgb Shown() {
         SettlePictures(loader);
-        return form.Image1->GetPicture().pixel(2, 2) | 0xff000000;
+        return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
     }
     void Expect(const char* id, const QString& title, Qt::GlobalColor color) {
-        EXPECT_EQ(form.Text1->text(), id);
-        EXPECT_EQ(form.Text2->text(), title);
+        EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), id);
+        EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), title);
         EXPECT_EQ(Shown(), QColor(color).rgb()) << "photo " << id;
     }
     QString Copy() const {
@@ -102,29 +104,30 @@ TEST_F(AccessAlbumWindowTest, TheUsualAlbumOpensReadOnlyAndItsCommandsWork) {
 
         EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_TRUE(module.ReadOnly());
-        EXPECT_FALSE(form.Image6->Enabled());
+        EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
         Expect("2", kTitle, Qt::red);
-        EXPECT_EQ(form.Text3->text(), "14/02/01");
-        EXPECT_EQ(form.Text4->text(), "Città di Castello");
-        EXPECT_EQ(form.Text5->toPlainText(), "Niccolò");
-        EXPECT_EQ(form.Text6->toPlainText(), "Più gente del solito.\nSeconda riga");
+        EXPECT_EQ(Control<LongLineBox>(form, "Text3").text(), "14/02/01");
+        EXPECT_EQ(Control<LongLineBox>(form, "Text4").text(), "Città di Castello");
+        EXPECT_EQ(Control<LongTextBox>(form, "Text5").toPlainText(), "Niccolò");
+        EXPECT_EQ(Control<LongTextBox>(form, "Text6").toPlainText(),
+                  "Più gente del solito.\nSeconda riga");
 
-        form.Image5_Click();
+        Click(form, "Image5");
         Expect("5", "Il porto", Qt::green);
-        form.Image10_Click();
+        Click(form, "Image10");
         Expect("9", "Vendemmia", Qt::blue);
         dialogs.Type("5");
-        form.Image4_Click();
+        Click(form, "Image4");
         Expect("5", "Il porto", Qt::green);
-        form.Image9_Click();
+        Click(form, "Image9");
         Expect("2", kTitle, Qt::red);
 
         // The add button starts nothing, and a delete is refused.
-        form.Image6->show();
-        QTest::mouseClick(form.Image6, Qt::LeftButton);
+        Control<Picture>(form, "Image6").show();
+        QTest::mouseClick(&Control<Picture>(form, "Image6"), Qt::LeftButton);
         EXPECT_TRUE(dialogs.Questions().isEmpty());
         dialogs.Yes();
-        form.Image12_Click();
+        Click(form, "Image12");
         EXPECT_EQ(dialogs.Messages(),
                   QStringList{"Il DataBase è di sola lettura: la foto non è stata eliminata."});
         Expect("2", kTitle, Qt::red);
@@ -143,7 +146,7 @@ TEST_F(AccessAlbumWindowTest, ReopeningAtEachActivationReusesTheCopy) {
     ASSERT_EQ(stat(QFile::encodeName(copy).constData(), &first), 0);
 
     for (int i = 0; i < 3; ++i) {
-        form.Image10_Click();
+        Click(form, "Image10");
         module.Activate();
         Expect("2", kTitle, Qt::red);
     }
@@ -165,7 +168,7 @@ TEST_F(AccessAlbumWindowTest, AFileWithoutTheAlbumIsNotValidAndTheUserIsAskedAga
     EXPECT_EQ(dialogs.Messages(), QStringList{kNotValid});
     EXPECT_EQ(dialogs.Inputs().size(), 1);
     EXPECT_FALSE(module.ReadOnly());
-    EXPECT_TRUE(form.Image6->Enabled());
+    EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
     Expect("7", "Nativo", Qt::green);
 }
 
@@ -230,7 +233,7 @@ TEST_F(AccessAlbumWindowTest, WhatKeepsAnAlbumFromBeingReadIsToldAndPathdbIsKept
             << dialogs.Messages()[0].toStdString();
         EXPECT_TRUE(dialogs.Inputs().isEmpty());
         EXPECT_FALSE(module.Data1.IsOpen());
-        EXPECT_EQ(form.Text1->text(), "");
+        EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
         EXPECT_EQ(access_test::ReadBytes(platform.PathdbPath().toStdString()),
                   pathdb.toStdString());
         dialogs.Clear();
@@ -264,7 +267,7 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
 
     // Its reading shows the progress box; stopped, it is not read again.
     dialogs.Type(cd + "/database.mdb").StopProgressAfter(0);
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_EQ(dialogs.progress.size(), 1u);
     ASSERT_EQ(dialogs.Messages().size(), 1);
     EXPECT_TRUE(dialogs.Messages()[0].startsWith("Impossibile aprire il DataBase su CD: "));
@@ -273,40 +276,41 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
 
     dialogs.Clear();
     dialogs.Type(cd + "/database.mdb");
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_EQ(dialogs.progress.size(), 1u);
     EXPECT_TRUE(module.CdMode);
     EXPECT_TRUE(module.ReadOnly());
-    EXPECT_FALSE(form.Image6->Enabled());
+    EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     Expect("1", "Tramonto sul lago", Qt::yellow);
-    form.Image10_Click();
-    EXPECT_EQ(form.Text2->text(), "Vendemmia");
+    Click(form, "Image10");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Vendemmia");
 
     // The way back asks nothing: the copy is not one left write-protected.
     dialogs.Clear();
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(module.CdMode);
     EXPECT_FALSE(module.ReadOnly());
-    EXPECT_TRUE(form.Image6->Enabled());
+    EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
     Expect("1", "Usuale", Qt::red);
 }
 
 TEST_F(AccessAlbumWindowTest, ThePhotoListListsItAndAPickShowsThePhoto) {
     WriteAccess(platform.DefaultAlbumPath());
     module.OpenAlbum();
-    form.Image1_Click();
-    Form3* list = form.form3;
+    Click(form, "Image1");
+    Form3* list = Form1Probe::PhotoList(form);
     ASSERT_TRUE(list && list->isVisible());
-    QAbstractItemModel* model = list->List1->model();
+    QAbstractItemModel* model = Control<QListView>(*list, "List1").model();
     QStringList entries;
     for (int row = 0; row < model->rowCount(); ++row)
         entries << model->index(row, 0).data().toString();
     EXPECT_EQ(entries, QStringList({QString("2 ") + kTitle, "5 Il porto", "9 Vendemmia"}));
 
-    const QRect entry = list->List1->visualRect(model->index(2, 0));
-    QTest::mouseClick(list->List1->viewport(), Qt::LeftButton, {}, entry.center());
+    const QRect entry = Control<QListView>(*list, "List1").visualRect(model->index(2, 0));
+    QTest::mouseClick(Control<QListView>(*list, "List1").viewport(), Qt::LeftButton, {},
+                      entry.center());
     Expect("9", "Vendemmia", Qt::blue);
     EXPECT_TRUE(module.ReadOnly());
 }

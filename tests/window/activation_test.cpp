@@ -11,6 +11,8 @@
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
+#include "support/form1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 
@@ -32,7 +34,7 @@ protected:
     // Moves the album away from its first photo, so a reopening shows.
     void StepOn() {
         module.Data1.Recordset().MoveNext();
-        ASSERT_EQ(form.Text2->text(), "Secondo");
+        ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
     }
 
     ScriptedDialogs dialogs;
@@ -45,7 +47,7 @@ protected:
 TEST_F(ActivationTest, FirstShowingOpensTheAlbum) {
     form.show();
     QApplication::processEvents();
-    EXPECT_EQ(form.Text2->text(), "Primo");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
     EXPECT_FALSE(module.CdMode);
 }
 
@@ -55,12 +57,12 @@ TEST_F(ActivationTest, ReturnFromAnotherProgramWindowReopens) {
     StepOn();
     module.CdMode = true;
 
-    Form2* picker = form.LoadForm2();
+    Form2* picker = Form1Probe::LoadForm2(form);
     picker->show();
     Focus(picker);
-    EXPECT_EQ(form.Text2->text(), "Secondo");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
     Focus(&form);
-    EXPECT_EQ(form.Text2->text(), "Primo");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
     EXPECT_FALSE(module.CdMode);
 }
 
@@ -75,12 +77,12 @@ TEST_F(ActivationTest, ClosingABoxOrComingBackFromAnotherApplicationDoesNot) {
     Focus(&box);
     box.close();
     Focus(&form);
-    EXPECT_EQ(form.Text2->text(), "Secondo");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
 
     // Focus leaves for another application, then comes back.
-    form.FocusWindowChanged(nullptr);
-    form.FocusWindowChanged(form.windowHandle());
-    EXPECT_EQ(form.Text2->text(), "Secondo");
+    Form1Probe::FocusWindowChanged(form, nullptr);
+    Form1Probe::FocusWindowChanged(form, form.windowHandle());
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
 }
 
 }  // namespace

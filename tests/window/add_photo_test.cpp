@@ -16,6 +16,8 @@
 #include "pictures/picture_loader.h"
 #include "store/album_file.h"
 #include "support/albums.h"
+#include "support/controls.h"
+#include "support/form1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -62,7 +64,7 @@ protected:
 
     void TearDown() override {
         QDir::setCurrent(previousFolder_);
-        delete form.form2.data();
+        delete Form1Probe::Picker(form).data();
         ProcessDeletes();
     }
 
@@ -82,24 +84,26 @@ protected:
     // The add button, answered Yes.
     Form2* OpenPicker() {
         dialogs.Yes();
-        form.Image6_Click();
-        return form.form2;
+        Click(form, "Image6");
+        return Form1Probe::Picker(form);
     }
 
     // Clicks the file list's entry named `name`, as the user does.
     void ClickFile(Form2* picker, const QString& name) {
-        const auto items = picker->File1->findItems(name, Qt::MatchExactly);
+        const auto items = Control<FileListBox>(*picker, "File1").findItems(name, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << name.toStdString();
-        const QRect rect = picker->File1->visualItemRect(items.first());
-        QTest::mouseClick(picker->File1->viewport(), Qt::LeftButton, {}, rect.center());
+        const QRect rect = Control<FileListBox>(*picker, "File1").visualItemRect(items.first());
+        QTest::mouseClick(Control<FileListBox>(*picker, "File1").viewport(), Qt::LeftButton, {},
+                          rect.center());
     }
 
     // Opens the folder list's entry for `path`, with a double-click.
     void OpenFolder(Form2* picker, const QString& path) {
-        const int row = picker->Dir1->EntryOf(path);
+        const int row = Control<DirListBox>(*picker, "Dir1").EntryOf(path);
         ASSERT_GE(row, 0) << path.toStdString();
-        const QRect rect = picker->Dir1->visualItemRect(picker->Dir1->item(row));
-        QWidget* viewport = picker->Dir1->viewport();
+        const QRect rect = Control<DirListBox>(*picker, "Dir1")
+                               .visualItemRect(Control<DirListBox>(*picker, "Dir1").item(row));
+        QWidget* viewport = Control<DirListBox>(*picker, "Dir1").viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, {}, rect.center());
         QTest::mousePress(viewport, Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, rect.center());
@@ -127,19 +131,19 @@ private:
 TEST_F(AddPhotoTest, NoAtTheQuestionChangesNothing) {
     OpenAlbumOf({1});
     dialogs.No();
-    form.Image6_Click();
+    Click(form, "Image6");
     EXPECT_EQ(dialogs.Questions(), QStringList{kConfirm});
     EXPECT_TRUE(dialogs.Inputs().isEmpty());
-    EXPECT_EQ(form.form2, nullptr);
+    EXPECT_EQ(Form1Probe::Picker(form), nullptr);
     EXPECT_EQ(AlbumIds(Album()), std::vector<long long>{1});
 
     // A disabled add button asks nothing at all.
-    form.Image6->SetEnabled(false);
-    form.Image6->show();
-    QTest::mouseClick(form.Image6, Qt::LeftButton);
-    form.Image6_Click();
+    Control<Picture>(form, "Image6").SetEnabled(false);
+    Control<Picture>(form, "Image6").show();
+    QTest::mouseClick(&Control<Picture>(form, "Image6"), Qt::LeftButton);
+    Click(form, "Image6");
     EXPECT_EQ(dialogs.Questions().size(), 1);
-    EXPECT_EQ(form.form2, nullptr);
+    EXPECT_EQ(Form1Probe::Picker(form), nullptr);
 }
 
 TEST_F(AddPhotoTest, YesOpensTheFramelessPickerCentredOverTheAlbumWindow) {
@@ -156,22 +160,25 @@ TEST_F(AddPhotoTest, YesOpensTheFramelessPickerCentredOverTheAlbumWindow) {
     EXPECT_TRUE(picker->property(kProgramWindowProperty).toBool());
     EXPECT_LE((picker->geometry().center() - form.geometry().center()).manhattanLength(), 1);
 
-    EXPECT_EQ(picker->Drive1->geometry(), QRect(48, 48, 201, 21));
-    EXPECT_EQ(picker->Dir1->geometry(), QRect(48, 80, 201, 111));
-    EXPECT_EQ(picker->File1->geometry(), QRect(48, 200, 201, 97));
-    EXPECT_EQ(picker->Image1->geometry(), QRect(128, 312, 32, 32));
-    EXPECT_EQ(picker->Image3->geometry(), QRect(128, 312, 32, 32));
-    EXPECT_TRUE(picker->Image1->isVisible());
-    EXPECT_FALSE(picker->Image3->isVisible());
-    EXPECT_EQ(picker->File1->Pattern(), "*.jpg; *.bmp");
+    EXPECT_EQ(Control<DriveListBox>(*picker, "Drive1").geometry(), QRect(48, 48, 201, 21));
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").geometry(), QRect(48, 80, 201, 111));
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").geometry(), QRect(48, 200, 201, 97));
+    EXPECT_EQ(Control<Picture>(*picker, "Image1").geometry(), QRect(128, 312, 32, 32));
+    EXPECT_EQ(Control<Picture>(*picker, "Image3").geometry(), QRect(128, 312, 32, 32));
+    EXPECT_TRUE(Control<Picture>(*picker, "Image1").isVisible());
+    EXPECT_FALSE(Control<Picture>(*picker, "Image3").isVisible());
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Pattern(), "*.jpg; *.bmp");
 
     // Tab goes drive, folders, files.
-    picker->Drive1->setFocus();
+    Control<DriveListBox>(*picker, "Drive1").setFocus();
     QList<QWidget*> order;
-    for (QWidget* w = picker->Drive1; order.size() < 3; w = w->nextInFocusChain())
+    for (QWidget* w = &Control<DriveListBox>(*picker, "Drive1"); order.size() < 3;
+         w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus && w->window() == picker && !order.contains(w))
             order << w;
-    EXPECT_EQ(order, (QList<QWidget*>{picker->Drive1, picker->Dir1, picker->File1}));
+    EXPECT_EQ(order, (QList<QWidget*>{&Control<DriveListBox>(*picker, "Drive1"),
+                                      &Control<DirListBox>(*picker, "Dir1"),
+                                      &Control<FileListBox>(*picker, "File1")}));
 }
 
 TEST_F(AddPhotoTest, TheListsOpenOnTheCurrentFolderAndShowOnlyJpegAndBmp) {
@@ -181,37 +188,39 @@ TEST_F(AddPhotoTest, TheListsOpenOnTheCurrentFolderAndShowOnlyJpegAndBmp) {
     QDir(Foto()).mkdir("d.jpg");
 
     Form2* picker = OpenPicker();
-    EXPECT_EQ(picker->Drive1->Drive(), Root());
-    EXPECT_EQ(picker->Dir1->Path(), Foto());
-    EXPECT_EQ(picker->File1->Path(), Foto());
-    EXPECT_EQ(picker->File1->Files(),
+    EXPECT_EQ(Control<DriveListBox>(*picker, "Drive1").Drive(), Root());
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), Foto());
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Path(), Foto());
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Files(),
               (QStringList{"a.jpg", "b.jpg", "FOTO.JPG", "x.Bmp", "Z.bmp"}));
 
     // From the volume's root down to the folder, then its subfolders.
     QStringList entries;
-    for (int i = 0; i < picker->Dir1->count(); ++i) entries << picker->Dir1->EntryPath(i);
+    for (int i = 0; i < Control<DirListBox>(*picker, "Dir1").count(); ++i)
+        entries << Control<DirListBox>(*picker, "Dir1").EntryPath(i);
     EXPECT_EQ(entries,
               (QStringList{Root(), Foto(), Foto() + "/d.jpg", Foto() + "/sub", Foto() + "/vuota"}));
-    EXPECT_EQ(picker->Dir1->currentRow(), 1);
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").currentRow(), 1);
 }
 
 TEST_F(AddPhotoTest, OpeningAFolderMovesTheFileList) {
     Form2* picker = OpenPicker();
     OpenFolder(picker, Foto() + "/sub");
-    EXPECT_EQ(picker->Dir1->Path(), Foto() + "/sub");
-    EXPECT_EQ(picker->File1->Path(), Foto() + "/sub");
-    EXPECT_EQ(picker->File1->Files(), QStringList{"c.bmp"});
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), Foto() + "/sub");
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Path(), Foto() + "/sub");
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Files(), QStringList{"c.bmp"});
 
     // Return opens the entry chosen with the keys: up to the root.
-    picker->Dir1->setCurrentRow(picker->Dir1->EntryOf(Root()));
-    QTest::keyClick(picker->Dir1, Qt::Key_Return);
-    EXPECT_EQ(picker->Dir1->Path(), Root());
-    EXPECT_EQ(picker->File1->Files(), QStringList{"primo.jpg"});
+    Control<DirListBox>(*picker, "Dir1")
+        .setCurrentRow(Control<DirListBox>(*picker, "Dir1").EntryOf(Root()));
+    QTest::keyClick(&Control<DirListBox>(*picker, "Dir1"), Qt::Key_Return);
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), Root());
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Files(), QStringList{"primo.jpg"});
 
     // A folder without pictures gives an empty file list.
     OpenFolder(picker, Foto());
     OpenFolder(picker, Foto() + "/vuota");
-    EXPECT_EQ(picker->File1->count(), 0);
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").count(), 0);
     EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
 
@@ -224,67 +233,67 @@ TEST_F(AddPhotoTest, ChoosingADriveMovesBothListsAndAnUnreadableOneKeepsThem) {
     platform.drives = {"/", Root(), other.path(), missing};
 
     Form2* picker = OpenPicker();
-    EXPECT_EQ(picker->Drive1->Drives(), platform.drives);
+    EXPECT_EQ(Control<DriveListBox>(*picker, "Drive1").Drives(), platform.drives);
     OpenFolder(picker, Foto() + "/sub");
 
     // Down in the drive list chooses the next drive, as a person does.
-    QTest::keyClick(picker->Drive1, Qt::Key_Down);
-    EXPECT_EQ(picker->Drive1->Drive(), other.path());
-    EXPECT_EQ(picker->Dir1->Path(), other.path());
-    EXPECT_EQ(picker->File1->Files(), QStringList{"MARE.JPG"});
+    QTest::keyClick(&Control<DriveListBox>(*picker, "Drive1"), Qt::Key_Down);
+    EXPECT_EQ(Control<DriveListBox>(*picker, "Drive1").Drive(), other.path());
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), other.path());
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Files(), QStringList{"MARE.JPG"});
 
     // A drive with no medium: a message, and both lists stay where they were.
-    QTest::keyClick(picker->Drive1, Qt::Key_Down);
+    QTest::keyClick(&Control<DriveListBox>(*picker, "Drive1"), Qt::Key_Down);
     EXPECT_EQ(dialogs.Messages(), QStringList{"Impossibile leggere l'unità " + missing});
-    EXPECT_EQ(picker->Drive1->Drive(), other.path());
-    EXPECT_EQ(picker->Drive1->currentText(), other.path());
-    EXPECT_EQ(picker->Dir1->Path(), other.path());
-    EXPECT_EQ(picker->File1->Files(), QStringList{"MARE.JPG"});
+    EXPECT_EQ(Control<DriveListBox>(*picker, "Drive1").Drive(), other.path());
+    EXPECT_EQ(Control<DriveListBox>(*picker, "Drive1").currentText(), other.path());
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), other.path());
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Files(), QStringList{"MARE.JPG"});
 
     // A folder that went away meanwhile: said, and dropped from the list.
-    QTest::keyClick(picker->Drive1, Qt::Key_Up);
-    ASSERT_EQ(picker->Dir1->Path(), Root());
+    QTest::keyClick(&Control<DriveListBox>(*picker, "Drive1"), Qt::Key_Up);
+    ASSERT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), Root());
     OpenFolder(picker, Foto());
     ASSERT_TRUE(QDir(Foto() + "/vuota").removeRecursively());
     OpenFolder(picker, Foto() + "/vuota");
     EXPECT_EQ(dialogs.Messages().last(), "Impossibile leggere la cartella " + Foto() + "/vuota");
-    EXPECT_EQ(picker->Dir1->Path(), Foto());
-    EXPECT_EQ(picker->Dir1->EntryOf(Foto() + "/vuota"), -1);
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), Foto());
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").EntryOf(Foto() + "/vuota"), -1);
 }
 
 TEST_F(AddPhotoTest, AFileClickRecordsItsFolderAndNameAndNothingClearsThem) {
     OpenAlbumOf({1});
     Form2* picker = OpenPicker();
-    EXPECT_TRUE(module.PickedFolder.isEmpty());
+    EXPECT_TRUE(module.PickedFolder().isEmpty());
     ClickFile(picker, "a.jpg");
-    EXPECT_EQ(module.PickedFolder, Foto());
-    EXPECT_EQ(module.PickedFileName, "a.jpg");
+    EXPECT_EQ(module.PickedFolder(), Foto());
+    EXPECT_EQ(module.PickedFileName(), "a.jpg");
     ClickFile(picker, "b.jpg");
-    EXPECT_EQ(module.PickedFileName, "b.jpg");
+    EXPECT_EQ(module.PickedFileName(), "b.jpg");
     // The keys select too.
-    QTest::keyClick(picker->File1, Qt::Key_Up);
-    EXPECT_EQ(module.PickedFileName, "a.jpg");
+    QTest::keyClick(&Control<FileListBox>(*picker, "File1"), Qt::Key_Up);
+    EXPECT_EQ(module.PickedFileName(), "a.jpg");
 
     // Moving on without choosing keeps the file chosen, with its own folder.
     OpenFolder(picker, Foto() + "/sub");
-    EXPECT_EQ(module.PickedFolder, Foto());
+    EXPECT_EQ(module.PickedFolder(), Foto());
     Answer({"Titolo", "", "", "", ""});
     // The OK at rest takes no click.
-    QTest::mouseClick(picker->Image1, Qt::LeftButton);
+    QTest::mouseClick(&Control<Picture>(*picker, "Image1"), Qt::LeftButton);
     EXPECT_TRUE(dialogs.Inputs().isEmpty());
-    picker->Image3_Click();
+    Click(*picker, "Image3");
     EXPECT_EQ(AlbumRow(Album(), 2).mid(6), (QStringList{"a.jpg", Foto()}));
-    EXPECT_EQ(module.PickedFolder, Foto());
-    EXPECT_EQ(module.PickedFileName, "a.jpg");
+    EXPECT_EQ(module.PickedFolder(), Foto());
+    EXPECT_EQ(module.PickedFileName(), "a.jpg");
 
     // The next picker is a fresh one on the current folder; OK without a
     // click reuses the last file chosen.
     ProcessDeletes();
     Form2* next = OpenPicker();
-    EXPECT_EQ(next->Dir1->Path(), Foto());
-    EXPECT_TRUE(next->File1->FileName().isEmpty());
+    EXPECT_EQ(Control<DirListBox>(*next, "Dir1").Path(), Foto());
+    EXPECT_TRUE(Control<FileListBox>(*next, "File1").FileName().isEmpty());
     Answer({"", "", "", "", ""});
-    next->Image3_Click();
+    Click(*next, "Image3");
     EXPECT_EQ(AlbumRow(Album(), 3).mid(6), (QStringList{"a.jpg", Foto()}));
 }
 
@@ -296,13 +305,13 @@ TEST_F(AddPhotoTest, ASecondYesBringsBackTheSamePickerAsItWasLeft) {
 
     EXPECT_EQ(OpenPicker(), picker);
     EXPECT_TRUE(picker->isVisible());
-    EXPECT_EQ(picker->Dir1->Path(), Foto() + "/sub");
-    EXPECT_EQ(picker->File1->FileName(), "c.bmp");
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), Foto() + "/sub");
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").FileName(), "c.bmp");
 
     // No at the second question leaves it open as it is.
     dialogs.No();
-    form.Image6_Click();
-    EXPECT_EQ(form.form2, picker);
+    Click(form, "Image6");
+    EXPECT_EQ(Form1Probe::Picker(form), picker);
     EXPECT_TRUE(picker->isVisible());
 }
 
@@ -313,7 +322,7 @@ TEST_F(AddPhotoTest, TheRowHoldsTheAnswersExactlyAsTyped) {
     const QStringList answers{"L'isola", "Il \"faro\" 'bianco'", "Città; Straße; Ελλάδα",
                               "\"); DROP TABLE datab; --", "'); DELETE FROM datab; --"};
     Answer(answers);
-    picker->Image3_Click();
+    Click(*picker, "Image3");
 
     EXPECT_EQ(dialogs.Inputs(), kPrompts);
     EXPECT_TRUE(dialogs.Messages().isEmpty());
@@ -322,11 +331,11 @@ TEST_F(AddPhotoTest, TheRowHoldsTheAnswersExactlyAsTyped) {
 
     // The album window is on the new photo, its picture shown; the picker is
     // gone.
-    EXPECT_EQ(form.Text1->text(), "6");
-    EXPECT_EQ(form.Text2->text(), "L'isola");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "6");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "L'isola");
     SettlePictures(loader);
-    EXPECT_EQ(form.Image1->NaturalSize(), QSize(30, 40));
-    EXPECT_EQ(form.form2, nullptr);
+    EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(30, 40));
+    EXPECT_EQ(Form1Probe::Picker(form), nullptr);
     EXPECT_FALSE(picker->isVisible());
     QPointer<Form2> gone = picker;
     ProcessDeletes();
@@ -337,10 +346,10 @@ TEST_F(AddPhotoTest, EmptyAlbumAllCancelledAndNoFileChosenGiveRowOne) {
     OpenAlbumOf({});
     Form2* picker = OpenPicker();
     Answer({QString(), QString(), QString(), QString(), QString()});
-    picker->Image3_Click();
+    Click(*picker, "Image3");
     EXPECT_EQ(dialogs.Inputs(), kPrompts);
     EXPECT_EQ(AlbumRow(Album(), 1), (QStringList{"1", "", "", "", "", "", "", ""}));
-    EXPECT_EQ(form.Text1->text(), "1");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "1");
 }
 
 TEST_F(AddPhotoTest, AnAlbumWithColumnsOfItsOwnAfterTheEightTakesNewPhotos) {
@@ -348,7 +357,7 @@ TEST_F(AddPhotoTest, AnAlbumWithColumnsOfItsOwnAfterTheEightTakesNewPhotos) {
     ExecuteSql(Album(), "ALTER TABLE datab ADD COLUMN valutazione TEXT");
     Form2* picker = OpenPicker();
     Answer({"Nuova", QString(), QString(), QString(), QString()});
-    picker->Image3_Click();
+    Click(*picker, "Image3");
     EXPECT_TRUE(dialogs.Messages().isEmpty()) << dialogs.Messages().join("; ").toStdString();
     EXPECT_EQ(AlbumRow(Album(), 2).value(1), "Nuova");
 }
@@ -356,10 +365,10 @@ TEST_F(AddPhotoTest, AnAlbumWithColumnsOfItsOwnAfterTheEightTakesNewPhotos) {
 TEST_F(AddPhotoTest, TheNumberFollowsTheHighestWhicheverPhotoIsShown) {
     OpenAlbumOf({3, 10, 7});
     module.Data1.Recordset().MoveNext();
-    ASSERT_EQ(form.Text1->text(), "7");
+    ASSERT_EQ(Control<LongLineBox>(form, "Text1").text(), "7");
     Form2* picker = OpenPicker();
     Answer({"", "", "", "", ""});
-    picker->Image3_Click();
+    Click(*picker, "Image3");
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{3, 7, 10, 11}));
 }
 
@@ -371,15 +380,18 @@ TEST_F(AddPhotoTest, HoverOverOkHighlightsItAndPutsTheAlbumButtonsToRest) {
     // Side by side: the offscreen desktop does not stack windows.
     picker->move(form.geometry().topRight() + QPoint(50, 0));
     auto okHighlighted = [&] {
-        return picker->Image3->isVisible() && !picker->Image1->isVisible();
+        return Control<Picture>(*picker, "Image3").isVisible() &&
+               !Control<Picture>(*picker, "Image1").isVisible();
     };
     auto albumFirstHighlighted = [&] {
-        return form.Image9->isVisible() && !form.Image16->isVisible();
+        return Control<Picture>(form, "Image9").isVisible() &&
+               !Control<Picture>(form, "Image16").isVisible();
     };
     const QPoint ok(144, 328);
 
     // The picker's background puts only its own pair to rest.
-    form.HighlightButton(*form.Image16, *form.Image9);
+    Form1Probe::HighlightButton(form, Control<Picture>(form, "Image16"),
+                                Control<Picture>(form, "Image9"));
     QTest::mouseMove(picker, QPoint(10, 10));
     EXPECT_FALSE(okHighlighted());
     EXPECT_TRUE(albumFirstHighlighted());
@@ -387,27 +399,27 @@ TEST_F(AddPhotoTest, HoverOverOkHighlightsItAndPutsTheAlbumButtonsToRest) {
     QTest::mouseMove(picker, ok);
     EXPECT_TRUE(okHighlighted());
     EXPECT_FALSE(albumFirstHighlighted());
-    EXPECT_TRUE(form.Image16->isVisible());
+    EXPECT_TRUE(Control<Picture>(form, "Image16").isVisible());
     // Moving on inside the button, now over its highlighted picture, keeps it.
     QTest::mouseMove(picker, ok + QPoint(3, 2));
     EXPECT_TRUE(okHighlighted());
 
     // The lists have no hover action.
-    QTest::mouseMove(picker, picker->File1->geometry().center());
-    QTest::mouseMove(picker, picker->Dir1->geometry().center());
+    QTest::mouseMove(picker, Control<FileListBox>(*picker, "File1").geometry().center());
+    QTest::mouseMove(picker, Control<DirListBox>(*picker, "Dir1").geometry().center());
     EXPECT_TRUE(okHighlighted());
 
     QTest::mouseMove(picker, QPoint(20, 340));
     EXPECT_FALSE(okHighlighted());
-    EXPECT_TRUE(picker->Image1->isVisible());
+    EXPECT_TRUE(Control<Picture>(*picker, "Image1").isVisible());
 
     // A click counts only on the highlighted OK.
-    QTest::mouseClick(picker->Image1, Qt::LeftButton);
+    QTest::mouseClick(&Control<Picture>(*picker, "Image1"), Qt::LeftButton);
     EXPECT_TRUE(dialogs.Inputs().isEmpty());
     QTest::mouseMove(picker, ok);
     ASSERT_TRUE(okHighlighted());
     Answer({"", "", "", "", ""});
-    QTest::mouseClick(picker->Image3, Qt::LeftButton);
+    QTest::mouseClick(&Control<Picture>(*picker, "Image3"), Qt::LeftButton);
     EXPECT_EQ(dialogs.Inputs(), kPrompts);
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
 }
@@ -419,19 +431,19 @@ TEST_F(AddPhotoTest, AnAlbumMadeReadOnlyKeepsThePickerOpenAndTheAlbumShown) {
     ClickFile(picker, "a.jpg");
     QFile::setPermissions(Album(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     Answer({"Titolo", "", "", "", ""});
-    picker->Image3_Click();
+    Click(*picker, "Image3");
 
     EXPECT_EQ(dialogs.Messages(),
               QStringList{"Impossibile aggiungere la foto: il DataBase è di sola lettura."});
-    EXPECT_EQ(form.form2, picker);
+    EXPECT_EQ(Form1Probe::Picker(form), picker);
     EXPECT_TRUE(picker->isVisible());
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
     // Back on the album query, shown for reading, on the photo shown before.
     EXPECT_TRUE(module.Data1.IsOpen());
     EXPECT_TRUE(module.Data1.ReadOnly);
-    EXPECT_FALSE(form.Image6->Enabled());
-    EXPECT_EQ(form.Text1->text(), "2");
-    EXPECT_EQ(form.Text2->text(), "Foto 2");
+    EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "2");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Foto 2");
 }
 
 TEST_F(AddPhotoTest, AnAlbumDeletedBeforeOkIsReportedAndThePickerStays) {
@@ -439,11 +451,11 @@ TEST_F(AddPhotoTest, AnAlbumDeletedBeforeOkIsReportedAndThePickerStays) {
     Form2* picker = OpenPicker();
     ASSERT_TRUE(QFile::remove(Album()));
     Answer({"Titolo", "", "", "", ""});
-    picker->Image3_Click();
+    Click(*picker, "Image3");
     EXPECT_EQ(
         dialogs.Messages(),
         QStringList{"Impossibile aggiungere la foto: il file del DataBase non è stato trovato."});
-    EXPECT_EQ(form.form2, picker);
+    EXPECT_EQ(Form1Probe::Picker(form), picker);
     EXPECT_TRUE(picker->isVisible());
     EXPECT_FALSE(QFile::exists(Album()));
 }
@@ -456,19 +468,19 @@ TEST_F(AddPhotoTest, AnAlbumLockedByAnotherProgramIsReportedThenOkTriesAgain) {
         SQLite::Database other(Album().toStdString(), SQLite::OPEN_READWRITE);
         other.exec("BEGIN IMMEDIATE");
         Answer({"Primo tentativo", "", "", "", ""});
-        picker->Image3_Click();
+        Click(*picker, "Image3");
     }
     EXPECT_EQ(dialogs.Messages(),
               QStringList{
                   "Impossibile aggiungere la foto: il DataBase è bloccato da un altro programma."});
-    EXPECT_EQ(form.form2, picker);
+    EXPECT_EQ(Form1Probe::Picker(form), picker);
     EXPECT_EQ(AlbumIds(Album()), std::vector<long long>{1});
-    EXPECT_EQ(form.Text1->text(), "1");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "1");
 
     Answer({"Secondo tentativo", "", "", "", ""});
-    picker->Image3_Click();
+    Click(*picker, "Image3");
     EXPECT_EQ(AlbumRow(Album(), 2).mid(0, 2), (QStringList{"2", "Secondo tentativo"}));
-    EXPECT_EQ(form.form2, nullptr);
+    EXPECT_EQ(Form1Probe::Picker(form), nullptr);
 }
 
 TEST_F(AddPhotoTest, AfterTheAdditionTheAlbumWindowReopensOnItsFirstPhoto) {
@@ -484,15 +496,17 @@ TEST_F(AddPhotoTest, AfterTheAdditionTheAlbumWindowReopensOnItsFirstPhoto) {
     // The questions are boxes the picker owns; the last is gone by the time
     // the album window has the focus again.
     QStringList shownWhile;
-    dialogs.whileShown = [&](const ScriptedDialogs::Shown&) { shownWhile << form.Text1->text(); };
+    dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
+        shownWhile << Control<LongLineBox>(form, "Text1").text();
+    };
     Answer({"Nuova", "", "", "", ""});
-    picker->Image3_Click();
+    Click(*picker, "Image3");
     EXPECT_EQ(shownWhile, QStringList(5, "1"));
-    EXPECT_EQ(form.Text1->text(), "3");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "3");
     ProcessDeletes();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    QTRY_COMPARE(form.Text1->text(), QString("1"));
-    EXPECT_EQ(form.Text2->text(), "Foto 1");
+    QTRY_COMPARE(Control<LongLineBox>(form, "Text1").text(), QString("1"));
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Foto 1");
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2, 3}));
 }
 
@@ -503,26 +517,26 @@ TEST_F(AddPhotoTest, ReturningFromABoxThePickerOwnsCountsAsReturningFromThePicke
     OpenAlbumOf({1, 2});
     form.winId();
     Form2* picker = OpenPicker();
-    form.FocusWindowChanged(form.windowHandle());
-    form.FocusWindowChanged(picker->windowHandle());
+    Form1Probe::FocusWindowChanged(form, form.windowHandle());
+    Form1Probe::FocusWindowChanged(form, picker->windowHandle());
     auto* box = new QDialog(picker);
     box->winId();
-    form.FocusWindowChanged(box->windowHandle());
+    Form1Probe::FocusWindowChanged(form, box->windowHandle());
     module.Data1.Recordset().MoveNext();
     delete box;
-    form.UnloadForm2();
+    Form1Probe::UnloadForm2(form);
     ProcessDeletes();
-    form.FocusWindowChanged(form.windowHandle());
-    EXPECT_EQ(form.Text1->text(), "1");
+    Form1Probe::FocusWindowChanged(form, form.windowHandle());
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "1");
 
     // A box of the album window's own does not count, gone or not.
     module.Data1.Recordset().MoveNext();
     auto* own = new QDialog(&form);
     own->winId();
-    form.FocusWindowChanged(own->windowHandle());
+    Form1Probe::FocusWindowChanged(form, own->windowHandle());
     delete own;
-    form.FocusWindowChanged(form.windowHandle());
-    EXPECT_EQ(form.Text1->text(), "2");
+    Form1Probe::FocusWindowChanged(form, form.windowHandle());
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "2");
 }
 
 TEST_F(AddPhotoTest, APickerOpenedInAFolderThatWentAwayStartsAtTheRoot) {
@@ -530,9 +544,9 @@ TEST_F(AddPhotoTest, APickerOpenedInAFolderThatWentAwayStartsAtTheRoot) {
     ASSERT_TRUE(QDir::setCurrent(Root() + "/via"));
     ASSERT_TRUE(QDir(Root() + "/via").removeRecursively());
     Form2* picker = OpenPicker();
-    EXPECT_EQ(picker->Dir1->Path(), "/");
-    EXPECT_EQ(picker->File1->Path(), "/");
-    EXPECT_EQ(picker->Drive1->Drive(), "/");
+    EXPECT_EQ(Control<DirListBox>(*picker, "Dir1").Path(), "/");
+    EXPECT_EQ(Control<FileListBox>(*picker, "File1").Path(), "/");
+    EXPECT_EQ(Control<DriveListBox>(*picker, "Drive1").Drive(), "/");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
 

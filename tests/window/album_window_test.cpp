@@ -24,6 +24,8 @@
 #include "photo_list/form3.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
+#include "support/form1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 
@@ -36,15 +38,15 @@ int Px(int twips) {
 // A button: its normal and highlighted picture.
 struct Button {
     const char* name;
-    Picture* Form1::*normal;
-    Picture* Form1::*highlighted;
+    const char* normal;
+    const char* highlighted;
 };
 
 const Button kButtons[] = {
-    {"first", &Form1::Image16, &Form1::Image9}, {"previous", &Form1::Image19, &Form1::Image8},
-    {"next", &Form1::Image18, &Form1::Image5},  {"last", &Form1::Image17, &Form1::Image10},
-    {"add", &Form1::Image14, &Form1::Image6},   {"delete", &Form1::Image11, &Form1::Image12},
-    {"jump", &Form1::Image13, &Form1::Image4},  {"other", &Form1::Image15, &Form1::Image7},
+    {"first", "Image16", "Image9"}, {"previous", "Image19", "Image8"},
+    {"next", "Image18", "Image5"},  {"last", "Image17", "Image10"},
+    {"add", "Image14", "Image6"},   {"delete", "Image11", "Image12"},
+    {"jump", "Image13", "Image4"},  {"other", "Image15", "Image7"},
 };
 
 class AlbumWindowTest : public ::testing::Test {
@@ -54,8 +56,8 @@ protected:
     QString Lit() const {
         QStringList lit;
         for (const Button& b : kButtons) {
-            const bool normal = (form.*b.normal)->isVisible();
-            const bool highlighted = (form.*b.highlighted)->isVisible();
+            const bool normal = Control<Picture>(form, b.normal).isVisible();
+            const bool highlighted = Control<Picture>(form, b.highlighted).isVisible();
             if (normal && !highlighted) continue;
             lit << (!normal && highlighted ? QString(b.name)
                                            : QString("%1 (normal %2, highlighted %3)")
@@ -63,8 +65,8 @@ protected:
                                                  .arg(normal)
                                                  .arg(highlighted));
         }
-        if (form.Image2->isVisible()) lit << "minimise";
-        if (form.Image3->isVisible()) lit << "close";
+        if (Control<Picture>(form, "Image2").isVisible()) lit << "minimise";
+        if (Control<Picture>(form, "Image3").isVisible()) lit << "close";
         return lit.isEmpty() ? "rest" : lit.join(", ");
     }
 
@@ -87,42 +89,42 @@ struct Placed {
 
 TEST_F(AlbumWindowTest, EveryControlSitsAtItsTwipsAndStartsShownOrHidden) {
     const Placed controls[] = {
-        {"Text7", form.Text7, 2760, 120, 2055, 285, false},
-        {"Text8", form.Text8, 2340, 240, 2055, 285, false},
-        {"Text6", form.Text6, 6900, 5280, 2055, 795, true},
-        {"Text5", form.Text5, 6900, 4260, 2055, 555, true},
-        {"Text4", form.Text4, 6840, 3540, 2055, 285, true},
-        {"Text3", form.Text3, 6840, 2820, 2055, 285, true},
-        {"Text2", form.Text2, 6840, 2100, 2055, 285, true},
-        {"Text1", form.Text1, 6840, 1380, 855, 285, true},
-        {"Label3", form.Label3, 90, 90, 525, 465, true},
-        {"Image25", form.Image25, 6780, 4920, 2250, 300, true},
-        {"Image24", form.Image24, 6780, 3900, 2250, 300, true},
-        {"Image23", form.Image23, 6780, 3180, 2250, 300, true},
-        {"Image22", form.Image22, 6780, 1740, 2250, 300, true},
-        {"Image21", form.Image21, 6780, 2460, 2250, 300, true},
-        {"Image20", form.Image20, 6780, 1020, 2250, 300, true},
-        {"Image3", form.Image3, 9030, 70, 195, 195, false},
-        {"Image2", form.Image2, 8810, 60, 195, 210, false},
-        {"Image1", form.Image1, 180, 630, 6345, 6180, true},
-        {"Label2", form.Label2, 9000, 90, 195, 225, true},
-        {"Label1", form.Label1, 8790, 60, 195, 225, true},
-        {"Image14", form.Image14, 6840, 6180, 480, 480, true},
-        {"Image6", form.Image6, 6840, 6180, 480, 480, false},
-        {"Image11", form.Image11, 7380, 6210, 480, 480, true},
-        {"Image12", form.Image12, 7380, 6210, 480, 480, false},
-        {"Image13", form.Image13, 7890, 6180, 480, 480, true},
-        {"Image4", form.Image4, 7890, 6180, 480, 480, false},
-        {"Image19", form.Image19, 7710, 585, 240, 240, true},
-        {"Image8", form.Image8, 7710, 585, 240, 240, false},
-        {"Image18", form.Image18, 8010, 570, 240, 240, true},
-        {"Image5", form.Image5, 8010, 570, 240, 240, false},
-        {"Image17", form.Image17, 8310, 435, 480, 480, true},
-        {"Image10", form.Image10, 8310, 435, 480, 480, false},
-        {"Image16", form.Image16, 7200, 465, 480, 480, true},
-        {"Image9", form.Image9, 7200, 465, 480, 480, false},
-        {"Image15", form.Image15, 8520, 6180, 480, 480, true},
-        {"Image7", form.Image7, 8520, 6180, 480, 480, false},
+        {"Text7", &Control<LongLineBox>(form, "Text7"), 2760, 120, 2055, 285, false},
+        {"Text8", &Control<LongLineBox>(form, "Text8"), 2340, 240, 2055, 285, false},
+        {"Text6", &Control<LongTextBox>(form, "Text6"), 6900, 5280, 2055, 795, true},
+        {"Text5", &Control<LongTextBox>(form, "Text5"), 6900, 4260, 2055, 555, true},
+        {"Text4", &Control<LongLineBox>(form, "Text4"), 6840, 3540, 2055, 285, true},
+        {"Text3", &Control<LongLineBox>(form, "Text3"), 6840, 2820, 2055, 285, true},
+        {"Text2", &Control<LongLineBox>(form, "Text2"), 6840, 2100, 2055, 285, true},
+        {"Text1", &Control<LongLineBox>(form, "Text1"), 6840, 1380, 855, 285, true},
+        {"Label3", &Control<HoverLabel>(form, "Label3"), 90, 90, 525, 465, true},
+        {"Image25", &Control<Picture>(form, "Image25"), 6780, 4920, 2250, 300, true},
+        {"Image24", &Control<Picture>(form, "Image24"), 6780, 3900, 2250, 300, true},
+        {"Image23", &Control<Picture>(form, "Image23"), 6780, 3180, 2250, 300, true},
+        {"Image22", &Control<Picture>(form, "Image22"), 6780, 1740, 2250, 300, true},
+        {"Image21", &Control<Picture>(form, "Image21"), 6780, 2460, 2250, 300, true},
+        {"Image20", &Control<Picture>(form, "Image20"), 6780, 1020, 2250, 300, true},
+        {"Image3", &Control<Picture>(form, "Image3"), 9030, 70, 195, 195, false},
+        {"Image2", &Control<Picture>(form, "Image2"), 8810, 60, 195, 210, false},
+        {"Image1", &Control<Picture>(form, "Image1"), 180, 630, 6345, 6180, true},
+        {"Label2", &Control<HoverLabel>(form, "Label2"), 9000, 90, 195, 225, true},
+        {"Label1", &Control<HoverLabel>(form, "Label1"), 8790, 60, 195, 225, true},
+        {"Image14", &Control<Picture>(form, "Image14"), 6840, 6180, 480, 480, true},
+        {"Image6", &Control<Picture>(form, "Image6"), 6840, 6180, 480, 480, false},
+        {"Image11", &Control<Picture>(form, "Image11"), 7380, 6210, 480, 480, true},
+        {"Image12", &Control<Picture>(form, "Image12"), 7380, 6210, 480, 480, false},
+        {"Image13", &Control<Picture>(form, "Image13"), 7890, 6180, 480, 480, true},
+        {"Image4", &Control<Picture>(form, "Image4"), 7890, 6180, 480, 480, false},
+        {"Image19", &Control<Picture>(form, "Image19"), 7710, 585, 240, 240, true},
+        {"Image8", &Control<Picture>(form, "Image8"), 7710, 585, 240, 240, false},
+        {"Image18", &Control<Picture>(form, "Image18"), 8010, 570, 240, 240, true},
+        {"Image5", &Control<Picture>(form, "Image5"), 8010, 570, 240, 240, false},
+        {"Image17", &Control<Picture>(form, "Image17"), 8310, 435, 480, 480, true},
+        {"Image10", &Control<Picture>(form, "Image10"), 8310, 435, 480, 480, false},
+        {"Image16", &Control<Picture>(form, "Image16"), 7200, 465, 480, 480, true},
+        {"Image9", &Control<Picture>(form, "Image9"), 7200, 465, 480, 480, false},
+        {"Image15", &Control<Picture>(form, "Image15"), 8520, 6180, 480, 480, true},
+        {"Image7", &Control<Picture>(form, "Image7"), 8520, 6180, 480, 480, false},
     };
     // As the window opens, before the album fills it.
     for (const Placed& c : controls) {
@@ -133,7 +135,7 @@ TEST_F(AlbumWindowTest, EveryControlSitsAtItsTwipsAndStartsShownOrHidden) {
     }
     EXPECT_EQ(form.size(), QSize(622, 467));
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the user cannot resize it";
-    EXPECT_FALSE(form.Image1->HasPicture());
+    EXPECT_FALSE(Control<Picture>(form, "Image1").HasPicture());
 }
 
 TEST_F(AlbumWindowTest, ControlsShownTogetherDoNotOverlap) {
@@ -150,20 +152,33 @@ TEST_F(AlbumWindowTest, ControlsShownTogetherDoNotOverlap) {
         }
     }
     // The glyphs, once shown, lie over their zones and are the ones hit.
-    form.Image2->show();
-    form.Image3->show();
-    EXPECT_TRUE(form.Image2->geometry().intersects(form.Label1->geometry()));
-    EXPECT_EQ(form.childAt(form.Image2->geometry().center()), form.Image2);
-    EXPECT_TRUE(form.Image3->geometry().intersects(form.Label2->geometry()));
-    EXPECT_EQ(form.childAt(form.Image3->geometry().center()), form.Image3);
+    Control<Picture>(form, "Image2").show();
+    Control<Picture>(form, "Image3").show();
+    EXPECT_TRUE(Control<Picture>(form, "Image2")
+                    .geometry()
+                    .intersects(Control<HoverLabel>(form, "Label1").geometry()));
+    EXPECT_EQ(form.childAt(Control<Picture>(form, "Image2").geometry().center()),
+              &Control<Picture>(form, "Image2"));
+    EXPECT_TRUE(Control<Picture>(form, "Image3")
+                    .geometry()
+                    .intersects(Control<HoverLabel>(form, "Label2").geometry()));
+    EXPECT_EQ(form.childAt(Control<Picture>(form, "Image3").geometry().center()),
+              &Control<Picture>(form, "Image3"));
 }
 
 TEST_F(AlbumWindowTest, EveryPictureIsDrawnAtItsOwnSizeInItsBox) {
-    Picture* pictures[] = {form.Image2,  form.Image3,  form.Image4,  form.Image5,  form.Image6,
-                           form.Image7,  form.Image8,  form.Image9,  form.Image10, form.Image11,
-                           form.Image12, form.Image13, form.Image14, form.Image15, form.Image16,
-                           form.Image17, form.Image18, form.Image19, form.Image20, form.Image21,
-                           form.Image22, form.Image23, form.Image24, form.Image25};
+    Picture* pictures[] = {&Control<Picture>(form, "Image2"),  &Control<Picture>(form, "Image3"),
+                           &Control<Picture>(form, "Image4"),  &Control<Picture>(form, "Image5"),
+                           &Control<Picture>(form, "Image6"),  &Control<Picture>(form, "Image7"),
+                           &Control<Picture>(form, "Image8"),  &Control<Picture>(form, "Image9"),
+                           &Control<Picture>(form, "Image10"), &Control<Picture>(form, "Image11"),
+                           &Control<Picture>(form, "Image12"), &Control<Picture>(form, "Image13"),
+                           &Control<Picture>(form, "Image14"), &Control<Picture>(form, "Image15"),
+                           &Control<Picture>(form, "Image16"), &Control<Picture>(form, "Image17"),
+                           &Control<Picture>(form, "Image18"), &Control<Picture>(form, "Image19"),
+                           &Control<Picture>(form, "Image20"), &Control<Picture>(form, "Image21"),
+                           &Control<Picture>(form, "Image22"), &Control<Picture>(form, "Image23"),
+                           &Control<Picture>(form, "Image24"), &Control<Picture>(form, "Image25")};
     for (Picture* p : pictures) {
         SCOPED_TRACE(p->geometry().topLeft().x());
         ASSERT_TRUE(p->HasPicture());
@@ -172,8 +187,8 @@ TEST_F(AlbumWindowTest, EveryPictureIsDrawnAtItsOwnSizeInItsBox) {
     // Grey at rest, coloured when highlighted.
     for (const Button& b : kButtons) {
         SCOPED_TRACE(b.name);
-        const QImage normal = (form.*b.normal)->GetPicture();
-        const QImage lit = (form.*b.highlighted)->GetPicture();
+        const QImage normal = Control<Picture>(form, b.normal).GetPicture();
+        const QImage lit = Control<Picture>(form, b.highlighted).GetPicture();
         auto saturation = [](const QImage& image) {
             int most = 0;
             for (int y = 0; y < image.height(); ++y)
@@ -201,7 +216,9 @@ TEST_F(AlbumWindowTest, BackgroundIsDrawnUnscaledFromTheTopLeftCorner) {
 }
 
 TEST_F(AlbumWindowTest, FieldBoxesArePurpleBoldArialAndReadOnly) {
-    QWidget* boxes[] = {form.Text1, form.Text2, form.Text3, form.Text4, form.Text5, form.Text6};
+    QWidget* boxes[] = {&Control<LongLineBox>(form, "Text1"), &Control<LongLineBox>(form, "Text2"),
+                        &Control<LongLineBox>(form, "Text3"), &Control<LongLineBox>(form, "Text4"),
+                        &Control<LongTextBox>(form, "Text5"), &Control<LongTextBox>(form, "Text6")};
     for (QWidget* box : boxes) {
         SCOPED_TRACE(box->geometry().y());
         const QFontInfo font(box->font());
@@ -211,9 +228,12 @@ TEST_F(AlbumWindowTest, FieldBoxesArePurpleBoldArialAndReadOnly) {
         EXPECT_TRUE(font.bold());
         EXPECT_EQ(box->palette().color(QPalette::Text), QColor(128, 0, 128));
     }
-    for (QLineEdit* box : {form.Text1, form.Text2, form.Text3, form.Text4})
+    for (QLineEdit* box :
+         {&Control<LongLineBox>(form, "Text1"), &Control<LongLineBox>(form, "Text2"),
+          &Control<LongLineBox>(form, "Text3"), &Control<LongLineBox>(form, "Text4")})
         EXPECT_TRUE(box->isReadOnly());
-    for (QPlainTextEdit* box : {form.Text5, form.Text6}) {
+    for (QPlainTextEdit* box :
+         {&Control<LongTextBox>(form, "Text5"), &Control<LongTextBox>(form, "Text6")}) {
         EXPECT_TRUE(box->isReadOnly());
         EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
         EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -226,12 +246,12 @@ TEST_F(AlbumWindowTest, TypingIntoTheFieldsChangesNothing) {
     module.OpenAlbum();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::keyClicks(form.Text2, "xyz");
-    QTest::keyClick(form.Text2, Qt::Key_Backspace);
-    QTest::keyClicks(form.Text5, "xyz");
-    QTest::keyClick(form.Text5, Qt::Key_Return);
-    EXPECT_EQ(form.Text2->text(), "Mare");
-    EXPECT_EQ(form.Text5->toPlainText(), "Anna");
+    QTest::keyClicks(&Control<LongLineBox>(form, "Text2"), "xyz");
+    QTest::keyClick(&Control<LongLineBox>(form, "Text2"), Qt::Key_Backspace);
+    QTest::keyClicks(&Control<LongTextBox>(form, "Text5"), "xyz");
+    QTest::keyClick(&Control<LongTextBox>(form, "Text5"), Qt::Key_Return);
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Mare");
+    EXPECT_EQ(Control<LongTextBox>(form, "Text5").toPlainText(), "Anna");
 }
 
 TEST_F(AlbumWindowTest, ALongTitleShowsItsBeginning) {
@@ -242,10 +262,12 @@ TEST_F(AlbumWindowTest, ALongTitleShowsItsBeginning) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::processEvents();
     module.Data1.Recordset().MoveNext();
-    ASSERT_EQ(form.Text2->text(), title);
+    ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), title);
     // The box is scrolled to its first character.
-    EXPECT_EQ(form.Text2->cursorPosition(), 0);
-    EXPECT_LT(form.Text2->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 8);
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").cursorPosition(), 0);
+    EXPECT_LT(
+        Control<LongLineBox>(form, "Text2").inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
+        8);
 }
 
 // A field of a million characters, one unbroken word or lines of prose,
@@ -263,9 +285,11 @@ TEST_F(AlbumWindowTest, AFieldOfAMillionCharactersShowsWhole) {
     module.OpenAlbum();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.Image5_Click();
+    Click(form, "Image5");
 
-    for (LongLineBox* box : {form.Text2, form.Text3, form.Text4}) {
+    for (LongLineBox* box :
+         {&Control<LongLineBox>(form, "Text2"), &Control<LongLineBox>(form, "Text3"),
+          &Control<LongLineBox>(form, "Text4")}) {
         EXPECT_TRUE(box->Text() == word);
         EXPECT_EQ(box->StretchStart() + box->cursorPosition(), 0);
         // Every character can be scrolled to with the keys: a step past the
@@ -285,8 +309,9 @@ TEST_F(AlbumWindowTest, AFieldOfAMillionCharactersShowsWhole) {
     }
     // The multi-line boxes hold the stretch around the view; copied, the
     // whole text as given, its CR LF line ends kept.
-    for (LongTextBox* box : {form.Text5, form.Text6}) {
-        const QString text = box == form.Text5 ? prose : word;
+    for (LongTextBox* box :
+         {&Control<LongTextBox>(form, "Text5"), &Control<LongTextBox>(form, "Text6")}) {
+        const QString text = box == &Control<LongTextBox>(form, "Text5") ? prose : word;
         EXPECT_TRUE(box->Text() == text);
         QString shown = box->toPlainText();
         QString held = text.mid(box->StretchStart(), box->StretchEnd() - box->StretchStart());
@@ -304,14 +329,18 @@ TEST_F(AlbumWindowTest, TabGoesThroughTheSixFieldsInOrder) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QApplication::processEvents();
 
-    EXPECT_EQ(QApplication::focusWidget(), form.Text1) << "the first field has the focus";
-    QWidget* expected[] = {form.Text2, form.Text3, form.Text4, form.Text5, form.Text6, form.Text1};
+    EXPECT_EQ(QApplication::focusWidget(), &Control<LongLineBox>(form, "Text1"))
+        << "the first field has the focus";
+    QWidget* expected[] = {
+        &Control<LongLineBox>(form, "Text2"), &Control<LongLineBox>(form, "Text3"),
+        &Control<LongLineBox>(form, "Text4"), &Control<LongTextBox>(form, "Text5"),
+        &Control<LongTextBox>(form, "Text6"), &Control<LongLineBox>(form, "Text1")};
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), form.Text6);
+    EXPECT_EQ(QApplication::focusWidget(), &Control<LongTextBox>(form, "Text6"));
 }
 
 TEST_F(AlbumWindowTest, TooltipsSitOnTheFourHighlightedActionPicturesOnly) {
@@ -319,21 +348,21 @@ TEST_F(AlbumWindowTest, TooltipsSitOnTheFourHighlightedActionPicturesOnly) {
     for (QWidget* w : form.findChildren<QWidget*>())
         if (!w->toolTip().isEmpty()) tips[w] = w->toolTip();
     const QMap<QWidget*, QString> expected{
-        {form.Image6, "Aggiungi foto"},
-        {form.Image12, "Cancella foto"},
-        {form.Image4, "Cerca foto"},
-        {form.Image7, "Connetti con un altro DataBase"},
+        {&Control<Picture>(form, "Image6"), "Aggiungi foto"},
+        {&Control<Picture>(form, "Image12"), "Cancella foto"},
+        {&Control<Picture>(form, "Image4"), "Cerca foto"},
+        {&Control<Picture>(form, "Image7"), "Connetti con un altro DataBase"},
     };
     EXPECT_EQ(tips, expected);
 }
 
 TEST_F(AlbumWindowTest, PointerOverTheBookIsTheHand) {
-    const QCursor cursor = form.Label3->cursor();
+    const QCursor cursor = Control<HoverLabel>(form, "Label3").cursor();
     ASSERT_EQ(cursor.shape(), Qt::BitmapCursor) << "the program's own hand, not a stock one";
     EXPECT_EQ(cursor.hotSpot(), QPoint(12, 1));
     EXPECT_EQ(cursor.pixmap().size(), QSize(32, 32));
     EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
-    EXPECT_EQ(form.Image1->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(Control<Picture>(form, "Image1").cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(AlbumWindowTest, WindowHasItsIconAndNoFrame) {
@@ -368,10 +397,10 @@ protected:
         form.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
         QApplication::processEvents();
-        ASSERT_EQ(form.Text2->text(), "Primo");
+        ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
         module.Data1.Recordset().MoveNext();
-        ASSERT_EQ(form.Text2->text(), "Secondo");
-        ASSERT_TRUE(form.Image1->isVisible());
+        ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
+        ASSERT_TRUE(Control<Picture>(form, "Image1").isVisible());
         MoveTo(background_);
     }
     void TearDown() override {
@@ -386,7 +415,7 @@ protected:
     QPoint On(QWidget* control, QPoint offset = QPoint(-1, -1)) {
         return control->mapTo(&form, offset == QPoint(-1, -1) ? control->rect().center() : offset);
     }
-    QPoint On(Picture* Form1::*control) { return On(form.*control); }
+    QPoint On(const char* control) { return On(&Control<Picture>(form, control)); }
     void MoveTo(QPoint p) { QTest::mouseMove(Window(), p); }
     void ClickAt(QPoint p, Qt::MouseButton button = Qt::LeftButton) {
         MoveTo(p);
@@ -404,7 +433,7 @@ TEST_F(AlbumWindowPointerTest, MovingOntoAButtonHighlightsItAndNothingElse) {
         SCOPED_TRACE(b.name);
         MoveTo(background_);
         ASSERT_EQ(Lit(), "rest");
-        Picture* normal = form.*b.normal;
+        Picture* normal = &Control<Picture>(form, b.normal);
         MoveTo(On(normal, QPoint(2, 2)));
         EXPECT_EQ(Lit(), b.name);
         // The pointer now lies over the highlighted picture; moving about in
@@ -412,7 +441,8 @@ TEST_F(AlbumWindowPointerTest, MovingOntoAButtonHighlightsItAndNothingElse) {
         for (QPoint p : {normal->rect().center(), QPoint(normal->width() - 1, normal->height() - 1),
                          QPoint(0, 0)}) {
             MoveTo(On(normal, p));
-            EXPECT_EQ(QApplication::widgetAt(form.mapToGlobal(On(normal, p))), form.*b.highlighted);
+            EXPECT_EQ(QApplication::widgetAt(form.mapToGlobal(On(normal, p))),
+                      &Control<Picture>(form, b.highlighted));
             EXPECT_EQ(Lit(), b.name);
         }
     }
@@ -432,16 +462,16 @@ protected:
 };
 
 TEST_F(AlbumWindowPointerTest, ALitButtonNeverFlickersAndShowsItsTooltip) {
-    const std::pair<Picture * Form1::*, const char*> actions[] = {
-        {&Form1::Image14, "Aggiungi foto"},
-        {&Form1::Image11, "Cancella foto"},
-        {&Form1::Image13, "Cerca foto"},
-        {&Form1::Image15, "Connetti con un altro DataBase"},
+    const std::pair<const char*, const char*> actions[] = {
+        {"Image14", "Aggiungi foto"},
+        {"Image11", "Cancella foto"},
+        {"Image13", "Cerca foto"},
+        {"Image15", "Connetti con un altro DataBase"},
     };
     for (const auto& [normal, tip] : actions) {
         SCOPED_TRACE(tip);
         MoveTo(On(normal));
-        ShowHideCounter normalShown(form.*normal);
+        ShowHideCounter normalShown(&Control<Picture>(form, normal));
         ShowHideCounter lit(QApplication::widgetAt(form.mapToGlobal(On(normal))));
         for (int step = 1; step <= 4; ++step) MoveTo(On(normal) + QPoint(step, step / 2));
         EXPECT_EQ(normalShown.count + lit.count, 0) << "hidden and shown again under the pointer";
@@ -456,58 +486,58 @@ TEST_F(AlbumWindowPointerTest, ALitButtonNeverFlickersAndShowsItsTooltip) {
 }
 
 TEST_F(AlbumWindowPointerTest, FromButtonToNeighbourAndToTheBackground) {
-    MoveTo(On(&Form1::Image16));
+    MoveTo(On("Image16"));
     EXPECT_EQ(Lit(), "first");
-    MoveTo(On(&Form1::Image19));
+    MoveTo(On("Image19"));
     EXPECT_EQ(Lit(), "previous");
-    MoveTo(On(&Form1::Image18));
+    MoveTo(On("Image18"));
     EXPECT_EQ(Lit(), "next");
-    MoveTo(On(&Form1::Image17));
+    MoveTo(On("Image17"));
     EXPECT_EQ(Lit(), "last");
     MoveTo(background2_);
     EXPECT_EQ(Lit(), "rest");
 
-    MoveTo(On(&Form1::Image14));
+    MoveTo(On("Image14"));
     EXPECT_EQ(Lit(), "add");
-    MoveTo(On(&Form1::Image11));
+    MoveTo(On("Image11"));
     EXPECT_EQ(Lit(), "delete");
-    MoveTo(On(&Form1::Image13));
+    MoveTo(On("Image13"));
     EXPECT_EQ(Lit(), "jump");
-    MoveTo(On(&Form1::Image15));
+    MoveTo(On("Image15"));
     EXPECT_EQ(Lit(), "other");
     // The gap between two buttons is background.
-    MoveTo(On(form.Image15, QPoint(-2, 10)));
+    MoveTo(On(&Control<Picture>(form, "Image15"), QPoint(-2, 10)));
     EXPECT_EQ(Lit(), "rest");
 }
 
 TEST_F(AlbumWindowPointerTest, ControlsWithoutAHoverActionLeaveTheHighlightAlone) {
     module.Data1.Recordset().MoveNext();  // the row whose note needs the scroll bar
     QApplication::processEvents();
-    ASSERT_GT(form.Text6->verticalScrollBar()->maximum(), 0);
-    QScrollBar* noteBar = form.Text6->verticalScrollBar();
+    ASSERT_GT(Control<LongTextBox>(form, "Text6").verticalScrollBar()->maximum(), 0);
+    QScrollBar* noteBar = Control<LongTextBox>(form, "Text6").verticalScrollBar();
     const std::pair<const char*, QPoint> places[] = {
-        {"Text1", On(form.Text1)},
-        {"Text2", On(form.Text2)},
-        {"Text3", On(form.Text3)},
-        {"Text4", On(form.Text4)},
-        {"Text5", On(form.Text5->viewport())},
-        {"Text6", On(form.Text6->viewport())},
-        {"Text5 scroll bar", On(form.Text5->verticalScrollBar())},
+        {"Text1", On(&Control<LongLineBox>(form, "Text1"))},
+        {"Text2", On(&Control<LongLineBox>(form, "Text2"))},
+        {"Text3", On(&Control<LongLineBox>(form, "Text3"))},
+        {"Text4", On(&Control<LongLineBox>(form, "Text4"))},
+        {"Text5", On(Control<LongTextBox>(form, "Text5").viewport())},
+        {"Text6", On(Control<LongTextBox>(form, "Text6").viewport())},
+        {"Text5 scroll bar", On(Control<LongTextBox>(form, "Text5").verticalScrollBar())},
         {"Text6 scroll bar", On(noteBar)},
         {"Text6 scroll bar arrow", On(noteBar, QPoint(noteBar->width() / 2, 2))},
-        {"Image20", On(form.Image20)},
-        {"Image21", On(form.Image21)},
-        {"Image22", On(form.Image22)},
-        {"Image23", On(form.Image23)},
-        {"Image24", On(form.Image24)},
-        {"Image25", On(form.Image25)},
-        {"photo", On(form.Image1)},
-        {"photo corner", On(form.Image1, QPoint(0, 0))},
-        {"Label3", On(form.Label3)},
+        {"Image20", On(&Control<Picture>(form, "Image20"))},
+        {"Image21", On(&Control<Picture>(form, "Image21"))},
+        {"Image22", On(&Control<Picture>(form, "Image22"))},
+        {"Image23", On(&Control<Picture>(form, "Image23"))},
+        {"Image24", On(&Control<Picture>(form, "Image24"))},
+        {"Image25", On(&Control<Picture>(form, "Image25"))},
+        {"photo", On(&Control<Picture>(form, "Image1"))},
+        {"photo corner", On(&Control<Picture>(form, "Image1"), QPoint(0, 0))},
+        {"Label3", On(&Control<HoverLabel>(form, "Label3"))},
     };
     for (const auto& [what, where] : places) {
         SCOPED_TRACE(what);
-        MoveTo(On(&Form1::Image13));
+        MoveTo(On("Image13"));
         ASSERT_EQ(Lit(), "jump");
         MoveTo(where);
         EXPECT_EQ(Lit(), "jump");
@@ -520,15 +550,15 @@ TEST_F(AlbumWindowPointerTest, ControlsWithoutAHoverActionLeaveTheHighlightAlone
 }
 
 TEST_F(AlbumWindowPointerTest, MinimiseAndCloseZonesShowTheirGlyphs) {
-    MoveTo(On(&Form1::Image17));
+    MoveTo(On("Image17"));
     ASSERT_EQ(Lit(), "last");
 
     // Onto the minimise zone: its glyph lights, the button goes back.
-    MoveTo(On(form.Label1, QPoint(0, 0)));
+    MoveTo(On(&Control<HoverLabel>(form, "Label1"), QPoint(0, 0)));
     EXPECT_EQ(Lit(), "minimise");
     // The glyph lies over the zone and takes the pointer from it.
-    const QPoint shared = On(form.Image2);
-    EXPECT_EQ(form.childAt(shared), form.Image2);
+    const QPoint shared = On(&Control<Picture>(form, "Image2"));
+    EXPECT_EQ(form.childAt(shared), &Control<Picture>(form, "Image2"));
     MoveTo(shared);
     EXPECT_EQ(Lit(), "minimise");
     MoveTo(shared + QPoint(2, 1));
@@ -536,44 +566,48 @@ TEST_F(AlbumWindowPointerTest, MinimiseAndCloseZonesShowTheirGlyphs) {
     MoveTo(background2_);
     EXPECT_EQ(Lit(), "rest");
 
-    MoveTo(On(form.Label2, QPoint(form.Label2->width() - 1, form.Label2->height() - 1)));
+    MoveTo(On(&Control<HoverLabel>(form, "Label2"),
+              QPoint(Control<HoverLabel>(form, "Label2").width() - 1,
+                     Control<HoverLabel>(form, "Label2").height() - 1)));
     EXPECT_EQ(Lit(), "close");
-    EXPECT_EQ(form.childAt(On(form.Image3)), form.Image3);
-    MoveTo(On(form.Image3));
+    EXPECT_EQ(form.childAt(On(&Control<Picture>(form, "Image3"))),
+              &Control<Picture>(form, "Image3"));
+    MoveTo(On(&Control<Picture>(form, "Image3")));
     EXPECT_EQ(Lit(), "close");
 
     // From one zone straight to the other.
-    MoveTo(On(form.Label1, QPoint(0, 5)));
+    MoveTo(On(&Control<HoverLabel>(form, "Label1"), QPoint(0, 5)));
     EXPECT_EQ(Lit(), "minimise");
-    MoveTo(On(form.Label2, QPoint(form.Label2->width() - 1, 8)));
+    MoveTo(On(&Control<HoverLabel>(form, "Label2"),
+              QPoint(Control<HoverLabel>(form, "Label2").width() - 1, 8)));
     EXPECT_EQ(Lit(), "close");
     // And from a glyph onto a button.
-    MoveTo(On(&Form1::Image17));
+    MoveTo(On("Image17"));
     EXPECT_EQ(Lit(), "last");
 }
 
 TEST_F(AlbumWindowPointerTest, DisabledAddButtonStaysLitButNeverAdds) {
-    form.Image6->SetEnabled(false);
-    QSignalSpy clicks(form.Image6, &Picture::Click);
-    MoveTo(On(&Form1::Image14));
+    Control<Picture>(form, "Image6").SetEnabled(false);
+    QSignalSpy clicks(&Control<Picture>(form, "Image6"), &Picture::Click);
+    MoveTo(On("Image14"));
     EXPECT_EQ(Lit(), "add");
-    MoveTo(On(&Form1::Image14) + QPoint(3, 3));
+    MoveTo(On("Image14") + QPoint(3, 3));
     EXPECT_EQ(Lit(), "add") << "moves over the disabled picture count as moves over it";
-    ClickAt(On(&Form1::Image14));
+    ClickAt(On("Image14"));
     EXPECT_EQ(clicks.count(), 0);
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_FALSE(form.form2);
+    EXPECT_FALSE(Form1Probe::Picker(form));
     EXPECT_EQ(Lit(), "add");
 }
 
 TEST_F(AlbumWindowPointerTest, ClicksLandOnTheHighlightedPicture) {
     for (const Button& b : kButtons) {
         SCOPED_TRACE(b.name);
-        Picture* highlighted = form.*b.highlighted;
+        Picture* highlighted = &Control<Picture>(form, b.highlighted);
         // Only where the click lands matters here, not what the button does.
         QObject::disconnect(highlighted, &Picture::Click, &form, nullptr);
         QSignalSpy clicks(highlighted, &Picture::Click);
-        ClickAt(On(form.*b.normal));
+        ClickAt(On(&Control<Picture>(form, b.normal)));
         EXPECT_EQ(clicks.count(), 1);
         EXPECT_EQ(Lit(), b.name);
     }
@@ -583,17 +617,21 @@ TEST_F(AlbumWindowPointerTest, ClicksLandOnTheHighlightedPicture) {
 TEST_F(AlbumWindowPointerTest, WhereOnlyANormalPictureShowsAClickDoesNothing) {
     // A press and release straight on each shown normal picture, and on the
     // glyph zones, without the hover that would have swapped them.
-    QWidget* places[] = {form.Image16, form.Image19, form.Image18, form.Image17, form.Image14,
-                         form.Image11, form.Image13, form.Image15, form.Label1,  form.Label2};
+    QWidget* places[] = {
+        &Control<Picture>(form, "Image16"),   &Control<Picture>(form, "Image19"),
+        &Control<Picture>(form, "Image18"),   &Control<Picture>(form, "Image17"),
+        &Control<Picture>(form, "Image14"),   &Control<Picture>(form, "Image11"),
+        &Control<Picture>(form, "Image13"),   &Control<Picture>(form, "Image15"),
+        &Control<HoverLabel>(form, "Label1"), &Control<HoverLabel>(form, "Label2")};
     for (QWidget* place : places) {
         SCOPED_TRACE(place->geometry().x());
         QTest::mouseClick(place, Qt::LeftButton);
         QTest::mouseClick(place, Qt::LeftButton, {}, QPoint(1, 1));
     }
-    EXPECT_EQ(form.Text2->text(), "Secondo");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_FALSE(form.form2);
-    EXPECT_FALSE(form.form3);
+    EXPECT_FALSE(Form1Probe::Picker(form));
+    EXPECT_FALSE(Form1Probe::PhotoList(form));
     EXPECT_FALSE(form.isMinimized());
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(Lit(), "rest");
@@ -601,31 +639,32 @@ TEST_F(AlbumWindowPointerTest, WhereOnlyANormalPictureShowsAClickDoesNothing) {
 
 TEST_F(AlbumWindowPointerTest, HiddenFieldsAndTheDataControlNeverShow) {
     auto nothingShown = [&] {
-        EXPECT_FALSE(form.Text7->isVisible());
-        EXPECT_FALSE(form.Text8->isVisible());
+        EXPECT_FALSE(Control<LongLineBox>(form, "Text7").isVisible());
+        EXPECT_FALSE(Control<LongLineBox>(form, "Text8").isVisible());
         // Nothing at all where Text7, Text8 and Data1 were laid out.
         for (QPoint p : {QPoint(Px(2760) + 5, Px(120) + 5), QPoint(Px(2340) + 5, Px(240) + 10),
                          QPoint(Px(5040) + 5, Px(120) + 5), QPoint(Px(5040) + 90, Px(120) + 20)})
             EXPECT_EQ(form.childAt(p), nullptr);
     };
     nothingShown();
-    for (const Button& b : kButtons) MoveTo(On(form.*b.normal));
-    MoveTo(On(form.Label1));
-    MoveTo(On(form.Label2));
-    MoveTo(On(form.Text7, QPoint(3, 3)));
+    for (const Button& b : kButtons) MoveTo(On(&Control<Picture>(form, b.normal)));
+    MoveTo(On(&Control<HoverLabel>(form, "Label1")));
+    MoveTo(On(&Control<HoverLabel>(form, "Label2")));
+    MoveTo(On(&Control<LongLineBox>(form, "Text7"), QPoint(3, 3)));
     QTest::mousePress(Window(), Qt::LeftButton, {}, QPoint(300, 20));
     MoveTo(QPoint(310, 25));
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, QPoint(300, 20));
     module.OpenAlbum();
     module.Data1.Recordset().MoveLast();
     nothingShown();
-    EXPECT_EQ(form.Text8->text(), "c.jpg") << "hidden, yet bound to the row";
+    EXPECT_EQ(Control<LongLineBox>(form, "Text8").text(), "c.jpg")
+        << "hidden, yet bound to the row";
     // Tab never stops on them.
     for (int i = 0; i < 8; ++i) {
         ASSERT_NE(QApplication::focusWidget(), nullptr);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_NE(QApplication::focusWidget(), form.Text7);
-        EXPECT_NE(QApplication::focusWidget(), form.Text8);
+        EXPECT_NE(QApplication::focusWidget(), &Control<LongLineBox>(form, "Text7"));
+        EXPECT_NE(QApplication::focusWidget(), &Control<LongLineBox>(form, "Text8"));
     }
 }
 
@@ -644,9 +683,9 @@ TEST_F(AlbumWindowPointerTest, DraggingTheBackgroundMovesTheWindowByThePointersD
     // and every move puts the buttons back to rest.
     MoveTo(background_ + QPoint(-7, 3));
     EXPECT_EQ(form.pos(), start + QPoint(13, 13));
-    form.Image16->hide();
-    form.Image9->show();
-    const QPoint field = On(form.Text2);
+    Control<Picture>(form, "Image16").hide();
+    Control<Picture>(form, "Image9").show();
+    const QPoint field = On(&Control<LongLineBox>(form, "Text2"));
     MoveTo(field);
     EXPECT_EQ(form.pos(), start + QPoint(13, 13) + field - background_);
     EXPECT_EQ(Lit(), "rest");
@@ -670,7 +709,7 @@ TEST_F(AlbumWindowPointerTest, AnyButtonDragsAndNothingKeepsTheWindowOnScreen) {
     MoveTo(background_ - QPoint(1000, 900));
     EXPECT_EQ(form.pos(), start + QPoint(20, 10) - QPoint(1000, 900));
     QTest::mouseRelease(Window(), Qt::RightButton, {}, background_);
-    EXPECT_FALSE(form.DragActive);
+    EXPECT_FALSE(Form1Probe::DragActive(form));
 
     const QPoint far = form.pos();
     QTest::mousePress(Window(), Qt::MiddleButton, {}, background2_);
@@ -684,14 +723,14 @@ TEST_F(AlbumWindowPointerTest, AnyButtonDragsAndNothingKeepsTheWindowOnScreen) {
 TEST_F(AlbumWindowPointerTest, APressOnAControlStartsNoDrag) {
     const QPoint start = form.pos();
     const std::pair<const char*, QPoint> places[] = {
-        {"button", On(&Form1::Image13)},
-        {"field", On(form.Text3)},
-        {"notes", On(form.Text6->viewport())},
-        {"notes scroll bar", On(form.Text6->verticalScrollBar())},
-        {"caption", On(form.Image22)},
-        {"photo", On(form.Image1)},
-        {"book", On(form.Label3)},
-        {"minimise zone", On(form.Label1, QPoint(0, 0))},
+        {"button", On("Image13")},
+        {"field", On(&Control<LongLineBox>(form, "Text3"))},
+        {"notes", On(Control<LongTextBox>(form, "Text6").viewport())},
+        {"notes scroll bar", On(Control<LongTextBox>(form, "Text6").verticalScrollBar())},
+        {"caption", On(&Control<Picture>(form, "Image22"))},
+        {"photo", On(&Control<Picture>(form, "Image1"))},
+        {"book", On(&Control<HoverLabel>(form, "Label3"))},
+        {"minimise zone", On(&Control<HoverLabel>(form, "Label1"), QPoint(0, 0))},
     };
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
         for (const auto& [what, where] : places) {
@@ -703,7 +742,7 @@ TEST_F(AlbumWindowPointerTest, APressOnAControlStartsNoDrag) {
                 if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
             });
             QTest::mousePress(Window(), button, {}, where);
-            EXPECT_FALSE(form.DragActive);
+            EXPECT_FALSE(Form1Probe::DragActive(form));
             MoveTo(where + QPoint(15, 12));
             MoveTo(where + QPoint(-30, -20));
             QTest::mouseRelease(Window(), button, {}, where + QPoint(-30, -20));
@@ -711,19 +750,19 @@ TEST_F(AlbumWindowPointerTest, APressOnAControlStartsNoDrag) {
         }
     }
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(form.Text2->text(), "Secondo");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
 }
 
 // ---------------------------------------------------------------------------
 // Minimise and close
 
 TEST_F(AlbumWindowPointerTest, MinimiseGlyphMinimisesAndStaysLit) {
-    ClickAt(On(form.Label1, QPoint(1, 1)));
+    ClickAt(On(&Control<HoverLabel>(form, "Label1"), QPoint(1, 1)));
     EXPECT_TRUE(form.isMinimized());
-    EXPECT_TRUE(form.Image2->isVisible());
+    EXPECT_TRUE(Control<Picture>(form, "Image2").isVisible());
     form.showNormal();
     EXPECT_EQ(Lit(), "minimise") << "still lit after the window comes back";
-    EXPECT_EQ(form.Text2->text(), "Secondo");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -732,8 +771,8 @@ TEST_F(AlbumWindowPointerTest, CloseGlyphEndsTheProgramWithEveryWindow) {
     QFile copy(platform.LocalCopyPath());
     ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
     copy.close();
-    Form2* picker = form.LoadForm2();
-    Form3* list = form.LoadForm3();
+    Form2* picker = Form1Probe::LoadForm2(form);
+    Form3* list = Form1Probe::LoadForm3(form);
     picker->show();
     list->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(picker));
@@ -743,8 +782,8 @@ TEST_F(AlbumWindowPointerTest, CloseGlyphEndsTheProgramWithEveryWindow) {
     bool clicked = false;
     QString shownBefore;
     QTimer::singleShot(0, [&] {
-        shownBefore = form.Text2->text();
-        ClickAt(On(form.Label2, QPoint(5, 5)));
+        shownBefore = Control<LongLineBox>(form, "Text2").text();
+        ClickAt(On(&Control<HoverLabel>(form, "Label2"), QPoint(5, 5)));
         clicked = true;
     });
     // Should the click not end the loop, this does, with another code.
@@ -761,11 +800,12 @@ TEST_F(AlbumWindowPointerTest, CloseGlyphEndsTheProgramWithEveryWindow) {
     EXPECT_FALSE(list->isVisible());
     EXPECT_TRUE(dialogs.shown.empty()) << "no question, no message";
     EXPECT_TRUE(QFile::exists(platform.LocalCopyPath()));
-    EXPECT_EQ(form.Text2->text(), shownBefore) << "the album is not reopened on the way out";
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), shownBefore)
+        << "the album is not reopened on the way out";
 }
 
 TEST_F(AlbumWindowPointerTest, ClosingTheAlbumWindowFromOutsideEndsTheProgramToo) {
-    Form2* picker = form.LoadForm2();
+    Form2* picker = Form1Probe::LoadForm2(form);
     picker->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(picker));
 

@@ -59,22 +59,22 @@ protected:
     QString Copy() const { return platform.LocalCopyPath(); }
     QRgb Shown() {
         SettlePictures(loader);
-        return form.Image1->GetPicture().pixel(2, 2) | 0xff000000;
+        return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
     }
 
     void SwitchToCd() {
         dialogs.Type(CdAlbum());
-        form.Image7_Click();
+        Click(form, "Image7");
         ASSERT_TRUE(module.CdMode);
-        ASSERT_EQ(form.Text2->text(), "Dal CD");
+        ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
         dialogs.Clear();
     }
 
     void ExpectUsualAlbum() {
         EXPECT_FALSE(module.CdMode);
-        EXPECT_EQ(form.Text2->text(), "Usuale");
+        EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Usuale");
         EXPECT_FALSE(module.Data1.ReadOnly);
-        EXPECT_TRUE(form.Image6->Enabled());
+        EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
         EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
     }
 
@@ -89,7 +89,7 @@ protected:
 TEST_F(CdSwitchTest, CancelReopensTheUsualAlbumOnItsFirstPhoto) {
     module.Data1.Recordset().MoveNext();
     dialogs.Cancel();
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_EQ(dialogs.Inputs(), QStringList{kCdPrompt});
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     ExpectUsualAlbum();
@@ -100,7 +100,7 @@ TEST_F(CdSwitchTest, MissingFileOrFolderAsksAgainSilentlyThenTheCdAlbumIsShownRe
     // The working copy's folder is made when missing.
     QDir(QFileInfo(Copy()).absolutePath()).removeRecursively();
     dialogs.Type(cd + "/nessuno.mdb").Type(cd).Type(CdAlbum());
-    form.Image7_Click();
+    Click(form, "Image7");
 
     EXPECT_EQ(dialogs.Inputs(), QStringList({kCdPrompt, kCdPrompt, kCdPrompt}));
     EXPECT_TRUE(dialogs.Messages().isEmpty());
@@ -109,9 +109,9 @@ TEST_F(CdSwitchTest, MissingFileOrFolderAsksAgainSilentlyThenTheCdAlbumIsShownRe
     EXPECT_EQ(module.CdDriveLetter, cd);
     EXPECT_EQ(module.Data1.DatabaseName, Copy().toStdString());
     EXPECT_TRUE(module.Data1.ReadOnly);
-    EXPECT_FALSE(form.Image6->Enabled());
-    EXPECT_EQ(form.Text1->text(), "3");
-    EXPECT_EQ(form.Text2->text(), "Dal CD");
+    EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "3");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
     // The picture is found below the CD's root, not below "/".
     EXPECT_EQ(Shown(), QColor(Qt::green).rgb());
 
@@ -121,14 +121,14 @@ TEST_F(CdSwitchTest, MissingFileOrFolderAsksAgainSilentlyThenTheCdAlbumIsShownRe
     EXPECT_FALSE(Writable(CdAlbum()));
 
     // A click on the disabled add button starts nothing.
-    form.Image6->show();
-    QTest::mouseClick(form.Image6, Qt::LeftButton);
+    Control<Picture>(form, "Image6").show();
+    QTest::mouseClick(&Control<Picture>(form, "Image6"), Qt::LeftButton);
     EXPECT_TRUE(dialogs.Questions().isEmpty());
 }
 
 TEST_F(CdSwitchTest, SecondClickReturnsToTheUsualAlbumAndKeepsTheWorkingCopy) {
     SwitchToCd();
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_TRUE(dialogs.shown.empty());
     ExpectUsualAlbum();
     EXPECT_EQ(AlbumIds(Copy()), (std::vector<long long>{3, 8}));
@@ -148,10 +148,10 @@ TEST_F(CdSwitchTest, AWorkingCopyLeftReadOnlyNeverBlocksASwitch) {
     bool addEnabledWhileAsked = true;
     dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
         readOnlyWhileAsked = module.Data1.ReadOnly;
-        addEnabledWhileAsked = form.Image6->Enabled();
+        addEnabledWhileAsked = Control<Picture>(form, "Image6").Enabled();
     };
     dialogs.Cancel();
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_EQ(dialogs.Inputs(), QStringList{kCdPrompt});
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_TRUE(readOnlyWhileAsked);
@@ -163,9 +163,9 @@ TEST_F(CdSwitchTest, AWorkingCopyLeftReadOnlyNeverBlocksASwitch) {
     dialogs.Clear();
     Protect(Copy());
     dialogs.Type(CdAlbum());
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_TRUE(module.CdMode);
-    EXPECT_EQ(form.Text2->text(), "Dal CD");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
     EXPECT_TRUE(Writable(Copy()));
 }
 
@@ -177,7 +177,7 @@ TEST_F(CdSwitchTest, AFileThatIsNoAlbumIsReportedAndTheUserAskedAgain) {
     file.close();
 
     dialogs.Type(text).Cancel();
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_EQ(dialogs.Messages(), QStringList{"File non valido"});
     EXPECT_EQ(dialogs.Inputs().size(), 2);
     ExpectUsualAlbum();
@@ -206,7 +206,7 @@ TEST_F(CdSwitchTest, AnAlbumBurnedMidWriteIsCopiedWithItsJournalAndReadAsItWas) 
     Protect(CdAlbum() + "-journal");
 
     dialogs.Type(CdAlbum());
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_TRUE(module.CdMode);
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
@@ -220,10 +220,10 @@ TEST_F(CdSwitchTest, APathThatCannotNameAReadableFileIsReportedAndTheUserAskedAg
         .Type("/" + QString(5000, 'x'))
         .Type(fifo)
         .Type(CdAlbum());
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_EQ(dialogs.Messages(), QStringList(4, "Impossibile accedere al file"));
     EXPECT_EQ(dialogs.Inputs().size(), 5);
-    EXPECT_EQ(form.Text2->text(), "Dal CD");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
 }
 
 TEST_F(CdSwitchTest, ACopyThatFailsTwiceIsReportedAndTheUsualAlbumReopened) {
@@ -231,7 +231,7 @@ TEST_F(CdSwitchTest, ACopyThatFailsTwiceIsReportedAndTheUsualAlbumReopened) {
     QFile::remove(Copy());
     QDir().mkpath(Copy());
     dialogs.Type(CdAlbum());
-    form.Image7_Click();
+    Click(form, "Image7");
 
     EXPECT_EQ(dialogs.Inputs().size(), 1);
     ASSERT_EQ(dialogs.Messages().size(), 1);
@@ -245,19 +245,19 @@ TEST_F(CdSwitchTest, ACopyThatFailsTwiceIsReportedAndTheUsualAlbumReopened) {
 TEST_F(CdSwitchTest, TheWayBackNeedsNoWorkingCopy) {
     SwitchToCd();
     QFile::remove(Copy());
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_TRUE(dialogs.shown.empty());
     ExpectUsualAlbum();
 }
 
 TEST_F(CdSwitchTest, TheWorkingCopyTypedAsTheCdIsOpenedAsItIs) {
     SwitchToCd();
-    form.Image7_Click();
+    Click(form, "Image7");
     dialogs.Type(Copy());
-    form.Image7_Click();
+    Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_TRUE(module.CdMode);
-    EXPECT_EQ(form.Text2->text(), "Dal CD");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "app/val.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -77,19 +78,19 @@ protected:
 
     Showing Now() {
         SettlePictures(loader);
-        const QImage& picture = form.Image1->GetPicture();
+        const QImage& picture = Control<Picture>(form, "Image1").GetPicture();
         QString photo;
         if (!picture.isNull()) {
             const QRgb centre = picture.pixel(picture.width() / 2, picture.height() / 2);
             photo = colours_.value(centre, "?");
         }
-        return {form.Text1->text(), photo};
+        return {Control<LongLineBox>(form, "Text1").text(), photo};
     }
 
     // The jump as a person does it: the prompt answered with `answer`.
     void Jump(const QString& answer) {
         dialogs.Type(answer);
-        form.Image4_Click();
+        Click(form, "Image4");
     }
 
     ScriptedDialogs dialogs;
@@ -108,25 +109,25 @@ TEST_F(CommandsTest, StepsInNumberOrderWithoutWrappingAround) {
     Open({3, 10, 7});
     EXPECT_EQ(Now(), Photo(3));
 
-    form.Image5_Click();
+    Click(form, "Image5");
     EXPECT_EQ(Now(), Photo(7));
-    form.Image5_Click();
+    Click(form, "Image5");
     EXPECT_EQ(Now(), Photo(10));
-    form.Image5_Click();
+    Click(form, "Image5");
     EXPECT_EQ(Now(), Photo(10)) << "Next on the last photo stays there";
     EXPECT_FALSE(Rows().Eof());
 
-    form.Image8_Click();
+    Click(form, "Image8");
     EXPECT_EQ(Now(), Photo(7));
-    form.Image8_Click();
+    Click(form, "Image8");
     EXPECT_EQ(Now(), Photo(3));
-    form.Image8_Click();
+    Click(form, "Image8");
     EXPECT_EQ(Now(), Photo(3)) << "Previous on the first photo stays there";
     EXPECT_FALSE(Rows().Bof());
 
-    form.Image10_Click();
+    Click(form, "Image10");
     EXPECT_EQ(Now(), Photo(10));
-    form.Image9_Click();
+    Click(form, "Image9");
     EXPECT_EQ(Now(), Photo(3));
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -138,35 +139,34 @@ TEST_F(CommandsTest, ACursorLeftPastEitherEndComesBackOntoTheAlbum) {
     Rows().MoveLast();
     Rows().MoveNext();
     ASSERT_TRUE(Rows().Eof());
-    form.Image5_Click();
+    Click(form, "Image5");
     EXPECT_EQ(Now(), Photo(10));
 
     Rows().MoveNext();
     ASSERT_TRUE(Rows().Eof());
-    form.Image8_Click();
+    Click(form, "Image8");
     EXPECT_EQ(Now(), Photo(10)) << "one step back from past the end is the last photo";
 
     // Before the start.
     Rows().MoveFirst();
     Rows().MovePrevious();
     ASSERT_TRUE(Rows().Bof());
-    form.Image8_Click();
+    Click(form, "Image8");
     EXPECT_EQ(Now(), Photo(3));
 
     Rows().MovePrevious();
     ASSERT_TRUE(Rows().Bof());
-    form.Image5_Click();
+    Click(form, "Image5");
     EXPECT_EQ(Now(), Photo(3)) << "one step on from before the start is the first photo";
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(CommandsTest, OnePhotoStaysWhateverTheButtonAndIsShownAgain) {
     Open({5});
-    using Handler = void (Form1::*)();
-    for (Handler click : {&Form1::Image5_Click, &Form1::Image8_Click, &Form1::Image9_Click,
-                          &Form1::Image10_Click}) {
-        form.Image1->ClearPicture();
-        (form.*click)();
+    using Handler = const char*;
+    for (Handler click : {"Image5", "Image8", "Image9", "Image10"}) {
+        Control<Picture>(form, "Image1").ClearPicture();
+        Click(form, click);
         EXPECT_EQ(Now(), Photo(5));
     }
     EXPECT_TRUE(dialogs.shown.empty());
@@ -174,11 +174,10 @@ TEST_F(CommandsTest, OnePhotoStaysWhateverTheButtonAndIsShownAgain) {
 
 TEST_F(CommandsTest, EveryButtonTellsAnEmptyAlbumOnce) {
     Open({});
-    using Handler = void (Form1::*)();
-    for (Handler click : {&Form1::Image5_Click, &Form1::Image8_Click, &Form1::Image9_Click,
-                          &Form1::Image10_Click}) {
+    using Handler = const char*;
+    for (Handler click : {"Image5", "Image8", "Image9", "Image10"}) {
         dialogs.Clear();
-        (form.*click)();
+        Click(form, click);
         EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
         EXPECT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(Now(), Showing{});
@@ -190,18 +189,18 @@ TEST_F(CommandsTest, AFailedMoveLeavesThePictureThatWasShown) {
     Open({1, 2});
     // Every photo goes behind the window's back: the moves find no row.
     ExecuteSql(Album(), "DELETE FROM datab");
-    form.Image10_Click();
+    Click(form, "Image10");
     EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
     EXPECT_EQ(Now().picture, "1");
 }
 
 TEST_F(CommandsTest, ACommandBeforeAnyAlbumIsOpenSaysSoAndShowsNothing) {
-    form.Image5_Click();
-    form.Image9_Click();
+    Click(form, "Image5");
+    Click(form, "Image9");
     dialogs.Yes();
-    form.Image12_Click();
+    Click(form, "Image12");
     dialogs.Type("3");
-    form.Image4_Click();
+    Click(form, "Image4");
     const QString closed = "Il DataBase non è aperto: ";
     EXPECT_EQ(dialogs.Messages(), (QStringList{closed + "la foto successiva non è stata mostrata.",
                                                closed + "la prima foto non è stata mostrata.",
@@ -214,7 +213,7 @@ TEST_F(CommandsTest, ACommandBeforeAnyAlbumIsOpenSaysSoAndShowsNothing) {
 
 TEST_F(CommandsTest, JumpGoesToTheNumberFromAnyPhoto) {
     Open({1, 2, 3});
-    form.Image10_Click();
+    Click(form, "Image10");
 
     Jump("2");
     EXPECT_EQ(dialogs.Inputs(), QStringList{kJumpPrompt});
@@ -222,7 +221,7 @@ TEST_F(CommandsTest, JumpGoesToTheNumberFromAnyPhoto) {
     EXPECT_EQ(Now(), Photo(2));
 
     // The current photo's own number: the same photo, shown again.
-    form.Image1->ClearPicture();
+    Control<Picture>(form, "Image1").ClearPicture();
     Jump("2");
     EXPECT_EQ(Now(), Photo(2));
     EXPECT_TRUE(dialogs.Messages().isEmpty());
@@ -230,7 +229,7 @@ TEST_F(CommandsTest, JumpGoesToTheNumberFromAnyPhoto) {
 
 TEST_F(CommandsTest, JumpToAMissingNumberSaysSoAndShowsTheFirstPhoto) {
     Open({3, 10, 7});
-    form.Image10_Click();
+    Click(form, "Image10");
     Showing whenTold;
     dialogs.whileShown = [&](const ScriptedDialogs::Shown& box) {
         if (box.kind == ScriptedDialogs::Kind::Message) whenTold = Now();
@@ -247,7 +246,7 @@ TEST_F(CommandsTest, JumpReadsTheAnswerInTheUsersLocale) {
     LocaleScope italian(QLocale(QLocale::Italian, QLocale::Italy));
 
     for (const char* answer : {"7", "07", " 7 ", "\t7", "7,0", "+7", "7,", "0,7e1"}) {
-        form.Image9_Click();
+        Click(form, "Image9");
         Jump(answer);
         EXPECT_EQ(Now(), Photo(7)) << answer;
         EXPECT_TRUE(dialogs.Messages().isEmpty()) << answer;
@@ -257,7 +256,7 @@ TEST_F(CommandsTest, JumpReadsTheAnswerInTheUsersLocale) {
 
     for (const char* answer : {"2,5", "6,9999", "-7"}) {
         dialogs.Clear();
-        form.Image10_Click();
+        Click(form, "Image10");
         Jump(answer);
         EXPECT_EQ(dialogs.Messages(), QStringList{kNotFound}) << answer;
         EXPECT_EQ(Now(), Photo(1)) << answer;
@@ -265,7 +264,7 @@ TEST_F(CommandsTest, JumpReadsTheAnswerInTheUsersLocale) {
 
     // A point is no decimal separator in Italian: "7.0" is not a number.
     dialogs.Clear();
-    form.Image10_Click();
+    Click(form, "Image10");
     Jump("7.0");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_EQ(Now(), Photo(1000));
@@ -286,37 +285,37 @@ TEST_F(CommandsTest, AnAnswerThatIsNoNumberLeavesThePhotoThatWasCurrent) {
     for (const QString& answer :
          {QString(), QString(""), QString("   "), QString("sette"), QString("7a"), QString("nan"),
           QString("inf"), QString("1e999")}) {
-        form.Image5_Click();  // photo 7: the fields and the picture agree
+        Click(form, "Image5");  // photo 7: the fields and the picture agree
         ASSERT_EQ(Now(), Photo(7));
         Jump(answer);
         EXPECT_EQ(Now(), Photo(7)) << answer.toStdString();
         EXPECT_EQ(dialogs.Messages(), QStringList{}) << answer.toStdString();
         EXPECT_EQ(dialogs.shown.size(), 1u);
         dialogs.Clear();
-        form.Image9_Click();
+        Click(form, "Image9");
     }
 
     // A cursor left past either end stays there too.
-    form.Image10_Click();
+    Click(form, "Image10");
     Rows().MoveNext();
     dialogs.Cancel();
-    form.Image4_Click();
+    Click(form, "Image4");
     EXPECT_TRUE(Rows().Eof());
     EXPECT_EQ(Now(), (Showing{"", "10"}));
 
-    form.Image9_Click();
+    Click(form, "Image9");
     Rows().MovePrevious();
     dialogs.Type("x");
-    form.Image4_Click();
+    Click(form, "Image4");
     EXPECT_TRUE(Rows().Bof());
     EXPECT_EQ(Now(), (Showing{"", "3"}));
 
     // A row deleted under the cursor cannot be gone back to: the first photo
     // is shown instead, fields and picture alike.
-    form.Image10_Click();
+    Click(form, "Image10");
     Rows().Delete();
     dialogs.Cancel();
-    form.Image4_Click();
+    Click(form, "Image4");
     EXPECT_EQ(Now(), Photo(3));
     EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
@@ -337,7 +336,8 @@ std::optional<QString> ScanFor(Module1& module, Form1& form, double number) {
     store::Cursor& rows = module.Data1.Recordset();
     rows.MoveFirst();
     while (!rows.Eof()) {
-        if (Val(form.Text1->text()) == number) return form.Text1->text();
+        if (Val(Control<LongLineBox>(form, "Text1").text()) == number)
+            return Control<LongLineBox>(form, "Text1").text();
         rows.MoveNext();
     }
     return std::nullopt;
@@ -368,9 +368,9 @@ TEST_F(CommandsTest, JumpFindsWhatTheRowByRowScanFinds) {
 
             // Start somewhere else each time: the jump must not depend on it.
             const int start = index++ % 3;
-            if (start == 0) form.Image9_Click();
-            if (start == 1) form.Image10_Click();
-            if (start == 2) form.Image5_Click();
+            if (start == 0) Click(form, "Image9");
+            if (start == 1) Click(form, "Image10");
+            if (start == 2) Click(form, "Image5");
             dialogs.Clear();
             Jump(answer);
 
@@ -422,7 +422,7 @@ TEST_F(CommandsTest, JumpReadsNegativeAndHugeNumbersExactly) {
     };
     for (const auto& c : cases) {
         dialogs.Clear();
-        form.Image5_Click();
+        Click(form, "Image5");
         Jump(c.answer);
         if (c.photo) {
             EXPECT_TRUE(dialogs.Messages().isEmpty()) << c.answer;
@@ -438,25 +438,25 @@ TEST_F(CommandsTest, JumpReadsNegativeAndHugeNumbersExactly) {
 
 TEST_F(CommandsTest, DeletingTheCurrentPhotoShowsTheFirstAndKeepsThePictureFile) {
     Open({1, 2, 3});
-    form.Image5_Click();
+    Click(form, "Image5");
     ASSERT_EQ(Now(), Photo(2));
 
     dialogs.Yes();
-    form.Image12_Click();
+    Click(form, "Image12");
 
     EXPECT_EQ(dialogs.Questions(), QStringList{kDeleteQuestion});
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 3}));
     EXPECT_TRUE(QFile::exists(Dir() + "/foto2.bmp"));
     EXPECT_EQ(Now(), Photo(1));
-    form.Image5_Click();
+    Click(form, "Image5");
     EXPECT_EQ(Now(), Photo(3)) << "nothing is renumbered";
 }
 
 TEST_F(CommandsTest, DeletingTheFirstPhotoShowsTheNextOne) {
     Open({4, 9, 6});
     dialogs.Yes();
-    form.Image12_Click();
+    Click(form, "Image12");
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{6, 9}));
     EXPECT_EQ(Now(), Photo(6));
     EXPECT_TRUE(QFile::exists(Dir() + "/foto4.bmp"));
@@ -465,22 +465,22 @@ TEST_F(CommandsTest, DeletingTheFirstPhotoShowsTheNextOne) {
 TEST_F(CommandsTest, DeletingTheOnlyPhotoLeavesTheFrameBlank) {
     Open({5});
     dialogs.Yes();
-    form.Image12_Click();
+    Click(form, "Image12");
 
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_TRUE(AlbumIds(Album()).empty());
     EXPECT_EQ(Now(), Showing{});
     EXPECT_TRUE(QFile::exists(Dir() + "/foto5.bmp"));
 
-    form.Image5_Click();
+    Click(form, "Image5");
     EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
 }
 
 TEST_F(CommandsTest, NoDeletesNothing) {
     Open({1, 2});
-    form.Image10_Click();
+    Click(form, "Image10");
     dialogs.No();
-    form.Image12_Click();
+    Click(form, "Image12");
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
     EXPECT_EQ(Now(), Photo(2));
     EXPECT_EQ(dialogs.shown.size(), 1u);
@@ -489,18 +489,18 @@ TEST_F(CommandsTest, NoDeletesNothing) {
 TEST_F(CommandsTest, DeletingWithNoCurrentPhotoSaysSoAndChangesNothing) {
     Open({});
     dialogs.No();
-    form.Image12_Click();
+    Click(form, "Image12");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     dialogs.Yes();
-    form.Image12_Click();
+    Click(form, "Image12");
     EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
 
     // A cursor past the end: the photo shown stays in the frame.
     Open({1, 2});
-    form.Image10_Click();
+    Click(form, "Image10");
     Rows().MoveNext();
     dialogs.Yes();
-    form.Image12_Click();
+    Click(form, "Image12");
     EXPECT_EQ(dialogs.Messages(), QStringList{kNoPhoto});
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
     EXPECT_EQ(Now(), (Showing{"", "2"}));
@@ -509,14 +509,14 @@ TEST_F(CommandsTest, DeletingWithNoCurrentPhotoSaysSoAndChangesNothing) {
 
 TEST_F(CommandsTest, ARefusedDeletionIsToldAndThePhotoStays) {
     Open({1, 2});
-    form.Image10_Click();
+    Click(form, "Image10");
     // An album opened for reading, as one on CD.
     module.Data1.ReadOnly = true;
     module.Data1.Refresh();
-    form.Image10_Click();
+    Click(form, "Image10");
 
     dialogs.Yes();
-    form.Image12_Click();
+    Click(form, "Image12");
 
     EXPECT_EQ(dialogs.Messages(),
               QStringList{"Il DataBase è di sola lettura: la foto non è stata eliminata."});
@@ -526,13 +526,13 @@ TEST_F(CommandsTest, ARefusedDeletionIsToldAndThePhotoStays) {
 
 TEST_F(CommandsTest, ADeletionRefusedByAnotherProgramIsToldAndThePhotoStays) {
     Open({1, 2});
-    form.Image10_Click();
+    Click(form, "Image10");
     {
         // Another program is writing to the album for longer than the store waits.
         SQLite::Database other(Album().toStdString(), SQLite::OPEN_READWRITE);
         other.exec("BEGIN IMMEDIATE");
         dialogs.Yes();
-        form.Image12_Click();
+        Click(form, "Image12");
     }
     EXPECT_EQ(dialogs.Messages(),
               QStringList{
@@ -555,21 +555,21 @@ TEST_F(CommandsTest, TheHighlightedPicturesTakeTheClicks) {
         EXPECT_FALSE(normal->isVisible());
         QTest::mouseClick(highlighted, Qt::LeftButton, {}, highlighted->rect().center());
     };
-    press(form.Image18, form.Image5);
+    press(&Control<Picture>(form, "Image18"), &Control<Picture>(form, "Image5"));
     EXPECT_EQ(Now(), Photo(7));
-    press(form.Image17, form.Image10);
+    press(&Control<Picture>(form, "Image17"), &Control<Picture>(form, "Image10"));
     EXPECT_EQ(Now(), Photo(10));
-    press(form.Image19, form.Image8);
+    press(&Control<Picture>(form, "Image19"), &Control<Picture>(form, "Image8"));
     EXPECT_EQ(Now(), Photo(7));
-    press(form.Image16, form.Image9);
+    press(&Control<Picture>(form, "Image16"), &Control<Picture>(form, "Image9"));
     EXPECT_EQ(Now(), Photo(3));
 
     dialogs.Type("10");
-    press(form.Image13, form.Image4);
+    press(&Control<Picture>(form, "Image13"), &Control<Picture>(form, "Image4"));
     EXPECT_EQ(Now(), Photo(10));
 
     dialogs.Yes();
-    press(form.Image11, form.Image12);
+    press(&Control<Picture>(form, "Image11"), &Control<Picture>(form, "Image12"));
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{3, 7}));
     EXPECT_EQ(Now(), Photo(3));
     EXPECT_TRUE(dialogs.Messages().isEmpty());

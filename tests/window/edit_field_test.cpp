@@ -92,9 +92,9 @@ TEST_F(EditFieldTest, AnEditEndsSavedOrCancelledAndWritesOnlyItsColumn) {
          "01/01/01"},
         {"the focus leaving saves", kPlace, [](Form1&, QWidget* b) { Press(b, Qt::Key_Tab); },
          alba},
-        {"a step saves first", kPeople, [](Form1& f, QWidget*) { f.Image5_Click(); }, alba},
+        {"a step saves first", kPeople, [](Form1& f, QWidget*) { Click(f, "Image5"); }, alba},
         {"a move no command finished saves nothing", kPeople,
-         [](Form1& f, QWidget*) { f.module.MoveNext(); }, "Anna"},
+         [this](Form1&, QWidget*) { module.MoveNext(); }, "Anna"},
         {"Enter is a new line in the notes, Ctrl+Enter saves", kNotes,
          [](Form1&, QWidget* b) {
              Press(b, Qt::Key_Return);
@@ -107,8 +107,10 @@ TEST_F(EditFieldTest, AnEditEndsSavedOrCancelledAndWritesOnlyItsColumn) {
         SCOPED_TRACE(e.what);
         Open();
         const QStringList secondBefore = AlbumRow(Album(), 2);
-        QWidget* box = QList<QWidget*>{form.Text2, form.Text3, form.Text4, form.Text5,
-                                       form.Text6}[e.column - kTitle];
+        QWidget* box = QList<QWidget*>{
+            &Control<LongLineBox>(form, "Text2"), &Control<LongLineBox>(form, "Text3"),
+            &Control<LongLineBox>(form, "Text4"), &Control<LongTextBox>(form, "Text5"),
+            &Control<LongTextBox>(form, "Text6")}[e.column - kTitle];
         Edit(box, alba);
         EXPECT_EQ(box->palette().color(QPalette::Base), QColor(Qt::white));
         EXPECT_FALSE(box->property("readOnly").toBool()) << "a caret";
@@ -123,15 +125,16 @@ TEST_F(EditFieldTest, AnEditEndsSavedOrCancelledAndWritesOnlyItsColumn) {
 TEST_F(EditFieldTest, TheEditingBoxKeepsItsKeysFromTheWindowAndCtrlZUndoesASave) {
     Open();
     // PageDown is the window's key for the next photo.
-    Edit(form.Text2, "Primo");
-    Press(form.Text2, Qt::Key_PageDown);
-    EXPECT_EQ(form.Text1->text(), "1") << "the box keeps its key while edited";
-    Press(form.Text2, Qt::Key_Return);
-    Press(form.Text2, Qt::Key_Z, Qt::ControlModifier);
+    Edit(&Control<LongLineBox>(form, "Text2"), "Primo");
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_PageDown);
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "1")
+        << "the box keeps its key while edited";
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_Return);
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Stored(kTitle), "Uno");
-    EXPECT_EQ(form.Text2->text(), "Uno");
-    Press(form.Text2, Qt::Key_PageDown);
-    EXPECT_EQ(form.Text1->text(), "2") << "the window's keys act again";
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Uno");
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_PageDown);
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "2") << "the window's keys act again";
 }
 
 TEST_F(EditFieldTest, LongFieldsAreEditedWhole) {
@@ -140,23 +143,23 @@ TEST_F(EditFieldTest, LongFieldsAreEditedWhole) {
     while (words.size() < 3 * LongTextBox::kPieceLength) words += "parola ";
     const QString title(3 * LongLineBox::kStretch, QChar('t'));
     Open(title, words);
-    form.Text6->setFocus();
-    Press(form.Text6, Qt::Key_F2);
-    Press(form.Text6, Qt::Key_Home, Qt::ControlModifier);
-    Press(form.Text6, Qt::Key_X);
-    Press(form.Text6, Qt::Key_Return, Qt::ControlModifier);
+    Control<LongTextBox>(form, "Text6").setFocus();
+    Press(&Control<LongTextBox>(form, "Text6"), Qt::Key_F2);
+    Press(&Control<LongTextBox>(form, "Text6"), Qt::Key_Home, Qt::ControlModifier);
+    Press(&Control<LongTextBox>(form, "Text6"), Qt::Key_X);
+    Press(&Control<LongTextBox>(form, "Text6"), Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(Stored(kNotes), "x" + words);
 
-    form.Text2->setFocus();
-    Press(form.Text2, Qt::Key_F2);
-    Press(form.Text2, Qt::Key_End);
-    Press(form.Text2, Qt::Key_Y);
-    Press(form.Text2, Qt::Key_Home);
-    Press(form.Text2, Qt::Key_Z);
-    Press(form.Text2, Qt::Key_Return);
+    Control<LongLineBox>(form, "Text2").setFocus();
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_F2);
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_End);
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_Y);
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_Home);
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_Z);
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_Return);
     EXPECT_EQ(Stored(kTitle), "z" + title + "y");
-    Edit(form.Text2, "corto");  // over the whole text selected
-    Press(form.Text2, Qt::Key_Return);
+    Edit(&Control<LongLineBox>(form, "Text2"), "corto");  // over the whole text selected
+    Press(&Control<LongLineBox>(form, "Text2"), Qt::Key_Return);
     EXPECT_EQ(Stored(kTitle), "corto");
 }
 

@@ -11,6 +11,8 @@
 #include "photo_list/form3.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
+#include "support/form1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -37,22 +39,23 @@ protected:
     }
 
     Form3* OpenList() {
-        form.Image1_Click();
-        Form3* list = form.form3;
+        Click(form, "Image1");
+        Form3* list = Form1Probe::PhotoList(form);
         EXPECT_TRUE(list && list->isVisible());
         return list;
     }
 
     QStringList Entries() const {
         QStringList entries;
-        QAbstractItemModel* model = form.form3->List1->model();
+        QAbstractItemModel* model =
+            Control<QListView>(*Form1Probe::PhotoList(form), "List1").model();
         for (int row = 0; row < model->rowCount(); ++row)
             entries << model->index(row, 0).data().toString();
         return entries;
     }
 
     void ClickEntry(int row) {
-        QListView* list = form.form3->List1;
+        QListView* list = &Control<QListView>(*Form1Probe::PhotoList(form), "List1");
         const QRect entry = list->visualRect(list->model()->index(row, 0));
         ASSERT_TRUE(list->viewport()->rect().contains(entry.center()));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
@@ -67,7 +70,7 @@ protected:
     void Execute(const char* sql) { ExecuteSql(module.DatabasePath, sql); }
     QRgb Shown() {
         SettlePictures(loader);
-        return form.Image1->GetPicture().pixel(2, 2) | 0xff000000;
+        return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
     }
 
     ScriptedDialogs dialogs;
@@ -86,12 +89,12 @@ TEST_F(PhotoListTest, OneWindowAtMostOpenedFromThePhotoOrTheCornerLabel) {
     EXPECT_EQ(list->windowTitle(), "Form3");
     EXPECT_FALSE(list->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(list->size(), QSize(310, 211));
-    EXPECT_EQ(list->List1->geometry(), QRect(16, 24, 241, 160));
+    EXPECT_EQ(Control<QListView>(*list, "List1").geometry(), QRect(16, 24, 241, 160));
     EXPECT_TRUE(list->property(kProgramWindowProperty).toBool());
 
     Focus(&form);
-    QTest::mouseClick(form.Label3, Qt::LeftButton);
-    EXPECT_EQ(form.form3, list);
+    QTest::mouseClick(&Control<HoverLabel>(form, "Label3"), Qt::LeftButton);
+    EXPECT_EQ(Form1Probe::PhotoList(form), list);
     int lists = 0;
     for (QWidget* window : QApplication::topLevelWidgets())
         lists += qobject_cast<Form3*>(window) != nullptr;
@@ -101,8 +104,8 @@ TEST_F(PhotoListTest, OneWindowAtMostOpenedFromThePhotoOrTheCornerLabel) {
     // Its close button unloads it; the next opening loads a new one.
     list->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form.form3.isNull());
-    EXPECT_EQ(OpenList()->List1->model()->rowCount(), 4);
+    EXPECT_TRUE(Form1Probe::PhotoList(form).isNull());
+    EXPECT_EQ(Control<QListView>(*OpenList(), "List1").model()->rowCount(), 4);
 }
 
 TEST_F(PhotoListTest, ListsEveryPhotoInAlbumOrderAsEachOpeningFindsTheAlbum) {
@@ -110,30 +113,31 @@ TEST_F(PhotoListTest, ListsEveryPhotoInAlbumOrderAsEachOpeningFindsTheAlbum) {
     EXPECT_EQ(Entries(), QStringList({"3 Tre", "7 Sette", "10 Dieci", "12 Tramonto a Cefalù"}));
 
     Execute("DELETE FROM datab WHERE id = 7");
-    form.Label3_Click();
+    Click(form, "Label3");
     EXPECT_EQ(Entries(), QStringList({"3 Tre", "10 Dieci", "12 Tramonto a Cefalù"}));
 
     // An empty album gives an empty list, where a click does nothing.
     Execute("DELETE FROM datab");
-    form.Image1_Click();
+    Click(form, "Image1");
     EXPECT_TRUE(Entries().isEmpty());
-    QTest::mouseClick(form.form3->List1->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
-    EXPECT_TRUE(form.form3->isVisible());
+    QTest::mouseClick(Control<QListView>(*Form1Probe::PhotoList(form), "List1").viewport(),
+                      Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(Form1Probe::PhotoList(form)->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(PhotoListTest, PickMakesThePhotoCurrentShowsItAndHidesTheList) {
     OpenList();
     ClickEntry(2);
-    EXPECT_EQ(form.Text1->text(), "10");
-    EXPECT_EQ(form.Text2->text(), "Dieci");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "10");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dieci");
     EXPECT_EQ(Shown(), QColor(Qt::blue).rgb());
-    ASSERT_TRUE(form.form3);
-    EXPECT_FALSE(form.form3->isVisible());
+    ASSERT_TRUE(Form1Probe::PhotoList(form));
+    EXPECT_FALSE(Form1Probe::PhotoList(form)->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());
 
     // Hidden, not unloaded: the next opening shows the same window again.
-    Form3* list = form.form3;
+    Form3* list = Form1Probe::PhotoList(form);
     EXPECT_EQ(OpenList(), list);
 }
 
@@ -141,21 +145,21 @@ TEST_F(PhotoListTest, NumberNoLongerInTheAlbumLeavesTheListOpenPastTheLastPhoto)
     OpenList();
     Execute("DELETE FROM datab WHERE id = 7");
     ClickEntry(1);
-    EXPECT_TRUE(form.form3->isVisible());
+    EXPECT_TRUE(Form1Probe::PhotoList(form)->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(module.Data1.Recordset().Eof());
-    EXPECT_EQ(form.Text1->text(), "");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
 }
 
 TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
     Form3* list = OpenList();
     list->Pick("12");  // no blank: read whole
-    EXPECT_EQ(form.Text1->text(), "12");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "12");
     EXPECT_FALSE(list->isVisible());
 
     list->show();
     list->Pick("10abc def");
-    EXPECT_EQ(form.Text1->text(), "10");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "10");
 
     // A leading blank reads as 0: no photo 0 yet, then one.
     list->show();
@@ -163,7 +167,7 @@ TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
     EXPECT_TRUE(list->isVisible());
     Execute("INSERT INTO datab (id, titolo) VALUES (0, 'Zero')");
     list->Pick(" 10 Dieci");
-    EXPECT_EQ(form.Text1->text(), "0");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "0");
     EXPECT_FALSE(list->isVisible());
 
     // Numbers a double cannot tell apart are picked exactly, as listed.
@@ -174,7 +178,7 @@ TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
          {"9223372036854775806", "9223372036854775807", "-9007199254740993", "-9007199254740992"}) {
         list->show();
         list->Pick(QString(number) + " x");
-        EXPECT_EQ(form.Text1->text(), number);
+        EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), number);
     }
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -183,9 +187,9 @@ TEST_F(PhotoListTest, AlbumEmptiedWhileTheListIsOpenMakesAPickDoNothing) {
     OpenList();
     Execute("DELETE FROM datab");
     ClickEntry(0);
-    EXPECT_TRUE(form.form3->isVisible());
+    EXPECT_TRUE(Form1Probe::PhotoList(form)->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(form.Text1->text(), "");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
 }
 
 TEST_F(PhotoListTest, ThePickedPhotoStaysCurrentOnceTheAlbumWindowIsActiveAgain) {
@@ -206,14 +210,14 @@ TEST_F(PhotoListTest, ThePickedPhotoStaysCurrentOnceTheAlbumWindowIsActiveAgain)
     ASSERT_GE(picked, 0);
     EXPECT_TRUE(seen.mid(picked).contains("3")) << "no reopening: " << seen.join(",").toStdString();
     EXPECT_EQ(seen.last(), "12");
-    EXPECT_EQ(form.Text2->text(), "Tramonto a Cefalù");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Tramonto a Cefalù");
     EXPECT_EQ(Shown(), QColor(Qt::yellow).rgb());
-    EXPECT_FALSE(module.PickedPhotoId);
+    EXPECT_FALSE(module.PickedPhotoId());
 
     // Forgotten once back: the next return from the list opens the first photo.
     Focus(list = OpenList());
     Focus(&form);
-    EXPECT_EQ(form.Text1->text(), "3");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "3");
 }
 
 TEST_F(PhotoListTest, APickInAnAlbumOnCdGivesWayToTheUsualAlbumOnReturn) {
@@ -224,7 +228,7 @@ TEST_F(PhotoListTest, APickInAnAlbumOnCdGivesWayToTheUsualAlbumOnReturn) {
     form.show();
     Focus(&form);
     dialogs.Type(cd + "/database.mdb");
-    form.Image7_Click();
+    Click(form, "Image7");
     ASSERT_TRUE(module.CdMode);
 
     Form3* list = OpenList();
@@ -234,7 +238,7 @@ TEST_F(PhotoListTest, APickInAnAlbumOnCdGivesWayToTheUsualAlbumOnReturn) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QApplication::processEvents();
     EXPECT_FALSE(module.CdMode);
-    EXPECT_EQ(form.Text2->text(), "Tre");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Tre");
     EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
 }
 

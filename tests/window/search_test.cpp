@@ -16,6 +16,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/controls.h"
+#include "support/form1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 #include "widgets/long_line_box.h"
@@ -39,19 +40,20 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
         QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
         EXPECT_TRUE(QTest::qWaitFor([this] { return !module.SearchBuilding(); }, 20000));
-        return *form.form3;
+        return *Form1Probe::PhotoList(form);
     }
 
-    QString Count() { return Control<QLabel>(*form.form3, "SearchCount").text(); }
+    QString Count() { return Control<QLabel>(*Form1Probe::PhotoList(form), "SearchCount").text(); }
     QStringList Entries() {
         QStringList entries;
-        QAbstractItemModel* model = Control<QListView>(*form.form3, "List1").model();
+        QAbstractItemModel* model =
+            Control<QListView>(*Form1Probe::PhotoList(form), "List1").model();
         for (int row = 0; row < model->rowCount(); ++row)
             entries << model->index(row, 0).data().toString();
         return entries;
     }
     void Type(const QString& words) {
-        QLineEdit& line = Control<QLineEdit>(*form.form3, "SearchLine");
+        QLineEdit& line = Control<QLineEdit>(*Form1Probe::PhotoList(form), "SearchLine");
         line.clear();
         QTest::keyClicks(&line, words);
     }
@@ -97,7 +99,7 @@ TEST_F(SearchLineTest, CtrlFOpensTheListWithTheLineFocusedAndTypingFilters) {
 TEST_F(SearchLineTest, PickingAFoundPhotoShowsItAndTheWordsStayForTheNextOpening) {
     FindWithKeys();
     Type("elba");
-    Form3* list = form.form3;
+    Form3* list = Form1Probe::PhotoList(form);
     QListView& view = Control<QListView>(*list, "List1");
     const QRect entry = view.visualRect(view.model()->index(0, 0));
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, entry.center());
@@ -108,7 +110,7 @@ TEST_F(SearchLineTest, PickingAFoundPhotoShowsItAndTheWordsStayForTheNextOpening
     list->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     FindWithKeys();
-    EXPECT_EQ(Control<QLineEdit>(*form.form3, "SearchLine").text(), "elba");
+    EXPECT_EQ(Control<QLineEdit>(*Form1Probe::PhotoList(form), "SearchLine").text(), "elba");
     EXPECT_EQ(Entries(), QStringList({"7 Gita sull'Isola"}));
 }
 
@@ -121,7 +123,8 @@ TEST_F(SearchLineTest, TheProgramsOwnCorrectionsAndOtherProgramsChangesAreFound)
 
     ExecuteSql(module.DatabasePath, "UPDATE datab SET luogo = 'Palermo' WHERE id = 10");
     Type("palermo");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1 foto"; }, 20000)) << Count().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1 foto"; }, 20000))
+        << Count().toStdString();
     EXPECT_EQ(Entries(), QStringList({"10 Tramonto"}));
 }
 
@@ -133,7 +136,8 @@ TEST_F(SearchLineTest, CountsInItalianNumberFormat) {
     module.OpenAlbum();
     FindWithKeys();
     Type("gruppo");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1.234 foto"; }, 20000)) << Count().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1.234 foto"; }, 20000))
+        << Count().toStdString();
 }
 
 }  // namespace
@@ -142,11 +146,12 @@ namespace {
 
 TEST_F(SearchLineTest, WhileTheIndexIsBuiltTheListSaysSoAndShowsEveryPhoto) {
     module.SearchWords = "anna";
-    form.Image1_Click();
+    Click(form, "Image1");
     // The build's end is told through the event loop, not yet run.
     EXPECT_TRUE(Count().startsWith("Preparazione della ricerca… ")) << Count().toStdString();
     EXPECT_EQ(Entries().size(), 3);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "2 foto"; }, 20000)) << Count().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "2 foto"; }, 20000))
+        << Count().toStdString();
     EXPECT_EQ(Entries(), QStringList({"3 Natale in Città", "10 Tramonto"}));
 }
 

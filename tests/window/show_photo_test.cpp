@@ -17,6 +17,7 @@
 #include "pictures/picture_loader.h"
 #include "pictures/picture_test_support.h"
 #include "support/albums.h"
+#include "support/controls.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -35,7 +36,10 @@ protected:
     // Lets the picture the frame waits for arrive.
     void Settle() { SettlePictures(loader); }
     QString Dir() const { return platform.Root(); }
-    QSizeF Shown() const { return {form.Image1->TwipsWidth(), form.Image1->TwipsHeight()}; }
+    QSizeF Shown() const {
+        return {Control<Picture>(form, "Image1").TwipsWidth(),
+                Control<Picture>(form, "Image1").TwipsHeight()};
+    }
 
     ScriptedDialogs dialogs;
     TestPlatform platform;
@@ -78,16 +82,16 @@ TEST_F(ShowPhotoTest, FitsEveryOrientationAndHonoursExif) {
                  {4, "d", Dir(), "turned.jpg"}});
 
     EXPECT_EQ(Shown(), QSizeF(6345, 4635));
-    EXPECT_EQ(form.Image1->geometry(), QRect(12, 42, 423, 309));
-    EXPECT_TRUE(form.Image1->isVisible() || !form.isVisible());
+    EXPECT_EQ(Control<Picture>(form, "Image1").geometry(), QRect(12, 42, 423, 309));
+    EXPECT_TRUE(Control<Picture>(form, "Image1").isVisible() || !form.isVisible());
 
     auto& rows = module.Data1.Recordset();
     rows.MoveNext();
     module.ShowPhoto();
     Settle();
-    EXPECT_FLOAT_EQ(form.Image1->TwipsWidth(), 4758.75f);
-    EXPECT_FLOAT_EQ(form.Image1->TwipsHeight(), 6180);
-    EXPECT_EQ(form.Image1->geometry().topLeft(), QPoint(12, 42));
+    EXPECT_FLOAT_EQ(Control<Picture>(form, "Image1").TwipsWidth(), 4758.75f);
+    EXPECT_FLOAT_EQ(Control<Picture>(form, "Image1").TwipsHeight(), 6180);
+    EXPECT_EQ(Control<Picture>(form, "Image1").geometry().topLeft(), QPoint(12, 42));
 
     rows.MoveNext();
     module.ShowPhoto();
@@ -97,10 +101,10 @@ TEST_F(ShowPhotoTest, FitsEveryOrientationAndHonoursExif) {
     rows.MoveNext();
     module.ShowPhoto();
     Settle();
-    EXPECT_EQ(form.Image1->NaturalSize(), QSize(480, 640));
-    EXPECT_FLOAT_EQ(form.Image1->TwipsWidth(), 4758.75f);
-    EXPECT_FLOAT_EQ(form.Image1->TwipsHeight(), 6180);
-    const QRgb shownPixel = form.Image1->GetPicture().pixel(2, 2);
+    EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(480, 640));
+    EXPECT_FLOAT_EQ(Control<Picture>(form, "Image1").TwipsWidth(), 4758.75f);
+    EXPECT_FLOAT_EQ(Control<Picture>(form, "Image1").TwipsHeight(), 6180);
+    const QRgb shownPixel = Control<Picture>(form, "Image1").GetPicture().pixel(2, 2);
     EXPECT_GT(qRed(shownPixel), 240) << "the picture itself is shown";
     EXPECT_LT(qGreen(shownPixel), 16);
 }
@@ -108,9 +112,9 @@ TEST_F(ShowPhotoTest, FitsEveryOrientationAndHonoursExif) {
 TEST_F(ShowPhotoTest, DecodesNoMorePixelsThanTheFrameShows) {
     WritePicture(Dir() + "/big.jpg", 4000, 3000);
     OpenAlbumOf({{1, "grande", Dir(), "big.jpg"}});
-    EXPECT_EQ(form.Image1->NaturalSize(), QSize(4000, 3000));
+    EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(4000, 3000));
     EXPECT_EQ(Shown(), QSizeF(6345, 4635));
-    const QSize decoded = form.Image1->GetPicture().size();
+    const QSize decoded = Control<Picture>(form, "Image1").GetPicture().size();
     const qreal ratio = form.devicePixelRatioF();
     EXPECT_LE(decoded.width(), qRound(423 * ratio));
     EXPECT_LE(decoded.height(), qRound(309 * ratio));
@@ -147,31 +151,32 @@ TEST_F(ShowPhotoTest, APictureThatCannotBeShownEmptiesTheFrameAndSaysWhy) {
     for (const auto& c : cases) rows.push_back(c.row);
     rows.push_back({12, "di nuovo", Dir(), "port.jpg"});
     OpenAlbumOf(rows);
-    ASSERT_TRUE(form.Image1->HasPicture());
-    EXPECT_FALSE(form.PictureNoticeLabel->isVisibleTo(&form));
+    ASSERT_TRUE(Control<Picture>(form, "Image1").HasPicture());
+    EXPECT_FALSE(Control<QLabel>(form, "PictureNoticeLabel").isVisibleTo(&form));
 
     for (const auto& c : cases) {
-        form.Image5_Click();
+        Click(form, "Image5");
         Settle();
         // Never the previous row's picture beside this row's fields.
-        EXPECT_EQ(form.Text2->text(), c.row.titolo);
-        EXPECT_FALSE(form.Image1->HasPicture()) << c.notice.toStdString();
-        EXPECT_TRUE(form.PictureNoticeLabel->isVisibleTo(&form));
-        EXPECT_EQ(form.PictureNoticeLabel->text(), c.notice);
-        EXPECT_EQ(form.PictureNoticeLabel->textFormat(), Qt::PlainText);
+        EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), c.row.titolo);
+        EXPECT_FALSE(Control<Picture>(form, "Image1").HasPicture()) << c.notice.toStdString();
+        EXPECT_TRUE(Control<QLabel>(form, "PictureNoticeLabel").isVisibleTo(&form));
+        EXPECT_EQ(Control<QLabel>(form, "PictureNoticeLabel").text(), c.notice);
+        EXPECT_EQ(Control<QLabel>(form, "PictureNoticeLabel").textFormat(), Qt::PlainText);
         // Inside the photo frame, which is still Image1 to the pointer: a
         // click opens the photo list, a press drags nothing.
-        EXPECT_EQ(form.PictureNoticeLabel->geometry(), QRect(12, 42, 423, 412));
-        EXPECT_EQ(form.Image1->geometry(), QRect(12, 42, 423, 412));
-        EXPECT_EQ(form.childAt(form.PictureNoticeLabel->geometry().center()), form.Image1);
+        EXPECT_EQ(Control<QLabel>(form, "PictureNoticeLabel").geometry(), QRect(12, 42, 423, 412));
+        EXPECT_EQ(Control<Picture>(form, "Image1").geometry(), QRect(12, 42, 423, 412));
+        EXPECT_EQ(form.childAt(Control<QLabel>(form, "PictureNoticeLabel").geometry().center()),
+                  &Control<Picture>(form, "Image1"));
     }
     // The next real picture takes the notice's place.
-    form.Image5_Click();
+    Click(form, "Image5");
     Settle();
-    EXPECT_EQ(form.Text2->text(), "di nuovo");
-    EXPECT_EQ(form.Image1->NaturalSize(), QSize(480, 640));
-    EXPECT_TRUE(form.Image1->isVisibleTo(&form));
-    EXPECT_FALSE(form.PictureNoticeLabel->isVisibleTo(&form));
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "di nuovo");
+    EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(480, 640));
+    EXPECT_TRUE(Control<Picture>(form, "Image1").isVisibleTo(&form));
+    EXPECT_FALSE(Control<QLabel>(form, "PictureNoticeLabel").isVisibleTo(&form));
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -193,51 +198,51 @@ TEST_F(ShowPhotoTest, TopDownAndLargeBmpsAreShown) {
     ASSERT_TRUE(twoColours({7000, 5000}, Qt::Horizontal).save(Dir() + "/grande.bmp", "BMP"));
     OpenAlbumOf({{1, "alto", Dir(), "alto.bmp"}, {2, "grande", Dir(), "grande.bmp"}});
 
-    const QImage top = form.Image1->GetPicture();
-    EXPECT_EQ(form.Image1->NaturalSize(), QSize(60, 40));
+    const QImage top = Control<Picture>(form, "Image1").GetPicture();
+    EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(60, 40));
     EXPECT_EQ(top.pixel(30, 2), qRgb(255, 0, 0)) << "upright";
     EXPECT_EQ(top.pixel(30, top.height() - 3), qRgb(0, 0, 255));
 
-    form.Image5_Click();
+    Click(form, "Image5");
 
     Settle();
-    const QImage large = form.Image1->GetPicture();
-    EXPECT_EQ(form.Image1->NaturalSize(), QSize(7000, 5000));
+    const QImage large = Control<Picture>(form, "Image1").GetPicture();
+    EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(7000, 5000));
     EXPECT_EQ(Shown(), FitToFrame({7000, 5000}));
     EXPECT_EQ(large.pixel(large.width() / 4, large.height() / 2), qRgb(255, 0, 0));
     EXPECT_EQ(large.pixel(large.width() * 3 / 4, large.height() / 2), qRgb(0, 0, 255));
-    EXPECT_FALSE(form.PictureNoticeLabel->isVisibleTo(&form));
+    EXPECT_FALSE(Control<QLabel>(form, "PictureNoticeLabel").isVisibleTo(&form));
 }
 
 TEST_F(ShowPhotoTest, EmptyAlbumLeavesTheFrameAsItWas) {
     WritePicture(Dir() + "/land.jpg", 640, 480);
     OpenAlbumOf({{1, "a", Dir(), "land.jpg"}});
-    const QImage before = form.Image1->GetPicture();
+    const QImage before = Control<Picture>(form, "Image1").GetPicture();
     ExecuteSql(module.DatabasePath, "DELETE FROM datab");
     module.Data1.Refresh();
     module.ShowPhoto();
     Settle();
-    EXPECT_EQ(form.Image1->GetPicture(), before);
+    EXPECT_EQ(Control<Picture>(form, "Image1").GetPicture(), before);
     EXPECT_EQ(Shown(), QSizeF(6345, 4635));
 }
 
 TEST_F(ShowPhotoTest, NoPictureAtAllLeavesTheFrameEmpty) {
     OpenAlbumOf({{1, "sparita", Dir(), "manca.jpg"}});
-    EXPECT_FALSE(form.Image1->HasPicture());
-    EXPECT_TRUE(form.PictureNoticeLabel->isVisibleTo(&form));
+    EXPECT_FALSE(Control<Picture>(form, "Image1").HasPicture());
+    EXPECT_TRUE(Control<QLabel>(form, "PictureNoticeLabel").isVisibleTo(&form));
 }
 
 TEST_F(ShowPhotoTest, CdAlbumPicturesComeFromTheCdRoot) {
     QDir(Dir()).mkpath("cd/Foto");
     WritePicture(Dir() + "/cd/Foto/mare.jpg", 480, 640);
     OpenAlbumOf({{1, "mare", "\\Foto", "mare.jpg"}});
-    EXPECT_FALSE(form.Image1->HasPicture());
+    EXPECT_FALSE(Control<Picture>(form, "Image1").HasPicture());
 
     module.CdMode = true;
     module.CdDriveLetter = Dir() + "/cd";
     module.ShowPhoto();
     Settle();
-    EXPECT_EQ(form.Image1->NaturalSize(), QSize(480, 640));
+    EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(480, 640));
 }
 
 }  // namespace
@@ -262,7 +267,7 @@ protected:
     }
     // The photo whose colour the frame shows, 0 for none or another.
     int ShownPhoto() const {
-        const QImage& picture = form.Image1->GetPicture();
+        const QImage& picture = Control<Picture>(form, "Image1").GetPicture();
         if (picture.isNull()) return 0;
         const QColor shown = picture.pixelColor(picture.width() / 2, picture.height() / 2);
         for (size_t i = 0; i < colours_.size(); ++i)
@@ -279,10 +284,10 @@ TEST_F(ReadAheadTest, AStepToAReadyPictureDecodesNothing) {
     const int decodes = loader.DecodeCount();
     ASSERT_EQ(decodes, 2) << "the first photo, then the second read ahead";
 
-    form.Image5_Click();
-    EXPECT_EQ(form.Text1->text(), "2");
+    Click(form, "Image5");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "2");
     EXPECT_EQ(ShownPhoto(), 2);
-    form.Image8_Click();
+    Click(form, "Image8");
     EXPECT_EQ(ShownPhoto(), 1);
     loader.WaitUntilIdle();
     EXPECT_EQ(loader.DecodeCount(), decodes);
@@ -301,10 +306,10 @@ TEST_F(ReadAheadTest, AStepShowsTheFieldsAtOnceAndThePictureWhenRead) {
     QTRY_COMPARE(ShownPhoto(), 1);
     const int decodes = loader.DecodeCount();
 
-    form.Image5_Click();
-    EXPECT_EQ(form.Text1->text(), "2");
+    Click(form, "Image5");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "2");
     EXPECT_EQ(ShownPhoto(), 0) << "an empty frame, never the first photo's picture";
-    EXPECT_FALSE(form.PictureNoticeLabel->isVisibleTo(&form));
+    EXPECT_FALSE(Control<QLabel>(form, "PictureNoticeLabel").isVisibleTo(&form));
     release.release();
     Settle();
     EXPECT_EQ(ShownPhoto(), 2);
@@ -319,7 +324,7 @@ TEST_F(ReadAheadTest, AShownWindowReadsAheadOnceItHasPainted) {
     QTRY_COMPARE(loader.DecodeCount(), 2);
     loader.WaitUntilIdle();
 
-    form.Image5_Click();
+    Click(form, "Image5");
     loader.WaitUntilIdle();
     EXPECT_EQ(loader.DecodeCount(), 2) << "nothing read before the window painted";
     QTRY_COMPARE(loader.DecodeCount(), 3);
@@ -329,23 +334,23 @@ TEST_F(ReadAheadTest, FastStepsShowEachRowWithItsOwnPicture) {
     OpenAlbumOf(8, {1600, 1200});
     // Its own picture, or none while it is read.
     const auto expectRow = [this](int photo) {
-        EXPECT_EQ(form.Text1->text(), QString::number(photo));
+        EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), QString::number(photo));
         EXPECT_TRUE(ShownPhoto() == photo || ShownPhoto() == 0) << photo;
     };
     // Clicks as fast as they come: no waiting for the reads ahead.
     for (int photo = 2; photo <= 8; ++photo) {
-        form.Image5_Click();
+        Click(form, "Image5");
         expectRow(photo);
     }
-    form.Image9_Click();
+    Click(form, "Image9");
     expectRow(1);
     dialogs.Type("6");
-    form.Image4_Click();
+    Click(form, "Image4");
     expectRow(6);
-    form.Image8_Click();
-    form.Image8_Click();
+    Click(form, "Image8");
+    Click(form, "Image8");
     expectRow(4);
-    form.Image10_Click();
+    Click(form, "Image10");
     expectRow(8);
     Settle();
     EXPECT_EQ(ShownPhoto(), 8);
@@ -359,11 +364,12 @@ TEST_F(ReadAheadTest, ABrokenNeighbourIsReadAgainOnItsStep) {
     loader.WaitUntilIdle();
     const int decodes = loader.DecodeCount();
 
-    form.Image5_Click();
+    Click(form, "Image5");
     Settle();
-    EXPECT_EQ(form.PictureNoticeLabel->text(), "Immagine non leggibile: foto2.jpg");
+    EXPECT_EQ(Control<QLabel>(form, "PictureNoticeLabel").text(),
+              "Immagine non leggibile: foto2.jpg");
     EXPECT_EQ(ShownPhoto(), 0);
-    form.Image5_Click();
+    Click(form, "Image5");
     Settle();
     EXPECT_EQ(ShownPhoto(), 3);
     loader.WaitUntilIdle();
@@ -395,8 +401,8 @@ TEST(ReadAhead, ClosingWithReadsRunning) {
         never.tryAcquire(1, 100);
     }});
     module.OpenAlbum();
-    form->Image5_Click();
-    form->Image5_Click();
+    Click(*form, "Image5");
+    Click(*form, "Image5");
     started.acquire();
     form.reset();
     loader.reset();

@@ -12,6 +12,7 @@
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 
@@ -59,11 +60,11 @@ TEST_F(StartupTest, DefaultAlbumComesFirstAndPathdbIsLeftAlone) {
     module.OpenAlbum();
 
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(form.Text2->text(), "Usuale");
-    EXPECT_EQ(form.Text1->text(), "4");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Usuale");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "4");
     EXPECT_EQ(module.DatabasePath, platform.DefaultAlbumPath());
     EXPECT_EQ(ReadAll(platform.PathdbPath()), other.toUtf8() + "\r\n");
-    EXPECT_TRUE(form.Image6->Enabled());
+    EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
 }
 
 TEST_F(StartupTest, PathdbNamingAnAlbumOpensItWithoutAsking) {
@@ -71,13 +72,13 @@ TEST_F(StartupTest, PathdbNamingAnAlbumOpensItWithoutAsking) {
     WriteFile(platform.PathdbPath(), other.toUtf8() + "\r\n");
     module.OpenAlbum();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(form.Text2->text(), "Altro");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Altro");
 
     // A line ended by LF alone reads the same.
     WriteFile(platform.PathdbPath(), other.toUtf8() + "\n");
     module.OpenAlbum();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(form.Text2->text(), "Altro");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Altro");
 }
 
 TEST_F(StartupTest, NoPathdbAsksOnceAndRemembersTheAnswer) {
@@ -86,7 +87,7 @@ TEST_F(StartupTest, NoPathdbAsksOnceAndRemembersTheAnswer) {
     module.OpenAlbum();
     EXPECT_EQ(dialogs.Inputs(), QStringList{kPrompt});
     EXPECT_EQ(ReadAll(platform.PathdbPath()), album.toUtf8() + "\r\n");
-    EXPECT_EQ(form.Text2->text(), "Mio");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Mio");
 }
 
 TEST_F(StartupTest, WrongAnswersAndCancelAskAgainAndPathdbKeepsTheLast) {
@@ -101,7 +102,7 @@ TEST_F(StartupTest, WrongAnswersAndCancelAskAgainAndPathdbKeepsTheLast) {
     EXPECT_EQ(dialogs.Inputs().size(), 4);
     EXPECT_EQ(dialogs.Messages().size(), 0);
     EXPECT_EQ(ReadAll(platform.PathdbPath()), album.toUtf8() + "\r\n");
-    EXPECT_EQ(form.Text2->text(), "Mio");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Mio");
 }
 
 TEST_F(StartupTest, CancelWritesAnEmptyLineAndAsksAgain) {
@@ -134,19 +135,19 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
 
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(module.Data1.ReadOnly);
-    EXPECT_FALSE(form.Image6->Enabled());
-    EXPECT_EQ(form.Text2->text(), "Protetto");
+    EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Protetto");
 
     // A click on the disabled add button starts nothing.
-    form.Image6->show();
-    QTest::mouseClick(form.Image6, Qt::LeftButton);
+    Control<Picture>(form, "Image6").show();
+    QTest::mouseClick(&Control<Picture>(form, "Image6"), Qt::LeftButton);
     EXPECT_TRUE(dialogs.shown.empty());
 
     // The next opening of a writable album enables it again.
     QFile::setPermissions(album, QFile::ReadOwner | QFile::WriteOwner);
     module.OpenAlbum();
     EXPECT_FALSE(module.Data1.ReadOnly);
-    EXPECT_TRUE(form.Image6->Enabled());
+    EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
 }
 
 TEST_F(StartupTest, AFileThatIsNoAlbumIsReportedThenTheUserIsAsked) {
@@ -160,7 +161,7 @@ TEST_F(StartupTest, AFileThatIsNoAlbumIsReportedThenTheUserIsAsked) {
     EXPECT_EQ(dialogs.shown[0].kind, ScriptedDialogs::Kind::Message);
     EXPECT_EQ(dialogs.shown[0].prompt, "File non valido");
     EXPECT_EQ(dialogs.shown[1].prompt, kPrompt);
-    EXPECT_EQ(form.Text2->text(), "Buono");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Buono");
     EXPECT_EQ(ReadAll(platform.DefaultAlbumPath()), "non sono un album\n");
 }
 
@@ -170,8 +171,8 @@ TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(module.Data1.Recordset().Bof());
     EXPECT_TRUE(module.Data1.Recordset().Eof());
-    EXPECT_EQ(form.Text1->text(), "");
-    EXPECT_EQ(form.Text7->text(), "");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text7").text(), "");
 }
 
 }  // namespace
@@ -186,7 +187,7 @@ TEST_F(StartupTest, APathdbThatIsNoFileIsNeitherReadNorWritten) {
     dialogs.Type(album);
     module.OpenAlbum();
     EXPECT_EQ(dialogs.Inputs().size(), 1);
-    EXPECT_EQ(form.Text2->text(), "Altro");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Altro");
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
+#include "support/controls.h"
+#include "support/form1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -47,7 +49,7 @@ protected:
         dialogs.Clear();
     }
     void TearDown() override {
-        if (form.FullScreen) form.FullScreen->hide();
+        if (Form1Probe::FullScreen(form)) Form1Probe::FullScreen(form)->hide();
     }
 
     void Reopen(const std::vector<PhotoRow>& rows) {
@@ -56,19 +58,19 @@ protected:
         module.OpenAlbum();
         dialogs.Clear();
     }
-    QString Field() const { return form.Text1->text(); }
-    viewer::FullScreenView& View() { return *form.FullScreen; }
+    QString Field() const { return Control<LongLineBox>(form, "Text1").text(); }
+    viewer::FullScreenView& View() { return *Form1Probe::FullScreen(form); }
     // The photo the full screen view shows, by its file.
     QString Viewed() { return QFileInfo(View().ShownPath()).completeBaseName(); }
     void EnterFullScreen() {
-        QTest::keyClick(form.Text2, Qt::Key_F11);
-        ASSERT_TRUE(form.FullScreen && View().isVisible());
+        QTest::keyClick(&Control<LongLineBox>(form, "Text2"), Qt::Key_F11);
+        ASSERT_TRUE(Form1Probe::FullScreen(form) && View().isVisible());
         Settle();
     }
     // Lets the frame's and the view's reads reach them.
     void Settle() {
         SettlePictures(loader);
-        if (form.FullScreen) SettlePictures(View().Loader());
+        if (Form1Probe::FullScreen(form)) SettlePictures(View().Loader());
     }
 
     ScriptedDialogs dialogs;
@@ -79,9 +81,12 @@ protected:
 };
 
 TEST_F(ViewerTest, AlbumKeysRunTheButtonsFromEveryFieldBox) {
-    for (QWidget* box : {static_cast<QWidget*>(form.Text1), static_cast<QWidget*>(form.Text2),
-                         static_cast<QWidget*>(form.Text3), static_cast<QWidget*>(form.Text4),
-                         static_cast<QWidget*>(form.Text5), static_cast<QWidget*>(form.Text6)}) {
+    for (QWidget* box : {static_cast<QWidget*>(&Control<LongLineBox>(form, "Text1")),
+                         static_cast<QWidget*>(&Control<LongLineBox>(form, "Text2")),
+                         static_cast<QWidget*>(&Control<LongLineBox>(form, "Text3")),
+                         static_cast<QWidget*>(&Control<LongLineBox>(form, "Text4")),
+                         static_cast<QWidget*>(&Control<LongTextBox>(form, "Text5")),
+                         static_cast<QWidget*>(&Control<LongTextBox>(form, "Text6"))}) {
         box->setFocus();
         QTest::keyClick(box, Qt::Key_PageDown);
         EXPECT_EQ(Field(), "2");
@@ -106,18 +111,19 @@ TEST_F(ViewerTest, AlbumKeysRunTheButtonsFromEveryFieldBox) {
 }
 
 TEST_F(ViewerTest, TheBoxesKeepTheirOwnKeys) {
-    form.Text2->setFocus();
-    QTest::keyClick(form.Text2, Qt::Key_End);
-    EXPECT_EQ(form.Text2->cursorPosition(), form.Text2->text().size());
-    QTest::keyClick(form.Text2, Qt::Key_Left);
-    QTest::keyClick(form.Text2, Qt::Key_Home);
-    EXPECT_EQ(form.Text2->cursorPosition(), 0);
+    Control<LongLineBox>(form, "Text2").setFocus();
+    QTest::keyClick(&Control<LongLineBox>(form, "Text2"), Qt::Key_End);
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").cursorPosition(),
+              Control<LongLineBox>(form, "Text2").text().size());
+    QTest::keyClick(&Control<LongLineBox>(form, "Text2"), Qt::Key_Left);
+    QTest::keyClick(&Control<LongLineBox>(form, "Text2"), Qt::Key_Home);
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").cursorPosition(), 0);
     EXPECT_EQ(Field(), "1");
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(ViewerTest, F11ShowsTheSamePhotoAndEscComesBackOnTheOneShown) {
-    QTest::keyClick(form.Text1, Qt::Key_PageDown);
+    QTest::keyClick(&Control<LongLineBox>(form, "Text1"), Qt::Key_PageDown);
     EnterFullScreen();
     EXPECT_EQ(Viewed(), "foto2");
     EXPECT_TRUE(View().Shown().ok());
@@ -130,7 +136,7 @@ TEST_F(ViewerTest, F11ShowsTheSamePhotoAndEscComesBackOnTheOneShown) {
     EXPECT_FALSE(View().isVisible());
     EXPECT_EQ(Field(), "3");
     // The frame shows the photo the view ended on.
-    const QImage& frame = form.Image1->GetPicture();
+    const QImage& frame = Control<Picture>(form, "Image1").GetPicture();
     EXPECT_EQ(frame.pixelColor(frame.width() / 2, frame.height() / 2).hue(), 180);
 }
 
@@ -222,19 +228,21 @@ QList<bool> Enabled(QMenu* menu) {
 
 TEST_F(ViewerTest, ARightClickOnTheFrameOpensThePhotoMenu) {
     // On the photo, and on the window's background beside the panel.
-    const std::pair<QWidget*, QPoint> clicks[] = {{form.Image1, {5, 5}}, {&form, {440, 20}}};
+    const std::pair<QWidget*, QPoint> clicks[] = {{&Control<Picture>(form, "Image1"), {5, 5}},
+                                                  {&form, {440, 20}}};
     for (const auto& [target, at] : clicks) {
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
         QApplication::sendEvent(target, &click);
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        EXPECT_EQ(menu && menu->actions()[0]->text() == "Schermo intero", target == form.Image1);
+        EXPECT_EQ(menu && menu->actions()[0]->text() == "Schermo intero",
+                  target == &Control<Picture>(form, "Image1"));
         if (menu) menu->hide();
     }
 }
 
 TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
     Settle();
-    std::unique_ptr<QMenu> menu(form.PhotoMenu());
+    std::unique_ptr<QMenu> menu(Form1Probe::PhotoMenu(form));
     const QStringList items = {"Schermo intero", "Apri la cartella della foto", "Copia immagine",
                                "Copia percorso"};
     ASSERT_EQ(menu->actions().size(), items.size());
@@ -253,34 +261,39 @@ TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
 TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
     // A photo on a CD that is not inserted: its folder is not there.
     Reopen({{7, "Sul CD", "/nessun/cd", "foto.jpg"}});
-    std::unique_ptr<QMenu> missing(form.PhotoMenu());
+    std::unique_ptr<QMenu> missing(Form1Probe::PhotoMenu(form));
     EXPECT_EQ(Enabled(missing.get()), QList<bool>({true, false, false, true}));
     // The frame's notice is there for screen readers.
-    QAccessibleInterface* notice = QAccessible::queryAccessibleInterface(form.PictureNoticeLabel);
+    QAccessibleInterface* notice =
+        QAccessible::queryAccessibleInterface(&Control<QLabel>(form, "PictureNoticeLabel"));
     EXPECT_EQ(notice->text(QAccessible::Name), "Immagine non trovata: foto.jpg");
     // Full screen says the same, on black.
-    form.ShowFullScreen();
+    Form1Probe::ShowFullScreen(form);
     EXPECT_TRUE(View().Notice->isVisible());
     EXPECT_EQ(View().Notice->text(), "Immagine non trovata: foto.jpg");
     QTest::keyClick(&View(), Qt::Key_Escape);
 
     Reopen({});
-    std::unique_ptr<QMenu> none(form.PhotoMenu());
+    std::unique_ptr<QMenu> none(Form1Probe::PhotoMenu(form));
     EXPECT_EQ(Enabled(none.get()), QList<bool>({false, false, false, false}));
 }
 
 TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {
     const std::pair<QWidget*, const char*> names[] = {
-        {form.Image5, "Foto successiva"}, {form.Image18, "Foto successiva"},
-        {form.Image8, "Foto precedente"}, {form.Image9, "Prima foto"},
-        {form.Image10, "Ultima foto"},    {form.Image12, "Cancella foto"},
-        {form.Label2, "Chiudi"},          {form.Text3, "Data dello scatto"},
+        {&Control<Picture>(form, "Image5"), "Foto successiva"},
+        {&Control<Picture>(form, "Image18"), "Foto successiva"},
+        {&Control<Picture>(form, "Image8"), "Foto precedente"},
+        {&Control<Picture>(form, "Image9"), "Prima foto"},
+        {&Control<Picture>(form, "Image10"), "Ultima foto"},
+        {&Control<Picture>(form, "Image12"), "Cancella foto"},
+        {&Control<HoverLabel>(form, "Label2"), "Chiudi"},
+        {&Control<LongLineBox>(form, "Text3"), "Data dello scatto"},
     };
     for (const auto& [widget, name] : names) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
         EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(name));
     }
-    EXPECT_FALSE(form.Image7->accessibleDescription().isEmpty());
+    EXPECT_FALSE(Control<Picture>(form, "Image7").accessibleDescription().isEmpty());
 }
 
 }  // namespace
