@@ -25,19 +25,28 @@ pictures::FrameSize ScreenFrame(QSize screen) {
     return [screen](QSize natural) { return FitToScreen(natural, screen); };
 }
 
+QSize OwnSize(QSize natural) {
+    return natural;
+}
+
 }  // namespace
 
 FullScreenView::FullScreenView(Module1& module, NoticeText notice, QWidget* parent)
     : QWidget(parent),
       module_(module),
       notice_(std::move(notice)),
-      loader_(MakeLoader(QSize(1920, 1080), 1)) {
+      loader_(MakeLoader(QSize(1920, 1080), 1)),
+      fullLoader_(std::make_unique<pictures::PictureLoader>(OwnSize, 1)) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle("Pictora");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     BuildLabels();
+    connect(fullLoader_.get(), &pictures::PictureLoader::Loaded, this,
+            [this](const QString& path, const pictures::Picture& picture) {
+                if (!fullWanted_.isEmpty() && path == fullWanted_) SetFull(picture);
+            });
 
     SlideshowTimer.setInterval(kSlideshowMs);
     connect(&SlideshowTimer, &QTimer::timeout, this, &FullScreenView::SlideshowStep);
@@ -93,6 +102,7 @@ void FullScreenView::Enter(QScreen* screen) {
         screenPixels_ = pixels;
         ratio_ = ratio;
         loader_ = MakeLoader(pixels, ratio);
+        fullLoader_->SetFrame(OwnSize, ratio);
     }
     setGeometry(screen->geometry());
     winId();
@@ -142,8 +152,11 @@ void FullScreenView::ShowPicture(const QString& path) {
     // A folder (no photo, a CD's root) leaves the screen as it was.
     if (QFileInfo(path).isDir()) return;
     path_ = path;
+    // The picture at its own size of the photo before, even on its way, is
+    // of no more use here.
     full_ = {};
     fullTried_ = false;
+    fullWanted_.clear();
     // Ready at once when read ahead; else the photo's largest thumbnail
     // stands in for it, or the screen stays black, until the loader delivers
     // it: the GUI never waits for a read.

@@ -29,7 +29,8 @@ QSize FitToScreen(QSize natural, QSize screen);
 // The current photo alone on black, covering a whole screen. Its steps are
 // the album's own moves, so the album window follows them; a caption along
 // the bottom names the photo while the mouse moves. Pictures are read at the
-// screen's size by a loader of its own, the neighbours read ahead.
+// screen's size by a loader of its own, the neighbours read ahead; a zoom
+// asks a second loader for the picture at its own size.
 class FullScreenView : public QWidget {
     Q_OBJECT
 public:
@@ -63,6 +64,10 @@ public:
     bool Provisional() const { return provisional_; }
     const QString& ShownPath() const { return path_; }
     pictures::PictureLoader& Loader() { return *loader_; }
+    // The loader of pictures at their own size, and the one read for the
+    // photo shown: null until a zoom asked for it and it came.
+    pictures::PictureLoader& FullLoader() { return *fullLoader_; }
+    const QImage& AtOwnSize() const { return full_; }
     // Logical pixels per pixel of the picture, and whether that is more than
     // the fitted picture's.
     qreal Scale() const { return scale_; }
@@ -108,8 +113,13 @@ private:
     // Centres a picture narrower than the view, and keeps a wider one
     // covering it.
     void KeepInView();
-    // The picture at its own size, read when a zoom first needs it.
+    // What is drawn: the picture at its own size once it came, else the
+    // one read for the screen, enlarged.
     const QImage& Source();
+    // Asks for the picture at its own size the first time the zoom shows
+    // more pixels than the screen's picture has.
+    void WantFull();
+    void SetFull(const pictures::Picture& picture);
     std::unique_ptr<pictures::PictureLoader> MakeLoader(QSize screen, qreal ratio);
     // The picture the loader read for the photo shown, or a notice of why
     // there is none.
@@ -125,6 +135,10 @@ private:
     QString wanted_;  // the absolute path whose picture the view waits for
     pictures::Picture picture_;
     bool provisional_ = false;
+    // The picture at its own size, read by the workers when a zoom first
+    // needs it; the memory budget of a decode may leave it null.
+    std::unique_ptr<pictures::PictureLoader> fullLoader_;
+    QString fullWanted_;  // the absolute path it is waited for, or empty
     QImage full_;
     bool fullTried_ = false;
     qreal scale_ = 1;

@@ -1,5 +1,6 @@
 // The full screen view's keys, mouse and painting: steps, zoom and pan.
 #include <QCursor>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -134,6 +135,7 @@ void FullScreenView::ZoomAround(QPointF at, qreal scale) {
     scale_ = scale;
     origin_ = at - point * scale_;
     KeepInView();
+    Source();  // asks for the picture at its own size when this zoom needs it
     update();
 }
 
@@ -152,13 +154,29 @@ const QImage& FullScreenView::Source() {
     const qreal fittedScale = qreal(fitted.width()) / picture_.natural.width();
     // A thumbnail shown until the picture is read is never read again whole.
     if (scale_ * ratio_ <= fittedScale * 1.0001 || provisional_) return fitted;
-    if (!fullTried_) {
-        fullTried_ = true;
-        full_ = pictures::ReadPicture(
-                    path_, [](QSize natural) { return natural; }, ratio_)
-                    .image;
-    }
+    if (!fullTried_) WantFull();
     return full_.isNull() ? fitted : full_;
+}
+
+void FullScreenView::WantFull() {
+    fullTried_ = true;
+    // Read on the loader's workers: the GUI never waits for a decode. Until
+    // it comes the zoom enlarges the screen's picture.
+    if (const std::optional<pictures::Picture> full = fullLoader_->Want(path_))
+        SetFull(*full);
+    else
+        fullWanted_ = QFileInfo(path_).absoluteFilePath();
+}
+
+void FullScreenView::SetFull(const pictures::Picture& picture) {
+    fullWanted_.clear();
+    // One that cannot be read whole (too large for the memory a decode may
+    // take, gone meanwhile) leaves the screen's picture enlarged; so does a
+    // file changed since the screen's picture was read. The zoom stays where
+    // it is: both are placed by the picture's own pixels.
+    if (!picture.ok() || picture.natural != picture_.natural || picture.image.isNull()) return;
+    full_ = picture.image;
+    update();
 }
 
 void FullScreenView::paintEvent(QPaintEvent*) {

@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QTest>
+#include <QThread>
 #include <QWheelEvent>
+#include <atomic>
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
@@ -205,6 +207,40 @@ TEST_F(ViewerTest, ZToggles100PercentAroundThePointAndBack) {
                     Qt::NoScrollPhase, false);
     QApplication::sendEvent(&View(), &out);
     EXPECT_FALSE(View().Zoomed());
+}
+
+TEST_F(ViewerTest, AZoomEnlargesTheScreenPictureAtOnceUntilTheWholeOneIsRead) {
+    EnterFullScreen();
+    std::atomic<QThread*> readOn{nullptr};
+    View().FullLoader().SetTestHooks({[&](const QString&) { readOn = QThread::currentThread(); }});
+    const QPointF at = QPointF(View().rect().center()) + QPointF(100, 80);
+    View().ToggleZoom(at);
+    ASSERT_TRUE(View().Zoomed());
+    EXPECT_TRUE(View().AtOwnSize().isNull()) << "the loader delivers it later";
+    const qreal scale = View().Scale();
+    const QPointF origin = View().Origin();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !View().AtOwnSize().isNull(); }));
+    EXPECT_EQ(View().AtOwnSize().size(), QSize(1600, 1200));
+    EXPECT_NE(readOn.load(), QCoreApplication::instance()->thread());
+    EXPECT_EQ(View().Scale(), scale);
+    EXPECT_EQ(View().Origin(), origin);
+
+    // A step meanwhile drops it; one that cannot be read whole leaves the
+    // screen's picture zoomed, without a notice.
+    View().ToggleZoom(at);
+    QTest::keyClick(&View(), Qt::Key_Right);
+    Settle();
+    View().ToggleZoom(at);
+    QTest::keyClick(&View(), Qt::Key_Right);
+    SettlePictures(View().FullLoader());
+    EXPECT_EQ(Viewed(), "foto3");
+    EXPECT_TRUE(View().AtOwnSize().isNull());
+    ASSERT_TRUE(QFile::remove(platform.Root() + "/foto3.bmp"));
+    View().ToggleZoom(at);
+    SettlePictures(View().FullLoader());
+    EXPECT_TRUE(View().Zoomed());
+    EXPECT_TRUE(View().AtOwnSize().isNull());
+    EXPECT_FALSE(View().Notice->isVisible());
 }
 
 TEST_F(ViewerTest, TheCaptionHidesWhileTheMouseRests) {
