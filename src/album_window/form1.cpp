@@ -90,6 +90,10 @@ void Form1::NameForScreenReaders() {
     };
     for (const auto& [widgets, name, description] : names)
         for (QWidget* widget : widgets) {
+            // All but the photo and the field boxes are buttons.
+            if (widget != Image1 && (qobject_cast<Picture*>(widget) ||
+                                     qobject_cast<HoverLabel*>(widget)))
+                MarkAsButton(widget);
             widget->setAccessibleName(QString::fromUtf8(name));
             widget->setAccessibleDescription(QString::fromUtf8(description));
         }

@@ -1,9 +1,50 @@
 #include "widgets/picture.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "widgets/twips.h"
+
+namespace {
+
+constexpr char kButtonProperty[] = "pictoraButton";
+
+// A picture that works as a button, as screen readers see it: its role, and
+// the press action that clicks it.
+class PictureButtonAccessible : public QAccessibleWidget {
+public:
+    explicit PictureButtonAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::Button) {}
+
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action != pressAction()) return QAccessibleWidget::doAction(action);
+        if (auto* picture = qobject_cast<Picture*>(widget())) {
+            if (picture->Enabled()) emit picture->Click();
+        } else if (auto* label = qobject_cast<HoverLabel*>(widget())) {
+            emit label->Click();
+        }
+    }
+};
+
+QAccessibleInterface* ButtonFactory(const QString&, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (!widget || !widget->property(kButtonProperty).toBool()) return nullptr;
+    if (!qobject_cast<Picture*>(widget) && !qobject_cast<HoverLabel*>(widget)) return nullptr;
+    return new PictureButtonAccessible(widget);
+}
+
+}  // namespace
+
+void MarkAsButton(QWidget* widget) {
+    static const bool installed = (QAccessible::installFactory(ButtonFactory), true);
+    Q_UNUSED(installed);
+    widget->setProperty(kButtonProperty, true);
+}
 
 Picture::Picture(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);

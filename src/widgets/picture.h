@@ -3,6 +3,10 @@
 #include <QImage>
 #include <QWidget>
 
+// Marks a Picture or HoverLabel that works as a button: screen readers are
+// told it is one, and their press clicks it. Set before its accessible name.
+void MarkAsButton(QWidget* widget);
+
 // A picture control: draws its picture at natural size, or stretched to its
 // box, and reports clicks and pointer moves to its window.
 class Picture : public QWidget {

@@ -328,7 +328,16 @@ TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {
     for (const auto& [widget, name] : names) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
         EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(name));
+        EXPECT_EQ(a->role() == QAccessible::Button, widget != &Control<LongLineBox>(form, "Text3"))
+            << name;
     }
+    // A screen reader's press clicks the button.
+    QAccessibleInterface* next =
+        QAccessible::queryAccessibleInterface(&Control<Picture>(form, "Image5"));
+    next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(Field(), "2");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&Control<Picture>(form, "Image1"))->role(),
+              QAccessible::Client);
     EXPECT_FALSE(Control<Picture>(form, "Image7").accessibleDescription().isEmpty());
 }
 
