@@ -44,6 +44,10 @@ Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     SearchLine->setObjectName("SearchLine");
     SearchLine->setGeometry(TwipsRect(240, 30, 3615, 300));
     SearchLine->setPlaceholderText(kPlaceholder);
+    // The strip is narrower than the hint: the whole of it on hovering, and
+    // for screen readers.
+    SearchLine->setToolTip(kPlaceholder);
+    SearchLine->setAccessibleName(kPlaceholder);
     SearchLine->setClearButtonEnabled(true);
     // The words stay for the next opening in this run.
     SearchLine->setText(module.SearchWords);
