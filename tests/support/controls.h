@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QAbstractItemModel>
+#include <QListView>
 #include <QMetaObject>
+#include <QStringList>
 #include <QWidget>
 
 #include <stdexcept>
@@ -20,4 +23,13 @@ T& Control(const QObject& window, const char* name) {
 // A click on a picture or label control, as its window hears it.
 inline void Click(const QObject& window, const char* name) {
     QMetaObject::invokeMethod(&Control<QObject>(window, name), "Click", Qt::DirectConnection);
+}
+
+// The entries a list control shows, top to bottom.
+inline QStringList ListEntries(const QObject& window, const char* name) {
+    const QAbstractItemModel* model = Control<QListView>(window, name).model();
+    QStringList entries;
+    for (int row = 0; row < model->rowCount(); ++row)
+        entries << model->index(row, 0).data().toString();
+    return entries;
 }

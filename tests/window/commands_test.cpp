@@ -7,6 +7,8 @@
 #include <QMap>
 #include <QTest>
 #include <limits>
+#include <memory>
+#include <functional>
 #include <optional>
 
 #include "album_window/form1.h"
@@ -19,6 +21,8 @@
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
+#include "widgets/long_line_box.h"
+#include "widgets/picture.h"
 
 namespace {
 
@@ -50,6 +54,33 @@ public:
 
 private:
     QLocale saved_ = QLocale();
+};
+
+// What goes wrong with the album once it is shown.
+struct Failure {
+    const char* name;
+    QString cause;
+};
+
+const Failure kLocked{"locked", "Il DataBase è bloccato da un altro programma"};
+const Failure kDamaged{"damaged", "Il DataBase è danneggiato"};
+const Failure kDeleted{"deleted", "Il file del DataBase non è stato trovato"};
+const Failure kReplaced{"replaced",
+                        "Il file del DataBase è stato svuotato o sostituito da un altro programma"};
+const Failure kEmptied{"emptied", kReplaced.cause};
+
+struct Command {
+    const char* button;
+    QString notDone;
+};
+
+const Command kCommands[] = {
+    {"Image9", "la prima foto non è stata mostrata."},
+    {"Image8", "la foto precedente non è stata mostrata."},
+    {"Image5", "la foto successiva non è stata mostrata."},
+    {"Image10", "l'ultima foto non è stata mostrata."},
+    {"Image4", "la foto cercata non è stata mostrata."},
+    {"Image12", "la foto non è stata eliminata."},
 };
 
 class CommandsTest : public ::testing::Test {
@@ -91,6 +122,42 @@ protected:
     void Jump(const QString& answer) {
         dialogs.Type(answer);
         Click(form, "Image4");
+    }
+
+    // Brings `failure` about; what it returns keeps it going while it lives.
+    std::shared_ptr<void> Bring(const Failure& failure) {
+        const std::string path = Album().toStdString();
+        if (&failure == &kLocked) {
+            auto other = std::make_shared<SQLite::Database>(path, SQLite::OPEN_READWRITE);
+            other->exec("BEGIN EXCLUSIVE");
+            return other;
+        }
+        if (&failure == &kDamaged) {
+            DamageTablePage(Album());
+        } else if (&failure == &kDeleted) {
+            QFile::remove(Album());
+        } else if (&failure == &kReplaced) {
+            const QString other = Dir() + "/altro.mdb";
+            WriteAlbum(other, {{9, "Altra", Dir(), "foto1.bmp"}});
+            QFile::remove(Album());
+            QFile::rename(other, Album());
+        } else {
+            QFile(Album()).resize(0);
+        }
+        return nullptr;
+    }
+
+    // Zeroes the page holding the album's table, with the file's change
+    // counter moved on, as another program's write would.
+    static void DamageTablePage(const QString& path) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const int pageSize = (static_cast<uchar>(bytes[16]) << 8) | static_cast<uchar>(bytes[17]);
+        bytes.replace(pageSize, pageSize, QByteArray(pageSize, '\0'));
+        bytes[27] = static_cast<char>(bytes[27] + 1);
+        file.seek(0);
+        file.write(bytes);
     }
 
     ScriptedDialogs dialogs;
@@ -574,6 +641,28 @@ TEST_F(CommandsTest, TheHighlightedPicturesTakeTheClicks) {
     EXPECT_EQ(Now(), Photo(3));
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_EQ(dialogs.Pending(), 0);
+}
+
+// --- An album that fails under the window ---
+
+TEST_F(CommandsTest, EveryCommandTellsTheCauseAndKeepsOnePhotoShown) {
+    for (const Failure* failure : {&kLocked, &kDamaged, &kDeleted, &kReplaced, &kEmptied}) {
+        for (const Command& command : kCommands) {
+            SCOPED_TRACE(std::string(failure->name) + " " + command.button);
+            Open({1, 2, 3});
+            Click(form, "Image5");
+            dialogs.Clear();
+            ASSERT_EQ(Now(), Photo(2));
+            {
+                const auto held = Bring(*failure);
+                if (QString(command.button) == "Image4") dialogs.Type("3");
+                if (QString(command.button) == "Image12") dialogs.Yes();
+                Click(form, command.button);
+            }
+            EXPECT_EQ(dialogs.Messages(), QStringList{failure->cause + ": " + command.notDone});
+            EXPECT_EQ(Now(), Photo(2));
+        }
+    }
 }
 
 }  // namespace

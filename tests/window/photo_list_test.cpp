@@ -46,12 +46,7 @@ protected:
     }
 
     QStringList Entries() const {
-        QStringList entries;
-        QAbstractItemModel* model =
-            Control<QListView>(*Form1Probe::PhotoList(form), "List1").model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            entries << model->index(row, 0).data().toString();
-        return entries;
+        return ListEntries(*Form1Probe::PhotoList(form), "List1");
     }
 
     void ClickEntry(int row) {

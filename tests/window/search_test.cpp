@@ -45,12 +45,7 @@ protected:
 
     QString Count() { return Control<QLabel>(*Form1Probe::PhotoList(form), "SearchCount").text(); }
     QStringList Entries() {
-        QStringList entries;
-        QAbstractItemModel* model =
-            Control<QListView>(*Form1Probe::PhotoList(form), "List1").model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            entries << model->index(row, 0).data().toString();
-        return entries;
+        return ListEntries(*Form1Probe::PhotoList(form), "List1");
     }
     void Type(const QString& words) {
         QLineEdit& line = Control<QLineEdit>(*Form1Probe::PhotoList(form), "SearchLine");
