@@ -8,6 +8,9 @@
 #include "widgets/program_window.h"
 
 void Form1::Form_Activate() {
+    // Reopening the album shows its fields anew: a field whose save was
+    // refused is tried again first, and keeps what was typed if refused again.
+    if (!FinishEdit()) return;
     module.Activate();
 }
 

@@ -164,12 +164,14 @@ private:
     void Label3_Click();   // photo list
 
     // Correcting a field in place: F2 or a double-click on the title, date,
-    // place, people or notes box unlocks it; Enter (Ctrl+Enter in the two
-    // multi-line boxes) or the focus leaving saves, Esc puts the text back.
-    // FinishEdit saves the field being edited, if any: every other command
-    // calls it first. UndoEdit (Ctrl+Z) undoes the last save.
+    // place, people or notes box unlocks it (on an album that may be
+    // written); Enter (Ctrl+Enter in the two multi-line boxes) or the focus
+    // leaving saves, Esc puts the text back. FinishEdit saves the field being
+    // edited, if any: every other command calls it first, and goes on only
+    // when it returns true; a refused save keeps the box open with the text
+    // typed. UndoEdit (Ctrl+Z) undoes the last save.
     void StartEdit(EditableBox& box);
-    void FinishEdit();
+    bool FinishEdit();
     void CancelEdit();
     void UndoEdit();
 
@@ -203,6 +205,8 @@ private:
     // (no command finished it) is locked without saving, so nothing typed for
     // one photo is ever saved into another.
     void DropEdit();
+    // Puts `text` back in `box` after the fields were shown anew.
+    void ShowTyped(EditableBox& box, const QString& text);
     void OpenPhotoList();
     void FindPhoto();
     // The photo frame's notice, and the loader's pictures delivered to it.
@@ -226,5 +230,5 @@ private:
     QPointer<QWindow> lastFocusWindow_;
     bool lastFocusFromProgramWindow_ = false;
     EditableBox* editing_ = nullptr;  // the box being edited, if any
-    store::Value editingId_;          // the number of the photo it belongs to
+    store::Photo editingRow_;         // the number and row of the photo it belongs to
 };

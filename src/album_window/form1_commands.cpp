@@ -6,36 +6,36 @@
 #include "photo_list/form3.h"
 
 void Form1::Image9_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     module.MoveFirst();
 }
 void Form1::Image8_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     module.MovePrevious();
 }
 void Form1::Image5_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     module.MoveNext();
 }
 void Form1::Image10_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     module.MoveLast();
 }
 void Form1::Image4_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     module.JumpToPhoto();
 }
 void Form1::Image12_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     module.DeleteCurrentPhoto();
 }
 void Form1::Image7_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     module.SwitchCdAlbum();
 }
 
 void Form1::Image6_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     // Picture drops the clicks of a disabled add button; this guards a
     // direct call too.
     if (!Image6->Enabled()) return;
@@ -62,16 +62,16 @@ void Form1::OpenPhotoList() {
 
 // Ctrl+F: the photo list, ready for the words of the photo sought.
 void Form1::FindPhoto() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     OpenPhotoList();
     form3->FocusSearch();
 }
 
 void Form1::Image1_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     OpenPhotoList();
 }
 void Form1::Label3_Click() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     OpenPhotoList();
 }

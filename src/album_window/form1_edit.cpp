@@ -42,33 +42,47 @@ void Form1::ConnectEditing() {
 }
 
 void Form1::StartEdit(EditableBox& box) {
-    // An empty album has nothing to correct.
-    if (!module.CurrentPhoto()) return;
     if (editing_ == &box) return;
-    FinishEdit();
+    if (!FinishEdit() || !module.MayEditPhoto()) return;
     editing_ = &box;
-    editingId_ = module.CurrentPhoto()->id;
+    const store::Photo& photo = *module.CurrentPhoto();
+    editingRow_ = store::Photo{photo.id, {}, photo.row};
     box.BeginEdit();
 }
 
-void Form1::FinishEdit() {
-    if (!editing_) return;
-    // Forgotten before saving: a message about a refused save takes the
+bool Form1::FinishEdit() {
+    if (!editing_) return true;
+    // Forgotten while saving: a message about a refused save takes the
     // focus, which must not save again.
     EditableBox& box = *std::exchange(editing_, nullptr);
     const QString text = box.EditedText();
     box.EndEdit();
     // The photo changed without the edit being finished: not this photo's text.
     const auto& photo = module.CurrentPhoto();
-    if (!photo || !(photo->id == editingId_)) return;
-    // A refused save keeps the old text: the album shows it again.
-    if (!module.SavePhotoField(FieldOf(box), text)) ShowFields(module.CurrentPhoto());
+    if (!photo || !photo->SameRow(editingRow_)) return true;
+    if (module.SavePhotoField(FieldOf(box), text)) return true;
+    // Refused: the box stays open with what was typed, to be saved again or
+    // given up with Esc, unless the photo shown is another one now.
+    const auto& shown = module.CurrentPhoto();
+    if (!shown || !shown->SameRow(editingRow_)) return true;
+    if (box.EditedText() != text) ShowTyped(box, text);
+    editing_ = &box;
+    box.BeginEdit();
+    return false;
+}
+
+void Form1::ShowTyped(EditableBox& box, const QString& text) {
+    for (LongLineBox* line : {Text2, Text3, Text4})
+        if (&box == line) line->ShowText(text);
+    for (LongTextBox* lines : {Text5, Text6})
+        if (&box == lines) lines->ShowText(text);
 }
 
 void Form1::CancelEdit() {
     if (!editing_) return;
     DropEdit();
     ShowFields(module.CurrentPhoto());
+    module.EditDropped();
 }
 
 void Form1::DropEdit() {
@@ -76,6 +90,5 @@ void Form1::DropEdit() {
 }
 
 void Form1::UndoEdit() {
-    FinishEdit();
-    module.UndoLastEdit();
+    if (FinishEdit()) module.UndoLastEdit();
 }

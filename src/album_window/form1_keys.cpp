@@ -72,7 +72,7 @@ void Form1::BuildKeys() {
 }
 
 void Form1::ShowFullScreen() {
-    FinishEdit();
+    if (!FinishEdit()) return;
     // No photo, nothing to show.
     if (!module.CurrentPhoto()) return;
     if (!FullScreen) {

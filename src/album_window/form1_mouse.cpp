@@ -143,8 +143,9 @@ void Form1::Image2_Click() {
 }
 
 void Form1::Image3_Click() {
-    // A field being corrected is saved, not lost.
-    FinishEdit();
+    // A field being corrected is saved, not lost: a refused save keeps the
+    // program open.
+    if (!FinishEdit()) return;
     // Ends the program at once: every window of the program goes, without a
     // question, a saving step or a clean-up of files. Windows are hidden, not
     // closed, so none of them gets a close event to react to, and the album
@@ -159,6 +160,10 @@ void Form1::closeEvent(QCloseEvent* event) {
     // Closed from outside (the window manager's close, Alt+F4, the taskbar):
     // the program ends just as by its own close glyph, rather than living on
     // behind an open picker or photo list.
+    if (!FinishEdit()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     Image3_Click();
 }

@@ -18,7 +18,8 @@ Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::En
         else
             current_.reset();
         // Undo belongs to the photo just corrected; another photo ends it.
-        if (lastEdit_ && (!current_ || !(current_->id == lastEdit_->id))) lastEdit_.reset();
+        if (lastEdit_ && (!current_ || !current_->SameRow(lastEdit_->photo))) lastEdit_.reset();
+        editedPhotoGone_ = false;
         emit CurrentPhotoChanged(current_);
     });
 }
@@ -66,8 +67,9 @@ QStringList Module1::NeighbourPicturePaths() {
     return paths;
 }
 
-void Module1::SetReadOnly(bool readOnly) {
+void Module1::SetReadOnly(bool readOnly, store::ReadOnlyCause cause) {
     Data1.ReadOnly = readOnly;
+    readOnlyCause_ = cause;
     emit ReadOnlyChanged(readOnly);
 }
 
@@ -77,7 +79,7 @@ void Module1::RefreshAlbum() {
     } catch (const store::StoreError& e) {
         if (e.number() != store::err::CannotOpenForWriting || Data1.ReadOnly) throw;
         // An album on a medium that may not be written: shown, not changed.
-        SetReadOnly(true);
+        SetReadOnly(true, e.readOnlyCause());
         Data1.Refresh();
     }
 }

@@ -90,16 +90,23 @@ public:
     void JumpToPhoto();         // asks for a number and goes to that photo
     void DeleteCurrentPhoto();  // asks, then deletes the current photo's row
 
+    // Whether the current photo may be corrected: false with no photo, and
+    // false on an album opened for reading only, the user then told why.
+    bool MayEditPhoto();
     // Corrects `field` of the current photo to `text`, written verbatim when
-    // it differs from what is shown; the photo is then read anew and shown.
-    // True when the album holds `text`; false when the save was refused, the
-    // user told why and the old text kept (a photo another program deleted
-    // is then left as after a deletion). The photo's previous text is kept
-    // for UndoLastEdit.
+    // it differs from what is shown, into the very row shown; the photo is
+    // then read anew and shown. True when the album holds `text`; false when
+    // the save was refused, the user told why and the old text kept (a text
+    // another program changed meanwhile is shown as it now is). The photo's
+    // previous text is kept for UndoLastEdit.
     bool SavePhotoField(store::Field field, const QString& text);
+    // The edit of the current photo ended without a save: a photo a refused
+    // save found gone is then left as after a deletion.
+    void EditDropped();
     // Puts back, and saves, the text the last save replaced, while its photo
-    // is still the current one; one level. False when there is nothing to
-    // undo or the save was refused.
+    // is still the current one and its field still holds the text saved;
+    // one level. False when there is nothing to undo or the undo was
+    // refused, the user told why.
     bool UndoLastEdit();
     bool CanUndoEdit() const { return lastEdit_.has_value(); }
 
@@ -173,8 +180,10 @@ private:
     QString pickedFileName_;  // name of that file
     std::optional<store::Value> pickedPhotoId_;
 
-    // The one place that sets the album's read-only state.
-    void SetReadOnly(bool readOnly);
+    // The one place that sets the album's read-only state, and why.
+    void SetReadOnly(bool readOnly,
+                     store::ReadOnlyCause cause = store::ReadOnlyCause::FileOrMedium);
+    store::ReadOnlyCause readOnlyCause_ = store::ReadOnlyCause::FileOrMedium;
     // Opens Data1 anew; an album that may not be written is opened for
     // reading instead.
     void RefreshAlbum();
@@ -193,9 +202,11 @@ private:
     bool readingStopped_ = false;  // the user stopped the CD album's reading
     void ReturnToPickedPhoto();
 
-    // Refused saves: what the user is told, and the window after a photo
-    // that is gone.
-    void TellEditRefused(const store::StoreError& e);
+    // Writes `text` into `field` of the current photo; a refusal is told
+    // with `notDone` after its cause. The refusal's number, 0 when written.
+    int WriteField(store::Field field, const std::string& text, const QString& notDone);
+    // A refused save found its photo gone, the window still showing it.
+    bool editedPhotoGone_ = false;
 
     // The search of the album now open, made when first needed.
     bool OpenSearch();
@@ -210,11 +221,13 @@ private:
     std::unique_ptr<AlbumSearch> search_;
 
     std::optional<store::Photo> current_;
-    // The field last saved, on which photo, and the text it replaced.
+    // The field last saved, on which photo (its number and row), the text it
+    // replaced and the text saved.
     struct LastEdit {
-        store::Value id;
+        store::Photo photo;
         store::Field field;
-        QString previous;
+        std::string previous;
+        std::string saved;
     };
     std::optional<LastEdit> lastEdit_;
 };

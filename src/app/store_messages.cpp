@@ -14,7 +14,11 @@ QString StoreErrorCause(int number) {
         case store::err::ReadOnlyDatabase:
             return "il DataBase è di sola lettura";
         case store::err::PhotoGone:
-            return "la foto non è più nel DataBase";
+            return "la foto è stata eliminata, rinumerata o sostituita da un altro programma";
+        case store::err::TextChanged:
+            return "il testo è stato cambiato da un altro programma";
+        case store::err::DuplicateKey:
+            return "un'altra foto del DataBase ha lo stesso numero";
         case store::err::NotValidAlbum:
             return "il file del DataBase non è valido";
         case store::err::ObjectClosed:
@@ -26,6 +30,18 @@ QString StoreErrorCause(int number) {
         default:
             return QString("errore %1 del DataBase").arg(number);
     }
+}
+
+QString ReadOnlyCauseText(store::ReadOnlyCause cause) {
+    switch (cause) {
+        case store::ReadOnlyCause::OldFormat:
+            return "il DataBase è di sola lettura perché è nel formato delle versioni precedenti";
+        case store::ReadOnlyCause::Triggers:
+            return "il DataBase è di sola lettura perché contiene trigger";
+        case store::ReadOnlyCause::FileOrMedium:
+            break;
+    }
+    return StoreErrorCause(store::err::ReadOnlyDatabase);
 }
 
 QString Sentence(const QString& cause) {

@@ -8,6 +8,9 @@
 // messages: "il DataBase è bloccato da un altro programma", ... Lower case and
 // without a full stop, to be set in a sentence; Sentence() starts one with it.
 QString StoreErrorCause(int number);
+// Why the album may only be read, in the same words: "il DataBase è di sola
+// lettura", and why where it is not its file or medium.
+QString ReadOnlyCauseText(store::ReadOnlyCause cause);
 QString Sentence(const QString& cause);
 
 // A store failure told as its cause, then what it left undone: "Il DataBase è

@@ -247,8 +247,11 @@ private:
         // Albums of this format are read, never written; the reactions to an
         // album that may not be written open it for reading.
         if (!readOnly)
-            throw Error(err::CannotOpenForWriting, path,
-                        "album nel formato delle versioni precedenti: si apre solo in lettura");
+            throw StoreError(err::CannotOpenForWriting,
+                             "'" + path +
+                                 "': album nel formato delle versioni precedenti: si apre solo "
+                                 "in lettura",
+                             ReadOnlyCause::OldFormat);
 
         const CacheName cache = CacheNameOf(path, info);
         const std::string copy = (fs::path(options_.cacheFolder) / cache.name).string();

@@ -22,6 +22,23 @@ namespace store {
 // folder and file are not among them).
 enum class Field { Title, Date, Place, People, Notes };
 
+// The text of `field` among `texts`.
+inline const std::string& TextOf(const PhotoTexts& texts, Field field) {
+    switch (field) {
+        case Field::Title:
+            return texts.titolo;
+        case Field::Date:
+            return texts.data_scatto;
+        case Field::Place:
+            return texts.luogo;
+        case Field::People:
+            return texts.persone;
+        case Field::Notes:
+            break;
+    }
+    return texts.note;
+}
+
 // The album's photos in number order (ascending id), with one cursor.
 //
 // The cursor never holds the whole album: it remembers where it stands (the
@@ -65,12 +82,17 @@ public:
 
     // Writes `text`, verbatim, into `field` of the current photo, in one
     // write transaction, then reads the photo anew; returns false, writing
-    // nothing, when the album already holds that very text. Raises 3021 with
-    // no current photo, 3027 on an album opened for reading (and from an
-    // engine that writes nothing, as this default does), 3260 when another
-    // program keeps the album locked for longer than about three seconds,
-    // 3026 when the disk is full, and err::PhotoGone when another program
-    // has deleted the photo; nothing is written then.
+    // nothing, when the album already holds that very text. Only the row
+    // the photo was read from is written, and only while it still holds the
+    // photo's number and picture and, in `field`, the text read with it.
+    // Raises 3021 with no current photo, 3027 on an album opened for reading
+    // (and from an engine that writes nothing, as this default does), 3260
+    // when another program keeps the album locked for longer than about
+    // three seconds, 3026 when the disk is full, err::PhotoGone when another
+    // program deleted or renumbered the photo or put another in its row, and
+    // err::TextChanged when another program changed the text of `field`
+    // meanwhile: the photo is then read anew, as it now is. Nothing is
+    // written on any of them.
     virtual bool UpdateField(Field field, const std::string& text) {
         (void)field;
         (void)text;

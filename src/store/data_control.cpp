@@ -36,7 +36,15 @@ public:
         void MovePrevious() override { Tell(&Cursor::MovePrevious); }
         void Delete() override { Tell(&Cursor::Delete); }
         bool UpdateField(Field field, const std::string& text) override {
-            const bool changed = Open().UpdateField(field, text);
+            bool changed = false;
+            try {
+                changed = Open().UpdateField(field, text);
+            } catch (const StoreError& e) {
+                // Refused because another program changed the text: the
+                // photo was read anew, and is shown as it now is.
+                if (e.number() == err::TextChanged) impl_.TellListeners();
+                throw;
+            }
             impl_.TellListeners();
             return changed;
         }

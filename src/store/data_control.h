@@ -53,8 +53,9 @@ public:
     std::optional<Photo> PeekFirstPhoto(const std::string& path) const;
 
     // Told after every Refresh (successful or not), move, successful SeekId,
-    // Delete and UpdateField: the current photo, or nullptr when the cursor stands on
-    // none or nothing is open.
+    // Delete, and UpdateField (successful, or refused with err::TextChanged):
+    // the current photo, or nullptr when the cursor stands on none or nothing
+    // is open.
     using Listener = std::function<void(const Photo* current)>;
     int AddListener(Listener listener);
     void RemoveListener(int id);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "store/value.h"
@@ -24,8 +26,14 @@ struct PhotoTexts {
 struct Photo {
     Value id;
     PhotoTexts texts;
+    // The key the album file gives the row for as long as it lives (SQLite's
+    // rowid): an album made elsewhere may hold two photos of one number, never
+    // two rows of one key. Nothing from a table or an engine without one.
+    std::optional<std::int64_t> row;
 
     bool operator==(const Photo&) const = default;
+    // Whether `other` was read from the same row, as the same number.
+    bool SameRow(const Photo& other) const { return id == other.id && row == other.row; }
 };
 
 }  // namespace store

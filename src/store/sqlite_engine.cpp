@@ -23,6 +23,7 @@
 #include "store/album.h"
 #include "store/album_columns.h"
 #include "store/file_checks.h"
+#include "store/sqlite_rows.h"
 
 namespace store {
 
@@ -175,7 +176,8 @@ std::shared_ptr<SQLite::Database> OpenAlbumFile(const std::string& path, bool re
     // the whole album when a photo is deleted. Such an album is only read.
     if (CheckShape(*db, path) && !readOnly) {
         throw StoreError(err::CannotOpenForWriting,
-                         "'" + path + "' contiene trigger: si apre solo in lettura");
+                         "'" + path + "' contiene trigger: si apre solo in lettura",
+                         ReadOnlyCause::Triggers);
     }
     return db;
 }
@@ -205,7 +207,10 @@ Value ValueOf(const SQLite::Column& column) {
 namespace {
 
 using sqlite::Bind;
+using sqlite::FieldWriter;
+using sqlite::ReadPhoto;
 using sqlite::ResetOnExit;
+using sqlite::SelectPhotos;
 using sqlite::ValueOf;
 
 constexpr std::int64_t kHighestNumber = std::numeric_limits<std::int64_t>::max();
@@ -252,32 +257,6 @@ std::optional<Value> SeekKey(const Value& number) {
     return number;
 }
 
-// A statement that reads whole photos: every column, then `rest`.
-std::string SelectPhotos(const char* rest) {
-    return std::string("SELECT ") + kAlbumColumnList + " FROM datab " + rest;
-}
-
-// A text column as a bound box shows it: numbers a program elsewhere stored
-// there read as their text, null as empty text.
-std::string TextOf(const SQLite::Statement& statement, int index) {
-    const SQLite::Column column = statement.getColumn(index);
-    if (column.isText()) return column.getString();
-    return ValueOf(column).toText();
-}
-
-Photo ReadPhoto(const SQLite::Statement& row) {
-    Photo photo;
-    photo.id = ValueOf(row.getColumn(0));
-    photo.texts.titolo = TextOf(row, 1);
-    photo.texts.data_scatto = TextOf(row, 2);
-    photo.texts.luogo = TextOf(row, 3);
-    photo.texts.persone = TextOf(row, 4);
-    photo.texts.note = TextOf(row, 5);
-    photo.texts.nome_file = TextOf(row, 6);
-    photo.texts.percorso_file = TextOf(row, 7);
-    return photo;
-}
-
 // Which file the album was opened as, so a file deleted, emptied or put in
 // its place by another program is told for what it is rather than by what
 // SQLite makes of it.
@@ -320,8 +299,13 @@ private:
 
 class SqliteCursor final : public Cursor {
 public:
-    SqliteCursor(std::shared_ptr<SQLite::Database> db, bool readOnly, const AlbumFileWatch& file)
-        : db_(std::move(db)), readOnly_(readOnly), file_(file) {}
+    SqliteCursor(std::shared_ptr<SQLite::Database> db, bool readOnly, const AlbumFileWatch& file,
+                 const std::string& rowKey)
+        : db_(std::move(db)),
+          rowKey_(rowKey),
+          writer_(*db_, rowKey),
+          readOnly_(readOnly),
+          file_(file) {}
 
     // Onto the first photo. The last is read too: a damaged album shows itself
     // now rather than on the first MoveLast.
@@ -395,30 +379,18 @@ public:
                              "l'album è aperto in sola lettura: nessuna modifica salvata");
         }
         file_.CheckStillThere();
-        bool changed = false;
-        std::optional<Photo> photo;
+        std::optional<FieldWriter::Result> result;
         try {
-            SQLite::Transaction transaction(*db_, SQLite::TransactionBehavior::IMMEDIATE);
-            SQLite::Statement& update = GetUpdate(field);
-            {
-                ResetOnExit reset(update);
-                update.bind(1, text);
-                Bind(update, 2, current_.id);
-                changed = update.exec() > 0;
-            }
-            // The photo read anew inside the transaction: no row, no photo,
-            // whether or not the text differed.
-            photo = Fetch(Query::Seek, &current_.id);
-            if (!photo) {
-                throw StoreError(err::PhotoGone,
-                                 "la foto " + current_.id.toText() + " non è più nell'album");
-            }
-            transaction.commit();
+            result = writer_.Write(current_, field, text);
         } catch (const SQLite::Exception& e) {
             file_.Raise(e, "impossibile salvare la modifica");
         }
-        Land(std::move(*photo));
-        return changed;
+        Land(std::move(result->now));
+        if (result->outcome == FieldWriter::Outcome::ChangedMeanwhile) {
+            throw StoreError(err::TextChanged,
+                             "un altro programma ha cambiato il testo: nessuna modifica salvata");
+        }
+        return result->outcome == FieldWriter::Outcome::Written;
     }
 
     const Photo& Current() const override {
@@ -459,34 +431,33 @@ private:
     enum class Query { First, Last, Next, Previous, Seek, Delete, PlaceNext, PlacePrevious, Count };
     enum class Place { Empty, BeforeFirst, OnRow, Deleted, AfterLast };
 
-    // Every move is one step down the id index to one row. The texts are
-    // made once, at the first use.
-    static const std::string& Sql(Query query) {
-        static const std::array<std::string, static_cast<int>(Query::Count)> sql = {
-            SelectPhotos("ORDER BY id LIMIT 1"),
-            SelectPhotos("ORDER BY id DESC LIMIT 1"),
-            SelectPhotos("WHERE id > ?1 ORDER BY id LIMIT 1"),
-            SelectPhotos("WHERE id < ?1 ORDER BY id DESC LIMIT 1"),
-            SelectPhotos("WHERE id = ?1 ORDER BY id LIMIT 1"),
-            "DELETE FROM datab WHERE id = ?1",
-            // The columns in their places, the texts but the picture's empty.
-            "SELECT id, '', '', '', '', '', nome_file, percorso_file FROM datab "
-            "WHERE id > ?1 ORDER BY id LIMIT 1",
-            "SELECT id, '', '', '', '', '', nome_file, percorso_file FROM datab "
-            "WHERE id < ?1 ORDER BY id DESC LIMIT 1",
-        };
-        return sql[static_cast<int>(query)];
+    // Every move is one step down the id index to one row, read with its
+    // row key.
+    std::string Sql(Query query) const {
+        switch (query) {
+            case Query::First:
+                return SelectPhotos(rowKey_, "ORDER BY id LIMIT 1");
+            case Query::Last:
+                return SelectPhotos(rowKey_, "ORDER BY id DESC LIMIT 1");
+            case Query::Next:
+                return SelectPhotos(rowKey_, "WHERE id > ?1 ORDER BY id LIMIT 1");
+            case Query::Previous:
+                return SelectPhotos(rowKey_, "WHERE id < ?1 ORDER BY id DESC LIMIT 1");
+            case Query::Seek:
+                return SelectPhotos(rowKey_, "WHERE id = ?1 ORDER BY id LIMIT 1");
+            case Query::Delete:
+                return "DELETE FROM datab WHERE id = ?1";
+            case Query::PlaceNext:
+            case Query::PlacePrevious:
+            case Query::Count:
+                break;
+        }
+        // The columns in their places, the texts but the picture's empty.
+        return "SELECT id, '', '', '', '', '', nome_file, percorso_file, " + rowKey_ +
+               " FROM datab " +
+               (query == Query::PlaceNext ? "WHERE id > ?1 ORDER BY id LIMIT 1"
+                                          : "WHERE id < ?1 ORDER BY id DESC LIMIT 1");
     }
-
-    // One column of one row, named from this fixed table, never from text
-    // that came from elsewhere; the row is written only when its text differs.
-    static constexpr std::array<const char*, 5> kUpdateSql = {
-        "UPDATE datab SET titolo = ?1 WHERE id = ?2 AND titolo IS NOT ?1",
-        "UPDATE datab SET data_scatto = ?1 WHERE id = ?2 AND data_scatto IS NOT ?1",
-        "UPDATE datab SET luogo = ?1 WHERE id = ?2 AND luogo IS NOT ?1",
-        "UPDATE datab SET persone = ?1 WHERE id = ?2 AND persone IS NOT ?1",
-        "UPDATE datab SET note = ?1 WHERE id = ?2 AND note IS NOT ?1",
-    };
 
     // No waiting for locks while it lives.
     class NoWait {
@@ -508,13 +479,6 @@ private:
     SQLite::Statement& Get(Query query) {
         auto& statement = statements_[static_cast<int>(query)];
         if (!statement) statement.emplace(*db_, Sql(query));
-        return *statement;
-    }
-
-    SQLite::Statement& GetUpdate(Field field) {
-        const auto index = static_cast<std::size_t>(field);
-        auto& statement = updates_.at(index);
-        if (!statement) statement.emplace(*db_, kUpdateSql.at(index));
         return *statement;
     }
 
@@ -544,8 +508,9 @@ private:
     // Declared first, so every statement is finalized before the connection
     // can close.
     std::shared_ptr<SQLite::Database> db_;
+    std::string rowKey_;
     std::array<std::optional<SQLite::Statement>, static_cast<int>(Query::Count)> statements_;
-    std::array<std::optional<SQLite::Statement>, kUpdateSql.size()> updates_;
+    FieldWriter writer_;
     bool readOnly_;
     AlbumFileWatch file_;
     Place place_ = Place::Empty;
@@ -555,10 +520,16 @@ private:
 class SqliteAlbum final : public Album {
 public:
     SqliteAlbum(std::string path, bool readOnly, std::shared_ptr<SQLite::Database> db)
-        : path_(std::move(path)), readOnly_(readOnly), db_(std::move(db)), file_(path_) {}
+        : path_(std::move(path)), readOnly_(readOnly), db_(std::move(db)), file_(path_) {
+        try {
+            rowKey_ = sqlite::RowKeyOf(*db_);
+        } catch (const SQLite::Exception& e) {
+            file_.Raise(e, "'" + path_ + "' non leggibile");
+        }
+    }
 
     std::unique_ptr<Cursor> OpenCursor() override {
-        auto cursor = std::make_unique<SqliteCursor>(db_, readOnly_, file_);
+        auto cursor = std::make_unique<SqliteCursor>(db_, readOnly_, file_, rowKey_);
         cursor->Start();
         return cursor;
     }
@@ -617,6 +588,7 @@ private:
     bool readOnly_;
     std::shared_ptr<SQLite::Database> db_;
     AlbumFileWatch file_;
+    std::string rowKey_;  // see sqlite::RowKeyOf
     std::optional<SQLite::Statement> highest_;
     std::optional<SQLite::Statement> insert_;
 };

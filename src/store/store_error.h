@@ -24,21 +24,33 @@ inline constexpr int ObjectClosed = 3420;   // the album asked for before Refres
 inline constexpr int General = 3000;        // anything else the engine reports
 // The program's own: the highest photo number cannot grow by one.
 inline constexpr int NumberRangeFull = 3999;
-// The program's own: the photo being changed was deleted by another program.
+// The program's own: the photo being changed is no longer in its row: another
+// program deleted or renumbered it, or put another photo in its place.
 inline constexpr int PhotoGone = 3998;
 // The program's own: the album file was emptied, or replaced by another file,
 // by another program while it was open.
 inline constexpr int AlbumReplaced = 3997;
+// The program's own: the text being changed was changed meanwhile by another
+// program.
+inline constexpr int TextChanged = 3996;
 }  // namespace err
+
+// Why an album may only be read, told with 3051 when it is opened for
+// writing: its file or medium, or something of the album itself.
+enum class ReadOnlyCause { FileOrMedium, OldFormat, Triggers };
 
 // A failure of the store, carrying the number callers test.
 class StoreError : public std::runtime_error {
 public:
-    StoreError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
+    StoreError(int number, const std::string& what,
+               ReadOnlyCause cause = ReadOnlyCause::FileOrMedium)
+        : std::runtime_error(what), number_(number), cause_(cause) {}
     int number() const noexcept { return number_; }
+    ReadOnlyCause readOnlyCause() const noexcept { return cause_; }
 
 private:
     int number_;
+    ReadOnlyCause cause_;
 };
 
 }  // namespace store

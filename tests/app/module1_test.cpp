@@ -208,14 +208,16 @@ TEST(Module1Edit, ARefusedSaveNamesItsCauseAndKeepsTheOldText) {
     const struct {
         int error;
         QString message;
-        std::string shownAfter;  // a photo gone: the album as after a deletion
+        std::string shownAfter;  // once the edit is given up: a photo gone, as after a deletion
     } cases[] = {
         {store::err::DiskFull, "Il disco è pieno: la modifica non è stata salvata.", "Due"},
         {store::err::Locked,
          "Il DataBase è bloccato da un altro programma: la modifica non è stata salvata.", "Due"},
         {store::err::ReadOnlyDatabase,
          "Il DataBase è di sola lettura: la modifica non è stata salvata.", "Due"},
-        {store::err::PhotoGone, "La foto non è più nel DataBase: la modifica non è stata salvata.",
+        {store::err::PhotoGone,
+         "La foto è stata eliminata, rinumerata o sostituita da un altro programma: la modifica "
+         "non è stata salvata.",
          "Uno"},
     };
     for (const auto& c : cases) {
@@ -225,6 +227,9 @@ TEST(Module1Edit, ARefusedSaveNamesItsCauseAndKeepsTheOldText) {
         EXPECT_FALSE(module.SavePhotoField(store::Field::Title, "Nuovo")) << c.error;
         EXPECT_EQ(dialogs.Messages(), QStringList{c.message}) << c.error;
         EXPECT_EQ(AlbumRow(platform.DefaultAlbumPath(), 2).value(1), "Due");
+        ASSERT_TRUE(module.CurrentPhoto());
+        EXPECT_EQ(module.CurrentPhoto()->texts.titolo, "Due") << "shown while the box is open";
+        module.EditDropped();
         ASSERT_TRUE(module.CurrentPhoto());
         EXPECT_EQ(module.CurrentPhoto()->texts.titolo, c.shownAfter) << c.error;
         EXPECT_FALSE(module.CanUndoEdit());

@@ -134,6 +134,14 @@ TEST_F(AccessAlbumWindowTest, TheUsualAlbumOpensReadOnlyAndItsCommandsWork) {
         EXPECT_TRUE(access_test::ReadBytes(platform.DefaultAlbumPath().toStdString()) == before)
             << "the album file was changed";
         dialogs.Clear();
+        // F2 unlocks no field, and says why.
+        Control<LongLineBox>(form, "Text2").setFocus();
+        QTest::keyClick(&Control<LongLineBox>(form, "Text2"), Qt::Key_F2);
+        EXPECT_TRUE(Control<LongLineBox>(form, "Text2").isReadOnly());
+        EXPECT_EQ(dialogs.Messages(), QStringList{"Il DataBase è di sola lettura perché è nel "
+                                                  "formato delle versioni precedenti: la foto "
+                                                  "non si può modificare."});
+        dialogs.Clear();
     }
 }
 

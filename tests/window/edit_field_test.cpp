@@ -2,6 +2,7 @@
 // and cancelling an edit, the window's keys while editing, and long fields.
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -30,11 +31,14 @@ void Press(QWidget* box, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifi
 
 class EditFieldTest : public ::testing::Test {
 protected:
-    void Open(const QString& title = "Uno", const QString& notes = "nota") {
+    // `change`, when given, is done to the album file before it is opened.
+    void Open(const QString& title = "Uno", const QString& notes = "nota",
+              const std::function<void(const QString&)>& change = {}) {
         PhotoRow first{1, title, platform.Root(), "a.jpg"};
         first.note = notes;
         QFile::remove(Album());
         WriteAlbum(Album(), {first, {2, "Due", platform.Root(), "b.jpg"}});
+        if (change) change(Album());
         form.show();
         form.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -42,6 +46,7 @@ protected:
     }
     QString Album() const { return platform.DefaultAlbumPath(); }
     QString Stored(Column column) const { return AlbumRow(Album(), 1).value(column); }
+    LongLineBox& Title() { return Control<LongLineBox>(form, "Text2"); }
     // F2 on `box`, then Ctrl+A and `text` typed; letters beyond ASCII come as
     // a keyboard layout sends them, without a key code.
     static void Edit(QWidget* box, const QString& text) {
@@ -231,6 +236,108 @@ TEST_F(EditFieldTest, AHugeNoteScrollsToItsEndAndIsCopiedAsGiven) {
     Click(form, "Image5");
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(box.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+}
+
+// F2 or a double-click on an album that may only be read unlocks no box and
+// says why, once for each.
+TEST_F(EditFieldTest, AnAlbumThatMayOnlyBeReadSaysWhyAndUnlocksNothing) {
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> change;
+        QString cause;
+    } albums[] = {
+        {"a file that may not be written",
+         [](const QString& path) { QFile::setPermissions(path, QFile::ReadOwner); },
+         "Il DataBase è di sola lettura"},
+        {"an album holding triggers",
+         [](const QString& path) {
+             ExecuteSql(path, "CREATE TRIGGER t AFTER DELETE ON datab BEGIN SELECT 1; END");
+         },
+         "Il DataBase è di sola lettura perché contiene trigger"},
+    };
+    for (const auto& a : albums) {
+        SCOPED_TRACE(a.what);
+        dialogs.Clear();
+        Open("Uno", "nota", a.change);
+        Title().setFocus();
+        Press(&Title(), Qt::Key_F2);
+        QTest::mouseDClick(Control<LongTextBox>(form, "Text6").viewport(), Qt::LeftButton);
+        EXPECT_TRUE(Title().isReadOnly());
+        EXPECT_TRUE(Control<LongTextBox>(form, "Text6").isReadOnly());
+        const QString told = a.cause + ": la foto non si può modificare.";
+        EXPECT_EQ(dialogs.Messages(), QStringList({told, told}));
+        QFile::setPermissions(Album(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
+// A save refused keeps the box open with the text typed, and every command
+// waits for it; once the album lets it, Enter saves it, or Esc shows the
+// album's photo as it now is.
+TEST_F(EditFieldTest, ARefusedSaveKeepsTheTextTypedUntilSavedOrGivenUp) {
+    const QString gone = "La foto è stata eliminata, rinumerata o sostituita da un altro programma";
+    const struct {
+        const char* sql;  // what another program does while the title is typed
+        QString cause;
+        Qt::Key then;
+        QString shownId, shownTitle;  // after `then`
+    } cases[] = {
+        {"BEGIN IMMEDIATE", "Il DataBase è bloccato da un altro programma", Qt::Key_Return, "1",
+         "Nuovo"},
+        {"DELETE FROM datab WHERE id = 1", gone, Qt::Key_Escape, "2", "Due"},
+        {"UPDATE datab SET id = 7 WHERE id = 1", gone, Qt::Key_Escape, "2", "Due"},
+        {"UPDATE datab SET nome_file = 'altra.jpg' WHERE id = 1", gone, Qt::Key_Escape, "1", "Uno"},
+        {"UPDATE datab SET titolo = 'Altro' WHERE id = 1",
+         "Il testo è stato cambiato da un altro programma", Qt::Key_Escape, "1", "Altro"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        Open();
+        dialogs.Clear();
+        Edit(&Title(), "Nuovo");
+        auto other =
+            std::make_unique<SQLite::Database>(Album().toStdString(), SQLite::OPEN_READWRITE, 3000);
+        other->exec(c.sql);
+        Press(&Title(), Qt::Key_Return);
+        QStringList told{c.cause + ": la modifica non è stata salvata."};
+        EXPECT_EQ(dialogs.Messages(), told);
+        EXPECT_FALSE(Title().isReadOnly());
+        EXPECT_EQ(Title().EditedText(), "Nuovo");
+        if (c.cause == gone) {
+            Click(form, "Image5");
+            EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "1") << "the step waits";
+            EXPECT_EQ(dialogs.Messages(), told << told.front());
+        }
+        other.reset();  // a lock ends
+        Press(&Title(), c.then);
+        EXPECT_TRUE(Title().isReadOnly());
+        EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), c.shownId);
+        EXPECT_EQ(Title().text(), c.shownTitle);
+        EXPECT_EQ(AlbumRow(Album(), c.shownId.toLongLong()).value(kTitle), c.shownTitle);
+    }
+}
+
+// Ctrl+Z puts the old text back only while the field holds the text saved:
+// once another Pictora wrote over it, nothing changes and the user is told,
+// whether or not this one has read the photo anew since.
+TEST_F(EditFieldTest, CtrlZLeavesATextAnotherPictoraWroteSinceTheSave) {
+    for (const bool readAnew : {false, true}) {
+        SCOPED_TRACE(readAnew);
+        Open();
+        dialogs.Clear();
+        Edit(&Title(), "Primo");
+        Press(&Title(), Qt::Key_Return);
+        ScriptedDialogs otherDialogs;
+        Module1 other{otherDialogs, platform};
+        other.OpenAlbum();
+        ASSERT_TRUE(other.SavePhotoField(store::Field::Title, "Altro"));
+        if (readAnew) module.Activate();
+        Press(&Title(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(Stored(kTitle), "Altro");
+        EXPECT_EQ(Title().text(), "Altro");
+        EXPECT_EQ(dialogs.Messages(),
+                  QStringList{"Il testo è stato cambiato da un altro programma: il testo "
+                              "precedente non è stato rimesso."});
+    }
 }
 
 }  // namespace
