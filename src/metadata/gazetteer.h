@@ -11,10 +11,10 @@
 namespace metadata {
 
 struct Town {
-    std::string name;          // "Firenze"
-    std::string region;        // "Toscana"
-    std::string country;       // "Italia"
-    std::string country_code;  // "IT"
+    std::string name{};          // "Firenze"
+    std::string region{};        // "Toscana"
+    std::string country{};       // "Italia"
+    std::string country_code{};  // "IT"
     double latitude = 0;
     double longitude = 0;
 };

@@ -148,6 +148,10 @@ const Case kCases[] = {
      {.title = "Città alta", .notes = "Caffè \xEF\xBF\xBD"}},
 };
 
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ReadFieldsTest : public testing::TestWithParam<Case> {
 protected:
     metadata_test::TempFolder folder;
