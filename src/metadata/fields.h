@@ -41,6 +41,12 @@ Fields ReadFields(const std::string& path);
 // The same for a JPEG already in memory.
 Fields ReadFieldsFromBytes(const unsigned char* data, std::size_t size);
 
+// Sets exiv2 up for reading from several threads (its XMP toolkit's lock)
+// and silences its warnings. ReadFields does it on its first call; anything
+// else in the process that uses exiv2 calls it before, since the toolkit
+// takes its lock only when first set up.
+void PrepareExiv2();
+
 enum class PictureKind { Other, Jpeg, Bmp };
 
 // What the first bytes of a file say it is (12 bytes are enough).

@@ -51,7 +51,9 @@ private:
 std::string PlaceAt(double latitude, double longitude);
 
 // libgeonames' towns, named from the ".mo" catalogue at `catalogPath`
-// (English names where it has none, or when it cannot be read).
+// (English names where it has none, or when it cannot be read). Not for
+// several threads at once: libgeonames loads its data unguarded (Shared()
+// calls it once).
 std::vector<Town> GeonamesTowns(const std::string& catalogPath);
 
 }  // namespace metadata

@@ -24,17 +24,6 @@ void LockXmpToolkit(void*, bool lock) {
         xmpToolkit.unlock();
 }
 
-// Once, before any thread reads: the toolkit's initialisation is not
-// thread-safe, and exiv2's warnings about damaged files would land on the
-// program's stderr.
-void PrepareExiv2() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize(LockXmpToolkit, nullptr);
-    });
-}
-
 // The fields of an opened image. A damaged segment makes exiv2 throw part of
 // the way: what it had read before is kept.
 Fields Read(Exiv2::Image& image) {
@@ -65,6 +54,17 @@ Fields Unreadable() {
 }
 
 }  // namespace
+
+// Once, before any thread reads: the toolkit's initialisation is not
+// thread-safe, and exiv2's warnings about damaged files would land on the
+// program's stderr.
+void PrepareExiv2() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        Exiv2::XmpParser::initialize(LockXmpToolkit, nullptr);
+    });
+}
 
 Fields ReadFields(const std::string& path) {
     // exiv2 would read any format it knows; the album takes JPEGs and BMPs,

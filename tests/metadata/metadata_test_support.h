@@ -90,6 +90,7 @@ inline std::string ReadFile(const std::string& path) {
 
 // Writes `tags` into the JPEG at `path`.
 inline void WriteTags(const std::string& path, const Tags& tags) {
+    metadata::PrepareExiv2();
     auto image = Exiv2::ImageFactory::open(path, false);
     image->readMetadata();
     for (const auto& [key, value] : tags.exif) image->exifData()[key] = value;

@@ -17,19 +17,6 @@ struct Case {
     Fields expected;
 };
 
-Fields Date(const char* date) {
-    return {.date_taken = date};
-}
-Fields Title(const char* title) {
-    return {.title = title};
-}
-Fields Notes(const char* notes) {
-    return {.notes = notes};
-}
-Fields Place(const char* place) {
-    return {.place = place};
-}
-
 std::string Alt(const char* property, const char* text) {
     return std::string("<") + property + "><rdf:Alt><rdf:li xml:lang=\"x-default\">" + text +
            "</rdf:li></rdf:Alt></" + property + ">";
@@ -72,16 +59,20 @@ const Case kCases[] = {
     {"NoMetadata", {}, {}},
     {"ExifDate",
      {.exif = {{"Exif.Photo.DateTimeOriginal", "1998:12:25 10:30:00"}}},
-     Date("25/12/98")},
+     {.date_taken = "25/12/98"}},
     {"EmptyExifDateThenXmp",
      {.exif = {{"Exif.Photo.DateTimeOriginal", "0000:00:00 00:00:00"}},
       .xmp = "<exif:DateTimeOriginal>2001-02-03T04:05:06+01:00</exif:DateTimeOriginal>"},
-     Date("03/02/01")},
-    {"XmpCreateDate", {.xmp = "<xmp:CreateDate>2004-05-06</xmp:CreateDate>"}, Date("06/05/04")},
+     {.date_taken = "03/02/01"}},
+    {"XmpCreateDate",
+     {.xmp = "<xmp:CreateDate>2004-05-06</xmp:CreateDate>"},
+     {.date_taken = "06/05/04"}},
     {"PhotoshopDate",
      {.xmp = "<photoshop:DateCreated>2010-07-08</photoshop:DateCreated>"},
-     Date("08/07/10")},
-    {"IptcDate", {.iptc = {{"Iptc.Application2.DateCreated", "2011-09-10"}}}, Date("10/09/11")},
+     {.date_taken = "08/07/10"}},
+    {"IptcDate",
+     {.iptc = {{"Iptc.Application2.DateCreated", "2011-09-10"}}},
+     {.date_taken = "10/09/11"}},
     {"NoRealDate",
      {.exif = {{"Exif.Photo.DateTimeOriginal", "2019:02:30 10:00:00"},
                {"Exif.Image.DateTime", "2020:01:01 10:00:00"}},
@@ -91,19 +82,19 @@ const Case kCases[] = {
      {.iptc = {{"Iptc.Application2.ObjectName", "Altro"}},
       .xmp = R"(<dc:title><rdf:Alt><rdf:li xml:lang="it-IT">Gita</rdf:li>
 <rdf:li xml:lang="x-default">Gita al mare</rdf:li></rdf:Alt></dc:title>)"},
-     Title("Gita al mare")},
+     {.title = "Gita al mare"}},
     {"XmpTitleOtherLanguage",
      {.xmp = R"(<dc:title><rdf:Alt><rdf:li xml:lang="it-IT">Gita</rdf:li></rdf:Alt></dc:title>)"},
-     Title("Gita")},
-    {"IptcTitle", {.iptc = {{"Iptc.Application2.ObjectName", "Natale"}}}, Title("Natale")},
+     {.title = "Gita"}},
+    {"IptcTitle", {.iptc = {{"Iptc.Application2.ObjectName", "Natale"}}}, {.title = "Natale"}},
     {"XmpNotes",
      {.xmp = Alt("dc:description", "Prima riga\nseconda riga")},
-     Notes("Prima riga\nseconda riga")},
-    {"IptcNotes", {.iptc = {{"Iptc.Application2.Caption", "Il pranzo"}}}, Notes("Il pranzo")},
+     {.notes = "Prima riga\nseconda riga"}},
+    {"IptcNotes", {.iptc = {{"Iptc.Application2.Caption", "Il pranzo"}}}, {.notes = "Il pranzo"}},
     {"CameraWordsSkipped",
      {.exif = {{"Exif.Image.ImageDescription", "OLYMPUS DIGITAL CAMERA         "},
                {"Exif.Photo.UserComment", "charset=Unicode Pranzo in terrazza"}}},
-     Notes("Pranzo in terrazza")},
+     {.notes = "Pranzo in terrazza"}},
     {"CameraModelAndBlanks",
      {.exif = {{"Exif.Image.Make", "Canon"},
                {"Exif.Image.Model", "Canon PowerShot A70"},
@@ -112,28 +103,28 @@ const Case kCases[] = {
      {}},
     {"ExifDescription",
      {.exif = {{"Exif.Image.ImageDescription", "Compleanno"}}},
-     Notes("Compleanno")},
+     {.notes = "Compleanno"}},
     {"AsciiUserComment",
      {.exif = {{"Exif.Photo.UserComment", "charset=Ascii Sulla neve"}}},
-     Notes("Sulla neve")},
+     {.notes = "Sulla neve"}},
     {"People", {.xmp = kPeople}, {.people = "Anna, Bruno, Carla, Dario, Elena"}},
     {"XmpPlace",
      {.xmp = "<Iptc4xmpCore:Location>Piazza della Signoria</Iptc4xmpCore:Location>"
              "<photoshop:City>Firenze</photoshop:City>"},
-     Place("Piazza della Signoria, Firenze")},
+     {.place = "Piazza della Signoria, Firenze"}},
     {"IptcPlace",
      {.iptc = {{"Iptc.Application2.City", "Venezia"},
                {"Iptc.Application2.SubLocation", "venezia"}}},
-     Place("Venezia")},
-    {"LocationShown", {.xmp = kLocationShown}, Place("Colosseo, Roma")},
+     {.place = "Venezia"}},
+    {"LocationShown", {.xmp = kLocationShown}, {.place = "Colosseo, Roma"}},
     {"WrittenPlaceBeforeGps",
      {.exif = kGpsFirenze, .iptc = {{"Iptc.Application2.SubLocation", "Casa"}}},
-     Place("Casa")},
-    {"ExifGps", {.exif = kGpsFirenze}, Place("Firenze, Toscana")},
+     {.place = "Casa"}},
+    {"ExifGps", {.exif = kGpsFirenze}, {.place = "Firenze, Toscana"}},
     {"XmpGps",
      {.xmp = "<exif:GPSLatitude>37,4.5N</exif:GPSLatitude>"
              "<exif:GPSLongitude>15,17,0E</exif:GPSLongitude>"},
-     Place("Siracusa, Sicilia")},
+     {.place = "Siracusa, Sicilia"}},
     {"GpsWithoutHemisphere", {.exif = {kGpsFirenze[0], kGpsFirenze[2], kGpsFirenze[3]}}, {}},
     {"GpsOutOfRange", {.exif = GpsFirenzeBut("Exif.GPSInfo.GPSLongitude", "200/1 0/1 0/1")}, {}},
     {"GpsZeroDenominator", {.exif = GpsFirenzeBut("Exif.GPSInfo.GPSLatitude", "43/0 0/1 0/1")}, {}},
