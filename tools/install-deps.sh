@@ -9,6 +9,8 @@ packages=(
   # the program
   qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins qt6-translations-l10n
   libsqlite3-dev libsqlitecpp-dev fonts-liberation
+  # a picture file's own fields, and place names from GPS with Italian names
+  libexiv2-dev libgeonames-dev
   # colour profiles of every kind
   liblcms2-dev
   # CMYK and Lab JPEGs, decoded with their samples as stored
