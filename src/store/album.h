@@ -9,10 +9,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "store/photo.h"
 #include "store/photo_index.h"
 #include "store/photo_search.h"
+#include "store/picture_place.h"
 #include "store/store_error.h"
 #include "store/value.h"
 
@@ -150,6 +152,26 @@ public:
     virtual std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) {
         (void)indexPath;
         throw StoreError(err::General, "questo album non si può cercare");
+    }
+
+    // Where every photo's picture is, with each row's identity in the file,
+    // for finding pictures that moved. Raises 3000 from an engine that
+    // cannot tell rows apart.
+    virtual std::vector<PicturePlace> ReadPicturePlaces() {
+        throw StoreError(err::General, "questo album non dice dove sono le immagini");
+    }
+
+    // Writes the new folder and name of each row of `moves` whose new
+    // picture is a file now and that still holds the old folder and name
+    // (a row another program changed meanwhile is left alone), all in one
+    // write transaction: every row or, on any failure, none. Returns the
+    // rows written. Raises 3027 on an album opened for reading (and from an
+    // engine that writes nothing, as this default does), 3260 when another
+    // program keeps the album locked for longer than about three seconds and
+    // 3026 when the disk is full; nothing is written then.
+    virtual std::size_t RelinkPictures(const std::vector<PictureMove>& moves) {
+        (void)moves;
+        throw StoreError(err::ReadOnlyDatabase, "l'album non accetta modifiche");
     }
 };
 

@@ -24,6 +24,7 @@
 #include "store/album_columns.h"
 #include "store/file_checks.h"
 #include "store/sqlite_rows.h"
+#include "store/sqlite_pictures.h"
 
 namespace store {
 
@@ -578,6 +579,28 @@ public:
     }
 
     std::unique_ptr<PhotoIndex> OpenPhotoIndex() override { return store::OpenPhotoIndex(path_); }
+
+    std::vector<PicturePlace> ReadPicturePlaces() override {
+        file_.CheckStillThere();
+        try {
+            return sqlite::ReadPicturePlaces(*db_);
+        } catch (const SQLite::Exception& e) {
+            file_.Raise(e, "impossibile leggere l'album");
+        }
+    }
+
+    std::size_t RelinkPictures(const std::vector<PictureMove>& moves) override {
+        if (readOnly_) {
+            throw StoreError(err::ReadOnlyDatabase,
+                             "'" + path_ + "' è aperto in sola lettura: nessuna foto ricollegata");
+        }
+        file_.CheckStillThere();
+        try {
+            return sqlite::RelinkPictures(*db_, moves);
+        } catch (const SQLite::Exception& e) {
+            file_.Raise(e, "impossibile ricollegare le foto");
+        }
+    }
 
     std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) override {
         return OpenPhotoSearch(path_, indexPath);

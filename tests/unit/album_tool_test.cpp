@@ -23,6 +23,15 @@ std::pair<int, std::string> RunTool(const TempDir& dir, const std::string& argum
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(errors)};
 }
 
+// The exit code, and all the tool wrote.
+std::pair<int, std::string> RunToolOutput(const TempDir& dir, const std::string& arguments) {
+    const std::string output = dir / "output.txt";
+    const std::string command =
+        std::string("'") + PICTORA_ALBUM_TOOL + "' " + arguments + " >'" + output + "' 2>&1";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(output)};
+}
+
 std::string Quoted(const std::string& path) {
     return "'" + path + "'";
 }
@@ -113,6 +122,49 @@ TEST(AlbumTool, DemoWritesADozenPhotosWithVariedPicturesAndOneMissing) {
     const std::string before = ReadBytes(folder + "/database.mdb");
     EXPECT_EQ(RunTool(dir, "demo " + Quoted(folder)).first, 1) << "the album is there already";
     EXPECT_EQ(ReadBytes(folder + "/database.mdb"), before);
+}
+
+TEST(AlbumTool, RelinkWritesWherePicturesMovedAndTellsWhatIsStillMissing) {
+    TempDir dir;
+    const std::string album = dir / "album.mdb";
+    MakeAlbum(album, {1, 2, 3, 4});
+    SQLite::Database(album, SQLite::OPEN_READWRITE)
+        .exec(
+            "UPDATE datab SET percorso_file = 'C:\\Foto\\Mare 1998', "
+            "nome_file = 'IMG_000' || id || '.JPG'");
+    const std::string moved = dir / "nuovo/Foto/Mare 1998";
+    fs::create_directories(moved);
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"})
+        WriteBytes(moved + "/" + name, "jpeg");
+    const std::string relink = "relink " + Quoted(album) + " " + Quoted(dir / "nuovo");
+    // A shell command run first, the tool's arguments, its exit code and words.
+    const std::vector<std::tuple<std::string, std::string, int, std::string>> runs = {
+        {"", relink, 5,
+         "Ritrovate 3 foto su 4; 1 ancora mancante\nCartelle ritrovate:\n  C:\\ -> " +
+             dir / "nuovo" + "\nAncora mancanti:\n  4  C:/Foto/Mare 1998/IMG_0004.JPG\n"},
+        {"", relink, 5, "Ritrovate 0 foto su 1; 1 ancora mancante"},
+        {"touch " + Quoted(moved + "/IMG_0004.JPG"), relink, 0, "Ritrovata 1 foto su 1\n"},
+        {"", relink, 0, "Nessuna foto da ritrovare"},
+        {"", "relink " + Quoted(album), 2, "Uso:"},
+        {"", relink + " " + Quoted(dir / "manca"), 1, "non è una cartella"},
+        {"", "relink " + Quoted(dir / "nuovo") + " " + Quoted(dir.str()), 1, "Impossibile aprire"},
+        {"chmod a-w " + Quoted(album), relink, 1, "Impossibile aprire l'album"},
+    };
+    for (const auto& [before, arguments, code, output] : runs) {
+        SCOPED_TRACE(arguments);
+        if (!before.empty()) {
+            ASSERT_EQ(std::system(before.c_str()), 0);
+        }
+        const auto [runCode, runOutput] = RunToolOutput(dir, arguments);
+        EXPECT_EQ(runCode, code);
+        EXPECT_NE(runOutput.find(output), std::string::npos) << runOutput;
+    }
+    DataControl data;
+    data.DatabaseName = album;
+    data.ReadOnly = true;
+    data.Refresh();
+    for (auto& rows = data.Recordset(); !rows.Eof(); rows.MoveNext())
+        EXPECT_EQ(rows.Current().texts.percorso_file, moved);
 }
 
 }  // namespace

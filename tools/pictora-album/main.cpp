@@ -5,12 +5,15 @@
 //   pictora-album import VECCHIO NUOVO     NUOVO, a native album with every photo of
 //                                          VECCHIO, an album in the Access format of
 //                                          Pictora's earlier versions
+//   pictora-album relink ALBUM CARTELLA... the photos of ALBUM whose pictures are
+//                                          missing, looked for under the folders
 //   pictora-album --help | --version
 //
 // Exit codes: 0 done, 1 a path or a file that will not do (the new album
 // cannot be written, the old one is missing), 2 bad usage, 3 a damaged album
 // (store::kAlbumToolDamaged), 4 a file that is no album in the Access format
-// (store::kAlbumToolNotAnAlbum).
+// (store::kAlbumToolNotAnAlbum), 5 relinked, but some photos are still missing
+// or uncertain (album_tool::kRelinkPartly).
 //
 // While it imports, the tool tells how far it has come on stdout, in lines
 // that start with store::kAlbumToolProgress: the rows read and written so far
@@ -40,6 +43,7 @@
 #include "access_reader.h"
 #include "album_rows.h"
 #include "exif.h"
+#include "relink.h"
 #include "store/access_engine.h"
 #include "store/album.h"
 #include "store/album_file.h"
@@ -58,7 +62,9 @@ int Usage() {
         "     pictora-album demo CARTELLA     crea CARTELLA/database.mdb con foto di prova\n"
         "     pictora-album import VECCHIO NUOVO\n"
         "                                     converte l'album VECCHIO, nel formato Access\n"
-        "                                     delle versioni precedenti, nel nuovo album NUOVO\n",
+        "                                     delle versioni precedenti, nel nuovo album NUOVO\n"
+        "     pictora-album relink ALBUM CARTELLA...\n"
+        "                                     ritrova nelle cartelle le immagini mancanti\n",
         stderr);
     return kUsage;
 }
@@ -78,6 +84,14 @@ int Help() {
         "  import VECCHIO NUOVO    converte l'album VECCHIO, nel formato Access delle\n"
         "                          versioni precedenti, nel nuovo album NUOVO, che non\n"
         "                          deve esistere; VECCHIO viene solo letto\n"
+        "  relink ALBUM CARTELLA...\n"
+        "                          cerca nelle CARTELLE (e nelle loro sottocartelle) le\n"
+        "                          immagini delle foto di ALBUM che non si trovano più,\n"
+        "                          spostate o copiate da un altro computer (anche da\n"
+        "                          cartelle di Windows come C:\\Documenti\\Foto), e\n"
+        "                          scrive in ALBUM dove sono ora, tutte insieme; una\n"
+        "                          foto trovata in più posti che non si distinguono\n"
+        "                          resta com'è ed è contata come incerta\n"
         "  --help                  mostra questo aiuto\n"
         "  --version               mostra la versione\n"
         "\n"
@@ -85,7 +99,9 @@ int Help() {
         "  0  fatto\n"
         "  1  un percorso o un file non va bene (il messaggio dice quale e perché)\n"
         "  2  comando o argomenti sbagliati\n"
-        "  3  l'album VECCHIO è danneggiato: non tutte le foto si possono leggere\n",
+        "  3  l'album VECCHIO è danneggiato: non tutte le foto si possono leggere\n"
+        "  5  relink: le foto ritrovate sono state scritte, ma alcune mancano ancora\n"
+        "     o sono incerte\n",
         stdout);
     return 0;
 }
@@ -321,5 +337,7 @@ int main(int argc, char** argv) {
     if (command == "create" && argc == 3) return Create(argv[2]);
     if (command == "demo" && argc == 3) return Demo(argv[2], argc, argv);
     if (command == "import" && argc == 4) return Import(argv[2], argv[3]);
+    if (command == "relink" && argc >= 4)
+        return album_tool::Relink(argv[2], std::vector<std::string>(argv + 3, argv + argc));
     return Usage();
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+// The SQLite engine's reading and rewriting of where photos' pictures are,
+// for finding pictures that moved. Only the store's SQLite code includes this.
+
+#include <SQLiteCpp/Database.h>
+
+#include <cstddef>
+#include <vector>
+
+#include "store/picture_place.h"
+
+namespace store::sqlite {
+
+// Every row's picture place, in the file's row order.
+std::vector<PicturePlace> ReadPicturePlaces(SQLite::Database& db);
+
+// See Album::RelinkPictures.
+std::size_t RelinkPictures(SQLite::Database& db, const std::vector<PictureMove>& moves);
+
+}  // namespace store::sqlite

@@ -1,0 +1,108 @@
+#include "relink.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "store/album.h"
+#include "store/album_format.h"
+#include "store/relink.h"
+
+namespace album_tool {
+
+namespace {
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "pictora-album: %s\n", message.c_str());
+    return 1;
+}
+
+bool IsAccessFormat(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char start[store::kAlbumSniffBytes] = {};
+    in.read(reinterpret_cast<char*>(start), sizeof start);
+    return store::SniffAlbumFormat(start, static_cast<std::size_t>(in.gcount())) ==
+           store::AlbumFormat::Access;
+}
+
+// On a terminal, how far the search has come, on one line rewritten.
+void ShowProgress(const store::RelinkProgress& progress) {
+    if (progress.stage == store::RelinkProgress::Stage::Walk) {
+        std::fprintf(stderr, "\rCartelle lette: %s file",
+                     store::ItalianCount(progress.done).c_str());
+    } else {
+        std::fprintf(stderr, "\rConfronto delle cartelle: %s su %s",
+                     store::ItalianCount(progress.done).c_str(),
+                     store::ItalianCount(progress.total).c_str());
+    }
+    std::fflush(stderr);
+}
+
+void Report(const store::RelinkResult& result, const store::RelinkCounts& counts) {
+    std::printf("%s\n", store::RelinkSummary(counts).c_str());
+    if (!result.mappings.empty()) std::printf("Cartelle ritrovate:\n");
+    for (const store::RelinkMapping& m : result.mappings)
+        std::printf("  %s -> %s\n", m.oldPrefix.c_str(), m.newPrefix.c_str());
+    if (!result.firstMissing.empty()) {
+        std::printf(counts.missing > static_cast<std::int64_t>(result.firstMissing.size())
+                        ? "Ancora mancanti (le prime %zu):\n"
+                        : "Ancora mancanti:\n",
+                    result.firstMissing.size());
+    }
+    for (const store::PicturePlace& p : result.firstMissing) {
+        std::printf("  %s  %s\n", p.id.toText().c_str(),
+                    store::PicturePathOf(p.folder, p.name).c_str());
+    }
+    if (result.unreadableFolders > 0) {
+        std::printf("Cartelle non leggibili, saltate: %s\n",
+                    store::ItalianCount(result.unreadableFolders).c_str());
+    }
+}
+
+}  // namespace
+
+int Relink(const std::string& album, const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(folder, ec))
+            return Fail("'" + folder + "' non è una cartella");
+    }
+    if (IsAccessFormat(album)) {
+        return Fail("'" + album +
+                    "' è un album nel formato Access delle versioni precedenti, che non si "
+                    "modifica: convertirlo prima con pictora-album import");
+    }
+    std::unique_ptr<store::Album> opened;
+    std::vector<store::PicturePlace> missing;
+    try {
+        opened = store::MakeSqliteEngine()->Open(album, false);
+        for (store::PicturePlace& place : opened->ReadPicturePlaces()) {
+            if (!store::PictureIsThere(place.folder, place.name))
+                missing.push_back(std::move(place));
+        }
+    } catch (const store::StoreError& e) {
+        return Fail(std::string("Impossibile aprire l'album: ") + e.what());
+    }
+    store::RelinkOptions options;
+    if (isatty(STDERR_FILENO)) options.progress = ShowProgress;
+    store::RelinkResult result;
+    std::size_t written = 0;
+    try {
+        if (!missing.empty()) result = store::FindMovedPictures(missing, folders, options);
+        if (options.progress) std::fputs("\r\033[K", stderr);
+        written = result.found.empty() ? 0 : opened->RelinkPictures(result.found);
+    } catch (const store::StoreError& e) {
+        return Fail(std::string("Nessuna foto ricollegata: ") + e.what());
+    }
+    // Rows another program changed meanwhile, or pictures gone again, stay missing.
+    store::RelinkCounts counts = result.counts;
+    counts.found = static_cast<std::int64_t>(written);
+    counts.missing += static_cast<std::int64_t>(result.found.size() - written);
+    Report(result, counts);
+    return counts.missing + counts.uncertain == 0 ? 0 : kRelinkPartly;
+}
+
+}  // namespace album_tool
