@@ -62,6 +62,17 @@ QStringList AlbumRow(const QString& path, long long id) {
     return row;
 }
 
+void DamageTablePage(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot damage the album");
+    QByteArray bytes = file.readAll();
+    const int pageSize = (static_cast<uchar>(bytes[16]) << 8) | static_cast<uchar>(bytes[17]);
+    bytes.replace(pageSize, pageSize, QByteArray(pageSize, '\0'));
+    bytes[27] = static_cast<char>(bytes[27] + 1);
+    file.seek(0);
+    file.write(bytes);
+}
+
 void WritePicture(const QString& path, int width, int height, QColor color, int exifOrientation) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(color);

@@ -7,6 +7,8 @@
 
 #include <sys/stat.h>
 
+#include <functional>
+
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
 #include "app/module1.h"
@@ -150,19 +152,42 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
     EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
 }
 
-TEST_F(StartupTest, AFileThatIsNoAlbumIsReportedThenTheUserIsAsked) {
-    WriteFile(platform.DefaultAlbumPath(), "non sono un album\n");
+// A usual album that is no album, or a damaged one: told, then another is
+// asked for; the file is left as it was.
+TEST_F(StartupTest, AFileThatIsNoAlbumOrIsDamagedIsReportedThenTheUserIsAsked) {
+    const QString usual = platform.DefaultAlbumPath();
+    const struct {
+        const char* name;
+        std::function<void()> write;
+        QString told;
+    } cases[] = {
+        {"no album", [&] { WriteFile(usual, "non sono un album\n"); }, "File non valido"},
+        {"damaged page",
+         [&] {
+             Album("data/Pictora/database.mdb", "Usuale");
+             DamageTablePage(usual);
+         },
+         "Il DataBase " + usual + " è danneggiato e non può essere aperto ("},
+    };
     const QString album = Album("album.mdb", "Buono");
-    dialogs.Type(album);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(usual);
+        c.write();
+        const QByteArray before = ReadAll(usual);
+        dialogs.Clear();
+        dialogs.Type(album);
 
-    module.OpenAlbum();
+        module.OpenAlbum();
 
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[0].kind, ScriptedDialogs::Kind::Message);
-    EXPECT_EQ(dialogs.shown[0].prompt, "File non valido");
-    EXPECT_EQ(dialogs.shown[1].prompt, kPrompt);
-    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Buono");
-    EXPECT_EQ(ReadAll(platform.DefaultAlbumPath()), "non sono un album\n");
+        ASSERT_EQ(dialogs.shown.size(), 2u);
+        EXPECT_EQ(dialogs.shown[0].kind, ScriptedDialogs::Kind::Message);
+        EXPECT_TRUE(dialogs.shown[0].prompt.startsWith(c.told))
+            << dialogs.shown[0].prompt.toStdString();
+        EXPECT_EQ(dialogs.shown[1].prompt, kPrompt);
+        EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Buono");
+        EXPECT_EQ(ReadAll(usual), before);
+    }
 }
 
 TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {
