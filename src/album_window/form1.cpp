@@ -80,7 +80,8 @@ void Form1::NameForScreenReaders() {
         {{Label3}, "Elenco delle foto", "Apre l'elenco delle foto dell'album"},
         {{Image1},
          "Foto",
-         "Clic: l'elenco delle foto; clic destro: il menu della foto; F11: schermo intero"},
+         "Clic: l'elenco delle foto; clic destro o tasto menu: il menu della foto; F11: schermo "
+         "intero"},
         {{Text1}, "Numero foto", ""},
         {{Text2}, "Titolo", ""},
         {{Text3}, "Data dello scatto", ""},
