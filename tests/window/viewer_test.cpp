@@ -349,11 +349,36 @@ TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {
         EXPECT_EQ(a->role() == QAccessible::Button, widget != &Control<LongLineBox>(form, "Text3"))
             << name;
     }
-    // A screen reader's press clicks the button.
-    QAccessibleInterface* next =
-        QAccessible::queryAccessibleInterface(&Control<Picture>(form, "Image5"));
-    next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(Field(), "2");
+    // A screen reader's press acts on the picture shown, and its pair takes
+    // the click; a hidden highlighted picture is no button to press.
+    const QString press = QAccessibleActionInterface::pressAction();
+    const struct {
+        const char* picture;
+        bool pressable;
+        const char* shown;
+    } presses[] = {
+        {"Image18", true, "2"},  // next, at rest
+        {"Image5", false, "2"},  // its highlighted picture, hidden
+        {"Image16", true, "1"},  // first
+        {"Image9", false, "1"},
+    };
+    for (const auto& p : presses) {
+        QAccessibleActionInterface* button =
+            QAccessible::queryAccessibleInterface(&Control<Picture>(form, p.picture))
+                ->actionInterface();
+        EXPECT_EQ(button->actionNames().contains(press), p.pressable) << p.picture;
+        button->doAction(press);
+        EXPECT_EQ(Field(), p.shown) << p.picture;
+    }
+    // So is the picker's OK pair.
+    Form2* picker = Form1Probe::LoadForm2(form);
+    picker->show();
+    for (const auto& [name, pressable] : {std::pair{"Image1", true}, std::pair{"Image3", false}}) {
+        QAccessibleInterface* ok = QAccessible::queryAccessibleInterface(&Control(*picker, name));
+        EXPECT_EQ(ok->text(QAccessible::Name), "OK");
+        EXPECT_EQ(ok->actionInterface()->actionNames().contains(press), pressable) << name;
+    }
+    Form1Probe::UnloadForm2(form);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(&Control<Picture>(form, "Image1"))->role(),
               QAccessible::Client);
     EXPECT_FALSE(Control<Picture>(form, "Image7").accessibleDescription().isEmpty());
