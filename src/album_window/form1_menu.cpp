@@ -58,7 +58,9 @@ QMenu* Form1::PhotoMenu() {
     // A picture the frame shows; a CD not inserted leaves the folder missing
     // and the frame saying so.
     const bool shown = photo && Image1->HasPicture() && !PictureNoticeLabel->isVisible();
-    const bool isFile = photo && file.isFile();
+    // Found as the frame finds it, by an old disk's name too.
+    pictures::FileStamp stamp;
+    const bool isFile = photo && pictures::StampOf(path, stamp) == pictures::Failure::None;
 
     menu->addAction("Schermo intero", this, &Form1::ShowFullScreen)->setEnabled(photo.has_value());
     menu->addAction(
