@@ -50,6 +50,12 @@ Form2::Form2(Module1& module, QWidget* parent) : QWidget(parent), module(module)
         {Drive1, "Drive1"}, {Dir1, "Dir1"}, {File1, "File1"}, {Image1, "Image1"}, {Image3, "Image3"},
     };
     for (const auto& [control, name] : names) control->setObjectName(QString::fromLatin1(name));
+    // To screen readers the OK pair is one button, whichever picture shows.
+    for (Picture* ok : {Image1, Image3}) {
+        MarkAsButton(ok, Image3);
+        ok->setAccessibleName("OK");
+        ok->setAccessibleDescription("Aggiunge all'album il file scelto");
+    }
 
     connect(Drive1, &DriveListBox::Change, this, &Form2::Drive1_Change);
     connect(Dir1, &DirListBox::Change, this, &Form2::Dir1_Change);

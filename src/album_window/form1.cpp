@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPixmap>
+#include <iterator>
 
 #include "add_photo/form2.h"
 #include "app/module1.h"
@@ -80,7 +81,8 @@ void Form1::NameForScreenReaders() {
         {{Label3}, "Elenco delle foto", "Apre l'elenco delle foto dell'album"},
         {{Image1},
          "Foto",
-         "Clic: l'elenco delle foto; clic destro: il menu della foto; F11: schermo intero"},
+         "Clic: l'elenco delle foto; clic destro o tasto menu: il menu della foto; F11: schermo "
+         "intero"},
         {{Text1}, "Numero foto", ""},
         {{Text2}, "Titolo", ""},
         {{Text3}, "Data dello scatto", ""},
@@ -90,10 +92,11 @@ void Form1::NameForScreenReaders() {
     };
     for (const auto& [widgets, name, description] : names)
         for (QWidget* widget : widgets) {
-            // All but the photo and the field boxes are buttons.
+            // All but the photo and the field boxes are buttons; either
+            // picture of a pair, pressed while shown, clicks the pair.
             if (widget != Image1 && (qobject_cast<Picture*>(widget) ||
                                      qobject_cast<HoverLabel*>(widget)))
-                MarkAsButton(widget);
+                MarkAsButton(widget, *std::prev(widgets.end()));
             widget->setAccessibleName(QString::fromUtf8(name));
             widget->setAccessibleDescription(QString::fromUtf8(description));
         }

@@ -48,6 +48,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -136,6 +138,12 @@ private:
     bool DragActive = false;
     float DragStartX = 0;
     float DragStartY = 0;
+    // A press on the background, or a right press on the photo, starts a
+    // drag; its release ends it, and a right click that did not drag opens
+    // the photo's menu. Where the right button was pressed, on the screen.
+    void StartDrag(const QMouseEvent& event);
+    void EndDrag(const QMouseEvent& event);
+    std::optional<QPointF> rightPress_;
 
     // Activation: the first showing, and every return to this window from
     // another window of the program (the picker, the photo list). Closing a
@@ -182,6 +190,10 @@ private:
     // The photo frame's menu, its items enabled for the current photo: full
     // screen, the folder, the picture and its path to the clipboard.
     QMenu* PhotoMenu();
+    // Pops it up at `at`, in the window's coordinates, when that lies in the
+    // photo frame; at the photo's centre for the menu key.
+    void OpenPhotoMenu(QPoint at);
+    void OpenPhotoMenuByKey();
 
     // Pointer moves.
     void Form_MouseMove(float x, float y);

@@ -1,10 +1,12 @@
 // The album window's keys, as in database forms: each runs the command of its
 // button, from whichever control has the focus.
 #include <QAbstractScrollArea>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QShortcut>
+#include <functional>
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
@@ -22,15 +24,22 @@ bool ReadOnlyBox(QObject* box) {
 
 // Keys a one-line box claims for itself even while it only shows its text
 // (Canc, and Ctrl+Home and Ctrl+End, which there do what Home and End do):
-// in a box that only shows, they are the album's.
+// in a box that only shows, they are the album's. So is the menu key, which
+// opens the photo's menu; a box being corrected keeps its own.
 class AlbumKeysInBoxes : public QObject {
 public:
-    AlbumKeysInBoxes(QObject* parent, QList<QKeySequence> keys)
-        : QObject(parent), keys_(std::move(keys)) {}
+    AlbumKeysInBoxes(QObject* parent, QList<QKeySequence> keys, std::function<void()> menuKey)
+        : QObject(parent), keys_(std::move(keys)), menuKey_(std::move(menuKey)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::ShortcutOverride || !ReadOnlyBox(watched)) return false;
+        if (!ReadOnlyBox(watched)) return false;
+        if (event->type() == QEvent::ContextMenu &&
+            static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+            menuKey_();
+            return true;
+        }
+        if (event->type() != QEvent::ShortcutOverride) return false;
         auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         if (!keys_.contains(pressed)) return false;
@@ -41,6 +50,7 @@ protected:
 
 private:
     QList<QKeySequence> keys_;
+    std::function<void()> menuKey_;
 };
 
 }  // namespace
@@ -66,7 +76,7 @@ void Form1::BuildKeys() {
         connect(shortcut, &QShortcut::activated, this, handler);
         sequences << sequence;
     }
-    auto* filter = new AlbumKeysInBoxes(this, sequences);
+    auto* filter = new AlbumKeysInBoxes(this, sequences, [this] { OpenPhotoMenuByKey(); });
     for (QWidget* box : std::initializer_list<QWidget*>{Text1, Text2, Text3, Text4, Text5, Text6})
         box->installEventFilter(filter);
 }

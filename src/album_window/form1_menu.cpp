@@ -1,6 +1,7 @@
-// The photo frame's menu: a right click on the frame.
+// The photo frame's menu: a right click on the frame, or the menu key.
 #include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -24,26 +25,29 @@ pictures::Picture FullPicture(const QString& path) {
 }  // namespace
 
 void Form1::BuildPhotoMenu() {
-    // Right clicks anywhere in the window come here; only the frame's open
-    // the menu.
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    // The photo keeps its clicks to itself: it asks for the menu on its own.
-    Image1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Image1, &QWidget::customContextMenuRequested, this,
-            [this](QPoint at) { emit customContextMenuRequested(Image1->mapTo(this, at)); });
-    connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
-        if (!TwipsRect(180, 630, 6345, 6180).contains(at)) return;
-        // The press that opened the menu starts no drag of the window; a
-        // right button pressed elsewhere still drags it.
-        DragActive = false;
-        QMenu* menu = PhotoMenu();
-        connect(menu, &QMenu::aboutToHide, this, [this, menu] {
-            DragActive = false;
-            // After the chosen item has run.
-            menu->deleteLater();
-        });
-        menu->popup(mapToGlobal(at));
-    });
+    // A right press on the photo drags the window as on its background; the
+    // menu opens on a right click that did not drag (EndDrag), and on the
+    // menu key.
+    Image1->installEventFilter(this);
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent* event) {
+    // A right click opens the menu on its release, once it is known not to
+    // be a drag.
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Keyboard) OpenPhotoMenuByKey();
+}
+
+void Form1::OpenPhotoMenuByKey() {
+    OpenPhotoMenu(Image1->geometry().center());
+}
+
+void Form1::OpenPhotoMenu(QPoint at) {
+    if (!TwipsRect(180, 630, 6345, 6180).contains(at)) return;
+    QMenu* menu = PhotoMenu();
+    // After the chosen item has run.
+    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    menu->popup(mapToGlobal(at));
 }
 
 QMenu* Form1::PhotoMenu() {
@@ -54,7 +58,9 @@ QMenu* Form1::PhotoMenu() {
     // A picture the frame shows; a CD not inserted leaves the folder missing
     // and the frame saying so.
     const bool shown = photo && Image1->HasPicture() && !PictureNoticeLabel->isVisible();
-    const bool isFile = photo && file.isFile();
+    // Found as the frame finds it, by an old disk's name too.
+    pictures::FileStamp stamp;
+    const bool isFile = photo && pictures::StampOf(path, stamp) == pictures::Failure::None;
 
     menu->addAction("Schermo intero", this, &Form1::ShowFullScreen)->setEnabled(photo.has_value());
     menu->addAction(

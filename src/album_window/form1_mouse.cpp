@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "album_window/form1.h"
@@ -94,11 +96,7 @@ static QPointF PointerInWindow(const QWidget& window, const QMouseEvent& event) 
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {
-    // Any button starts a drag; a second press only takes new start values.
-    const QPointF pos = PointerInWindow(*this, *event);
-    DragActive = true;
-    DragStartX = static_cast<float>(pos.x());
-    DragStartY = static_cast<float>(pos.y());
+    StartDrag(*event);
     event->accept();
 }
 
@@ -109,8 +107,47 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent* event) {
-    DragActive = false;
+    EndDrag(*event);
     event->accept();
+}
+
+void Form1::StartDrag(const QMouseEvent& event) {
+    // Any button starts a drag; a second press only takes new start values.
+    const QPointF pos = PointerInWindow(*this, event);
+    DragActive = true;
+    DragStartX = static_cast<float>(pos.x());
+    DragStartY = static_cast<float>(pos.y());
+    if (event.button() == Qt::RightButton) rightPress_ = event.globalPosition();
+}
+
+void Form1::EndDrag(const QMouseEvent& event) {
+    DragActive = false;
+    if (event.button() != Qt::RightButton || !rightPress_) return;
+    // The window follows the pointer, so how far the pointer went on the
+    // screen is how far the window was dragged: a right click that barely
+    // moved it opens the photo's menu, when it was in the frame.
+    const QPointF moved = event.globalPosition() - *std::exchange(rightPress_, std::nullopt);
+    if (moved.manhattanLength() >= QApplication::startDragDistance()) return;
+    OpenPhotoMenu(mapFromGlobal(event.globalPosition()).toPoint());
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    // The photo takes the left button's clicks for itself; the right button
+    // drags the window by it, as by the window's background.
+    const QEvent::Type type = event->type();
+    if (watched != Image1 || (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+                              type != QEvent::MouseButtonRelease))
+        return QWidget::eventFilter(watched, event);
+    const auto& mouse = static_cast<const QMouseEvent&>(*event);
+    if (type == QEvent::MouseButtonPress && mouse.button() == Qt::RightButton) {
+        StartDrag(mouse);
+    } else if (type == QEvent::MouseMove && DragActive) {
+        const QPointF pos = PointerInWindow(*this, mouse);
+        Form_MouseMove(static_cast<float>(pos.x()), static_cast<float>(pos.y()));
+    } else if (type == QEvent::MouseButtonRelease && DragActive) {
+        EndDrag(mouse);
+    }
+    return false;
 }
 
 void Form1::Form_MouseMove(float x, float y) {

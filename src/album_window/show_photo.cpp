@@ -81,7 +81,7 @@ void Form1::PictureLoaded(const QString& path, const pictures::Picture& picture)
 
 void Form1::ShowPicture(const pictures::Picture& picture) {
     // Whatever it shows, the frame is Image1, which opens the photo list on a
-    // click and is never a handle to drag the window by.
+    // click; only the right button drags the window by it.
     Image1->show();
     if (!picture.ok() || picture.natural.isEmpty()) {
         Image1->ClearPicture();

@@ -10,8 +10,7 @@
 #include "app/platform.h"
 #include "app/shown_conversion.h"
 #include "app/store_messages.h"
-#include "store/album_file.h"
-#include "store/album_format.h"
+#include "app/working_copy.h"
 
 namespace {
 
@@ -58,47 +57,6 @@ bool SameFile(const QString& a, const QString& b) {
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// Copies the CD's album to the working copy. The copy takes the source's
-// permissions, and a CD's album has no write permission; a working copy left
-// so could be neither reopened for writing on the way back nor replaced by
-// the next switch, so it is made writable (it is still opened for reading).
-// An album in the Access format of the earlier versions: one the store only
-// ever opens for reading, whatever its permissions.
-bool IsAccessFormat(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray start = file.read(store::kAlbumSniffBytes);
-    return store::SniffAlbumFormat(reinterpret_cast<const unsigned char*>(start.constData()),
-                                   static_cast<std::size_t>(start.size())) ==
-           store::AlbumFormat::Access;
-}
-
-// The journal or log a write cut short leaves beside an album goes with it:
-// without it the copy would be half written.
-const char* const kBeside[] = {"-journal", "-wal"};
-
-void CopyFile(const QString& source, const QString& copy) {
-    QFile file(source);
-    if (!file.copy(copy))
-        throw FileError(kFileAccess,
-                        "impossibile copiare il file in " + copy + " (" + file.errorString() + ")");
-    QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ReadOwner | QFile::WriteOwner);
-}
-
-void CopyToWorkingCopy(const QString& source, const QString& copy) {
-    QDir().mkpath(QFileInfo(copy).absolutePath());
-    CopyFile(source, copy);
-    bool journal = false;
-    for (const char* suffix : kBeside) {
-        if (QFileInfo(source + suffix).size() <= 0) continue;
-        CopyFile(source + suffix, copy + suffix);
-        journal = true;
-    }
-    // Played back into the copy now, while it may be written: the copy is
-    // then opened for reading only.
-    if (journal && !IsAccessFormat(copy)) store::SettleAlbumFile(copy.toStdString());
-}
-
 // The cause of a failure, for the message that ends a switch that failed twice.
 QString CauseOf(const store::StoreError& e) {
     if (e.number() == store::err::FileNotFound) return "la copia di lavoro non esiste più";
@@ -129,16 +87,9 @@ const Reaction* ReactionTo(int number) {
 }  // namespace
 
 void Module1::DeleteLocalCopy() {
-    const QString copy = platform.LocalCopyPath();
-    // A copy left write-protected (by hand, or by an older run) is released
-    // first, so it never blocks the next switch. Failures are of no matter:
-    // the copy that follows reports its own.
-    if (QFileInfo(copy).isFile()) {
-        QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner);
-        QFile::remove(copy);
-    }
-    // What an earlier copy had beside it would be played into the next.
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) QFile::remove(copy + suffix);
+    // A copy left write-protected (by hand, or by an older run) never blocks
+    // the next switch.
+    RemoveWorkingCopy(platform.LocalCopyPath());
 }
 
 void Module1::SwitchCdAlbum() {
@@ -233,10 +184,14 @@ void Module1::OpenCdAlbum() {
     const QString copy = platform.LocalCopyPath();
     // Typed as the CD's path, the working copy is already in place.
     if (!SameFile(CdDatabasePath, copy)) {
+        // Its journal or log goes with it, else the copy would be half
+        // written.
+        QString failed;
         dialogs.WhileBusy([&] {
             DeleteLocalCopy();
-            CopyToWorkingCopy(CdDatabasePath, copy);
+            failed = CopyToWorkingCopy(CdDatabasePath, copy);
         });
+        if (!failed.isEmpty()) throw FileError(kFileAccess, failed);
     }
     Data1.DatabaseName = copy.toStdString();
     // Nothing is ever added to an album on CD.

@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/picture_path.h"
 #include "app/platform.h"
+#include "app/working_copy.h"
 
 Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::Engine> engine)
     : Data1(std::move(engine)),
@@ -80,6 +81,14 @@ void Module1::RefreshAlbum() {
         if (e.number() != store::err::CannotOpenForWriting || Data1.ReadOnly) throw;
         // An album on a medium that may not be written: shown, not changed.
         SetReadOnly(true, e.readOnlyCause());
+        // A write cut short there cannot be undone where it is: the album is
+        // read from a working copy in which it is, as an album on CD.
+        const QString album = QString::fromStdString(Data1.DatabaseName);
+        if (HasJournal(album) && !IsAccessFormat(album)) {
+            const QString copy = platform.RolledBackCopyPath();
+            dialogs.WhileBusy([&] { MakeRolledBackCopy(album, copy); });
+            Data1.DatabaseName = copy.toStdString();
+        }
         Data1.Refresh();
     }
 }

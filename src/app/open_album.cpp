@@ -29,8 +29,8 @@ bool ReadPathdb(const QString& file, QString& path) {
 
 // What to tell when the album at `path` cannot be opened through no fault of
 // its being an album: it is damaged, the reader of older albums or its cache
-// folder cannot be used, or its reading was stopped. Empty for the failures
-// that let the user name another file.
+// folder cannot be used, or its reading was stopped. Empty for the other
+// failures, which have their own words.
 QString CannotOpen(const store::StoreError& e, const QString& path) {
     const QString cause = QString::fromStdString(e.what());
     switch (e.number()) {
@@ -118,18 +118,17 @@ void Module1::OpenAlbum() {
             RefreshAlbum();
             break;
         } catch (const store::StoreError& e) {
-            // The album named is the right one: the user is told why it
-            // cannot be shown, and "pathdb" keeps naming it.
-            if (const QString told = CannotOpen(e, DatabasePath); !told.isEmpty()) {
-                dialogs.Message(told);
-                emit PictureCleared();
-                return;
-            }
-            // Not an album, or it failed again: say so and let the user name
-            // another file, which gets its own chance to be written.
-            dialogs.Message(e.number() == store::err::Locked
-                                ? Sentence(StoreErrorCause(e.number())) + "."
-                                : "File non valido");
+            // Not an album, damaged, not read to its end, or it failed again:
+            // the user is told why, and may name another file, which gets its
+            // own chance to be written. A window left with no album could do
+            // nothing at all.
+            QString told = CannotOpen(e, DatabasePath);
+            if (told.isEmpty())
+                told = e.number() == store::err::Locked
+                           ? Sentence(StoreErrorCause(e.number())) + "."
+                           : "File non valido";
+            dialogs.Message(told);
+            emit PictureCleared();
             SetReadOnly(false);
             AskForAlbumPath();
         }

@@ -22,6 +22,11 @@ QString Platform::LocalCopyPath() const {
            "/Pictora/_database.mdb";
 }
 
+QString Platform::RolledBackCopyPath() const {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           "/Pictora/_database_ripristinato.mdb";
+}
+
 QString Platform::AccessCacheFolder() const {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
            "/Pictora/access";

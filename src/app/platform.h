@@ -16,6 +16,10 @@ public:
     // The local working copy of an album kept on CD:
     // <user cache folder>/Pictora/_database.mdb.
     virtual QString LocalCopyPath() const;
+    // The working copy of an album whose last write was cut short in a
+    // folder that may not be written, with the write undone:
+    // <user cache folder>/Pictora/_database_ripristinato.mdb.
+    virtual QString RolledBackCopyPath() const;
     // Where the readable copies of Access-format albums are kept:
     // <user cache folder>/Pictora/access.
     virtual QString AccessCacheFolder() const;

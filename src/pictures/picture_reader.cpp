@@ -1,6 +1,7 @@
 #include "pictures/picture_reader.h"
 
 #include "pictures/colour.h"
+#include "pictures/file_name.h"
 #include "pictures/profiled_jpeg.h"
 
 #include <QBuffer>
@@ -248,15 +249,15 @@ Picture Read(QImageReader& reader, const FrameSize& frame, qreal devicePixelRati
     return {image, natural, Failure::None};
 }
 
-}  // namespace
-
-Failure StampOf(const QString& path, FileStamp& stamp) {
+// The stamp, and the name the file system knows the file by (see
+// StatByName).
+Failure Stamp(const QString& path, FileStamp& stamp, QByteArray& name) {
     struct stat st {};
     if (path.isEmpty()) return Failure::NotFound;
     // No file has a longer name: told without asking the file system, which
     // would first have the whole name encoded.
     if (path.size() > kLongestPath) return Failure::NotFound;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (StatByName(path, st, name) != 0)
         return errno == EACCES ? Failure::Unreadable : Failure::NotFound;
     if (!S_ISREG(st.st_mode)) return Failure::Unreadable;
     stamp.path = QFileInfo(path).absoluteFilePath();
@@ -268,13 +269,21 @@ Failure StampOf(const QString& path, FileStamp& stamp) {
     return Failure::None;
 }
 
+}  // namespace
+
+Failure StampOf(const QString& path, FileStamp& stamp) {
+    QByteArray name;
+    return Stamp(path, stamp, name);
+}
+
 Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePixelRatio) {
     FileStamp stamp;
-    if (const Failure failure = StampOf(path, stamp); failure != Failure::None)
+    QByteArray name;
+    if (const Failure failure = Stamp(path, stamp, name); failure != Failure::None)
         return Failed(failure);
     // Opened without waiting, so that a file swapped for a FIFO since it was
     // looked at cannot hold the reader; only a regular file is read on.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Failed(errno == ENOENT ? Failure::NotFound : Failure::Unreadable);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

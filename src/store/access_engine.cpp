@@ -213,6 +213,12 @@ std::string ToolError(const std::string& tool, int error) {
            ") non si avvia: " + std::strerror(error);
 }
 
+// A time limit as the user reads it: "5 s", "500 ms".
+std::string Duration(std::chrono::milliseconds limit) {
+    const auto ms = limit.count();
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
 // A damaged album's error, with the tool's reason without the path it names.
 StoreError DamageError(const std::string& path, std::string reason) {
     const std::string lead = "'" + path + "' è danneggiato: ";
@@ -279,9 +285,10 @@ private:
         const ImportFolder scratch(options_.cacheFolder);
         const std::string target = (fs::path(scratch.path()) / "album").string();
         std::optional<std::int64_t> photos;
-        const ChildResult run = RunTool(path, target, TimeLimit(options_, info), observer, photos);
+        const std::chrono::milliseconds limit = TimeLimit(options_, info);
+        const ChildResult run = RunTool(path, target, limit, observer, photos);
         try {
-            Check(path, run);
+            Check(path, run, limit);
         } catch (const StoreError& e) {
             // A file found damaged stays so while it is unchanged: it is not
             // read again at every opening.
@@ -320,7 +327,8 @@ private:
     }
 
     // Raises what a reading that did not succeed means.
-    void Check(const std::string& path, const ChildResult& run) const {
+    void Check(const std::string& path, const ChildResult& run,
+               std::chrono::milliseconds limit) const {
         if (run.spawnError != 0)
             throw StoreError(err::General, ToolError(options_.albumTool, run.spawnError));
         if (run.stopped) throw StoreError(err::General, "la lettura dell'album è stata interrotta");
@@ -328,8 +336,11 @@ private:
             throw StoreError(err::General,
                              std::string("la lettura dell'album non si può seguire: ") +
                                  std::strerror(run.waitError));
+        // A slow medium or a stuck reader: the file may well be sound.
         if (run.timedOut)
-            throw Error(err::AlbumDamaged, path, "la lettura del file non è finita in tempo");
+            throw Error(err::General, path,
+                        "il programma che legge gli album delle versioni precedenti (" +
+                            options_.albumTool + ") non ha finito entro " + Duration(limit));
         if (!run.exited) {
             throw Error(
                 err::AlbumDamaged, path,

@@ -80,8 +80,8 @@ private:
 // may not be written then apply: it is opened for reading); 3055 for a file
 // that is not an Access-format album (no `datab` of the album's shape); 3049
 // for a damaged album (a page or a text that cannot be read, fewer photos
-// than it counts, a reading that crashed or ran out of time); 3000 when the
-// cache folder or pictora-album cannot be used, or the reading was stopped,
+// than it counts, a reading that crashed); 3000 when the cache folder or
+// pictora-album cannot be used, the reading ran out of time or was stopped,
 // with what() a clause that says so in Italian. The reading is a process of
 // its own, killed with the program; the scratch folders of readings killed
 // before they ended are removed when the engine is made and at every

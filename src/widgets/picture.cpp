@@ -4,28 +4,36 @@
 #include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QVariant>
 
 #include "widgets/twips.h"
 
 namespace {
 
 constexpr char kButtonProperty[] = "pictoraButton";
+constexpr char kClickedProperty[] = "pictoraClicked";
 
 // A picture that works as a button, as screen readers see it: its role, and
-// the press action that clicks it.
+// the press action that clicks it. Only a shown picture can be pressed, and
+// its press clicks its pair's highlighted picture, which is hidden at rest:
+// the press acts on the button the user sees, never on a hidden one.
 class PictureButtonAccessible : public QAccessibleWidget {
 public:
     explicit PictureButtonAccessible(QWidget* widget)
         : QAccessibleWidget(widget, QAccessible::Button) {}
 
     QStringList actionNames() const override {
+        if (!widget()->isVisible()) return QAccessibleWidget::actionNames();
         return QStringList(pressAction()) + QAccessibleWidget::actionNames();
     }
     void doAction(const QString& action) override {
         if (action != pressAction()) return QAccessibleWidget::doAction(action);
-        if (auto* picture = qobject_cast<Picture*>(widget())) {
+        if (!widget()->isVisible()) return;
+        QObject* clicked = widget()->property(kClickedProperty).value<QObject*>();
+        if (!clicked) clicked = widget();
+        if (auto* picture = qobject_cast<Picture*>(clicked)) {
             if (picture->Enabled()) emit picture->Click();
-        } else if (auto* label = qobject_cast<HoverLabel*>(widget())) {
+        } else if (auto* label = qobject_cast<HoverLabel*>(clicked)) {
             emit label->Click();
         }
     }
@@ -40,10 +48,12 @@ QAccessibleInterface* ButtonFactory(const QString&, QObject* object) {
 
 }  // namespace
 
-void MarkAsButton(QWidget* widget) {
+void MarkAsButton(QWidget* widget, QWidget* clicked) {
     static const bool installed = (QAccessible::installFactory(ButtonFactory), true);
     Q_UNUSED(installed);
     widget->setProperty(kButtonProperty, true);
+    if (clicked && clicked != widget)
+        widget->setProperty(kClickedProperty, QVariant::fromValue(static_cast<QObject*>(clicked)));
 }
 
 Picture::Picture(QWidget* parent) : QWidget(parent) {

@@ -4,8 +4,10 @@
 #include <QWidget>
 
 // Marks a Picture or HoverLabel that works as a button: screen readers are
-// told it is one, and their press clicks it. Set before its accessible name.
-void MarkAsButton(QWidget* widget);
+// told it is one, and their press, while it is shown, clicks `clicked` (the
+// highlighted picture of its pair, which takes the clicks), or the widget
+// itself. Set before its accessible name.
+void MarkAsButton(QWidget* widget, QWidget* clicked = nullptr);
 
 // A picture control: draws its picture at natural size, or stretched to its
 // box, and reports clicks and pointer moves to its window.

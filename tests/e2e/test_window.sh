@@ -153,8 +153,12 @@ x=$((x + 120)) y=$((y + 60))
 drag 3 300 20 -37 25
 at=$(wait_at $((x - 37)) $((y + 25))) || fail "right-button drag ended at $at"
 x=$((x - 37)) y=$((y + 25))
-# A press on a field, the photo or the book moves nothing (each released off
-# the control, so none counts as a click).
+# The right button drags by the photo too.
+drag 3 200 200 -30 20
+at=$(wait_at $((x - 30)) $((y + 20))) || fail "right-button drag on the photo ended at $at"
+x=$((x - 30)) y=$((y + 20))
+# A press on a field, the left one on the photo or the book moves nothing
+# (each released off the control, so none counts as a click).
 drag 1 520 148 60 60
 drag 1 300 250 200 150
 drag 3 20 20 100 100
@@ -171,7 +175,7 @@ x=-200 y=-100
 drag 1 440 300 400 300
 at=$(wait_at 200 200) || fail "dragged back, the window is at $at"
 x=200 y=200
-pass "dragged by the background with either button, off the screen and back"
+pass "dragged by the background with either button, by the photo with the right one, off the screen and back"
 
 # The minimise glyph: under the pointer it shows, a click iconifies.
 hover_and_leave 440 300

@@ -46,12 +46,32 @@ appstreamcli validate --no-net "$DEST/usr/share/metainfo/io.github.pictora.Picto
 grep -q '<summary xml:lang="it">' "$DEST/usr/share/metainfo/io.github.pictora.Pictora.metainfo.xml" ||
     fail "no Italian summary"
 
-# No display is needed to ask for the version.
-[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$DEST/usr/bin/pictora" --version)" = "pictora $version" ] || fail "pictora --version"
-[ "$("$DEST/usr/bin/pictora-album" --version)" = "pictora-album $version" ] ||
+# No display is needed to ask for the version, which the programs tell as
+# the major version and the minor one in two digits (1.00 for 1.0.0).
+IFS=. read -r major minor _ <<<"$version"
+shown=$(printf '%d.%02d' "$major" "$minor")
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$DEST/usr/bin/pictora" --version)" = "pictora $shown" ] || fail "pictora --version"
+[ "$("$DEST/usr/bin/pictora-album" --version)" = "pictora-album $shown" ] ||
     fail "pictora-album --version"
 help=$("$DEST/usr/bin/pictora-album" --help)
 grep -q 'Codici di uscita' <<<"$help" || fail "pictora-album --help: $help"
+
+# Nothing in the package or the source tree names whoever built it: not the
+# name or address of their git configuration, nor their machine. The
+# package names the project's maintainers.
+SOURCE=$(cd "$(dirname "$0")/../.." && pwd)
+marks=("@$(hostname)")
+for key in user.name user.email; do
+    mine=$(git -C "$SOURCE" config "$key" || true)
+    [ -n "$mine" ] && marks+=("$mine")
+done
+for mark in "${marks[@]}"; do
+    ! dpkg-deb -f "$DEB" | grep -qF "$mark" || fail "the package's control names $mark"
+    found=$(grep -rlaF "$mark" "$DEST"; find "$DEST" -name '*.gz' -exec zgrep -laF "$mark" {} +) || true
+    [ -z "$found" ] || fail "the package's files name $mark: $found"
+    found=$(git -C "$SOURCE" grep -lIF "$mark") || true
+    [ -z "$found" ] || fail "the source tree names $mark: $found"
+done
 
 lintian --fail-on error "$DEB"
 echo "ok: $(basename "$DEB"): files, metadata and lintian"

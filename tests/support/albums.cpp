@@ -62,6 +62,37 @@ QStringList AlbumRow(const QString& path, long long id) {
     return row;
 }
 
+void WriteCutShortAlbum(const QString& path, const std::vector<PhotoRow>& rows) {
+    const QString source = path + ".scritto";
+    WriteAlbum(source, rows);
+    // Enough rows that the change spills into the file before it commits.
+    ExecuteSql(source,
+               "WITH RECURSIVE n(i) AS (SELECT 10 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+               "INSERT INTO datab (id, titolo, note) SELECT i, 'Foto', "
+               "replace(hex(zeroblob(1000)), '0', 'x') FROM n");
+    {
+        SQLite::Database writer(source.toStdString(), SQLite::OPEN_READWRITE);
+        writer.exec("PRAGMA cache_size = 1");
+        writer.exec("BEGIN");
+        writer.exec("UPDATE datab SET titolo = 'A metà', note = ''");
+        if (!QFile::copy(source, path) || !QFile::copy(source + "-journal", path + "-journal"))
+            throw std::runtime_error("cannot copy the album cut short");
+        writer.exec("ROLLBACK");
+    }
+    QFile::remove(source);
+}
+
+void DamageTablePage(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) throw std::runtime_error("cannot damage the album");
+    QByteArray bytes = file.readAll();
+    const int pageSize = (static_cast<uchar>(bytes[16]) << 8) | static_cast<uchar>(bytes[17]);
+    bytes.replace(pageSize, pageSize, QByteArray(pageSize, '\0'));
+    bytes[27] = static_cast<char>(bytes[27] + 1);
+    file.seek(0);
+    file.write(bytes);
+}
+
 void WritePicture(const QString& path, int width, int height, QColor color, int exifOrientation) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(color);

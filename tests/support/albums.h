@@ -37,6 +37,15 @@ QStringList AlbumRow(const QString& path, long long id);
 // would.
 void ExecuteSql(const QString& path, const char* sql);
 
+// Writes at `path` an album holding `rows` (numbered below 10), then photos
+// 10 to 400, as a write cut short leaves it: its pages already changed (every
+// title "A metà"), the journal that undoes the change beside it.
+void WriteCutShortAlbum(const QString& path, const std::vector<PhotoRow>& rows);
+
+// Zeroes the page holding the album's table at `path`, with the file's
+// change counter moved on, as another program's write would.
+void DamageTablePage(const QString& path);
+
 // Writes a picture of `width` x `height` pixels filled with `color`; "jpg" or
 // "bmp" by the path's ending. A JPEG can carry an EXIF orientation (1-8).
 void WritePicture(const QString& path, int width, int height, QColor color = Qt::blue,

@@ -21,6 +21,9 @@ public:
     QString DefaultAlbumPath() const override { return dir.path() + "/data/Pictora/database.mdb"; }
     QString PathdbPath() const override { return dir.path() + "/work/pathdb"; }
     QString LocalCopyPath() const override { return dir.path() + "/cache/Pictora/_database.mdb"; }
+    QString RolledBackCopyPath() const override {
+        return dir.path() + "/cache/Pictora/_database_ripristinato.mdb";
+    }
     QString AccessCacheFolder() const override { return dir.path() + "/cache/Pictora/access"; }
     QString SearchIndexFolder() const override { return dir.path() + "/cache/Pictora/search"; }
     QString VolumeRoot(const QString& path) const override {

@@ -181,11 +181,13 @@ TEST_F(AccessAlbumWindowTest, AFileWithoutTheAlbumIsNotValidAndTheUserIsAskedAga
 }
 
 // A damaged album, a cache folder that cannot be written, a reading stopped
-// by the user: the cause is told, nothing else is asked, "pathdb" keeps
-// naming the album, and no photo is shown.
-TEST_F(AccessAlbumWindowTest, WhatKeepsAnAlbumFromBeingReadIsToldAndPathdbIsKept) {
+// by the user: the cause is told, then another album is asked for, as after
+// a file that is no album; the one named is shown.
+TEST_F(AccessAlbumWindowTest, WhatKeepsAnAlbumFromBeingReadIsToldThenAnotherIsAskedFor) {
     const QString album = platform.Root() + "/vecchio.mdb";
     const QByteArray pathdb = album.toUtf8() + "\r\n";
+    const QString native = platform.Root() + "/nativo.mdb";
+    WriteAlbum(native, {{7, "Nativo", foto, "due.bmp"}});
     const QString cache = platform.AccessCacheFolder();
     struct Case {
         const char* name;
@@ -235,15 +237,15 @@ TEST_F(AccessAlbumWindowTest, WhatKeepsAnAlbumFromBeingReadIsToldAndPathdbIsKept
         file.write(pathdb);
         file.close();
 
+        dialogs.Type(native);
         module.OpenAlbum();
         ASSERT_EQ(dialogs.Messages().size(), 1);
         EXPECT_TRUE(dialogs.Messages()[0].startsWith(c.told))
             << dialogs.Messages()[0].toStdString();
-        EXPECT_TRUE(dialogs.Inputs().isEmpty());
-        EXPECT_FALSE(module.Data1.IsOpen());
-        EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
+        EXPECT_EQ(dialogs.Inputs().size(), 1);
+        Expect("7", "Nativo", Qt::green);
         EXPECT_EQ(access_test::ReadBytes(platform.PathdbPath().toStdString()),
-                  pathdb.toStdString());
+                  native.toStdString() + "\r\n");
         dialogs.Clear();
     }
 }

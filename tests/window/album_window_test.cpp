@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QMap>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include <QToolTip>
 #include <cmath>
 #include <functional>
+#include <string_view>
 
 #include "add_photo/form2.h"
 #include "album_window/form1.h"
@@ -27,6 +29,7 @@
 #include "support/controls.h"
 #include "support/form1_probe.h"
 #include "support/scripted_dialogs.h"
+#include "support/settle_pictures.h"
 #include "support/test_platform.h"
 
 namespace {
@@ -735,6 +738,8 @@ TEST_F(AlbumWindowPointerTest, APressOnAControlStartsNoDrag) {
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
         for (const auto& [what, where] : places) {
             SCOPED_TRACE(what);
+            // The right button drags by the photo (below).
+            if (button == Qt::RightButton && std::string_view(what) == "photo") continue;
             MoveTo(where);
             // A right press on a field opens its context menu, which waits
             // for the user; it is sent away.
@@ -751,6 +756,44 @@ TEST_F(AlbumWindowPointerTest, APressOnAControlStartsNoDrag) {
     }
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
+}
+
+// The right button drags the window by the photo and by the frame around it,
+// as by any background; a right click that does not drag opens the photo's
+// menu there, and only there.
+TEST_F(AlbumWindowPointerTest, TheRightButtonDragsByThePhotoAndItsClickOpensTheMenu) {
+    SettlePictures(loader);
+    Picture& photo = Control<Picture>(form, "Image1");
+    ASSERT_LT(photo.height(), Px(6180)) << "no frame left below the photo";
+    const struct {
+        const char* what;
+        QPoint where;
+        bool menu;
+    } places[] = {
+        {"photo", On(&photo), true},
+        {"frame below the photo", On(&photo, QPoint(5, photo.height() + 20)), true},
+        {"background", background_, false},
+    };
+    for (const auto& [what, where, menu] : places) {
+        SCOPED_TRACE(what);
+        const QPoint start = form.pos();
+        MoveTo(where);
+        QTest::mousePress(Window(), Qt::RightButton, {}, where);
+        MoveTo(where + QPoint(20, 10));
+        EXPECT_EQ(form.pos(), start + QPoint(20, 10));
+        QTest::mouseRelease(Window(), Qt::RightButton, {}, where);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a drag opens no menu";
+
+        ClickAt(where, Qt::RightButton);
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        EXPECT_EQ(popup != nullptr, menu);
+        if (popup) {
+            EXPECT_EQ(popup->actions()[0]->text(), "Schermo intero");
+            popup->close();
+        }
+        EXPECT_EQ(form.pos(), start + QPoint(20, 10));
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 // ---------------------------------------------------------------------------

@@ -184,24 +184,8 @@ TEST_F(CdSwitchTest, AFileThatIsNoAlbumIsReportedAndTheUserAskedAgain) {
 }
 
 TEST_F(CdSwitchTest, AnAlbumBurnedMidWriteIsCopiedWithItsJournalAndReadAsItWas) {
-    // A write cut short: pages of the album already changed, the journal
-    // that undoes them beside it.
-    const QString source = platform.Root() + "/scritto.mdb";
-    WriteAlbum(source, {{3, "Dal CD", "\\Foto", "mare.bmp"}});
-    ExecuteSql(source,
-               "WITH RECURSIVE n(i) AS (SELECT 10 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-               "INSERT INTO datab (id, titolo, note) SELECT i, 'Foto', "
-               "replace(hex(zeroblob(1000)), '0', 'x') FROM n");
     QFile::remove(CdAlbum());
-    {
-        SQLite::Database writer(source.toStdString(), SQLite::OPEN_READWRITE);
-        writer.exec("PRAGMA cache_size = 1");
-        writer.exec("BEGIN");
-        writer.exec("UPDATE datab SET titolo = 'A metà', note = ''");
-        ASSERT_TRUE(QFile::copy(source, CdAlbum()));
-        ASSERT_TRUE(QFile::copy(source + "-journal", CdAlbum() + "-journal"));
-        writer.exec("ROLLBACK");
-    }
+    WriteCutShortAlbum(CdAlbum(), {{3, "Dal CD", "\\Foto", "mare.bmp"}});
     Protect(CdAlbum());
     Protect(CdAlbum() + "-journal");
 

@@ -6,9 +6,9 @@
 #include <QLocale>
 #include <QMap>
 #include <QTest>
+#include <functional>
 #include <limits>
 #include <memory>
-#include <functional>
 #include <optional>
 
 #include "album_window/form1.h"
@@ -145,19 +145,6 @@ protected:
             QFile(Album()).resize(0);
         }
         return nullptr;
-    }
-
-    // Zeroes the page holding the album's table, with the file's change
-    // counter moved on, as another program's write would.
-    static void DamageTablePage(const QString& path) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        QByteArray bytes = file.readAll();
-        const int pageSize = (static_cast<uchar>(bytes[16]) << 8) | static_cast<uchar>(bytes[17]);
-        bytes.replace(pageSize, pageSize, QByteArray(pageSize, '\0'));
-        bytes[27] = static_cast<char>(bytes[27] + 1);
-        file.seek(0);
-        file.write(bytes);
     }
 
     ScriptedDialogs dialogs;

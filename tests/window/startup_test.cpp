@@ -1,11 +1,14 @@
 // Finding and opening the album when the album window is activated.
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
 #include <sys/stat.h>
+
+#include <functional>
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
@@ -150,19 +153,93 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
     EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
 }
 
-TEST_F(StartupTest, AFileThatIsNoAlbumIsReportedThenTheUserIsAsked) {
-    WriteFile(platform.DefaultAlbumPath(), "non sono un album\n");
+// A usual album that is no album, or a damaged one: told, then another is
+// asked for; the file is left as it was.
+TEST_F(StartupTest, AFileThatIsNoAlbumOrIsDamagedIsReportedThenTheUserIsAsked) {
+    const QString usual = platform.DefaultAlbumPath();
+    const struct {
+        const char* name;
+        std::function<void()> write;
+        QString told;
+    } cases[] = {
+        {"no album", [&] { WriteFile(usual, "non sono un album\n"); }, "File non valido"},
+        {"damaged page",
+         [&] {
+             Album("data/Pictora/database.mdb", "Usuale");
+             DamageTablePage(usual);
+         },
+         "Il DataBase " + usual + " è danneggiato e non può essere aperto ("},
+    };
     const QString album = Album("album.mdb", "Buono");
-    dialogs.Type(album);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(usual);
+        c.write();
+        const QByteArray before = ReadAll(usual);
+        dialogs.Clear();
+        dialogs.Type(album);
 
-    module.OpenAlbum();
+        module.OpenAlbum();
 
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[0].kind, ScriptedDialogs::Kind::Message);
-    EXPECT_EQ(dialogs.shown[0].prompt, "File non valido");
-    EXPECT_EQ(dialogs.shown[1].prompt, kPrompt);
-    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Buono");
-    EXPECT_EQ(ReadAll(platform.DefaultAlbumPath()), "non sono un album\n");
+        ASSERT_EQ(dialogs.shown.size(), 2u);
+        EXPECT_EQ(dialogs.shown[0].kind, ScriptedDialogs::Kind::Message);
+        EXPECT_TRUE(dialogs.shown[0].prompt.startsWith(c.told))
+            << dialogs.shown[0].prompt.toStdString();
+        EXPECT_EQ(dialogs.shown[1].prompt, kPrompt);
+        EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Buono");
+        EXPECT_EQ(ReadAll(usual), before);
+    }
+}
+
+// An album whose last write was cut short, or with a log of writes not yet
+// in the file, in a folder that may not be written: read as it was last
+// committed, from a working copy made once, its own files left as they were.
+TEST_F(StartupTest, AnAlbumCutShortInAFolderThatMayNotBeWrittenIsReadAsCommitted) {
+    const PhotoRow first{4, "Prima", platform.Root(), "a.jpg"};
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> write;
+        const char* beside;
+        QString title;
+    } cases[] = {
+        {"journal", [&](const QString& album) { WriteCutShortAlbum(album, {first}); }, "-journal",
+         "Prima"},
+        {"log",
+         [&](const QString& album) {
+             WriteAlbum(album + ".scritto", {first});
+             SQLite::Database writer((album + ".scritto").toStdString(), SQLite::OPEN_READWRITE);
+             writer.exec("PRAGMA journal_mode = WAL");
+             writer.exec("PRAGMA wal_autocheckpoint = 0");
+             writer.exec("UPDATE datab SET titolo = 'Dal registro'");
+             QFile::copy(album + ".scritto", album);
+             QFile::copy(album + ".scritto-wal", album + "-wal");
+         },
+         "-wal", "Dal registro"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = Path(QString("sola lettura ") + c.name);
+        QDir().mkpath(folder);
+        const QString album = folder + "/database.mdb";
+        c.write(album);
+        QFile::remove(album + ".scritto");
+        const QByteArray before = ReadAll(album) + ReadAll(album + c.beside);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        WriteFile(platform.PathdbPath(), album.toUtf8() + "\r\n");
+        std::vector<ino_t> copies;
+        for (int i = 0; i < 2; ++i) {
+            module.OpenAlbum();
+            EXPECT_TRUE(dialogs.shown.empty());
+            EXPECT_TRUE(module.ReadOnly());
+            EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), c.title);
+            struct stat copy {};
+            EXPECT_EQ(stat(QFile::encodeName(platform.RolledBackCopyPath()).constData(), &copy), 0);
+            copies.push_back(copy.st_ino);
+        }
+        EXPECT_EQ(copies[0], copies[1]) << "made anew though nothing changed";
+        EXPECT_EQ(ReadAll(album) + ReadAll(album + c.beside), before);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
 }
 
 TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {

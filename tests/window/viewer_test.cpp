@@ -262,17 +262,35 @@ QList<bool> Enabled(QMenu* menu) {
     return enabled;
 }
 
-TEST_F(ViewerTest, ARightClickOnTheFrameOpensThePhotoMenu) {
-    // On the photo, and on the window's background beside the panel.
-    const std::pair<QWidget*, QPoint> clicks[] = {{&Control<Picture>(form, "Image1"), {5, 5}},
-                                                  {&form, {440, 20}}};
-    for (const auto& [target, at] : clicks) {
-        QContextMenuEvent click(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
-        QApplication::sendEvent(target, &click);
+// The menu key, as the desktop delivers it: to the focused box, or to the
+// window. A box being corrected keeps its own menu, and a right press alone
+// opens nothing (its release may be a drag's).
+TEST_F(ViewerTest, TheMenuKeyOpensThePhotoMenu) {
+    auto& title = Control<LongLineBox>(form, "Text2");
+    const struct {
+        const char* what;
+        QWidget* target;
+        QContextMenuEvent::Reason reason;
+        bool editing;
+        bool photoMenu;
+    } cases[] = {
+        {"field box", &title, QContextMenuEvent::Keyboard, false, true},
+        {"notes box", &Control<LongTextBox>(form, "Text6"), QContextMenuEvent::Keyboard, false,
+         true},
+        {"window", &form, QContextMenuEvent::Keyboard, false, true},
+        {"box being corrected", &title, QContextMenuEvent::Keyboard, true, false},
+        {"right press on the photo", &Control<Picture>(form, "Image1"), QContextMenuEvent::Mouse,
+         false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.editing) QTest::keyClick(&title, Qt::Key_F2);
+        QContextMenuEvent key(c.reason, QPoint(2, 2), c.target->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(c.target, &key);
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        EXPECT_EQ(menu && menu->actions()[0]->text() == "Schermo intero",
-                  target == &Control<Picture>(form, "Image1"));
-        if (menu) menu->hide();
+        EXPECT_EQ(menu && menu->actions()[0]->text() == "Schermo intero", c.photoMenu);
+        if (menu) menu->close();
+        if (c.editing) QTest::keyClick(&title, Qt::Key_Escape);
     }
 }
 
@@ -331,11 +349,36 @@ TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {
         EXPECT_EQ(a->role() == QAccessible::Button, widget != &Control<LongLineBox>(form, "Text3"))
             << name;
     }
-    // A screen reader's press clicks the button.
-    QAccessibleInterface* next =
-        QAccessible::queryAccessibleInterface(&Control<Picture>(form, "Image5"));
-    next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(Field(), "2");
+    // A screen reader's press acts on the picture shown, and its pair takes
+    // the click; a hidden highlighted picture is no button to press.
+    const QString press = QAccessibleActionInterface::pressAction();
+    const struct {
+        const char* picture;
+        bool pressable;
+        const char* shown;
+    } presses[] = {
+        {"Image18", true, "2"},  // next, at rest
+        {"Image5", false, "2"},  // its highlighted picture, hidden
+        {"Image16", true, "1"},  // first
+        {"Image9", false, "1"},
+    };
+    for (const auto& p : presses) {
+        QAccessibleActionInterface* button =
+            QAccessible::queryAccessibleInterface(&Control<Picture>(form, p.picture))
+                ->actionInterface();
+        EXPECT_EQ(button->actionNames().contains(press), p.pressable) << p.picture;
+        button->doAction(press);
+        EXPECT_EQ(Field(), p.shown) << p.picture;
+    }
+    // So is the picker's OK pair.
+    Form2* picker = Form1Probe::LoadForm2(form);
+    picker->show();
+    for (const auto& [name, pressable] : {std::pair{"Image1", true}, std::pair{"Image3", false}}) {
+        QAccessibleInterface* ok = QAccessible::queryAccessibleInterface(&Control(*picker, name));
+        EXPECT_EQ(ok->text(QAccessible::Name), "OK");
+        EXPECT_EQ(ok->actionInterface()->actionNames().contains(press), pressable) << name;
+    }
+    Form1Probe::UnloadForm2(form);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(&Control<Picture>(form, "Image1"))->role(),
               QAccessible::Client);
     EXPECT_FALSE(Control<Picture>(form, "Image7").accessibleDescription().isEmpty());
