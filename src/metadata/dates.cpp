@@ -1,6 +1,8 @@
 // Reading the dates of photo metadata.
 #include "metadata/dates.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace metadata {
@@ -32,12 +34,11 @@ int DaysIn(int month, int year) {
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-}  // namespace
-
-std::optional<Date> ParseDate(std::string_view text) {
+// The day at the text's start and where it ends in `text` (blanks before
+// it skipped), or nothing.
+std::optional<Date> DayAt(std::string_view& text, std::size_t& end) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     Date date{Number(text, 0, 4), -1, -1};
-    std::size_t end = 0;
     if (text.size() >= 10 && IsSeparator(text[4]) && text[7] == text[4]) {
         date.month = Number(text, 5, 2);
         date.day = Number(text, 8, 2);
@@ -53,6 +54,38 @@ std::optional<Date> ParseDate(std::string_view text) {
         date.day > DaysIn(date.month, date.year))
         return std::nullopt;
     return date;
+}
+
+// The seconds since midnight of a time written "hh:mm[:ss]" or "hhmm[ss]"
+// at `at`, after a blank or a "T"; 0 for anything else.
+int TimeOfDay(std::string_view text, std::size_t at) {
+    if (at < text.size() && (text[at] == ' ' || text[at] == 'T')) ++at;
+    const int hour = Number(text, at, 2);
+    at += 2;
+    if (at < text.size() && text[at] == ':') ++at;
+    const int minute = Number(text, at, 2);
+    at += 2;
+    if (at < text.size() && text[at] == ':') ++at;
+    const int second = std::max(Number(text, at, 2), 0);
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second > 60) return 0;
+    // A leap second counts as the one before it.
+    return (hour * 60 + minute) * 60 + std::min(second, 59);
+}
+
+}  // namespace
+
+std::optional<Date> ParseDate(std::string_view text) {
+    std::size_t end = 0;
+    return DayAt(text, end);
+}
+
+std::optional<std::int64_t> ParseMoment(std::string_view text) {
+    std::size_t end = 0;
+    const std::optional<Date> date = DayAt(text, end);
+    if (!date) return std::nullopt;
+    using namespace std::chrono;
+    const sys_days day{year{date->year} / month{unsigned(date->month)} / date->day};
+    return std::int64_t{day.time_since_epoch().count()} * 86400 + TimeOfDay(text, end);
 }
 
 std::string FormatDate(const Date& date) {

@@ -1,6 +1,7 @@
 // Reading the date, title, notes and place of a photo from its metadata.
 #include "metadata/field_readers.h"
 
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -65,15 +66,26 @@ void Guarded(Fields& fields, std::string& field, Read read) {
     }
 }
 
+// The texts the date taken is read from, in order.
+std::array<std::string, 5> DateTexts(const MetadataView& view) {
+    return {view.Exif("Exif.Photo.DateTimeOriginal"), view.XmpText("Xmp.exif.DateTimeOriginal"),
+            view.XmpText("Xmp.xmp.CreateDate"), view.XmpText("Xmp.photoshop.DateCreated"),
+            view.Iptc("Iptc.Application2.DateCreated")};
+}
+
 }  // namespace
 
 std::string DateTaken(const MetadataView& view) {
-    for (const std::string& text :
-         {view.Exif("Exif.Photo.DateTimeOriginal"), view.XmpText("Xmp.exif.DateTimeOriginal"),
-          view.XmpText("Xmp.xmp.CreateDate"), view.XmpText("Xmp.photoshop.DateCreated"),
-          view.Iptc("Iptc.Application2.DateCreated")})
+    for (const std::string& text : DateTexts(view))
         if (const std::optional<Date> date = ParseDate(text)) return FormatDate(*date);
     return {};
+}
+
+std::optional<std::int64_t> MomentTaken(const MetadataView& view) {
+    // ParseMoment finds a moment where ParseDate finds a day: the same text.
+    for (const std::string& text : DateTexts(view))
+        if (const std::optional<std::int64_t> moment = ParseMoment(text)) return moment;
+    return std::nullopt;
 }
 
 std::string Title(const MetadataView& view) {
@@ -119,11 +131,18 @@ std::optional<Position> GpsPosition(const MetadataView& view) {
     return std::nullopt;
 }
 
-Fields FieldsOf(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
-                const Exiv2::XmpData& xmp) {
+Fields FieldsOf(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp,
+                std::optional<std::int64_t>* moment) {
     const MetadataView view(exif, iptc, xmp);
     Fields fields;
     Guarded(fields, fields.date_taken, [&] { return DateTaken(view); });
+    if (moment != nullptr) {
+        try {
+            *moment = fields.date_taken.empty() ? std::nullopt : MomentTaken(view);
+        } catch (const std::exception&) {
+            *moment = std::nullopt;
+        }
+    }
     Guarded(fields, fields.title, [&] { return Title(view); });
     Guarded(fields, fields.notes, [&] { return Notes(view); });
     Guarded(fields, fields.people, [&] { return People(view); });

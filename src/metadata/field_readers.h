@@ -2,6 +2,7 @@
 
 // Each field of a photo from the metadata exiv2 read, source by source in
 // the order other programs are most likely to have the person's own words.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,8 @@ struct Position {
 // photoshop:DateCreated, then IPTC's Date Created: the first real day, as
 // "gg/mm/aa".
 std::string DateTaken(const MetadataView& view);
+// The moment of the same text, to the second (see ParseMoment).
+std::optional<std::int64_t> MomentTaken(const MetadataView& view);
 // XMP dc:title, then IPTC Object Name.
 std::string Title(const MetadataView& view);
 // XMP dc:description, IPTC Caption, EXIF ImageDescription and UserComment:
@@ -33,8 +36,9 @@ std::string WrittenPlace(const MetadataView& view);
 std::optional<Position> GpsPosition(const MetadataView& view);
 
 // Every field; a field whose reading fails (exiv2 throws on some damaged
-// values) is left empty and the fields are marked damaged.
-Fields FieldsOf(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc,
-                const Exiv2::XmpData& xmp);
+// values) is left empty and the fields are marked damaged. With `moment`,
+// the moment taken too, nothing when the date taken is empty.
+Fields FieldsOf(const Exiv2::ExifData& exif, const Exiv2::IptcData& iptc, const Exiv2::XmpData& xmp,
+                std::optional<std::int64_t>* moment = nullptr);
 
 }  // namespace metadata

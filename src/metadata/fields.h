@@ -9,6 +9,8 @@
 // Every function here may be called from several threads at once, never
 // throws for what a file holds, and gives valid UTF-8.
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +40,16 @@ inline constexpr std::size_t kMaxPlaceBytes = 1024;
 // none), a missing one or one that is no regular file. Only the metadata is
 // read, never the pixels.
 Fields ReadFields(const std::string& path);
+// The fields of a photo and when it was taken, to the second, for putting
+// photos in the order they were taken: seconds since 1970 on the camera's
+// clock (see ParseMoment in dates.h), read from the text date_taken comes
+// from; nothing when date_taken is empty.
+struct PhotoFields {
+    Fields fields{};
+    std::optional<std::int64_t> taken{};
+};
+PhotoFields ReadPhotoFields(const std::string& path);
+
 // The same for a JPEG already in memory.
 Fields ReadFieldsFromBytes(const unsigned char* data, std::size_t size);
 

@@ -26,14 +26,14 @@ void LockXmpToolkit(void*, bool lock) {
 
 // The fields of an opened image. A damaged segment makes exiv2 throw part of
 // the way: what it had read before is kept.
-Fields Read(Exiv2::Image& image) {
+Fields Read(Exiv2::Image& image, std::optional<std::int64_t>* taken = nullptr) {
     bool complete = true;
     try {
         image.readMetadata();
     } catch (const std::exception&) {
         complete = false;
     }
-    Fields fields = FieldsOf(image.exifData(), image.iptcData(), image.xmpData());
+    Fields fields = FieldsOf(image.exifData(), image.iptcData(), image.xmpData(), taken);
     fields.damaged = fields.damaged || !complete;
     return fields;
 }
@@ -66,20 +66,26 @@ void PrepareExiv2() {
     });
 }
 
-Fields ReadFields(const std::string& path) {
+PhotoFields ReadPhotoFields(const std::string& path) {
     // exiv2 would read any format it knows; the album takes JPEGs and BMPs,
     // and a BMP has no metadata. The check also keeps exiv2 off FIFOs.
     if (SniffPicture(path) != PictureKind::Jpeg) return {};
     PrepareExiv2();
+    PhotoFields photo;
     try {
         // A FileIo of our own: exiv2's factory would take a path starting
         // with "http://" for an address to fetch.
         Exiv2::JpegImage image(Owned(new Exiv2::FileIo(path)), false);
-        return Read(image);
+        photo.fields = Read(image, &photo.taken);
     } catch (const std::exception&) {
         // Gone since it was looked at, or unreadable.
-        return Unreadable();
+        return {Unreadable(), std::nullopt};
     }
+    return photo;
+}
+
+Fields ReadFields(const std::string& path) {
+    return ReadPhotoFields(path).fields;
 }
 
 Fields ReadFieldsFromBytes(const unsigned char* data, std::size_t size) {

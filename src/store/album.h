@@ -6,8 +6,10 @@
 // an engine that does not speak SQL (a reader of older album files) can stand
 // behind it as well as SQLite.
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,28 @@ public:
     // three seconds, 3026 when the disk is full, and err::NumberRangeFull when
     // the highest number cannot grow by one; nothing is written then.
     virtual Value InsertPhoto(const PhotoTexts& texts) = 0;
+
+    // Adds `photos`, in their order, in one write transaction: the first
+    // numbered as InsertPhoto numbers a photo, each next one more than the one
+    // before. Every one of them is written, or none: a program killed, a
+    // full disk or a failure on the way leaves the album as it was. Returns
+    // the numbers given, in order. Raises as InsertPhoto does (3027 from an
+    // engine that writes nothing, as this default does).
+    virtual std::vector<Value> InsertPhotos(std::span<const PhotoTexts> photos) {
+        (void)photos;
+        throw StoreError(err::ReadOnlyDatabase, "l'album non accetta foto nuove");
+    }
+
+    // Tells `visit` the folder and the file name of every photo's picture
+    // as the album holds them (a null as empty text), in no set order, and
+    // nothing else of the photos: how pictures already in the album are
+    // told. Raises 3000 from an engine that cannot (this default).
+    using PicturePlaceVisitor =
+        std::function<void(const std::string& folder, const std::string& name)>;
+    virtual void VisitPicturePlaces(const PicturePlaceVisitor& visit) {
+        (void)visit;
+        throw StoreError(err::General, "le foto di questo album non si possono elencare");
+    }
 
     // Every photo of this album, for the photo list: read on a connection of
     // its own, so the cursor's album can go on being written.

@@ -23,6 +23,7 @@
 #include "store/album.h"
 #include "store/album_columns.h"
 #include "store/file_checks.h"
+#include "store/sqlite_batch.h"
 #include "store/sqlite_rows.h"
 #include "store/sqlite_pictures.h"
 
@@ -248,6 +249,14 @@ Value NextNumber(const std::optional<Value>& highest) {
     if (const auto whole = WholeNumber(next)) return Value(*whole);
     return Value(next);
 }
+
+}  // namespace
+
+Value sqlite::NumberAfter(const std::optional<Value>& highest) {
+    return NextNumber(highest);
+}
+
+namespace {
 
 // The key a number is looked for by: whole numbers as integers, so ids beyond
 // 2^53 compare exactly; other numbers as reals; nothing else matches an id.
@@ -575,6 +584,28 @@ public:
             return number;
         } catch (const SQLite::Exception& e) {
             file_.Raise(e, "impossibile aggiungere la foto");
+        }
+    }
+
+    // Many photos at once, and the pictures' places: sqlite_batch.cpp.
+    std::vector<Value> InsertPhotos(std::span<const PhotoTexts> photos) override {
+        if (readOnly_) {
+            throw StoreError(err::ReadOnlyDatabase,
+                             "'" + path_ + "' è aperto in sola lettura: nessuna foto aggiunta");
+        }
+        file_.CheckStillThere();
+        try {
+            return sqlite::InsertPhotos(*db_, photos);
+        } catch (const SQLite::Exception& e) {
+            file_.Raise(e, "impossibile aggiungere le foto");
+        }
+    }
+    void VisitPicturePlaces(const PicturePlaceVisitor& visit) override {
+        file_.CheckStillThere();
+        try {
+            sqlite::VisitPicturePlaces(*db_, visit);
+        } catch (const SQLite::Exception& e) {
+            file_.Raise(e, "impossibile leggere l'album");
         }
     }
 

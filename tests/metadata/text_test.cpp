@@ -28,6 +28,24 @@ TEST(ParseDate, WritesRealDaysAndRefusesTheRest) {
     }
 }
 
+TEST(ParseMoment, CountsSecondsOnTheCameraClockWhereParseDateFindsADay) {
+    const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
+        {"1998:12:25 10:30:00", 914581800},
+        {"1998-12-25T10:30:00+05:00", 914581800},  // the zone is not looked at
+        {"2004-02-29T23:59", 1078099140},
+        {"20000229", 951782400},
+        {"2000:02:29 25:00:00", 951782400},  // no clock shows it: midnight
+        {"1969:12:31 23:59:60", -1},         // a leap second
+        {"1970:01:01 00:00:00", 0},
+        {"1900:02:29 10:00:00", std::nullopt},
+        {"0000:00:00 00:00:00", std::nullopt},
+        {"", std::nullopt}};
+    for (const auto& [text, moment] : cases) {
+        EXPECT_EQ(metadata::ParseMoment(text), moment) << text;
+        EXPECT_EQ(metadata::ParseMoment(text).has_value(), metadata::ParseDate(text).has_value());
+    }
+}
+
 TEST(CleanText, GivesValidBoundedUtf8) {
     const std::tuple<std::string, bool, std::size_t, std::string> cases[] = {
         {"  riga\r\nriga\tdue \0\x01 ", true, 100, "riga\nriga\tdue"},

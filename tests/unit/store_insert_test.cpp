@@ -102,6 +102,47 @@ TEST_F(Insert, NumbersAreTheHighestPlusOneExactlyOrTheRangeIsFull) {
     }
 }
 
+TEST_F(Insert, ABatchIsNumberedAsSingleAdditionsAndWrittenWholeOrNotAtAll) {
+    const std::vector<std::vector<Value>> albums = {{},
+                                                    {Value(1), Value(2), Value(5)},
+                                                    {Value(1), Value(2.5)},
+                                                    {Value(kMax - 2)},
+                                                    {Value(kMax - 1)}};
+    const std::vector<PhotoTexts> photos = {Titled("prima"), Titled("seconda")};
+    const auto engine = store::MakeSqliteEngine();
+    const auto rows = [](const std::string& file) {
+        SQLite::Database db(file, SQLite::OPEN_READONLY);
+        SQLite::Statement query(db, "SELECT quote(id) || ' ' || titolo FROM datab ORDER BY rowid");
+        std::vector<std::string> all;
+        while (query.executeStep()) all.push_back(query.getColumn(0).getString());
+        return all;
+    };
+    for (std::size_t i = 0; i < albums.size(); ++i) {
+        const std::string one = dir / ("uno" + std::to_string(i)),
+                          all = dir / ("tutte" + std::to_string(i));
+        MakeLooseAlbum(one, albums[i]);
+        MakeLooseAlbum(all, albums[i]);
+        std::vector<Value> singly;
+        const auto single = engine->Open(one, false);
+        const int error = ErrorOf([&] {
+            for (const PhotoTexts& photo : photos) singly.push_back(single->InsertPhoto(photo));
+        });
+        const std::vector<std::string> before = rows(all);
+        std::vector<Value> batch;
+        EXPECT_EQ(ErrorOf([&] { batch = engine->Open(all, false)->InsertPhotos(photos); }), error);
+        if (error == 0) {
+            EXPECT_EQ(batch, singly) << i;
+            EXPECT_EQ(rows(all), rows(one)) << i;
+        } else {
+            EXPECT_EQ(rows(all), before) << i << ": not even the first";
+        }
+    }
+    MakeAlbum(path, {1});
+    EXPECT_EQ(ErrorOf([&] { engine->Open(path, true)->InsertPhotos(photos); }),
+              err::ReadOnlyDatabase);
+    EXPECT_EQ(rows(path), std::vector<std::string>{"1 Foto numero 1"});
+}
+
 TEST_F(Insert, TwoProgramsAddingAtOnceNeverShareANumber) {
     MakeAlbum(path, {});
     constexpr int kEach = 40;

@@ -7,13 +7,18 @@
 //                                          Pictora's earlier versions
 //   pictora-album relink ALBUM CARTELLA... the photos of ALBUM whose pictures are
 //                                          missing, looked for under the folders
+//   pictora-album add ALBUM PERCORSO...    the JPEG and BMP pictures in the files
+//                                          and folders given, added to ALBUM with
+//                                          the fields they carry (add_command.cpp)
 //   pictora-album --help | --version
 //
 // Exit codes: 0 done, 1 a path or a file that will not do (the new album
-// cannot be written, the old one is missing), 2 bad usage, 3 a damaged album
-// (store::kAlbumToolDamaged), 4 a file that is no album in the Access format
-// (store::kAlbumToolNotAnAlbum), 5 relinked, but some photos are still missing
-// or uncertain (album_tool::kRelinkPartly).
+// cannot be written, the old one is missing, the album refuses additions),
+// 2 bad usage, 3 a damaged album (store::kAlbumToolDamaged), 4 a file that is
+// no album in the Access format (store::kAlbumToolNotAnAlbum), 5 relinked but
+// some photos still missing or uncertain (album_tool::kRelinkPartly), or added
+// but some files unreadable (album_tool::kAddSomeUnreadable), 6 an addition
+// interrupted (album_tool::kAddInterrupted).
 //
 // While it imports, the tool tells how far it has come on stdout, in lines
 // that start with store::kAlbumToolProgress: the rows read and written so far
@@ -41,6 +46,7 @@
 #include <vector>
 
 #include "access_reader.h"
+#include "add_command.h"
 #include "album_rows.h"
 #include "exif.h"
 #include "relink.h"
@@ -64,7 +70,10 @@ int Usage() {
         "                                     converte l'album VECCHIO, nel formato Access\n"
         "                                     delle versioni precedenti, nel nuovo album NUOVO\n"
         "     pictora-album relink ALBUM CARTELLA...\n"
-        "                                     ritrova nelle cartelle le immagini mancanti\n",
+        "                                     ritrova nelle cartelle le immagini mancanti\n"
+        "     pictora-album add ALBUM PERCORSO...\n"
+        "                                     aggiunge ad ALBUM le foto dei file e delle "
+        "cartelle\n",
         stderr);
     return kUsage;
 }
@@ -73,7 +82,8 @@ int Usage() {
 int Help() {
     std::fputs(
         "Uso: pictora-album COMANDO ARGOMENTI\n"
-        "Crea e converte gli album di Pictora senza aprire il programma.\n"
+        "Crea e converte gli album di Pictora, e vi aggiunge foto, senza aprire il\n"
+        "programma.\n"
         "\n"
         "Comandi:\n"
         "  create PERCORSO         crea in PERCORSO un album vuoto; la cartella deve\n"
@@ -92,6 +102,12 @@ int Help() {
         "                          scrive in ALBUM dove sono ora, tutte insieme; una\n"
         "                          foto trovata in più posti che non si distinguono\n"
         "                          resta com'è ed è contata come incerta\n"
+        "  add ALBUM PERCORSO...   aggiunge ad ALBUM le foto JPEG e BMP dei file e\n"
+        "                          delle cartelle (con le sottocartelle), con data,\n"
+        "                          titolo, note, persone e luogo scritti nelle foto,\n"
+        "                          numerate nell'ordine in cui sono state scattate;\n"
+        "                          le foto già nell'album (stessa cartella e stesso\n"
+        "                          nome) non si aggiungono di nuovo\n"
         "  --help                  mostra questo aiuto\n"
         "  --version               mostra la versione\n"
         "\n"
@@ -100,8 +116,20 @@ int Help() {
         "  1  un percorso o un file non va bene (il messaggio dice quale e perché)\n"
         "  2  comando o argomenti sbagliati\n"
         "  3  l'album VECCHIO è danneggiato: non tutte le foto si possono leggere\n"
+        "  4  VECCHIO non è un album nel formato Access\n"
         "  5  relink: le foto ritrovate sono state scritte, ma alcune mancano ancora\n"
-        "     o sono incerte\n",
+        "     o sono incerte; add: alcuni file o cartelle non si possono leggere;\n"
+        "     le altre foto sono state aggiunte\n"
+        "  6  add: interrotto (Ctrl+C); le foto aggiunte fin lì restano, e lo stesso\n"
+        "     comando ripetuto aggiunge quelle che mancano\n"
+        "Con add, un album di sola lettura o nel formato delle versioni precedenti\n"
+        "dà 1, come un album che rifiuta la scrittura (il messaggio dice perché):\n"
+        "le foto scritte fin lì restano.\n"
+        "\n"
+        "Alla fine add scrive il riassunto (\"Aggiunte 1.234 foto; 12 già nell'album;\n"
+        "3 non leggibili\") e, per i programmi, le righe \"@foto N\", \"@gia N\",\n"
+        "\"@non-leggibili N\" e \"@non-immagini N\"; i file non leggibili sono elencati\n"
+        "su stderr. Su un terminale scrive a che punto è, una riga al secondo.\n",
         stdout);
     return 0;
 }
@@ -339,5 +367,7 @@ int main(int argc, char** argv) {
     if (command == "import" && argc == 4) return Import(argv[2], argv[3]);
     if (command == "relink" && argc >= 4)
         return album_tool::Relink(argv[2], std::vector<std::string>(argv + 3, argv + argc));
+    if (command == "add" && argc >= 4)
+        return album_tool::Add(argv[2], std::vector<std::string>(argv + 3, argv + argc));
     return Usage();
 }
