@@ -54,6 +54,17 @@ void Module1::ShowPhoto() {
     emit PictureToShow(PicturePathOf(current_ ? current_->texts : store::PhotoTexts{}));
 }
 
+bool Module1::AlbumEmpty() {
+    if (current_ || !Data1.IsOpen()) return false;
+    try {
+        // Both ends at once only on an album with no photo.
+        const store::Cursor& rows = Data1.Recordset();
+        return rows.Bof() && rows.Eof();
+    } catch (const store::StoreError&) {
+        return false;
+    }
+}
+
 QStringList Module1::NeighbourPicturePaths() {
     QStringList paths;
     if (!current_ || !Data1.IsOpen()) return paths;

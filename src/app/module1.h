@@ -54,6 +54,8 @@ public:
     const std::optional<store::Photo>& CurrentPhoto() const { return current_; }
     // Whether the album is open for reading only (and so takes no new photo).
     bool ReadOnly() const { return Data1.ReadOnly; }
+    // Whether the album is open and holds no photo at all.
+    bool AlbumEmpty();
     // The picture file of `photo`: its folder and name, under the CD's root
     // while an album on CD is shown.
     QString PicturePathOf(const store::PhotoTexts& photo) const;
