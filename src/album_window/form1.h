@@ -23,6 +23,7 @@ class Form3;
 class QMenu;
 namespace pictures {
 class PictureLoader;
+class WholePictures;
 struct Picture;
 }  // namespace pictures
 namespace store {
@@ -180,6 +181,10 @@ private:
     // The photo frame's menu, its items enabled for the current photo: full
     // screen, the folder, the picture and its path to the clipboard.
     QMenu* PhotoMenu();
+    // "Copia immagine": the whole picture to the clipboard once a worker has
+    // read it, or a message saying why it cannot be.
+    void CopyPicture(const QString& path);
+    pictures::WholePictures* wholePictures_ = nullptr;
 
     // Pointer moves.
     void Form_MouseMove(float x, float y);
