@@ -149,8 +149,9 @@ void FullScreenView::ShowCaption(const std::optional<store::Photo>& photo) {
 }
 
 void FullScreenView::ShowPicture(const QString& path) {
-    // A folder (no photo, a CD's root) leaves the screen as it was.
-    if (QFileInfo(path).isDir()) return;
+    // A folder (no photo, a CD's root) leaves the screen as it was. A
+    // photo's file is not looked at here: it may be on a share.
+    if (!module_.CurrentPhoto() && QFileInfo(path).isDir()) return;
     path_ = path;
     // The picture at its own size of the photo before, even on its way, is
     // of no more use here.
