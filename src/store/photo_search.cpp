@@ -14,6 +14,7 @@
 
 #include "store/album_fingerprint.h"
 #include "store/album_identity.h"
+#include "store/row_key.h"
 #include "store/search_fill.h"
 #include "store/search_memory.h"
 #include "store/search_scratch.h"

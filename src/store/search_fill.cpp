@@ -7,10 +7,10 @@
 #include <cmath>
 #include <functional>
 #include <optional>
-#include <set>
 #include <thread>
 #include <vector>
 
+#include "store/row_key.h"
 #include "store/sqlite_engine.h"
 
 namespace store {
@@ -217,24 +217,6 @@ void IndexRows::Clear() {
 std::string RowsOf(const std::string& key) {
     return "SELECT " + key +
            ", id, titolo, data_scatto, luogo, persone, note, nome_file FROM datab";
-}
-
-std::string RowKeyOf(SQLite::Database& album) {
-    std::set<std::string> columns;
-    SQLite::Statement info(album, "SELECT lower(name) FROM pragma_table_info('datab')");
-    while (info.executeStep()) columns.insert(info.getColumn(0).getString());
-    for (const char* name : {"rowid", "_rowid_", "oid"}) {
-        if (columns.count(name) != 0) continue;
-        try {
-            SQLite::Statement probe(album, std::string("SELECT ") + name + " FROM datab LIMIT 0");
-            return name;
-        } catch (const SQLite::Exception& e) {
-            // A table made WITHOUT ROWID has none by any name.
-            if (IsLock(e)) throw;
-            return {};
-        }
-    }
-    return {};
 }
 
 bool FillIndex(const std::string& albumPath, SQLite::Database& index,

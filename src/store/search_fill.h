@@ -67,10 +67,6 @@ private:
 // (under `key`), the photo number, and the six searched fields.
 std::string RowsOf(const std::string& key);
 
-// The name the album's row numbers go by: rowid, _rowid_ or oid, whichever
-// no column of datab takes; empty when datab has none.
-std::string RowKeyOf(SQLite::Database& album);
-
 // Fills the empty index `index` from the album at `albumPath`, a step of
 // photos at a time, waiting while another program holds the album locked.
 // Sets `keyedBy` to how the photos were keyed. False when `progress` said to
