@@ -114,9 +114,9 @@ void Form3::resizeEvent(QResizeEvent* event) {
 
 void Form3::ShowSearchState() {
     if (module.SearchWaiting()) {
+        // Short enough for the strip at the window's first size.
         SearchCount->setText(
-            QString("Ricerca in attesa: l'album è bloccato da un altro programma (%1%)")
-                .arg(module.SearchPercent()));
+            QString("Album bloccato da un altro programma… %1%").arg(module.SearchPercent()));
     } else if (module.SearchBuilding()) {
         SearchCount->setText(QString("Preparazione della ricerca… %1%").arg(module.SearchPercent()));
     } else if (!module.SearchError().isEmpty()) {

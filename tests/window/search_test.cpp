@@ -206,8 +206,9 @@ TEST_F(SearchLineTest, ALockHeldByAnotherProgramIsWaitedOutWithTheListOpen) {
                                                     SQLite::OPEN_READWRITE);
     other->exec("BEGIN EXCLUSIVE");
     Click(form, "Image1");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return Count().startsWith("Ricerca in attesa: "); }))
-        << Count().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([this] {
+        return Count().startsWith("Album bloccato da un altro programma… ");
+    })) << Count().toStdString();
     other->exec("COMMIT");
     EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "2 foto"; }, 20000))
         << Count().toStdString();
