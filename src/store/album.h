@@ -197,6 +197,12 @@ public:
         (void)moves;
         throw StoreError(err::ReadOnlyDatabase, "l'album non accetta modifiche");
     }
+
+    // A number that moves whenever another program commits a write to the
+    // album file, this album's own writes leaving it as it is; nothing when
+    // it cannot be told. Read around a write of this program, it tells
+    // whether anyone else wrote meanwhile.
+    virtual std::optional<std::int64_t> ChangesByOthers() { return std::nullopt; }
 };
 
 // Opens album files.

@@ -149,6 +149,10 @@ std::unique_ptr<PhotoSearch> DataControl::OpenSearch(const std::string& indexPat
     return impl_->album->OpenSearch(indexPath);
 }
 
+std::optional<std::int64_t> DataControl::ChangesByOthers() const {
+    return impl_->album ? impl_->album->ChangesByOthers() : std::nullopt;
+}
+
 std::optional<Photo> DataControl::PeekFirstPhoto(const std::string& path) const {
     const auto album = impl_->engine->Open(path, true);
     const auto rows = album->OpenCursor();

@@ -637,6 +637,19 @@ public:
         return OpenPhotoSearch(path_, indexPath);
     }
 
+    std::optional<std::int64_t> ChangesByOthers() override {
+        // Never waits: an album locked now cannot be told about.
+        db_->setBusyTimeout(0);
+        std::optional<std::int64_t> count;
+        try {
+            count = db_->execAndGet("PRAGMA data_version").getInt64();
+        } catch (const SQLite::Exception&) {
+            // Locked or unreadable: nothing can be told.
+        }
+        db_->setBusyTimeout(sqlite::kBusyTimeoutMs);
+        return count;
+    }
+
 private:
     std::string path_;
     bool readOnly_;
