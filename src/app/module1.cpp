@@ -60,7 +60,7 @@ QStringList Module1::NeighbourPicturePaths() {
     try {
         store::Cursor& rows = Data1.Recordset();
         for (const auto& photo :
-             {rows.PicturePlaceBefore(current_->id), rows.PicturePlaceAfter(current_->id)})
+             {rows.PicturePlaceBefore(*current_), rows.PicturePlaceAfter(*current_)})
             if (photo && !NamesNoFile(photo->texts)) paths << PicturePathOf(photo->texts);
     } catch (const store::StoreError&) {
         // Reading ahead is only a help: the photo itself is already shown.

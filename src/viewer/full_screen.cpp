@@ -223,7 +223,7 @@ bool FullScreenView::HasNextPhoto() {
     const auto& photo = module_.CurrentPhoto();
     if (!photo || !module_.Data1.IsOpen()) return false;
     try {
-        return module_.Data1.Recordset().PhotoAfter(photo->id).has_value();
+        return module_.Data1.Recordset().PhotoAfter(*photo).has_value();
     } catch (const store::StoreError&) {
         return false;
     }
