@@ -13,10 +13,11 @@ void LongLineBox::ShowText(const QString& text) {
 void LongLineBox::ShowStretch(qsizetype start, qsizetype cursor) {
     const qsizetype size = text_.size();
     start = std::clamp<qsizetype>(start, 0, std::max<qsizetype>(0, size - kStretch));
-    // Never between the two halves of a surrogate pair.
-    if (start > 0 && text_[start].isLowSurrogate()) --start;
+    // Never between the two halves of a surrogate pair. (at(), as
+    // operator[] would copy a text shared with the caller.)
+    if (start > 0 && text_.at(start).isLowSurrogate()) --start;
     qsizetype end = std::min(size, start + kStretch);
-    if (end < size && text_[end].isLowSurrogate()) --end;
+    if (end < size && text_.at(end).isLowSurrogate()) --end;
     start_ = start;
     stretchLength_ = end - start;
     wholeSelected_ = false;
