@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
@@ -41,6 +40,10 @@ LongTextBox::LongTextBox(QWidget* parent) : QPlainTextEdit(parent), bar_(new QSc
     connect(bar_, &QScrollBar::valueChanged, this, &LongTextBox::FollowScrollBar);
     connect(bar_, &QScrollBar::actionTriggered, this, &LongTextBox::ScrollBarAction);
     connect(document(), &QTextDocument::contentsChange, this, &LongTextBox::ContentsChanged);
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        if (std::exchange(changing_, false)) FollowView();
+    });
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] { SetWholeSelected(false); });
 }
 
 void LongTextBox::ShowText(const QString& text) {
@@ -68,6 +71,7 @@ qsizetype LongTextBox::StretchStartAt(qsizetype from, qsizetype& paragraph) cons
 }
 
 void LongTextBox::Hold(qsizetype from) {
+    SetWholeSelected(false);
     const qsizetype size = text_.size();
     qsizetype paragraph = 0;
     const qsizetype start = StretchStartAt(from, paragraph);
@@ -242,24 +246,27 @@ void LongTextBox::PutTopAt(qsizetype doc) {
 }
 
 void LongTextBox::Rehold(qsizetype from) {
+    const bool whole = WholeSelected();
     if (!IsEditing()) {
         Hold(from);
-        return;
+    } else {
+        // The caret and the typing stay; the undo history goes with the document.
+        const QTextCursor caret = textCursor();
+        const qsizetype anchor = TextPositionOf(caret.anchor());
+        const qsizetype position = TextPositionOf(caret.position());
+        text_ = EditedText();
+        Hold(from);
+        MarkBreaks();
+        // A selection reaching out of the new stretch is let go, rather than
+        // cut short to something the user did not select.
+        const bool selectionHeld = anchor >= start_ && anchor <= end_;
+        QTextCursor moved(document());
+        moved.setPosition(static_cast<int>(DocOf(selectionHeld ? anchor : position)));
+        moved.setPosition(static_cast<int>(DocOf(position)), QTextCursor::KeepAnchor);
+        setTextCursor(moved);
     }
-    // The caret and the typing stay; the undo history goes with the document.
-    const QTextCursor caret = textCursor();
-    const qsizetype anchor = TextPositionOf(caret.anchor());
-    const qsizetype position = TextPositionOf(caret.position());
-    text_ = EditedText();
-    Hold(from);
-    MarkBreaks();
-    // A selection reaching out of the new stretch is let go, rather than cut
-    // short to something the user did not select.
-    const bool selectionHeld = anchor >= start_ && anchor <= end_;
-    QTextCursor moved(document());
-    moved.setPosition(static_cast<int>(DocOf(selectionHeld ? anchor : position)));
-    moved.setPosition(static_cast<int>(DocOf(position)), QTextCursor::KeepAnchor);
-    setTextCursor(moved);
+    // The whole text stays selected whatever stretch is held.
+    if (whole) SelectAll();
 }
 
 void LongTextBox::Recentre(qsizetype position) {
@@ -288,7 +295,9 @@ void LongTextBox::ScrollToPosition(qsizetype position) {
 }
 
 void LongTextBox::FollowView() {
-    if (recentring_ || !Windowed()) return;
+    // Not while the document is being changed: what was typed is known
+    // whole only once the change is done.
+    if (recentring_ || changing_ || !Windowed()) return;
     QScrollBar* inner = verticalScrollBar();
     const qsizetype top = TopPosition();
     following_ = true;
@@ -328,21 +337,6 @@ void LongTextBox::ScrollBarAction(int action) {
         default:
             break;
     }
-}
-
-QMimeData* LongTextBox::createMimeDataFromSelection() const {
-    const QTextCursor selection = textCursor();
-    if (!selection.hasSelection()) return QPlainTextEdit::createMimeDataFromSelection();
-    auto* data = new QMimeData;
-    const qsizetype start = selection.selectionStart();
-    const qsizetype end = selection.selectionEnd();
-    if (Windowed() && start == 0 && end >= document()->characterCount() - 1) {
-        // All the box holds: the whole text.
-        data->setText(EditedText());
-    } else {
-        data->setText(TextOf(end).mid(TextOf(start).size()));
-    }
-    return data;
 }
 
 void LongTextBox::MarkBreaks() {
@@ -398,24 +392,6 @@ QString LongTextBox::EditedText() const {
     return text_.left(start_) + TextOf(document()->characterCount()) + text_.mid(end_);
 }
 
-void LongTextBox::ContentsChanged(int position, int removed, int added) {
-    if (!IsEditing() || recentring_) {
-        heldChars_ = document()->characterCount();
-        return;
-    }
-    const qsizetype before = heldChars_;
-    heldChars_ = document()->characterCount();
-    if (!Windowed() || position != 0 || removed < before - 1) return;
-    // All the box held was taken away (Select All, then typing, a paste, a
-    // cut or a deletion): so was the rest of the text.
-    Q_UNUSED(added);
-    text_ = text_.mid(start_, end_ - start_);
-    for (Mark& mark : marks_) mark.text -= start_;
-    start_ = 0;
-    end_ = text_.size();
-    bar_->setRange(0, static_cast<int>(end_));
-}
-
 bool LongTextBox::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && KeepsKey(*static_cast<QKeyEvent*>(event))) {
         event->accept();
@@ -426,6 +402,10 @@ bool LongTextBox::event(QEvent* event) {
 
 void LongTextBox::keyPressEvent(QKeyEvent* event) {
     if (TakeEditKey(*event, true)) return;
+    if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        return;
+    }
     if (Windowed()) {
         // The text's own start and end, not those of the stretch held.
         const bool toStart = event->matches(QKeySequence::MoveToStartOfDocument) ||

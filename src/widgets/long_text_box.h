@@ -22,8 +22,8 @@ class QScrollBar;
 // every paragraph held costs time when the document is set, and a short line
 // is a paragraph), with a scroll bar of its own that runs over the whole text
 // and moves the stretch along. What is copied or dragged out of it is the
-// text as given, without the cuts, with its own line ends; a selection of
-// everything the box holds (Select All) is the whole text.
+// text as given, without the cuts, with its own line ends; after Select All
+// (its key or the box's menu), the whole text.
 //
 // It can be edited in place (see EditableBox): each cut and line end is
 // followed through the typing, so the text saved is the text typed without
@@ -53,8 +53,11 @@ public:
     void BeginEdit() override;
     void EndEdit() override;
     QString EditedText() const override;
+    // Select All: the whole text, not only the stretch held.
+    void SelectAll();
 
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -102,8 +105,7 @@ private:
     void FollowScrollBar(int value);
     void ScrollBarAction(int action);
     void PlaceScrollBar();
-    // While editing: a change that took away all the box held took away the
-    // whole text.
+    // While editing: a change over the whole text selected replaced it.
     void ContentsChanged(int position, int removed, int added);
 
     QString text_;
@@ -119,5 +121,6 @@ private:
     Qt::ScrollBarPolicy ownPolicy_ = Qt::ScrollBarAsNeeded;
     bool following_ = false;
     bool recentring_ = false;
+    bool changing_ = false;    // while editing, between the start and the end of a change
     qsizetype heldChars_ = 0;  // the document's length before its last change
 };
