@@ -1,8 +1,9 @@
 // Reading pictures for the photo frame: a 24-megapixel JPEG, baseline and
 // progressive, decoded at frame size; a Get that finds its picture preloaded;
 // stepping through 500 photos with their neighbours preloaded; and header
-// bombs refused. Peak memory is the process's resident high-water mark
-// (VmHWM), reset before each measure.
+// bombs refused. A 61-megapixel JPEG read whole, as "Copia immagine" and the
+// zoom to its own pixels read it. Peak memory is the process's resident
+// high-water mark (VmHWM), reset before each measure.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -109,6 +110,24 @@ void BM_Decode24MpxProgressive(benchmark::State& state) {
 }
 BENCHMARK(BM_Decode24MpxBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Decode24MpxProgressive)->Unit(benchmark::kMillisecond);
+
+// A 61-megapixel camera's picture (9504 x 6336), read whole.
+void BM_Whole61Mpx(benchmark::State& state) {
+    static const QString path = [] {
+        const QString written = Shared().dir.filePath("61mpx.jpg");
+        WriteJpeg(Photo({9504, 6336}, 3), written, false);
+        return written;
+    }();
+    ResetPeak();
+    for (auto _ : state) {
+        const auto picture = pictures::ReadPicture(
+            path, [](QSize natural) { return natural; }, 1);
+        if (!picture.ok()) state.SkipWithError("not read whole");
+        benchmark::DoNotOptimize(picture.image.constBits());
+    }
+    state.counters["peak_MiB"] = PeakMiB();
+}
+BENCHMARK(BM_Whole61Mpx)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_GetPreloaded(benchmark::State& state) {
     PictureLoader loader(Frame, 1);

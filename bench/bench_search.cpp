@@ -236,7 +236,8 @@ void BM_UpdateAfterWrite(benchmark::State& state, bool add) {
             album.exec("DELETE FROM datab WHERE id = " + std::to_string(id));
         }
         state.ResumeTiming();
-        if (!search->Update({id}, before)) state.SkipWithError("index not updated");
+        if (!search->Update({store::Value(id)}, before, search->AlbumState()))
+            state.SkipWithError("index not updated");
         ++id;
     }
 }

@@ -2,7 +2,7 @@
 
 // What the window benchmarks share: boxes that answer at once, a desktop
 // whose usual album is the benchmark's, and a main() on Qt's offscreen
-// platform.
+// platform or on an X server.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -32,10 +32,13 @@ private:
     QString album_;
 };
 
-// Runs the benchmarks with a QApplication on the offscreen platform;
-// `cleanup` runs before the application goes.
-inline int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& cleanup = {}) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+// Runs the benchmarks with a QApplication on the offscreen platform, or, with
+// `onDisplay`, on the X server DISPLAY names when it names one; `cleanup`
+// runs before the application goes.
+inline int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& cleanup = {},
+                               bool onDisplay = false) {
+    qputenv("QT_QPA_PLATFORM",
+            onDisplay && !qEnvironmentVariableIsEmpty("DISPLAY") ? "xcb" : "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

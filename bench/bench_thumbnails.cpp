@@ -6,7 +6,10 @@
 //    writing of the entries then takes off the window's thread;
 //  - the first photo at start-up, as main() builds the window, from nothing
 //    to the window painted with it: its entry cached, the cache empty, and an
-//    empty album.
+//    empty album;
+//  - what the window's thread does for a step before any worker: the look-up
+//    of the photo's entry in the personal cache, and telling whether the
+//    picture and the cache are on a slow medium.
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
@@ -23,6 +26,8 @@
 #include "album_window/show_photo.h"
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
+#include "pictures/slow_media.h"
+#include "pictures/thumbnail_reads.h"
 #include "support/albums.h"
 #include "widgets/picture.h"
 
@@ -169,6 +174,30 @@ BENCHMARK(BM_StartUpToPainted)
     ->ArgName("cache")
     ->Iterations(20)
     ->Unit(benchmark::kMillisecond);
+
+// The same-turn look-up of a photo's entry, as PictureLoader::Want makes it:
+// the file's stamp, the medium, the entry found, decoded and fitted.
+void BM_SameTurnLookUp(benchmark::State& state) {
+    const QString path = Shared().dir.filePath("due.jpg");
+    const pictures::ThumbnailCache cache(Shared().cached);
+    for (auto _ : state) {
+        pictures::FileStamp file;
+        pictures::StampOf(path, file);
+        const bool slow = pictures::OnSlowMedium(path) || pictures::OnSlowMedium(Shared().cached);
+        const auto picture = pictures::FromThumbnail(
+            cache, file, pictures::ThumbnailCache::Places::Personal, PhotoFrameSize(1), 1);
+        if (slow || !picture) state.SkipWithError("no entry looked up");
+        benchmark::DoNotOptimize(picture);
+    }
+}
+BENCHMARK(BM_SameTurnLookUp)->Unit(benchmark::kMillisecond);
+
+// Telling whether a file is on a slow medium, from the mount table.
+void BM_SlowMedium(benchmark::State& state) {
+    const QString path = Shared().dir.filePath("due.jpg");
+    for (auto _ : state) benchmark::DoNotOptimize(pictures::OnSlowMedium(path));
+}
+BENCHMARK(BM_SlowMedium)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -44,8 +44,8 @@ void Walk(store::Album& album) {
     for (int i = 0; i < 64 && !rows->Eof(); ++i) {
         if (rows->HasCurrentRow()) {
             const store::Photo& photo = rows->Current();
-            rows->PhotoBefore(photo.id);
-            rows->PhotoAfter(photo.id);
+            rows->PhotoBefore(photo);
+            rows->PhotoAfter(photo);
         }
         rows->MoveNext();
     }

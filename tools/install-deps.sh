@@ -15,6 +15,8 @@ packages=(
   liblcms2-dev
   # CMYK and Lab JPEGs, decoded with their samples as stored
   libjpeg62-turbo-dev
+  # colour profiles and thumbnails' texts inflated with a bound
+  zlib1g-dev
   # albums in the Access format of earlier versions, read by pictora-album
   mdbtools-dev libmdb3
   # tests and benchmarks

@@ -23,6 +23,7 @@ class Form3;
 class QMenu;
 namespace pictures {
 class PictureLoader;
+class WholePictures;
 struct Picture;
 }  // namespace pictures
 namespace store {
@@ -194,6 +195,10 @@ private:
     // photo frame; at the photo's centre for the menu key.
     void OpenPhotoMenu(QPoint at);
     void OpenPhotoMenuByKey();
+    // "Copia immagine": the whole picture to the clipboard once a worker has
+    // read it, or a message saying why it cannot be.
+    void CopyPicture(const QString& path);
+    pictures::WholePictures* wholePictures_ = nullptr;
 
     // Pointer moves.
     void Form_MouseMove(float x, float y);

@@ -10,19 +10,9 @@
 #include <QUrl>
 
 #include "album_window/form1.h"
-#include "album_window/show_photo.h"
 #include "app/module1.h"
+#include "pictures/picture_reader.h"
 #include "widgets/twips.h"
-
-namespace {
-
-// The whole picture, upright and in sRGB, at its own size.
-pictures::Picture FullPicture(const QString& path) {
-    return pictures::ReadPicture(
-        path, [](QSize natural) { return natural; }, 1);
-}
-
-}  // namespace
 
 void Form1::BuildPhotoMenu() {
     // A right press on the photo drags the window as on its background; the
@@ -67,14 +57,7 @@ QMenu* Form1::PhotoMenu() {
             "Apri la cartella della foto", this,
             [this, file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file.absolutePath())); })
         ->setEnabled(photo && file.absoluteDir().exists() && !file.isDir());
-    menu->addAction("Copia immagine", this,
-                    [this, path] {
-                        const pictures::Picture picture = FullPicture(path);
-                        if (picture.ok())
-                            QGuiApplication::clipboard()->setImage(picture.image);
-                        else
-                            module.Tell(PictureNotice(path, picture.failure));
-                    })
+    menu->addAction("Copia immagine", this, [this, path] { CopyPicture(path); })
         ->setEnabled(shown && isFile);
     menu->addAction(
             "Copia percorso", this,

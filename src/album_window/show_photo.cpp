@@ -36,16 +36,16 @@ QString PictureNotice(const QString& path, pictures::Failure failure) {
     const QString cause = failure == pictures::Failure::NotFound   ? "Immagine non trovata"
                           : failure == pictures::Failure::TooLarge ? "Immagine troppo grande"
                                                                    : "Immagine non leggibile";
-    QString name = path.mid(path.lastIndexOf('/') + 1);
+    // A view of the name: a name of megabytes is not copied.
+    const QStringView name = QStringView(path).mid(path.lastIndexOf('/') + 1);
+    if (name.isEmpty()) return cause;
     // A name too long for the frame is shown by its two ends.
     constexpr qsizetype kHead = 60, kTail = 40;
-    if (name.size() > kHead + kTail + 1) {
-        qsizetype head = kHead, tail = name.size() - kTail;
-        if (name[head - 1].isHighSurrogate()) --head;
-        if (name[tail].isLowSurrogate()) ++tail;
-        name = name.left(head) + QChar(0x2026) + name.mid(tail);
-    }
-    return name.isEmpty() ? cause : cause + ": " + name;
+    if (name.size() <= kHead + kTail + 1) return cause + ": " + name.toString();
+    qsizetype head = kHead, tail = name.size() - kTail;
+    if (name[head - 1].isHighSurrogate()) --head;
+    if (name[tail].isLowSurrogate()) ++tail;
+    return cause + ": " + name.left(head).toString() + QChar(0x2026) + name.mid(tail).toString();
 }
 
 void Form1::ShowPhoto(const QString& path) {
@@ -69,7 +69,8 @@ void Form1::ShowPhoto(const QString& path) {
     // frame stays empty until it is there: never another photo's picture.
     // A path longer than any file's names none: told at once (the loader
     // does not look), and not made absolute for nothing.
-    wantedPicture_ = path.size() > pictures::kLongestPath ? path : QFileInfo(path).absoluteFilePath();
+    wantedPicture_ =
+        path.size() > pictures::kLongestPath ? path : QFileInfo(path).absoluteFilePath();
     if (const std::optional<pictures::Picture> picture = loader.Want(path)) {
         ShowPicture(*picture);
     } else {

@@ -173,6 +173,10 @@ void Module1::DeleteCurrentPhoto() {
             searchBefore = SearchStateBeforeWrite();
             if (rows.HasCurrentRow()) deleted = rows.Current().id;
             rows.Delete();
+            // The word index follows the album's photos of that number: the
+            // one deleted goes, another of its number (an album made
+            // elsewhere) stays.
+            PhotoWritten(deleted, searchBefore);
         } catch (const store::StoreError& e) {
             // The user said yes and the photo is still there: say why, rather
             // than let a refused deletion pass for a done one.
@@ -180,9 +184,10 @@ void Module1::DeleteCurrentPhoto() {
             dialogs.Message(e.number() == store::err::General
                                 ? QString(kNotDeleted)
                                 : FailureMessage(e, "la foto non è stata eliminata."));
-            return;
+            // A photo another program took from its row is not shown any
+            // longer: the album is read anew, as after a deletion.
+            if (e.number() != store::err::PhotoGone) return;
         }
-        PhotoWritten(deleted, searchBefore);
         Data1.Refresh();
         emit PictureCleared();
         ShowPhoto();

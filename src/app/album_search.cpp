@@ -4,20 +4,19 @@
 #include "app/album_search.h"
 
 #include <QDir>
+#include <utility>
 
 #include "app/module1.h"
 #include "app/platform.h"
+#include "store/search_scratch.h"
 
-namespace {
+AlbumSearch::AlbumSearch(const std::string& folder)
+    : sweeper([folder] { store::RemoveAbandonedScratch(folder); }) {}
 
-std::optional<std::int64_t> IndexKey(const store::Value& id) {
-    if (id.isInteger()) return id.integer();
-    if (id.isReal() && id.real() == static_cast<double>(static_cast<std::int64_t>(id.real())))
-        return static_cast<std::int64_t>(id.real());
-    return std::nullopt;
+AlbumSearch::~AlbumSearch() {
+    Stop();
+    if (sweeper.joinable()) sweeper.join();
 }
-
-}  // namespace
 
 bool Module1::OpenSearch() {
     if (!Data1.IsOpen()) return false;
@@ -52,6 +51,8 @@ void Module1::PrepareSearch() {
 void Module1::BuildSearchIndex() {
     AlbumSearch& s = *search_;
     s.Stop();
+    // No build's scratch file is taken for an abandoned one.
+    if (s.sweeper.joinable()) s.sweeper.join();
     std::unique_ptr<store::PhotoSearch> builder;
     try {
         builder = Data1.OpenSearch(s.indexPath);
@@ -60,20 +61,26 @@ void Module1::BuildSearchIndex() {
         return;
     }
     s.building = true;
+    s.waiting = false;
     s.percent = 0;
     const int generation = ++s.generation;
     emit SearchProgress(0);
     std::atomic<bool>* stop = &s.stop;
     s.worker = std::thread([this, generation, stop, builder = std::move(builder)] {
         int told = 0;
+        bool toldWaiting = false;
         QString error;
         try {
-            builder->Build([&](std::int64_t done, std::int64_t total) {
+            builder->Build([&](std::int64_t done, std::int64_t total, bool waiting) {
                 const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
-                if (percent != told) {
+                if (percent != told || waiting != toldWaiting) {
                     told = percent;
+                    toldWaiting = waiting;
                     QMetaObject::invokeMethod(
-                        this, [this, generation, percent] { BuildAdvanced(generation, percent); },
+                        this,
+                        [this, generation, percent, waiting] {
+                            BuildAdvanced(generation, percent, waiting);
+                        },
                         Qt::QueuedConnection);
                 }
                 return !stop->load();
@@ -87,9 +94,10 @@ void Module1::BuildSearchIndex() {
     });
 }
 
-void Module1::BuildAdvanced(int generation, int percent) {
+void Module1::BuildAdvanced(int generation, int percent, bool waiting) {
     if (generation != search_->generation || !search_->building) return;
     search_->percent = percent;
+    search_->waiting = waiting;
     emit SearchProgress(percent);
 }
 
@@ -97,12 +105,17 @@ void Module1::BuildEnded(int generation, const QString& error) {
     if (generation != search_->generation) return;
     if (search_->worker.joinable()) search_->worker.join();
     search_->building = false;
+    search_->waiting = false;
     search_->error = error;
     emit SearchReady();
 }
 
 bool Module1::SearchBuilding() const {
     return search_->building;
+}
+
+bool Module1::SearchWaiting() const {
+    return search_->waiting;
 }
 
 int Module1::SearchPercent() const {
@@ -131,13 +144,21 @@ std::unique_ptr<store::PhotoIndex> Module1::FindPhotos(const QString& words) {
 
 std::string Module1::SearchStateBeforeWrite() {
     if (!OpenSearch()) return {};
+    // Counted before the state is taken: a write by another program after
+    // the count shows in the count after this program's write.
+    search_->othersBefore = Data1.ChangesByOthers();
     return search_->search->AlbumState();
 }
 
 void Module1::PhotoWritten(const store::Value& id, const std::string& before) {
-    const auto key = IndexKey(id);
-    if (!key || before.empty() || !search_->search || search_->building) return;
-    // An index that was not current before the write stays stale, and is
-    // built anew when next searched.
-    search_->search->Update({*key}, before);
+    AlbumSearch& s = *search_;
+    const auto othersBefore = std::exchange(s.othersBefore, std::nullopt);
+    if (before.empty() || !s.search || s.building) return;
+    // The state after the write is taken before the count: whatever another
+    // program wrote up to the state's reading moves the count, and the
+    // index, left stale, is built anew rather than the write hidden.
+    const std::string after = s.search->AlbumState();
+    const auto othersAfter = Data1.ChangesByOthers();
+    if (!othersBefore || othersAfter != othersBefore) return;
+    s.search->Update({id}, before, after);
 }

@@ -10,7 +10,7 @@ Module1::Module1(Dialogs& dialogs, Platform& platform, std::unique_ptr<store::En
     : Data1(std::move(engine)),
       dialogs(dialogs),
       platform(platform),
-      search_(std::make_unique<AlbumSearch>()) {
+      search_(std::make_unique<AlbumSearch>(platform.SearchIndexFolder().toStdString())) {
     // The album hands over the photo under its cursor as a value, after every
     // opening, move and deletion; the album window's fields show it.
     Data1.AddListener([this](const store::Photo* photo) {
@@ -71,7 +71,7 @@ QStringList Module1::NeighbourPicturePaths() {
     try {
         store::Cursor& rows = Data1.Recordset();
         for (const auto& photo :
-             {rows.PicturePlaceBefore(current_->id), rows.PicturePlaceAfter(current_->id)})
+             {rows.PicturePlaceBefore(*current_), rows.PicturePlaceAfter(*current_)})
             if (photo && !NamesNoFile(photo->texts)) paths << PicturePathOf(photo->texts);
     } catch (const store::StoreError&) {
         // Reading ahead is only a help: the photo itself is already shown.

@@ -132,7 +132,8 @@ public:
     const std::optional<store::Value>& PickedPhotoId() const { return pickedPhotoId_; }
     void ForgetPickedPhoto() { pickedPhotoId_.reset(); }
     // Goes to the photo whose number starts the list entry `entry` and shows
-    // it; false when the album has no such photo. `listActive` tells whether
+    // it; false when the album has no such photo (the user is told so, and
+    // the photo shown stays) or cannot be read. `listActive` tells whether
     // the list was the active window, so the photo is returned to after the
     // album window's activation reopens the album.
     bool PickPhoto(const QString& entry, bool listActive);
@@ -148,6 +149,8 @@ public:
     // has come and SearchReady when it ends.
     void PrepareSearch();
     bool SearchBuilding() const;
+    // The build waits for the album, which another program keeps locked.
+    bool SearchWaiting() const;
     int SearchPercent() const;
     // Why the index could not be built; empty when it could.
     QString SearchError() const;
@@ -203,6 +206,7 @@ private:
     void BackToUsualAlbum();
     bool readingStopped_ = false;  // the user stopped the CD album's reading
     void ReturnToPickedPhoto();
+    void PickedPhotoGone(const store::Value& number, const std::optional<store::Value>& shownId);
 
     // Writes `text` into `field` of the current photo; a refusal is told
     // with `notDone` after its cause. The refusal's number, 0 when written.
@@ -213,7 +217,7 @@ private:
     // The search of the album now open, made when first needed.
     bool OpenSearch();
     void BuildSearchIndex();
-    void BuildAdvanced(int generation, int percent);
+    void BuildAdvanced(int generation, int percent, bool waiting);
     void BuildEnded(int generation, const QString& error);
     // Around every write of this program to the album: what the album
     // looked like before it, then the photo written, so the word index

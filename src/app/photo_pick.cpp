@@ -1,4 +1,5 @@
 // The photo list's side of the album: its photos, and the photo picked.
+#include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/photo_numbers.h"
 
@@ -14,20 +15,19 @@ std::unique_ptr<store::PhotoIndex> Module1::OpenPhotoIndex() const {
 
 bool Module1::PickPhoto(const QString& entry, bool listActive) {
     const store::Value number = PhotoNumberOfEntry(entry);
+    const std::optional<store::Value> shownId =
+        current_ ? std::optional<store::Value>(current_->id) : std::nullopt;
 
+    bool found = false;
     try {
         Data1.Refresh();
-        store::Cursor& rows = Data1.Recordset();
-        rows.MoveFirst();
-        if (!rows.SeekId(number)) {
-            // As a scan through the album that found nothing: the cursor past
-            // the last photo, the list still open.
-            rows.MoveLast();
-            rows.MoveNext();
-            return false;
-        }
+        found = Data1.Recordset().SeekId(number);
     } catch (const store::StoreError&) {
-        // The album was emptied, or went away, while the list was open.
+        // The album went away while the list was open.
+        return false;
+    }
+    if (!found) {
+        PickedPhotoGone(number, shownId);
         return false;
     }
     ShowPhoto();
@@ -38,6 +38,22 @@ bool Module1::PickPhoto(const QString& entry, bool listActive) {
     // nothing to return to.
     if (listActive && !CdMode) pickedPhotoId_ = number;
     return true;
+}
+
+void Module1::PickedPhotoGone(const store::Value& number,
+                              const std::optional<store::Value>& shownId) {
+    // Another program deleted it while the list was open: the album window
+    // goes on showing the photo it showed, fields and picture alike, or the
+    // first one when that went too, before the user is told.
+    try {
+        if (shownId) Data1.Recordset().SeekId(*shownId);
+    } catch (const store::StoreError&) {
+        // The refresh left the cursor on the first photo.
+    }
+    if (!current_) emit PictureCleared();
+    ShowPhoto();
+    dialogs.Message("La foto " + QString::fromStdString(number.toText()) +
+                    " non è più nell'album.");
 }
 
 void Module1::ReturnToPickedPhoto() {

@@ -2,8 +2,10 @@
 
 #include <QLocale>
 #include <QShortcut>
+#include <algorithm>
 
 #include "app/module1.h"
+#include "photo_list/fitted_label.h"
 #include "photo_list/photo_list_model.h"
 #include "widgets/program_window.h"
 #include "widgets/twips.h"
@@ -11,6 +13,12 @@
 namespace {
 
 constexpr const char* kPlaceholder = "Cerca per titolo, data, luogo, persone, note";
+
+// The strip below the list for the count, and its margins to the window's
+// right and bottom edges, which it keeps when the window is resized.
+const QRect kCountStrip = TwipsRect(240, 2790, 4200, 300);
+const int kCountRightMargin = TwipsToPixels(210);
+const int kCountBottomMargin = TwipsToPixels(75);
 
 // "1 foto", "1.234 foto", or that none was found.
 QString CountText(int count) {
@@ -60,9 +68,10 @@ Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module)
         if (!List1->currentIndex().isValid() && model_->rowCount() > 0)
             List1->setCurrentIndex(model_->index(0, 0));
     });
-    SearchCount = new QLabel(this);
+    // Wrapped or elided to fit: a long message is never cut at the edge.
+    SearchCount = new FittedLabel(this);
     SearchCount->setObjectName("SearchCount");
-    SearchCount->setGeometry(TwipsRect(240, 2790, 4200, 300));
+    SearchCount->setGeometry(kCountStrip);
 
     connect(&module, &Module1::SearchProgress, this, [this] { ShowSearchState(); });
     connect(&module, &Module1::SearchReady, this, [this] {
@@ -96,8 +105,19 @@ void Form3::ShowCount() {
     SearchCount->setText(CountText(model_->rowCount()));
 }
 
+void Form3::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    SearchCount->resize(
+        std::max(0, width() - kCountStrip.left() - kCountRightMargin),
+        std::max(kCountStrip.height(), height() - kCountStrip.top() - kCountBottomMargin));
+}
+
 void Form3::ShowSearchState() {
-    if (module.SearchBuilding()) {
+    if (module.SearchWaiting()) {
+        // Short enough for the strip at the window's first size.
+        SearchCount->setText(
+            QString("Album bloccato da un altro programma… %1%").arg(module.SearchPercent()));
+    } else if (module.SearchBuilding()) {
         SearchCount->setText(QString("Preparazione della ricerca… %1%").arg(module.SearchPercent()));
     } else if (!module.SearchError().isEmpty()) {
         SearchCount->setText("Ricerca non disponibile: " + module.SearchError());
@@ -112,8 +132,12 @@ void Form3::List1_Click(const QModelIndex& index) {
 }
 
 void Form3::Pick(const QString& entry) {
-    // A number no photo has leaves the list open.
-    if (!module.PickPhoto(entry, isActiveWindow())) return;
+    if (!module.PickPhoto(entry, isActiveWindow())) {
+        // The photo is no longer in the album (the user was told): the list
+        // stays open, showing the album as it is now.
+        FillList();
+        return;
+    }
     hide();
     emit PhotoPicked();
 }

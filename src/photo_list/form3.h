@@ -6,6 +6,7 @@
 #include <QModelIndex>
 #include <QWidget>
 
+class FittedLabel;
 class Module1;
 class PhotoListModel;
 
@@ -24,12 +25,16 @@ public:
     void FocusSearch();
 
     // Goes to the photo whose number starts `entry`, shows it and hides the
-    // list; a number no photo has leaves the list open.
+    // list; a number no photo has (another program deleted it) is told, and
+    // the list, left open, shows the album as it is now.
     void Pick(const QString& entry);
 
 signals:
     // A pick showed its photo and hid the list.
     void PhotoPicked();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Search(const QString& words);
@@ -41,6 +46,6 @@ private:
     Module1& module;
     QListView* List1;       // named after this member
     QLineEdit* SearchLine;  // the words sought
-    QLabel* SearchCount;    // how many photos the list shows, or how the search is coming
+    FittedLabel* SearchCount;  // how many photos the list shows, or how the search is coming
     PhotoListModel* model_;
 };

@@ -1,5 +1,7 @@
 #include "pictures/colour.h"
 
+#include "pictures/inflate.h"
+
 #include <lcms2_plugin.h>
 #include <QColorSpace>
 #include <QtEndian>
@@ -32,6 +34,10 @@ QByteArray JpegProfile(const QByteArray& head) {
     return profile;
 }
 
+// More than any RGB or grey profile holds: those are kilobytes, the largest
+// tables a megabyte or two.
+constexpr qsizetype kMostProfileBytes = qsizetype(4) << 20;
+
 // The profile of a PNG: the iCCP chunk, compressed, before the picture's data.
 QByteArray PngProfile(const QByteArray& head) {
     for (qsizetype i = 8; i + 12 <= head.size();) {
@@ -42,9 +48,9 @@ QByteArray PngProfile(const QByteArray& head) {
             const QByteArray data = head.mid(i + 8, length);
             const qsizetype name = data.indexOf('\0');
             if (name < 0 || name + 2 > data.size()) break;
-            QByteArray zlib(4, '\0');
-            qToBigEndian<quint32>(1 << 20, zlib.data());  // a first guess; qUncompress grows
-            return qUncompress(zlib + data.mid(name + 2));
+            // Inflated with a bound, before any memory of the decode is
+            // reserved: a few kilobytes of a damaged file can claim gigabytes.
+            return InflateAtMost(data.mid(name + 2), kMostProfileBytes).value_or(QByteArray());
         }
         i += 12 + length;
     }

@@ -1,117 +1,26 @@
 #include "pictures/picture_loader.h"
 
+#include "pictures/slow_media.h"
 #include "pictures/thumbnail_cache.h"
+#include "pictures/thumbnail_reads.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
+#include <QFileInfo>
 #include <QRunnable>
 #include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
-#include <condition_variable>
 #include <list>
 #include <mutex>
 #include <vector>
 
 namespace pictures {
 
-namespace {
-
-QSize AtLeastOne(QSize size) {
-    return {qMax(1, size.width()), qMax(1, size.height())};
-}
-
-int LargerSide(QSize size) {
-    return std::max(size.width(), size.height());
-}
-
-// The size a picture of `natural` pixels is kept at for the frame: the
-// frame's, or its own when smaller, as ReadPicture keeps it.
-QSize KeptSize(const FrameSize& frame, QSize natural) {
-    const QSize shown = AtLeastOne(frame(natural));
-    return shown.width() < natural.width() && shown.height() < natural.height() ? shown : natural;
-}
-
-// The frame's picture from a thumbnail that covers the frame, as a decode
-// gives it; or the failure a fail entry tells. Nothing when no entry counts.
-std::optional<Picture> FromThumbnail(const ThumbnailCache& cache, const QString& path,
-                                     const FrameSize& frame, qreal ratio) {
-    const ThumbnailEntry entry =
-        cache.Find(path, [&frame](QSize natural) { return LargerSide(KeptSize(frame, natural)); });
-    if (entry.failed) return Picture{{}, {}, entry.cause};
-    if (entry.image.isNull()) return std::nullopt;
-    const QSize kept = KeptSize(frame, entry.natural);
-    QImage image = entry.image.convertToFormat(
-        entry.image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (image.size() != kept)
-        image = image.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    image.setDevicePixelRatio(ratio);
-    return Picture{image, entry.natural, Failure::None};
-}
-
-// The size the one decode of a picture is made at when its thumbnails are to
-// be written from it: the frame's, or the largest entry's when larger
-// (x-large, xx-large for frames above 512 pixels).
-FrameSize ForEntries(const FrameSize& frame) {
-    return [frame](QSize natural) {
-        const QSize shown = frame(natural);
-        const int side = LargerSide(shown) > 512 ? 1024 : 512;
-        const QSize entry = natural.width() <= side && natural.height() <= side
-                                ? natural
-                                : natural.scaled(side, side, Qt::KeepAspectRatio);
-        return LargerSide(entry) > LargerSide(shown) ? AtLeastOne(entry) : shown;
-    };
-}
-
-// What a read leaves to write in the thumbnail cache.
-struct ToWrite {
-    QImage upright;  // the decode the entries are made from
-    QSize natural;
-    Failure failure = Failure::None;
-};
-
-// The frame's picture: from its thumbnail when one counts, else decoded once,
-// at the size its thumbnails need too, which `toWrite` then holds.
-Picture ReadThroughCache(const ThumbnailCache& cache, const QString& path, const FrameSize& frame,
-                         qreal ratio, ToWrite& toWrite) {
-    if (!cache.Enabled()) return ReadPicture(path, frame, ratio);
-    if (std::optional<Picture> shown = FromThumbnail(cache, path, frame, ratio)) return *shown;
-    Picture picture = ReadPicture(path, ForEntries(frame), ratio);
-    toWrite = {picture.image, picture.natural, picture.failure};
-    if (!picture.ok()) return picture;
-    const QSize kept = KeptSize(frame, picture.natural);
-    if (picture.image.size() != kept) {
-        picture.image = picture.image.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        picture.image.setDevicePixelRatio(ratio);
-    }
-    return picture;
-}
-
-// Writes the entries of one decode, each from the one above it, largest
-// first; or the fail entry of a picture that cannot be read.
-void WriteEntries(const ThumbnailCache& cache, const QString& path, const ToWrite& w) {
-    if (w.upright.isNull() && w.failure == Failure::None) return;
-    if (w.failure != Failure::None) {
-        cache.WriteFailure(path, w.failure);
-        return;
-    }
-    QImage image = w.upright;
-    for (const char* folder : {"xx-large", "x-large", "large"}) {
-        const int size = ThumbnailCache::FolderSize(QLatin1String(folder));
-        if (LargerSide(image.size()) > size)
-            image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        // A decode made for x-large has no xx-large in it.
-        if (LargerSide(image.size()) < std::min(size, LargerSide(w.natural))) continue;
-        cache.Write(path, QLatin1String(folder), image, w.natural);
-    }
-}
-
-}  // namespace
-
 // What the loader and its workers share. The workers hold it, so a read that
 // ends after the loader is gone finds it still there, and `owner` null.
-struct PictureLoader::State {
+struct PictureLoader::State : std::enable_shared_from_this<State> {
     struct Entry {
         Key key;
         Picture picture;
@@ -130,24 +39,27 @@ struct PictureLoader::State {
     std::vector<Job*> queued;  // in the pool's queue, not started
     std::vector<Key> running;
     // Thumbnails are written on a thread of their own, so that writing them
-    // holds up neither the window nor the reads ahead.
-    QThreadPool writers;
+    // holds up neither the window nor the reads ahead. Ended by the loader.
+    QThreadPool* writers = new QThreadPool;
     int writesPending = 0;
 
-    State() { writers.setMaxThreadCount(1); }
+    State() { writers->setMaxThreadCount(1); }
 
     // Queues the writing of what a read left; dropped when enough wait
     // already (steps faster than the writing), as a later read writes them.
-    void QueueWrites(const QString& thumbnails, const QString& path, ToWrite w) {
+    // Called with the mutex held.
+    void QueueWrites(const QString& root, ToWrite w) {
         if (!owner || writesPending >= kMaxWritesPending) return;
         ++writesPending;
-        writers.start([this, thumbnails, path, w = std::move(w)] {
-            // Below the window's and the reads' threads.
-            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-            WriteEntries(ThumbnailCache(thumbnails), path, w);
-            std::lock_guard lock(mutex);
-            --writesPending;
-        });
+        writers->start(
+            [self = shared_from_this(), hook = hooks.beforeWrite, root, w = std::move(w)] {
+                // Below the window's and the reads' threads.
+                ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+                if (hook) hook(w.file.path);
+                WriteEntries(ThumbnailCache(root), w);
+                std::lock_guard lock(self->mutex);
+                --self->writesPending;
+            });
     }
     static constexpr int kMaxWritesPending = 4;
 
@@ -195,34 +107,59 @@ public:
             std::lock_guard lock(state_->mutex);
             std::erase(state_->queued, this);
             if (!state_->owner) return;
-            ++state_->decodes;
             state_->running.push_back(key_);
             hook = state_->hooks.beforeDecode;
             thumbnails = state_->thumbnails;
         }
+        if (!key_.stamped && StampHere()) return;
+        {
+            std::lock_guard lock(state_->mutex);
+            ++state_->decodes;  // taken back if a thumbnail stands for the picture
+            counted_ = true;
+        }
         if (hook) hook(key_.file.path);
         ToWrite toWrite;
-        const Picture picture = ReadThroughCache(ThumbnailCache(thumbnails), key_.file.path, frame_,
+        const Picture picture = ReadThroughCache(ThumbnailCache(thumbnails), key_.file, frame_,
                                                  devicePixelRatio_, toWrite);
-        const bool decoded =
-            thumbnails.isEmpty() || !toWrite.upright.isNull() || toWrite.failure != Failure::None;
-        Deliver(picture, decoded);
-        if (thumbnails.isEmpty() || !decoded) return;
-        // Only entries of the file as it was read.
+        {
+            std::lock_guard lock(state_->mutex);
+            Deliver(picture, thumbnails.isEmpty() || toWrite.Any());
+        }
+        if (thumbnails.isEmpty() || !toWrite.Any()) return;
+        // Only entries of the file as it was read, stamped as the read found it.
         FileStamp now;
         if (StampOf(key_.file.path, now) != Failure::None || !(now == key_.file)) return;
         std::lock_guard lock(state_->mutex);
-        state_->QueueWrites(thumbnails, key_.file.path, std::move(toWrite));
+        state_->QueueWrites(thumbnails, std::move(toWrite));
     }
 
 private:
-    void Deliver(const Picture& picture, bool decoded) {
+    // A file on a slow medium is stamped here, off the window's thread. True
+    // when that tells its picture already: a failure, or one read ahead.
+    bool StampHere() {
+        Key stamped = key_;
+        const Failure failure = StampOf(key_.file.path, stamped.file);
+        stamped.stamped = true;
         std::lock_guard lock(state_->mutex);
-        if (!decoded) --state_->decodes;  // a thumbnail: nothing was decoded
+        if (failure != Failure::None) {
+            Deliver(Picture{{}, {}, failure}, false);
+            return true;
+        }
+        *std::find(state_->running.begin(), state_->running.end(), key_) = stamped;
+        key_ = stamped;
+        const Picture* cached = state_->Cached(key_);
+        if (!cached) return false;
+        Deliver(Picture(*cached), false);
+        return true;
+    }
+
+    // Called with the mutex held.
+    void Deliver(const Picture& picture, bool decoded) {
+        if (counted_ && !decoded) --state_->decodes;
         state_->running.erase(std::find(state_->running.begin(), state_->running.end(), key_));
         if (picture.ok()) state_->Cache(key_, picture);
         // Delivered by the loader's event loop; dropped with the loader if
-        // it goes first, which cannot happen before this lock is let go.
+        // it goes first, which cannot happen before the lock is let go.
         if (PictureLoader* owner = state_->owner)
             QMetaObject::invokeMethod(
                 owner,
@@ -234,6 +171,7 @@ private:
     Key key_;
     FrameSize frame_;
     qreal devicePixelRatio_;
+    bool counted_ = false;
 };
 
 PictureLoader::PictureLoader(FrameSize frame, qreal devicePixelRatio, QObject* parent)
@@ -253,20 +191,14 @@ PictureLoader::~PictureLoader() {
         DropQueued(nullptr);
     }
     // Thumbnails not yet written are left to a later run.
-    state_->writers.clear();
+    state_->writers->clear();
     // A read ends within one decode, and is let finish so that it is not
-    // still decoding while the program's static data goes at its end. One
-    // that does not end by then hangs (a dead share): the pool, which would
-    // wait for it, is left to it and goes with the program; a thread held
-    // in a read of the file touches nothing the end of the program takes.
-    if (pool_->waitForDone(kCloseWaitMs) && state_->writers.waitForDone(kCloseWaitMs)) {
-        delete pool_;
-        return;
-    }
-    static std::vector<QThreadPool*> leftToReads;
-    static std::mutex leftMutex;
-    std::lock_guard lock(leftMutex);
-    leftToReads.push_back(pool_);
+    // still decoding while the program's static data goes at its end; so is
+    // a write. One that does not end by then hangs (a dead share, a stalled
+    // cache folder), and its pool is left to it.
+    const QDeadlineTimer deadline(kCloseWaitMs);
+    EndPool(pool_, deadline);
+    EndPool(state_->writers, deadline);
 }
 
 void PictureLoader::SetFrame(FrameSize frame, qreal devicePixelRatio) {
@@ -276,19 +208,38 @@ void PictureLoader::SetFrame(FrameSize frame, qreal devicePixelRatio) {
     ++state_->frameSerial;
 }
 
-bool PictureLoader::KeyOf(const QString& path, Key& key, Failure& failure) const {
-    failure = StampOf(path, key.file);
-    if (failure != Failure::None) return false;
+bool PictureLoader::KeyOf(const QString& path, Key& key, Failure& failure, bool stampSlow) const {
+    failure = Failure::None;
+    // No file has a longer name: told by StampOf without a look at the disk.
+    const bool longest = path.size() > kLongestPath;
+    if (!stampSlow && !longest && Slow(QFileInfo(path).absoluteFilePath())) {
+        key.file = {};
+        key.file.path = QFileInfo(path).absoluteFilePath();
+        key.stamped = false;
+    } else {
+        failure = StampOf(path, key.file);
+        if (failure != Failure::None) return false;
+        key.stamped = true;
+    }
     std::lock_guard lock(state_->mutex);
     key.frame = state_->frameSerial;
     return true;
+}
+
+bool PictureLoader::Slow(const QString& absolutePath) const {
+    std::function<bool(const QString&)> slow;
+    {
+        std::lock_guard lock(state_->mutex);
+        slow = state_->hooks.slowMedium;
+    }
+    return slow ? slow(absolutePath) : OnSlowMedium(absolutePath);
 }
 
 void PictureLoader::DropQueued(const Key* keep) {
     auto& queued = state_->queued;
     for (auto it = queued.begin(); it != queued.end();) {
         Job* job = *it;
-        if (keep && job->key() == *keep) {
+        if (keep && job->key().Same(*keep)) {
             ++it;
         } else if (pool_->tryTake(job)) {
             it = queued.erase(it);
@@ -300,11 +251,11 @@ void PictureLoader::DropQueued(const Key* keep) {
 }
 
 void PictureLoader::Start(const Key& key, int priority) {
-    const bool pending =
-        std::any_of(state_->queued.begin(), state_->queued.end(),
-                    [&](const Job* job) { return job->key() == key; }) ||
-        std::find(state_->running.begin(), state_->running.end(), key) != state_->running.end();
-    if (pending || state_->Cached(key)) return;
+    const auto same = [&](const Key& other) { return other.Same(key); };
+    const bool pending = std::any_of(state_->queued.begin(), state_->queued.end(),
+                                     [&](const Job* job) { return same(job->key()); }) ||
+                         std::any_of(state_->running.begin(), state_->running.end(), same);
+    if (pending || (key.stamped && state_->Cached(key))) return;
     auto* job = new Job(state_, key);
     state_->queued.push_back(job);
     pool_->start(job, priority);
@@ -319,17 +270,19 @@ std::optional<Picture> PictureLoader::Want(const QString& path) {
     QString thumbnails;
     {
         std::lock_guard lock(state_->mutex);
-        if (const Picture* picture = state_->Cached(key)) return *picture;
+        if (key.stamped)
+            if (const Picture* picture = state_->Cached(key)) return *picture;
         DropQueued(&key);
         frame = state_->frame;
         ratio = state_->devicePixelRatio;
         thumbnails = state_->thumbnails;
     }
-    // A thumbnail that covers the frame is the picture, at once: nothing is
-    // decoded for it.
-    if (!thumbnails.isEmpty()) {
+    // A thumbnail of the personal cache that covers the frame is the
+    // picture, at once: nothing is decoded for it.
+    if (key.stamped && !thumbnails.isEmpty() && !Slow(thumbnails)) {
         if (std::optional<Picture> picture =
-                FromThumbnail(ThumbnailCache(thumbnails), key.file.path, frame, ratio)) {
+                FromThumbnail(ThumbnailCache(thumbnails), key.file,
+                              ThumbnailCache::Places::Personal, frame, ratio)) {
             std::lock_guard lock(state_->mutex);
             if (picture->ok() && key.frame == state_->frameSerial) state_->Cache(key, *picture);
             return picture;
@@ -348,8 +301,12 @@ std::optional<Picture> PictureLoader::Provisional(const QString& path) const {
         thumbnails = state_->thumbnails;
         ratio = state_->devicePixelRatio;
     }
-    if (thumbnails.isEmpty()) return std::nullopt;
-    const ThumbnailEntry entry = ThumbnailCache(thumbnails).Largest(path);
+    FileStamp file;
+    if (thumbnails.isEmpty() || path.size() > kLongestPath || Slow(thumbnails) ||
+        Slow(QFileInfo(path).absoluteFilePath()) || StampOf(path, file) != Failure::None)
+        return std::nullopt;
+    const ThumbnailEntry entry =
+        ThumbnailCache(thumbnails).Largest(file, ThumbnailCache::Places::Personal);
     if (entry.image.isNull()) return std::nullopt;
     QImage image = entry.image;
     image.setDevicePixelRatio(ratio);
@@ -367,7 +324,7 @@ void PictureLoader::Preload(const QString& path) {
 Picture PictureLoader::Get(const QString& path) {
     Key key;
     Failure failure;
-    if (!KeyOf(path, key, failure)) return Picture{{}, {}, failure};
+    if (!KeyOf(path, key, failure, true)) return Picture{{}, {}, failure};
     FrameSize frame;
     qreal ratio;
     {
@@ -397,7 +354,7 @@ QString PictureLoader::ThumbnailFolder() const {
 
 void PictureLoader::WaitUntilIdle() {
     pool_->waitForDone();
-    state_->writers.waitForDone();
+    state_->writers->waitForDone();
 }
 
 int PictureLoader::DecodeCount() const {

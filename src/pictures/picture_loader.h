@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "pictures/picture_reader.h"
+#include "pictures/pool_end.h"
 
 class QThreadPool;
 
@@ -22,8 +23,9 @@ class PictureLoader : public QObject {
 public:
     // Pictures are read for `frame` at `devicePixelRatio`.
     PictureLoader(FrameSize frame, qreal devicePixelRatio, QObject* parent = nullptr);
-    // Drops the reads not yet started, and lets those running end for at
-    // most kCloseWaitMs: a read hung on a dead share ends with the program.
+    // Drops the reads and writes not yet started, and lets those running end
+    // for at most kCloseWaitMs: a read hung on a dead share, or a write on a
+    // stalled cache folder, ends with the program.
     ~PictureLoader() override;
 
     // The frame and density pictures are read for from now on (the window
@@ -37,15 +39,18 @@ public:
     QString ThumbnailFolder() const;
 
     // The picture of `path` if it is known at once: the cached one, the one
-    // made from a thumbnail that covers the frame, or the failure the file
-    // system or a fail entry tells. Else nothing, and the picture is read on
-    // a worker before any read ahead; Loaded tells when it is done. Reads
-    // queued for anything else are dropped: only the last wanted picture
-    // counts.
+    // made from a thumbnail of the personal cache that covers the frame, or
+    // the failure the file system or a fail entry tells. Else nothing, and
+    // the picture is read on a worker before any read ahead; Loaded tells
+    // when it is done. Reads queued for anything else are dropped: only the
+    // last wanted picture counts. A file on a slow medium (a share, a CD),
+    // and a thumbnail cache on one, are looked at by the worker only, as
+    // are the thumbnails beside a picture.
     std::optional<Picture> Want(const QString& path);
 
-    // The largest thumbnail of `path`, whatever the frame, as it is: to show
-    // while the picture is read. Nothing when there is none.
+    // The largest thumbnail of `path` in the personal cache, whatever the
+    // frame, as it is: to show while the picture is read. Nothing when there
+    // is none, or when the file or the cache is on a slow medium.
     std::optional<Picture> Provisional(const QString& path) const;
 
     // Starts reading `path` on a worker thread unless its picture is cached
@@ -65,10 +70,15 @@ public:
     int CachedCount() const;
     qint64 CachedBytes() const;
 
-    // Called on the worker before it reads `path`; lets tests hold a read
-    // while they look. Never set in the program.
+    // Let tests hold a read or a write while they look, and say which files
+    // are on a slow medium. Never set in the program.
     struct TestHooks {
-        std::function<void(const QString& path)> beforeDecode;
+        // On the worker, before it reads `path`.
+        std::function<void(const QString& path)> beforeDecode = {};
+        // On the thread that writes thumbnails, before it writes those of `path`.
+        std::function<void(const QString& path)> beforeWrite = {};
+        // In place of the mount table.
+        std::function<bool(const QString& path)> slowMedium = {};
     };
     void SetTestHooks(TestHooks hooks);
 
@@ -76,7 +86,7 @@ public:
     static constexpr int kMaxCached = 32;
     static constexpr qint64 kMaxCachedBytes = qint64(128) << 20;
     // Longer than any decode the memory budget allows on an idle machine.
-    static constexpr int kCloseWaitMs = 2000;
+    static constexpr int kCloseWaitMs = pictures::kCloseWaitMs;
 
 signals:
     // A read on a worker ended, with its picture or its failure; delivered on
@@ -88,13 +98,23 @@ private:
     class Job;
 
     // A file as it is on disk, read for one frame: a file changed on disk or
-    // a frame changed has another key.
+    // a frame changed has another key. A file on a slow medium is stamped by
+    // the worker that reads it; until then only its path is known.
     struct Key {
         FileStamp file;
         int frame = 0;
+        bool stamped = false;
         bool operator==(const Key&) const = default;
+        // The same read: by the path alone while either is not stamped.
+        bool Same(const Key& other) const {
+            return frame == other.frame && file.path == other.file.path &&
+                   (!stamped || !other.stamped || file == other.file);
+        }
     };
-    bool KeyOf(const QString& path, Key& key, Failure& failure) const;
+    // The key of `path`, or why it cannot be read; a file on a slow medium
+    // is left unstamped unless `stampSlow`.
+    bool KeyOf(const QString& path, Key& key, Failure& failure, bool stampSlow = false) const;
+    bool Slow(const QString& absolutePath) const;
     void Start(const Key& key, int priority);
     // Drops the queued reads for any other file than `keep`.
     void DropQueued(const Key* keep);

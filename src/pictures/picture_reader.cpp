@@ -3,6 +3,7 @@
 #include "pictures/colour.h"
 #include "pictures/file_name.h"
 #include "pictures/profiled_jpeg.h"
+#include "pictures/watched_device.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -148,9 +149,12 @@ qint64 ProgressiveBytes(const QByteArray& head, QSize stored) {
 // What decoding a picture stored at `stored` pixels for `shown` ones takes:
 // JPEG decodes at a scale of at most twice the size asked for on each side,
 // then is scaled once more; other formats decode whole, then scale.
+// A JPEG read whole is decoded once and copied once at most (turned upright,
+// or into sRGB), never scaled.
 qint64 DecodeBytes(QImageReader& reader, const QByteArray& head, QSize stored, QSize shown) {
     const qint64 shownBytes = qint64(shown.width()) * shown.height() * 4;
-    if (reader.format() == "jpeg") return shownBytes * 5 + ProgressiveBytes(head, stored);
+    if (reader.format() == "jpeg")
+        return (shown == stored ? shownBytes * 2 : shownBytes * 5) + ProgressiveBytes(head, stored);
     return DecodedBytes(stored, reader.imageFormat()) + shownBytes;
 }
 
@@ -290,22 +294,30 @@ Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePix
         ::close(fd);
         return Failed(Failure::Unreadable);
     }
-    // Named, so that the reader takes the name's suffix as a hint of the format.
-    QFile file(path);
+    QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return Failed(Failure::Unreadable);
     }
-    QImageReader reader(&file);
-    return Read(reader, frame, devicePixelRatio);
+    return ReadPicture(file, frame, devicePixelRatio);
+}
+
+Picture ReadPicture(QIODevice& device, const FrameSize& frame, qreal devicePixelRatio) {
+    // Its format told by its content: a name's suffix would hint at it only
+    // for a file read as such.
+    WatchedDevice watched(device);
+    QImageReader reader(&watched);
+    Picture picture = Read(reader, frame, devicePixelRatio);
+    // Whatever was decoded, the file is not known to be damaged: no failure
+    // that would be remembered, and nothing half read is shown.
+    return watched.Failed() ? Failed(Failure::Unreadable) : picture;
 }
 
 Picture DecodePicture(const QByteArray& bytes, const FrameSize& frame, qreal devicePixelRatio) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return Read(reader, frame, devicePixelRatio);
+    return ReadPicture(buffer, frame, devicePixelRatio);
 }
 
 }  // namespace pictures

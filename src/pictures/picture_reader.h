@@ -11,13 +11,15 @@
 #include <climits>
 #include <functional>
 
+class QIODevice;
+
 namespace pictures {
 
 // Why a picture was not read.
 enum class Failure {
     None,
     NotFound,     // no file at the path
-    Unreadable,   // a folder, or a file that cannot be opened
+    Unreadable,   // a folder, or a file that cannot be opened or read to its end
     NotAPicture,  // no known picture format, or a damaged picture
     TooLarge,     // more pixels, or more memory to decode, than allowed below
 };
@@ -67,7 +69,12 @@ inline constexpr qsizetype kLongestPath = PATH_MAX;
 // Reads the picture at `path` for a frame of `frame(natural)` device pixels.
 Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePixelRatio);
 
-// The same for a picture held in memory, its format told by its content.
+// The same for a picture read from `device`, open for reading at its start,
+// its format told by its content. A read of the device that fails midway (a
+// damaged medium, a share gone) makes it Unreadable, never half a picture.
+Picture ReadPicture(QIODevice& device, const FrameSize& frame, qreal devicePixelRatio);
+
+// The same for a picture held in memory.
 Picture DecodePicture(const QByteArray& bytes, const FrameSize& frame, qreal devicePixelRatio);
 
 }  // namespace pictures

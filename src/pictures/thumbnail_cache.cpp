@@ -1,13 +1,15 @@
 #include "pictures/thumbnail_cache.h"
 
+#include "pictures/entry_keys.h"
+#include "pictures/inflate.h"
+#include "pictures/private_file.h"
+
+#include <QBuffer>
 #include <QCryptographicHash>
-#include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -28,9 +30,6 @@ struct Folder {
 constexpr std::array<Folder, 4> kFolders{
     {{"normal", 128}, {"large", 256}, {"x-large", 512}, {"xx-large", 1024}}};
 
-constexpr QFile::Permissions kPrivateFolder =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-
 QString FileUri(const QString& path) {
     return QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded());
 }
@@ -47,19 +46,21 @@ QString FailFolder() {
 struct PngHead {
     QSize size;
     QHash<QString, QString> texts;
+    qint64 written = 0;  // the entry file's time, in nanoseconds
 };
 
 // Opens a regular file only, without waiting and not through a link: a FIFO
 // put in place of an entry cannot hold the window.
-bool OpenRegular(const QString& path, QFile& file) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+bool OpenRegular(const QString& path, QFile& file, qint64* written = nullptr) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return false;
     }
+    if (written) *written = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     file.setFileName(path);
     if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
     ::close(fd);
@@ -71,11 +72,9 @@ quint32 BigEndian(const char* p) {
     return (quint32(u[0]) << 24) | (quint32(u[1]) << 16) | (quint32(u[2]) << 8) | u[3];
 }
 
-// A compressed text of at most a few kilobytes: its inflated size is bounded
-// by zlib's ratio.
+// The keys' values are short: a text that inflates to more is no entry's.
 QByteArray Inflate(const QByteArray& deflated) {
-    if (deflated.size() > 4096) return {};
-    return qUncompress(QByteArray("\0\0\x10\0", 4) + deflated);
+    return InflateAtMost(deflated, 65536).value_or(QByteArray());
 }
 
 // A tEXt, zTXt or iTXt chunk whose key is one the cache looks at.
@@ -133,51 +132,46 @@ bool ReadHead(QFile& file, PngHead& head) {
 
 // The picture's file and the names its entries go by.
 struct Subject {
-    QFileInfo file;
+    FileStamp file;
     QString uri;       // absolute, as the personal cache names it
     QString relative;  // the file's name as a URI, as a `.sh_thumbnails` names it
     QString name;      // the entry's file name in the personal cache
     QString localName;
 };
 
-Subject SubjectOf(const QString& path) {
-    Subject s{QFileInfo(path), FileUri(path), {}, {}, {}};
+Subject SubjectOf(const FileStamp& file) {
+    Subject s{file, FileUri(file.path), {}, {}, {}};
     s.relative = s.uri.section(QLatin1Char('/'), -1);
     s.name = Md5(s.uri.toUtf8()) + QStringLiteral(".png");
     s.localName = Md5(s.relative.toUtf8()) + QStringLiteral(".png");
     return s;
 }
 
-// Whether an entry stands for the file as it is now: the same time of last
-// change, the same size when told, and the same file. A `.sh_thumbnails`
-// entry names it by its relative URI, if at all.
+// Whether an entry stands for the file as it is now, and names it: a
+// `.sh_thumbnails` entry by its relative URI, if at all.
 bool Matches(const PngHead& head, const Subject& s, bool shared) {
-    bool ok = false;
-    const qint64 mtime = head.texts.value(QStringLiteral("Thumb::MTime")).toLongLong(&ok);
-    if (!ok || mtime != s.file.lastModified().toSecsSinceEpoch()) return false;
     const QString uri = head.texts.value(QStringLiteral("Thumb::URI"));
     if (shared ? !uri.isEmpty() && uri != s.relative && uri != s.uri : uri != s.uri) return false;
-    const QString size = head.texts.value(QStringLiteral("Thumb::Size"));
-    return size.isEmpty() || size.toLongLong() == s.file.size();
+    return StandsFor(head.texts, s.file, head.written, shared);
 }
 
 // The entry's head when it is a PNG of at most twice its folder's size (no
 // entry of a huge header is ever decoded) that matches the file.
-bool Look(const QString& entry, int nominal, const Subject& s, bool shared, PngHead& head) {
-    QFile file;
-    if (!OpenRegular(entry, file) || !ReadHead(file, head)) return false;
+bool Look(const QString& entry, int nominal, const Subject& s, bool shared, PngHead& head,
+          QFile& file) {
+    if (!OpenRegular(entry, file, &head.written) || !ReadHead(file, head)) return false;
     if (head.size.width() > 2 * nominal || head.size.height() > 2 * nominal) return false;
     return Matches(head, s, shared);
 }
 
-QImage Decode(const QString& entry, int nominal) {
-    QFile file;
-    if (!OpenRegular(entry, file)) return {};
+// The pixels of the entry whose head was read from `file`, as that head told
+// them: the file looked at is the one decoded.
+QImage Decode(QFile& file, QSize size) {
+    if (!file.seek(0)) return {};
     QImageReader reader(&file, "png");
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > 2 * nominal || size.height() > 2 * nominal) return {};
+    if (reader.size() != size) return {};
     QImage image;
-    if (!reader.read(&image)) return {};
+    if (!reader.read(&image) || image.size() != size) return {};
     return image;
 }
 
@@ -204,40 +198,13 @@ Failure CauseOf(const QString& name) {
     return Failure::None;
 }
 
-// Creates `sub` (and the root) private to the user; folders that are there
-// already are left as they are.
-bool MakePrivateFolder(const QString& root, const QString& sub) {
-    if (!QFileInfo(root).isDir()) {
-        QDir().mkpath(QFileInfo(root).absolutePath());
-        QDir().mkdir(root, kPrivateFolder);
-    }
-    QString at = root;
-    for (const QString& part : sub.split(QLatin1Char('/'))) {
-        at += QLatin1Char('/') + part;
-        if (!QFileInfo(at).isDir()) QDir().mkdir(at, kPrivateFolder);
-    }
-    return QFileInfo(at).isDir();
-}
-
-// Written whole under another name, then renamed over the entry: a reader
-// never sees half an entry.
-bool SaveAtomically(const QString& root, const QString& sub, const QString& name,
-                    const QImage& image) {
-    if (!MakePrivateFolder(root, sub)) return false;
-    QSaveFile file(root + QLatin1Char('/') + sub + QLatin1Char('/') + name);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    QImageWriter writer(&file, "png");
-    return writer.write(image) && file.commit();
-}
-
-void Stamp(QImage& image, const QFileInfo& file) {
-    image.setText(QStringLiteral("Thumb::URI"), FileUri(file.filePath()));
-    image.setText(QStringLiteral("Thumb::MTime"),
-                  QString::number(file.lastModified().toSecsSinceEpoch()));
-    image.setText(QStringLiteral("Thumb::Size"), QString::number(file.size()));
-    image.setText(QStringLiteral("Software"),
-                  QStringLiteral("Pictora ") + QStringLiteral(PICTORA_VERSION));
+// Written whole under another name, then renamed over the entry, into real
+// folders of the user's own only.
+bool Save(const QString& root, const QString& sub, const QString& name, const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return QImageWriter(&buffer, "png").write(image) && WritePrivateFile(root, sub, name, bytes);
 }
 
 }  // namespace
@@ -259,79 +226,82 @@ int ThumbnailCache::FolderSize(const QString& folder) {
     return 0;
 }
 
-ThumbnailEntry ThumbnailCache::Find(const QString& path, const SideFor& side) const {
-    return Scan(path, side, false);
+ThumbnailEntry ThumbnailCache::Find(const FileStamp& file, const SideFor& side,
+                                    Places places) const {
+    return Scan(file, side, false, places);
 }
 
-ThumbnailEntry ThumbnailCache::Find(const QString& path, int side) const {
+ThumbnailEntry ThumbnailCache::Find(const FileStamp& file, int side) const {
     return Scan(
-        path,
+        file,
         [side](QSize natural) {
             return std::min(side, std::max(natural.width(), natural.height()));
         },
-        false);
+        false, Places::Everywhere);
 }
 
-ThumbnailEntry ThumbnailCache::Largest(const QString& path) const {
-    return Scan(path, {}, true);
+ThumbnailEntry ThumbnailCache::Largest(const FileStamp& file, Places places) const {
+    return Scan(file, {}, true, places);
 }
 
-ThumbnailEntry ThumbnailCache::Scan(const QString& path, const SideFor& side, bool largest) const {
-    const Subject s = SubjectOf(path);
-    if (!s.file.isFile()) return {};
-    const QString local = s.file.absolutePath() + QStringLiteral("/.sh_thumbnails/");
+ThumbnailEntry ThumbnailCache::Scan(const FileStamp& file, const SideFor& side, bool largest,
+                                    Places places) const {
+    const Subject s = SubjectOf(file);
+    const QString local = QFileInfo(file.path).absolutePath() + QStringLiteral("/.sh_thumbnails/");
     for (int i = 0; i < int(kFolders.size()); ++i) {
         const Folder& f = kFolders[largest ? kFolders.size() - 1 - i : i];
         for (const bool shared : {false, true}) {
-            if (!shared && !Enabled()) continue;
+            if (shared ? places == Places::Personal : !Enabled()) continue;
             const QString entry =
                 shared
                     ? local + QLatin1String(f.name) + QLatin1Char('/') + s.localName
                     : root_ + QLatin1Char('/') + QLatin1String(f.name) + QLatin1Char('/') + s.name;
             PngHead head;
-            if (!Look(entry, f.size, s, shared, head)) continue;
+            QFile opened;
+            if (!Look(entry, f.size, s, shared, head, opened)) continue;
             const QSize natural = Natural(head);
-            if (natural.isEmpty()) continue;
+            // An entry of another shape than the picture it names is another
+            // picture's.
+            if (natural.isEmpty() || !ShapeMatches(head.size, natural)) continue;
             if (!largest && std::max(head.size.width(), head.size.height()) < side(natural))
                 continue;
-            QImage image = Decode(entry, f.size);
+            QImage image = Decode(opened, head.size);
             if (!image.isNull()) return {image, natural, false, Failure::None};
         }
     }
     PngHead head;
+    QFile opened;
     if (largest || !Enabled() ||
         !Look(root_ + QLatin1Char('/') + FailFolder() + QLatin1Char('/') + s.name, 16, s, false,
-              head))
+              head, opened))
         return {};
     const Failure cause = CauseOf(head.texts.value(QStringLiteral("Pictora::Cause")));
     if (cause == Failure::None) return {};
     return {{}, {}, true, cause};
 }
 
-bool ThumbnailCache::Write(const QString& path, const QString& folder, const QImage& upright,
+bool ThumbnailCache::Write(const FileStamp& file, const QString& folder, const QImage& upright,
                            QSize natural) const {
     const int size = FolderSize(folder);
-    const QFileInfo file(path);
-    if (!Enabled() || size == 0 || upright.isNull() || !file.isFile()) return false;
+    if (!Enabled() || size == 0 || upright.isNull() || file.path.isEmpty()) return false;
     QImage image = upright.width() > size || upright.height() > size
                        ? upright.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                        : upright;
     image.setDevicePixelRatio(1);
-    Stamp(image, file);
+    StampEntry(image, FileUri(file.path), file);
     image.setText(QStringLiteral("Thumb::Image::Width"), QString::number(natural.width()));
     image.setText(QStringLiteral("Thumb::Image::Height"), QString::number(natural.height()));
-    return SaveAtomically(root_, folder, EntryName(file.absoluteFilePath()), image);
+    return Save(root_, folder, EntryName(file.path), image);
 }
 
-bool ThumbnailCache::WriteFailure(const QString& path, Failure cause) const {
-    const QFileInfo file(path);
+bool ThumbnailCache::WriteFailure(const FileStamp& file, Failure cause) const {
     const char* name = CauseName(cause);
-    if (!Enabled() || !name || !file.isFile()) return false;
+    if (!Enabled() || !name || file.path.isEmpty()) return false;
     QImage image(1, 1, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
-    Stamp(image, file);
+    StampEntry(image, FileUri(file.path), file);
     image.setText(QStringLiteral("Pictora::Cause"), QString::fromLatin1(name));
-    return SaveAtomically(root_, FailFolder(), EntryName(file.absoluteFilePath()), image);
+    return Save(root_, FailFolder(), EntryName(file.path), image);
 }
 
 }  // namespace pictures

@@ -2,7 +2,8 @@
 
 // The shared thumbnail cache of the desktop (the freedesktop.org thumbnail
 // managing standard): entries other programs wrote are used, ours are
-// written for them too. A `.sh_thumbnails` folder beside the pictures (a CD
+// written for them too, with keys of our own that tell a file rewritten with
+// its size and time kept. A `.sh_thumbnails` folder beside the pictures (a CD
 // made with its thumbnails) is read, never written.
 
 #include <QImage>
@@ -31,26 +32,33 @@ public:
     static int FolderSize(const QString& folder);  // 0 when not a size folder
 
     bool Enabled() const { return !root_.isEmpty(); }
+    // Where entries are looked for: the personal cache alone, or the
+    // `.sh_thumbnails` beside the picture too, which is on the picture's
+    // medium (a CD, a share), never read on the window's thread.
+    enum class Places { Personal, Everywhere };
     // The larger side, in pixels, an entry must have to stand for a picture
     // of `natural` upright pixels.
     using SideFor = std::function<int(QSize natural)>;
-    // The smallest entry large enough, or a fail entry. Entries are looked
-    // at by their headers and text chunks; only the one returned is decoded.
-    ThumbnailEntry Find(const QString& path, const SideFor& side) const;
-    // The same for entries whose larger side reaches `side`, or the whole
-    // picture's when smaller.
-    ThumbnailEntry Find(const QString& path, int side) const;
+    // The smallest entry large enough, or a fail entry, for `file` as its
+    // stamp tells it. Entries are looked at by their headers and text chunks;
+    // only the one returned is decoded.
+    ThumbnailEntry Find(const FileStamp& file, const SideFor& side, Places places) const;
+    // The same, everywhere, for entries whose larger side reaches `side`, or
+    // the whole picture's when smaller.
+    ThumbnailEntry Find(const FileStamp& file, int side) const;
     // The largest entry there is, whatever its size; no fail entries.
-    ThumbnailEntry Largest(const QString& path) const;
-    // Writes the entry of `folder` ("large"...) from an upright picture.
-    bool Write(const QString& path, const QString& folder, const QImage& upright,
+    ThumbnailEntry Largest(const FileStamp& file, Places places) const;
+    // Writes the entry of `folder` ("large"...) from an upright picture,
+    // stamped with `file` as the read it was made from found it.
+    bool Write(const FileStamp& file, const QString& folder, const QImage& upright,
                QSize natural) const;
-    // A fail entry, for the causes that only a change of the file undoes
-    // (NotAPicture, TooLarge); false for the others.
-    bool WriteFailure(const QString& path, Failure cause = Failure::NotAPicture) const;
+    // A fail entry, for the causes the file's own bytes tell, which only a
+    // change of the file undoes (NotAPicture, TooLarge); false for the others.
+    bool WriteFailure(const FileStamp& file, Failure cause = Failure::NotAPicture) const;
 
 private:
-    ThumbnailEntry Scan(const QString& path, const SideFor& side, bool largest) const;
+    ThumbnailEntry Scan(const FileStamp& file, const SideFor& side, bool largest,
+                        Places places) const;
 
     QString root_;
 };

@@ -7,11 +7,13 @@
 // behind it as well as SQLite.
 
 #include <functional>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "store/photo.h"
 #include "store/photo_index.h"
@@ -43,13 +45,28 @@ inline const std::string& TextOf(const PhotoTexts& texts, Field field) {
     return texts.note;
 }
 
-// The album's photos in number order (ascending id), with one cursor.
+// Where a photo stands in album order: by number, then, among photos of one
+// number (an album made elsewhere may hold several), by row. Made from a
+// number alone it stands for every photo of that number at once; made from a
+// photo, for that photo's row. Either converts by itself, so a number or a
+// photo is passed wherever a place is asked for.
+struct OrderKey {
+    OrderKey(Value number) : id(std::move(number)) {}
+    OrderKey(const Photo& photo) : id(photo.id), row(photo.row) {}
+
+    Value id;
+    std::optional<std::int64_t> row;
+};
+
+// The album's photos in album order (ascending id, then row; see OrderKey),
+// with one cursor.
 //
 // The cursor never holds the whole album: it remembers where it stands (the
-// id of the current photo, or before the first, or after the last) and every
-// move asks for the neighbouring photo through the id index, so each step
-// costs O(log n) however large the album is. Moves read the album as it
-// stands at that moment.
+// current photo's number and row, or before the first, or after the last)
+// and every move asks for the neighbouring photo through the id index, so
+// each step costs O(log n) however large the album is, and visits every row
+// once, two photos of one number too. Moves read the album as it stands at
+// that moment.
 //
 // Positions and flags:
 //  - on a photo: Bof() and Eof() false, Current() reads it;
@@ -78,10 +95,16 @@ public:
     virtual void MoveNext() = 0;
     virtual void MovePrevious() = 0;
 
-    // Removes the current photo from the album at once (3021 with no current
-    // photo, 3027 on an album opened for reading). The cursor is then on no
-    // photo until the next move; MoveNext and MovePrevious go on from where
-    // it was.
+    // Removes the current photo from the album at once, in one write
+    // transaction: only the row it was read from, and only while that row
+    // still holds its number and picture. The cursor is then on no photo
+    // until the next move; MoveNext and MovePrevious go on from where it was.
+    // Raises 3021 with no current photo, 3027 on an album opened for reading,
+    // 3260 when another program keeps the album locked for longer than about
+    // three seconds, err::PhotoGone when another program deleted or
+    // renumbered the photo or put another in its row, and 3022 when more than
+    // one row would go (two photos of one number in a table without rowid);
+    // nothing is written then, and the cursor stays on the photo.
     virtual void Delete() = 0;
 
     // Writes `text`, verbatim, into `field` of the current photo, in one
@@ -107,23 +130,27 @@ public:
     // cursor stands on none.
     virtual const Photo& Current() const = 0;
 
-    // Moves onto the first photo, in number order, whose id equals `number`
+    // Moves onto the first photo, in album order, whose id equals `number`
     // and returns true; returns false and leaves the cursor where it was when
     // there is none. Whole numbers compare exactly at any size (an int64
     // `number` against whole-number ids), others as numbers. One indexed
     // lookup, whatever the album's size.
     virtual bool SeekId(const Value& number) = 0;
 
-    // The photo just before or just after the photo numbered `id` in number
-    // order, read without moving the cursor (one indexed lookup); nothing at
+    // The photo just before or just after `place` in album order, read
+    // without moving the cursor (an indexed lookup or two); nothing at
     // either end of the album.
-    virtual std::optional<Photo> PhotoBefore(const Value& id) = 0;
-    virtual std::optional<Photo> PhotoAfter(const Value& id) = 0;
+    virtual std::optional<Photo> PhotoBefore(const OrderKey& place) = 0;
+    virtual std::optional<Photo> PhotoAfter(const OrderKey& place) = 0;
     // The same with only the id and the picture's folder and name read, the
     // other texts empty: what reading the picture ahead needs, however long
     // the photo's notes.
-    virtual std::optional<Photo> PicturePlaceBefore(const Value& id) { return PhotoBefore(id); }
-    virtual std::optional<Photo> PicturePlaceAfter(const Value& id) { return PhotoAfter(id); }
+    virtual std::optional<Photo> PicturePlaceBefore(const OrderKey& place) {
+        return PhotoBefore(place);
+    }
+    virtual std::optional<Photo> PicturePlaceAfter(const OrderKey& place) {
+        return PhotoAfter(place);
+    }
 };
 
 // An open album file.
@@ -197,6 +224,12 @@ public:
         (void)moves;
         throw StoreError(err::ReadOnlyDatabase, "l'album non accetta modifiche");
     }
+
+    // A number that moves whenever another program commits a write to the
+    // album file, this album's own writes leaving it as it is; nothing when
+    // it cannot be told. Read around a write of this program, it tells
+    // whether anyone else wrote meanwhile.
+    virtual std::optional<std::int64_t> ChangesByOthers() { return std::nullopt; }
 };
 
 // Opens album files.

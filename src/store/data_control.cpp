@@ -57,15 +57,17 @@ public:
             return true;
         }
 
-        std::optional<Photo> PhotoBefore(const Value& id) override {
-            return Open().PhotoBefore(id);
+        std::optional<Photo> PhotoBefore(const OrderKey& place) override {
+            return Open().PhotoBefore(place);
         }
-        std::optional<Photo> PhotoAfter(const Value& id) override { return Open().PhotoAfter(id); }
-        std::optional<Photo> PicturePlaceBefore(const Value& id) override {
-            return Open().PicturePlaceBefore(id);
+        std::optional<Photo> PhotoAfter(const OrderKey& place) override {
+            return Open().PhotoAfter(place);
         }
-        std::optional<Photo> PicturePlaceAfter(const Value& id) override {
-            return Open().PicturePlaceAfter(id);
+        std::optional<Photo> PicturePlaceBefore(const OrderKey& place) override {
+            return Open().PicturePlaceBefore(place);
+        }
+        std::optional<Photo> PicturePlaceAfter(const OrderKey& place) override {
+            return Open().PicturePlaceAfter(place);
         }
 
     private:
@@ -147,6 +149,10 @@ std::unique_ptr<PhotoIndex> DataControl::OpenPhotoIndex() const {
 std::unique_ptr<PhotoSearch> DataControl::OpenSearch(const std::string& indexPath) const {
     if (!impl_->album) Closed();
     return impl_->album->OpenSearch(indexPath);
+}
+
+std::optional<std::int64_t> DataControl::ChangesByOthers() const {
+    return impl_->album ? impl_->album->ChangesByOthers() : std::nullopt;
 }
 
 std::optional<Photo> DataControl::PeekFirstPhoto(const std::string& path) const {

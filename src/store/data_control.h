@@ -46,6 +46,9 @@ public:
     // at `indexPath` (3420 when nothing is open).
     std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) const;
 
+    // See Album::ChangesByOthers; nothing while nothing is open.
+    std::optional<std::int64_t> ChangesByOthers() const;
+
     // The first photo of the album at `path`, read for reading only through
     // this control's engine, apart from what it has open: nothing open
     // changes and no listener is told. Nothing for an empty album; the

@@ -4,8 +4,10 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "store/row_key.h"
 #include "store/sqlite_engine.h"
 
 namespace store {
@@ -30,18 +32,48 @@ void Run(SQLite::Statement& statement, OnRow onRow) {
     while (statement.executeStep()) onRow(statement);
 }
 
+// The list's statements, in number order and, for photos numbered alike,
+// in the order of their rows (`key`), so each photo has a place of its own.
+// Skipping from a known place goes first through the photos numbered as it
+// is, then past its number, so each skip stays one range of the id index.
+struct Queries {
+    std::string head, from, fromTop, fromBottom, after, before;
+    std::string alikeAfter, alikeBefore, countAfter, countBefore;
+};
+
+Queries QueriesFor(const std::string& key) {
+    const std::string entries = "SELECT id, substr(titolo, 1, 256), " + key + " FROM datab ";
+    const std::string places = "SELECT id, " + key + " FROM datab ";
+    const std::string up = " ORDER BY id, " + key;
+    const std::string down = " ORDER BY id DESC, " + key + " DESC";
+    const std::string alike = "WHERE id = ?1 AND " + key;
+    return {entries + up + " LIMIT ?",
+            entries + "WHERE id >= ?1 AND (id > ?1 OR " + key + " >= ?2)" + up + " LIMIT ?3",
+            places + up + " LIMIT 1 OFFSET ?",
+            places + down + " LIMIT 1 OFFSET ?",
+            places + "WHERE id > ?1" + up + " LIMIT 1 OFFSET ?2",
+            places + "WHERE id < ?1" + down + " LIMIT 1 OFFSET ?2",
+            places + alike + " > ?2 ORDER BY " + key + " LIMIT 1 OFFSET ?3",
+            places + alike + " < ?2 ORDER BY " + key + " DESC LIMIT 1 OFFSET ?3",
+            "SELECT count(*) FROM datab " + alike + " > ?2",
+            "SELECT count(*) FROM datab " + alike + " < ?2"};
+}
+
 class SqlitePhotoIndex final : public PhotoIndex {
 public:
-    SqlitePhotoIndex(std::shared_ptr<SQLite::Database> db, int blockSize)
+    SqlitePhotoIndex(std::shared_ptr<SQLite::Database> db, int blockSize, const Queries& sql)
         : db_(std::move(db)),
           blockSize_(blockSize < 1 ? 1 : blockSize),
-          head_(*db_, "SELECT id, substr(titolo, 1, 256) FROM datab ORDER BY id LIMIT ?"),
-          from_(*db_,
-                "SELECT id, substr(titolo, 1, 256) FROM datab WHERE id >= ? ORDER BY id LIMIT ?"),
-          fromTop_(*db_, "SELECT id FROM datab ORDER BY id LIMIT 1 OFFSET ?"),
-          fromBottom_(*db_, "SELECT id FROM datab ORDER BY id DESC LIMIT 1 OFFSET ?"),
-          after_(*db_, "SELECT id FROM datab WHERE id > ? ORDER BY id LIMIT 1 OFFSET ?"),
-          before_(*db_, "SELECT id FROM datab WHERE id < ? ORDER BY id DESC LIMIT 1 OFFSET ?") {
+          head_(*db_, sql.head),
+          from_(*db_, sql.from),
+          fromTop_(*db_, sql.fromTop),
+          fromBottom_(*db_, sql.fromBottom),
+          after_(*db_, sql.after),
+          before_(*db_, sql.before),
+          alikeAfter_(*db_, sql.alikeAfter),
+          alikeBefore_(*db_, sql.alikeBefore),
+          countAfter_(*db_, sql.countAfter),
+          countBefore_(*db_, sql.countBefore) {
         db_->exec(kMapPages);
         SQLite::Statement count(*db_, "SELECT COUNT(*) FROM datab");
         Run(count, [this](SQLite::Statement& row) { count_ = row.getColumn(0).getInt64(); });
@@ -67,6 +99,11 @@ private:
         std::vector<PhotoEntry> rows;
         std::uint64_t lastUse = 0;
     };
+    // A photo's place: its number and its row.
+    struct Place {
+        Value id;
+        Value row;
+    };
 
     const std::vector<PhotoEntry>& BlockAt(std::int64_t block) {
         ++clock_;
@@ -91,27 +128,31 @@ private:
         const std::int64_t wanted = std::min(blockSize_, count_ - first);
         std::vector<PhotoEntry> rows;
         rows.reserve(static_cast<std::size_t>(wanted));
-        auto take = [&rows](SQLite::Statement& row) {
+        std::vector<Value> keys;
+        auto take = [&rows, &keys](SQLite::Statement& row) {
             rows.push_back({ValueOf(row.getColumn(0)), row.getColumn(1).getString()});
+            keys.push_back(ValueOf(row.getColumn(2)));
         };
         if (first == 0) {
             head_.bind(1, static_cast<int64_t>(wanted));
             Run(head_, take);
-        } else if (const std::optional<Value> id = IdAt(first)) {
-            Bind(from_, 1, *id);
-            from_.bind(2, static_cast<int64_t>(wanted));
+        } else if (const std::optional<Place> place = PlaceAt(first)) {
+            Bind(from_, 1, place->id);
+            Bind(from_, 2, place->row);
+            from_.bind(3, static_cast<int64_t>(wanted));
             Run(from_, take);
         }
         if (!rows.empty()) {
-            anchors_[first] = rows.front().id;
-            anchors_[first + static_cast<std::int64_t>(rows.size()) - 1] = rows.back().id;
+            anchors_[first] = {rows.front().id, keys.front()};
+            anchors_[first + static_cast<std::int64_t>(rows.size()) - 1] = {rows.back().id,
+                                                                            keys.back()};
         }
         return rows;
     }
 
-    // The id at `position`, reached by skipping from the nearest known
-    // position or from whichever end of the album is nearer.
-    std::optional<Value> IdAt(std::int64_t position) {
+    // The place of the photo at `position`, reached by skipping from the
+    // nearest known position or from whichever end of the album is nearer.
+    std::optional<Place> PlaceAt(std::int64_t position) {
         enum class From { Top, Bottom, Below, Above };
         From from = From::Top;
         std::int64_t distance = position + 1;
@@ -131,30 +172,47 @@ private:
             distance = position - below->first;
         }
 
-        SQLite::Statement* query = nullptr;
         switch (from) {
             case From::Top:
-                query = &fromTop_;
-                query->bind(1, static_cast<int64_t>(position));
-                break;
+                fromTop_.bind(1, static_cast<int64_t>(position));
+                return PlaceOf(fromTop_);
             case From::Bottom:
-                query = &fromBottom_;
-                query->bind(1, static_cast<int64_t>(count_ - 1 - position));
-                break;
+                fromBottom_.bind(1, static_cast<int64_t>(count_ - 1 - position));
+                return PlaceOf(fromBottom_);
             case From::Below:
-                query = &after_;
-                Bind(*query, 1, below->second);
-                query->bind(2, static_cast<int64_t>(distance - 1));
-                break;
+                return Skip(below->second, distance - 1, true);
             case From::Above:
-                query = &before_;
-                Bind(*query, 1, above->second);
-                query->bind(2, static_cast<int64_t>(distance - 1));
                 break;
         }
-        std::optional<Value> id;
-        Run(*query, [&id](SQLite::Statement& row) { id = ValueOf(row.getColumn(0)); });
-        return id;
+        return Skip(above->second, distance - 1, false);
+    }
+
+    // The place `skip` photos on from `from`, forwards or back.
+    std::optional<Place> Skip(const Place& from, std::int64_t skip, bool forwards) {
+        SQLite::Statement& count = forwards ? countAfter_ : countBefore_;
+        Bind(count, 1, from.id);
+        Bind(count, 2, from.row);
+        std::int64_t alike = 0;
+        Run(count, [&alike](SQLite::Statement& row) { alike = row.getColumn(0).getInt64(); });
+        if (skip < alike) {
+            SQLite::Statement& query = forwards ? alikeAfter_ : alikeBefore_;
+            Bind(query, 1, from.id);
+            Bind(query, 2, from.row);
+            query.bind(3, static_cast<int64_t>(skip));
+            return PlaceOf(query);
+        }
+        SQLite::Statement& query = forwards ? after_ : before_;
+        Bind(query, 1, from.id);
+        query.bind(2, static_cast<int64_t>(skip - alike));
+        return PlaceOf(query);
+    }
+
+    static std::optional<Place> PlaceOf(SQLite::Statement& query) {
+        std::optional<Place> place;
+        Run(query, [&place](SQLite::Statement& row) {
+            place = Place{ValueOf(row.getColumn(0)), ValueOf(row.getColumn(1))};
+        });
+        return place;
     }
 
     // Declared first, so every statement is finalized before the connection
@@ -168,9 +226,13 @@ private:
     SQLite::Statement fromBottom_;
     SQLite::Statement after_;
     SQLite::Statement before_;
+    SQLite::Statement alikeAfter_;
+    SQLite::Statement alikeBefore_;
+    SQLite::Statement countAfter_;
+    SQLite::Statement countBefore_;
 
-    // Positions whose id is known: the ends of every block read.
-    std::map<std::int64_t, Value> anchors_;
+    // Positions whose place is known: the ends of every block read.
+    std::map<std::int64_t, Place> anchors_;
     std::map<std::int64_t, Block> blocks_;
     std::uint64_t clock_ = 0;
 };
@@ -182,7 +244,11 @@ std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSiz
     // block it cannot read now simply shows nothing.
     auto db = sqlite::OpenAlbumFile(path, true, false);
     try {
-        return std::make_unique<SqlitePhotoIndex>(std::move(db), blockSize);
+        // A table without row numbers orders photos numbered alike as SQLite
+        // finds them.
+        std::string key = RowKeyOf(*db);
+        if (key.empty()) key = "id";
+        return std::make_unique<SqlitePhotoIndex>(std::move(db), blockSize, QueriesFor(key));
     } catch (const SQLite::Exception& e) {
         sqlite::Raise(e, "'" + path + "'");
     }

@@ -15,7 +15,8 @@ struct PhotoEntry {
     std::string titolo;  // the title's first 256 characters at most: all a list line shows
 };
 
-// Every photo of an album file by its position in album order (ascending id),
+// Every photo of an album file by its position in album order (ascending id;
+// photos an album made elsewhere numbers alike in the order of their rows),
 // for a list that shows them all without reading them all: photos are read in
 // blocks when first asked for, a block is found from the nearest position
 // already read (or either end), and only a bounded number of blocks is kept.

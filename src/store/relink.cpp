@@ -196,9 +196,11 @@ std::vector<RelinkMapping> Report(const std::vector<OldFolder>& folders,
     std::map<std::string, std::vector<const Learned*>> byPrefix;
     for (const Learned& l : learned) byPrefix[relink::FolderKey(l.split)].push_back(&l);
     std::vector<RelinkMapping> mappings;
-    for (const auto& [key, group] : byPrefix) {
-        const bool agree = std::all_of(group.begin(), group.end(), [&](const Learned* l) {
-            return l->newPrefix == group.front()->newPrefix;
+    for (const auto& entry : byPrefix) {
+        const std::vector<const Learned*>& group = entry.second;
+        const std::string& first = group.front()->newPrefix;
+        const bool agree = std::all_of(group.begin(), group.end(), [&first](const Learned* l) {
+            return l->newPrefix == first;
         });
         for (const Learned* l : group) {
             if (!agree || l == group.front()) {

@@ -1,6 +1,6 @@
-// The album store on SQLite: a keyset cursor that keeps only the current id
-// and asks the id index for every neighbour, so nothing ever reads the whole
-// table.
+// The album store on SQLite: a keyset cursor that keeps only the current
+// photo's number and row and asks the id index for every neighbour, so
+// nothing ever reads the whole table.
 
 #include "store/sqlite_engine.h"
 
@@ -24,6 +24,7 @@
 #include "store/album_columns.h"
 #include "store/file_checks.h"
 #include "store/sqlite_batch.h"
+#include "store/sqlite_order.h"
 #include "store/sqlite_rows.h"
 #include "store/sqlite_pictures.h"
 
@@ -208,11 +209,10 @@ Value ValueOf(const SQLite::Column& column) {
 
 namespace {
 
+using sqlite::AlbumOrder;
 using sqlite::Bind;
-using sqlite::FieldWriter;
-using sqlite::ReadPhoto;
 using sqlite::ResetOnExit;
-using sqlite::SelectPhotos;
+using sqlite::RowWriter;
 using sqlite::ValueOf;
 
 constexpr std::int64_t kHighestNumber = std::numeric_limits<std::int64_t>::max();
@@ -312,7 +312,7 @@ public:
     SqliteCursor(std::shared_ptr<SQLite::Database> db, bool readOnly, const AlbumFileWatch& file,
                  const std::string& rowKey)
         : db_(std::move(db)),
-          rowKey_(rowKey),
+          order_(*db_, rowKey),
           writer_(*db_, rowKey),
           readOnly_(readOnly),
           file_(file) {}
@@ -320,8 +320,8 @@ public:
     // Onto the first photo. The last is read too: a damaged album shows itself
     // now rather than on the first MoveLast.
     void Start() {
-        if (auto first = Fetch(Query::First, nullptr)) {
-            Fetch(Query::Last, nullptr);
+        if (auto first = Read([this] { return order_.First(); })) {
+            Read([this] { return order_.Last(); });
             Land(std::move(*first));
         } else {
             place_ = Place::Empty;
@@ -336,18 +336,19 @@ public:
     // the one opened: a file deleted meanwhile would still be read.
     void MoveFirst() override {
         file_.CheckStillThere();
-        Land(FetchOrRaise(Query::First));
+        Land(ReadOrRaise([this] { return order_.First(); }));
     }
     void MoveLast() override {
         file_.CheckStillThere();
-        Land(FetchOrRaise(Query::Last));
+        Land(ReadOrRaise([this] { return order_.Last(); }));
     }
 
     void MoveNext() override {
         if (Eof()) NoCurrentRow("MoveNext oltre la fine");
         file_.CheckStillThere();
-        auto photo = place_ == Place::BeforeFirst ? Fetch(Query::First, nullptr)
-                                                  : Fetch(Query::Next, &current_.id);
+        auto photo = Read([this] {
+            return place_ == Place::BeforeFirst ? order_.First() : order_.After(current_);
+        });
         if (photo) {
             Land(std::move(*photo));
         } else {
@@ -358,8 +359,9 @@ public:
     void MovePrevious() override {
         if (Bof()) NoCurrentRow("MovePrevious oltre l'inizio");
         file_.CheckStillThere();
-        auto photo = place_ == Place::AfterLast ? Fetch(Query::Last, nullptr)
-                                                : Fetch(Query::Previous, &current_.id);
+        auto photo = Read([this] {
+            return place_ == Place::AfterLast ? order_.Last() : order_.Before(current_);
+        });
         if (photo) {
             Land(std::move(*photo));
         } else {
@@ -369,16 +371,17 @@ public:
 
     void Delete() override {
         if (place_ != Place::OnRow) NoCurrentRow("Delete senza foto corrente");
+        if (readOnly_) {
+            throw StoreError(err::ReadOnlyDatabase,
+                             "l'album è aperto in sola lettura: nessuna foto eliminata");
+        }
         file_.CheckStillThere();
         try {
-            SQLite::Statement& statement = Get(Query::Delete);
-            ResetOnExit reset(statement);
-            Bind(statement, 1, current_.id);
-            statement.exec();
+            writer_.Delete(current_);
         } catch (const SQLite::Exception& e) {
             file_.Raise(e, "impossibile eliminare la foto");
         }
-        // current_.id stays: the next move goes on from the deleted photo's place.
+        // current_ stays: the next move goes on from the deleted photo's place.
         place_ = Place::Deleted;
     }
 
@@ -389,18 +392,18 @@ public:
                              "l'album è aperto in sola lettura: nessuna modifica salvata");
         }
         file_.CheckStillThere();
-        std::optional<FieldWriter::Result> result;
+        std::optional<RowWriter::Result> result;
         try {
             result = writer_.Write(current_, field, text);
         } catch (const SQLite::Exception& e) {
             file_.Raise(e, "impossibile salvare la modifica");
         }
         Land(std::move(result->now));
-        if (result->outcome == FieldWriter::Outcome::ChangedMeanwhile) {
+        if (result->outcome == RowWriter::Outcome::ChangedMeanwhile) {
             throw StoreError(err::TextChanged,
                              "un altro programma ha cambiato il testo: nessuna modifica salvata");
         }
-        return result->outcome == FieldWriter::Outcome::Written;
+        return result->outcome == RowWriter::Outcome::Written;
     }
 
     const Photo& Current() const override {
@@ -412,7 +415,7 @@ public:
         const auto key = SeekKey(number);
         if (!key) return false;
         file_.CheckStillThere();
-        auto photo = Fetch(Query::Seek, &*key);
+        auto photo = Read([&] { return order_.FirstNumbered(*key); });
         if (!photo) return false;
         Land(std::move(*photo));
         return true;
@@ -420,54 +423,21 @@ public:
 
     // Reads ahead, which only help: they never wait for a lock, so a command
     // on a locked album waits once, in its own move.
-    std::optional<Photo> PhotoBefore(const Value& id) override {
-        const NoWait noWait(*db_);
-        return Fetch(Query::Previous, &id);
+    std::optional<Photo> PhotoBefore(const OrderKey& place) override {
+        return ReadAhead([&] { return order_.Before(place); });
     }
-    std::optional<Photo> PhotoAfter(const Value& id) override {
-        const NoWait noWait(*db_);
-        return Fetch(Query::Next, &id);
+    std::optional<Photo> PhotoAfter(const OrderKey& place) override {
+        return ReadAhead([&] { return order_.After(place); });
     }
-    std::optional<Photo> PicturePlaceBefore(const Value& id) override {
-        const NoWait noWait(*db_);
-        return Fetch(Query::PlacePrevious, &id);
+    std::optional<Photo> PicturePlaceBefore(const OrderKey& place) override {
+        return ReadAhead([&] { return order_.Before(place, AlbumOrder::Reading::PicturePlace); });
     }
-    std::optional<Photo> PicturePlaceAfter(const Value& id) override {
-        const NoWait noWait(*db_);
-        return Fetch(Query::PlaceNext, &id);
+    std::optional<Photo> PicturePlaceAfter(const OrderKey& place) override {
+        return ReadAhead([&] { return order_.After(place, AlbumOrder::Reading::PicturePlace); });
     }
 
 private:
-    enum class Query { First, Last, Next, Previous, Seek, Delete, PlaceNext, PlacePrevious, Count };
     enum class Place { Empty, BeforeFirst, OnRow, Deleted, AfterLast };
-
-    // Every move is one step down the id index to one row, read with its
-    // row key.
-    std::string Sql(Query query) const {
-        switch (query) {
-            case Query::First:
-                return SelectPhotos(rowKey_, "ORDER BY id LIMIT 1");
-            case Query::Last:
-                return SelectPhotos(rowKey_, "ORDER BY id DESC LIMIT 1");
-            case Query::Next:
-                return SelectPhotos(rowKey_, "WHERE id > ?1 ORDER BY id LIMIT 1");
-            case Query::Previous:
-                return SelectPhotos(rowKey_, "WHERE id < ?1 ORDER BY id DESC LIMIT 1");
-            case Query::Seek:
-                return SelectPhotos(rowKey_, "WHERE id = ?1 ORDER BY id LIMIT 1");
-            case Query::Delete:
-                return "DELETE FROM datab WHERE id = ?1";
-            case Query::PlaceNext:
-            case Query::PlacePrevious:
-            case Query::Count:
-                break;
-        }
-        // The columns in their places, the texts but the picture's empty.
-        return "SELECT id, '', '', '', '', '', nome_file, percorso_file, " + rowKey_ +
-               " FROM datab " +
-               (query == Query::PlaceNext ? "WHERE id > ?1 ORDER BY id LIMIT 1"
-                                          : "WHERE id < ?1 ORDER BY id DESC LIMIT 1");
-    }
 
     // No waiting for locks while it lives.
     class NoWait {
@@ -485,29 +455,28 @@ private:
         throw StoreError(err::NoCurrentRecord, what);
     }
 
-    // Statements are prepared on first use and kept for the cursor's life.
-    SQLite::Statement& Get(Query query) {
-        auto& statement = statements_[static_cast<int>(query)];
-        if (!statement) statement.emplace(*db_, Sql(query));
-        return *statement;
-    }
-
-    std::optional<Photo> Fetch(Query query, const Value* key) {
+    // A photo read by `read`, an AlbumOrder call, its failures told for what
+    // they are.
+    template <typename Call>
+    std::optional<Photo> Read(Call read) {
         try {
-            SQLite::Statement& statement = Get(query);
-            ResetOnExit reset(statement);
-            if (key != nullptr) Bind(statement, 1, *key);
-            if (!statement.executeStep()) return std::nullopt;
-            return ReadPhoto(statement);
+            return read();
         } catch (const SQLite::Exception& e) {
             file_.Raise(e, "impossibile leggere l'album");
         }
     }
 
-    Photo FetchOrRaise(Query query) {
-        auto photo = Fetch(query, nullptr);
+    template <typename Call>
+    Photo ReadOrRaise(Call read) {
+        auto photo = Read(read);
         if (!photo) NoCurrentRow("l'album è vuoto");
         return std::move(*photo);
+    }
+
+    template <typename Call>
+    std::optional<Photo> ReadAhead(Call read) {
+        const NoWait noWait(*db_);
+        return Read(read);
     }
 
     void Land(Photo photo) {
@@ -518,9 +487,8 @@ private:
     // Declared first, so every statement is finalized before the connection
     // can close.
     std::shared_ptr<SQLite::Database> db_;
-    std::string rowKey_;
-    std::array<std::optional<SQLite::Statement>, static_cast<int>(Query::Count)> statements_;
-    FieldWriter writer_;
+    AlbumOrder order_;
+    RowWriter writer_;
     bool readOnly_;
     AlbumFileWatch file_;
     Place place_ = Place::Empty;
@@ -635,6 +603,19 @@ public:
 
     std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) override {
         return OpenPhotoSearch(path_, indexPath);
+    }
+
+    std::optional<std::int64_t> ChangesByOthers() override {
+        // Never waits: an album locked now cannot be told about.
+        db_->setBusyTimeout(0);
+        std::optional<std::int64_t> count;
+        try {
+            count = db_->execAndGet("PRAGMA data_version").getInt64();
+        } catch (const SQLite::Exception&) {
+            // Locked or unreadable: nothing can be told.
+        }
+        db_->setBusyTimeout(sqlite::kBusyTimeoutMs);
+        return count;
     }
 
 private:

@@ -66,13 +66,58 @@ Photo ReadPhoto(const SQLite::Statement& row) {
     return photo;
 }
 
-FieldWriter::FieldWriter(SQLite::Database& db, std::string rowKey)
+RowWriter::RowWriter(SQLite::Database& db, std::string rowKey)
     : db_(db), rowKey_(std::move(rowKey)) {}
 
-FieldWriter::Result FieldWriter::Write(const Photo& shown, Field field, const std::string& text) {
+namespace {
+
+// The key the row `shown` was read from is found by.
+Value KeyOf(const Photo& shown) {
+    return shown.row ? Value(*shown.row) : shown.id;
+}
+
+}  // namespace
+
+RowWriter::Result RowWriter::Write(const Photo& shown, Field field, const std::string& text) {
     SQLite::Transaction transaction(db_, SQLite::TransactionBehavior::IMMEDIATE);
-    const Value key = shown.row ? Value(*shown.row) : shown.id;
-    std::optional<Photo> now = Read(key);
+    Photo now = ReadShown(shown);
+    const std::string& held = TextOf(now.texts, field);
+    if (held == text) {
+        transaction.commit();
+        return {Outcome::AlreadyThere, std::move(now)};
+    }
+    // Rolled back on the way out: nothing was written.
+    if (held != TextOf(shown.texts, field)) return {Outcome::ChangedMeanwhile, std::move(now)};
+    SQLite::Statement& update = Update(field);
+    {
+        ResetOnExit reset(update);
+        update.bind(1, text);
+        ChangeOneRow(update, shown);
+    }
+    std::optional<Photo> written = Read(KeyOf(shown));
+    if (!written) {
+        throw StoreError(err::PhotoGone, "la foto " + shown.id.toText() + " non si rilegge");
+    }
+    transaction.commit();
+    return {Outcome::Written, std::move(*written)};
+}
+
+void RowWriter::Delete(const Photo& shown) {
+    SQLite::Transaction transaction(db_, SQLite::TransactionBehavior::IMMEDIATE);
+    ReadShown(shown);
+    if (!delete_) {
+        delete_.emplace(db_, "DELETE FROM datab WHERE " + KeyColumn(rowKey_) + " = ?2 AND " +
+                                 kAlbumColumns[0] + " IS ?3");
+    }
+    {
+        ResetOnExit reset(*delete_);
+        ChangeOneRow(*delete_, shown);
+    }
+    transaction.commit();
+}
+
+Photo RowWriter::ReadShown(const Photo& shown) {
+    std::optional<Photo> now = Read(KeyOf(shown));
     // The picture tells the photo: a row renumbered, or another photo put in
     // the row of one deleted, is no longer the photo shown.
     if (!now || !(now->id == shown.id) || now->texts.nome_file != shown.texts.nome_file ||
@@ -80,34 +125,10 @@ FieldWriter::Result FieldWriter::Write(const Photo& shown, Field field, const st
         throw StoreError(err::PhotoGone,
                          "la foto " + shown.id.toText() + " non è più nella sua riga dell'album");
     }
-    const std::string& held = TextOf(now->texts, field);
-    if (held == text) {
-        transaction.commit();
-        return {Outcome::AlreadyThere, std::move(*now)};
-    }
-    // Rolled back on the way out: nothing was written.
-    if (held != TextOf(shown.texts, field)) return {Outcome::ChangedMeanwhile, std::move(*now)};
-    SQLite::Statement& update = Update(field);
-    int changed = 0;
-    {
-        ResetOnExit reset(update);
-        update.bind(1, text);
-        Bind(update, 2, key);
-        Bind(update, 3, shown.id);
-        changed = update.exec();
-    }
-    // Two rows of one number in a table without rowid: neither is written.
-    if (changed != 1) {
-        throw StoreError(err::DuplicateKey,
-                         "più righe dell'album hanno il numero " + shown.id.toText());
-    }
-    now = Read(key);
-    if (!now) throw StoreError(err::PhotoGone, "la foto " + shown.id.toText() + " non si rilegge");
-    transaction.commit();
-    return {Outcome::Written, std::move(*now)};
+    return std::move(*now);
 }
 
-std::optional<Photo> FieldWriter::Read(const Value& key) {
+std::optional<Photo> RowWriter::Read(const Value& key) {
     if (!read_) read_.emplace(db_, SelectPhotos(rowKey_, "WHERE " + KeyColumn(rowKey_) + " = ?1"));
     ResetOnExit reset(*read_);
     Bind(*read_, 1, key);
@@ -115,9 +136,20 @@ std::optional<Photo> FieldWriter::Read(const Value& key) {
     return ReadPhoto(*read_);
 }
 
+void RowWriter::ChangeOneRow(SQLite::Statement& statement, const Photo& shown) {
+    Bind(statement, 2, KeyOf(shown));
+    Bind(statement, 3, shown.id);
+    // Two rows of one number in a table without rowid: neither is changed,
+    // the transaction rolling back.
+    if (statement.exec() != 1) {
+        throw StoreError(err::DuplicateKey,
+                         "più righe dell'album hanno il numero " + shown.id.toText());
+    }
+}
+
 // One column of one row, the column named from the album's own list, never
 // from text that came from elsewhere; the row by its key and its number.
-SQLite::Statement& FieldWriter::Update(Field field) {
+SQLite::Statement& RowWriter::Update(Field field) {
     const auto index = static_cast<std::size_t>(field);
     auto& statement = updates_.at(index);
     if (!statement) {

@@ -1,8 +1,8 @@
 #pragma once
 
-// Photos as the SQLite engine reads them from datab, each with its row's key,
-// and one text of one photo written back into the very row it was read from.
-// Only the store's SQLite code includes this.
+// Photos as the SQLite engine reads them from datab, each with its row's key;
+// one text of one photo written back into the very row it was read from, and
+// that very row deleted. Only the store's SQLite code includes this.
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -29,10 +29,11 @@ std::string SelectPhotos(const std::string& rowKey, const std::string& rest);
 // with the same columns).
 Photo ReadPhoto(const SQLite::Statement& row);
 
-// Writes one text of one photo. Statements are prepared on first use and kept.
-class FieldWriter {
+// Writes one text of one photo, or deletes one photo. Statements are prepared
+// on first use and kept.
+class RowWriter {
 public:
-    FieldWriter(SQLite::Database& db, std::string rowKey);
+    RowWriter(SQLite::Database& db, std::string rowKey);
 
     enum class Outcome { Written, AlreadyThere, ChangedMeanwhile };
     struct Result {
@@ -49,14 +50,27 @@ public:
     // they come.
     Result Write(const Photo& shown, Field field, const std::string& text);
 
+    // In one write transaction: deletes the row `shown` was read from while
+    // it still holds `shown`'s number and picture (err::PhotoGone
+    // otherwise), and checks that exactly this one row went (err::DuplicateKey
+    // otherwise, nothing deleted). SQLite's failures pass as they come.
+    void Delete(const Photo& shown);
+
 private:
+    // The row `shown` was read from, as it is now; err::PhotoGone when it is
+    // gone or holds another photo.
+    Photo ReadShown(const Photo& shown);
     // The photo in the row named `key`, or none.
     std::optional<Photo> Read(const Value& key);
+    // Runs `statement`, whose ?2 and ?3 are bound to `shown`'s row, and checks
+    // that it changed exactly that row.
+    void ChangeOneRow(SQLite::Statement& statement, const Photo& shown);
     SQLite::Statement& Update(Field field);
 
     SQLite::Database& db_;
     std::string rowKey_;
     std::optional<SQLite::Statement> read_;
+    std::optional<SQLite::Statement> delete_;
     std::array<std::optional<SQLite::Statement>, 5> updates_;
 };
 

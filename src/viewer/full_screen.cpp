@@ -149,8 +149,9 @@ void FullScreenView::ShowCaption(const std::optional<store::Photo>& photo) {
 }
 
 void FullScreenView::ShowPicture(const QString& path) {
-    // A folder (no photo, a CD's root) leaves the screen as it was.
-    if (QFileInfo(path).isDir()) return;
+    // A folder (no photo, a CD's root) leaves the screen as it was. A
+    // photo's file is not looked at here: it may be on a share.
+    if (!module_.CurrentPhoto() && QFileInfo(path).isDir()) return;
     path_ = path;
     // The picture at its own size of the photo before, even on its way, is
     // of no more use here.
@@ -222,7 +223,7 @@ bool FullScreenView::HasNextPhoto() {
     const auto& photo = module_.CurrentPhoto();
     if (!photo || !module_.Data1.IsOpen()) return false;
     try {
-        return module_.Data1.Recordset().PhotoAfter(photo->id).has_value();
+        return module_.Data1.Recordset().PhotoAfter(*photo).has_value();
     } catch (const store::StoreError&) {
         return false;
     }

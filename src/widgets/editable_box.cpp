@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QWidget>
 
 void EditableBox::SetEditing(QWidget& box, bool editing) {
@@ -76,4 +77,12 @@ bool EditableBox::KeepsKey(const QKeyEvent& key) const {
 
 void EditableBox::FocusLeft(const QFocusEvent& event) {
     if (editing_ && event.reason() != Qt::PopupFocusReason && editEnded) editEnded(EditEnd::Save);
+}
+
+void EditableBox::Retarget(QMenu& menu, const QString& name, const std::function<void()>& job) {
+    for (QAction* action : menu.actions()) {
+        if (action->objectName() != name && action->text().section('\t', 0, 0) != name) continue;
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        QObject::connect(action, &QAction::triggered, &menu, job);
+    }
 }

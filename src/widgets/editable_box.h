@@ -6,6 +6,7 @@
 
 class QFocusEvent;
 class QKeyEvent;
+class QMenu;
 class QWidget;
 
 // What a locked field box does to be corrected in place: F2 or a double-click
@@ -24,6 +25,10 @@ public:
     std::function<void(EditEnd)> editEnded;
 
     bool IsEditing() const { return editing_; }
+    // Select All (its key, or the box's menu) selects the whole text,
+    // however little of it the box holds, until the selection changes: an
+    // edit then replaces all of it, and a copy takes all of it.
+    bool WholeSelected() const { return wholeSelected_; }
     // Unlocks the box for typing, the caret where it stood.
     virtual void BeginEdit() = 0;
     // Locks the box again; the text typed stays shown until the next
@@ -46,8 +51,13 @@ protected:
     // The focus left the editing box for good (not for its context menu).
     void FocusLeft(const QFocusEvent& event);
     void RequestEdit();
+    void SetWholeSelected(bool whole) { wholeSelected_ = whole; }
+    // Has the action of the box's `menu` named `name` (its object name, or
+    // its text before the shortcut) run `job` instead.
+    static void Retarget(QMenu& menu, const QString& name, const std::function<void()>& job);
 
 private:
     bool editing_ = false;
+    bool wholeSelected_ = false;
     QPalette lockedPalette_;
 };

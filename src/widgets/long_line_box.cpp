@@ -1,9 +1,15 @@
 #include "widgets/long_line_box.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <algorithm>
+
+LongLineBox::LongLineBox(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::selectionChanged, this, [this] { SetWholeSelected(false); });
+}
 
 void LongLineBox::ShowText(const QString& text) {
     text_ = text;
@@ -13,13 +19,14 @@ void LongLineBox::ShowText(const QString& text) {
 void LongLineBox::ShowStretch(qsizetype start, qsizetype cursor) {
     const qsizetype size = text_.size();
     start = std::clamp<qsizetype>(start, 0, std::max<qsizetype>(0, size - kStretch));
-    // Never between the two halves of a surrogate pair.
-    if (start > 0 && text_[start].isLowSurrogate()) --start;
+    // Never between the two halves of a surrogate pair. (at(), as
+    // operator[] would copy a text shared with the caller.)
+    if (start > 0 && text_.at(start).isLowSurrogate()) --start;
     qsizetype end = std::min(size, start + kStretch);
-    if (end < size && text_[end].isLowSurrogate()) --end;
+    if (end < size && text_.at(end).isLowSurrogate()) --end;
     start_ = start;
     stretchLength_ = end - start;
-    wholeSelected_ = false;
+    SetWholeSelected(false);
     setText(text_.mid(start, end - start));
     setCursorPosition(static_cast<int>(std::clamp(cursor, start, end) - start));
 }
@@ -27,6 +34,22 @@ void LongLineBox::ShowStretch(qsizetype start, qsizetype cursor) {
 void LongLineBox::keyPressEvent(QKeyEvent* event) {
     if (TakeEditKey(*event, false)) return;
     if (IsEditing()) Absorb();
+    if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        return;
+    }
+    if (WholeSelected() &&
+        (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut))) {
+        if (event->matches(QKeySequence::Copy))
+            Copy();
+        else if (IsEditing())
+            Cut();
+        return;
+    }
+    const bool typed = !event->text().isEmpty() && event->text().front().isPrint();
+    if (typed || event->matches(QKeySequence::Paste) || event->key() == Qt::Key_Delete ||
+        event->key() == Qt::Key_Backspace)
+        TakeWholeSelection();
     const int key = event->key();
     const bool modifierOnly =
         key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta;
@@ -34,17 +57,6 @@ void LongLineBox::keyPressEvent(QKeyEvent* event) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (event->matches(QKeySequence::SelectAll)) {
-        selectAll();
-        wholeSelected_ = true;
-        return;
-    }
-    if (event->matches(QKeySequence::Copy) && wholeSelected_ && selectedText() == text()) {
-        QGuiApplication::clipboard()->setText(text_);
-        return;
-    }
-    if (ReplaceWhole(*event)) return;
-    wholeSelected_ = false;
     const qsizetype at = start_ + cursorPosition();
     if (event->matches(QKeySequence::MoveToStartOfLine) ||
         event->matches(QKeySequence::MoveToStartOfDocument)) {
@@ -73,17 +85,52 @@ QString LongLineBox::EditedText() const {
     return text_.left(start_) + text() + text_.mid(start_ + stretchLength_);
 }
 
-bool LongLineBox::ReplaceWhole(QKeyEvent& event) {
-    if (!IsEditing() || !wholeSelected_ || selectedText() != text()) return false;
-    const bool cut = event.matches(QKeySequence::Cut);
-    const bool typed = !event.text().isEmpty() && event.text().front().isPrint();
-    if (!cut && !typed && !event.matches(QKeySequence::Paste) && event.key() != Qt::Key_Delete &&
-        event.key() != Qt::Key_Backspace)
-        return false;
-    if (cut) QGuiApplication::clipboard()->setText(text_);
-    ShowText(QString());
-    if (!cut) QLineEdit::keyPressEvent(&event);
-    return true;
+void LongLineBox::SelectAll() {
+    selectAll();
+    SetWholeSelected(true);
+}
+
+void LongLineBox::Copy() {
+    if (!WholeSelected()) {
+        copy();
+        return;
+    }
+    QGuiApplication::clipboard()->setText(EditedText());
+}
+
+void LongLineBox::Cut() {
+    if (!WholeSelected()) {
+        cut();
+        return;
+    }
+    const QString whole = EditedText();
+    TakeWholeSelection();
+    del();
+    QGuiApplication::clipboard()->setText(whole);
+}
+
+void LongLineBox::TakeWholeSelection() {
+    if (!IsEditing() || !WholeSelected()) return;
+    text_ = text();
+    start_ = 0;
+    stretchLength_ = text_.size();
+}
+
+void LongLineBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu();
+    Retarget(*menu, QLineEdit::tr("Select All"), [this] { SelectAll(); });
+    Retarget(*menu, QLineEdit::tr("&Copy"), [this] { Copy(); });
+    Retarget(*menu, QLineEdit::tr("Cu&t"), [this] { Cut(); });
+    Retarget(*menu, QLineEdit::tr("&Paste"), [this] {
+        TakeWholeSelection();
+        paste();
+    });
+    Retarget(*menu, QLineEdit::tr("Delete"), [this] {
+        TakeWholeSelection();
+        del();
+    });
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void LongLineBox::Absorb() {

@@ -12,7 +12,7 @@
 // kStretch characters of a longer text, and moves the stretch along as the
 // cursor keys reach either of its ends (Home and End go to the text's own
 // ends), so every character can be scrolled into view. Select All then Copy
-// copies the whole text.
+// copies the whole text, by the keys or by the box's menu.
 //
 // It can be edited in place (see EditableBox): the typing goes into the
 // stretch shown, which is put back into the whole text whenever the stretch
@@ -21,7 +21,7 @@ class LongLineBox : public QLineEdit, public EditableBox {
 public:
     static constexpr qsizetype kStretch = 8192;
 
-    using QLineEdit::QLineEdit;
+    explicit LongLineBox(QWidget* parent = nullptr);
 
     // Shows `text` from its first character.
     void ShowText(const QString& text);
@@ -33,9 +33,12 @@ public:
     void BeginEdit() override;
     void EndEdit() override;
     QString EditedText() const override;
+    // Select All: the whole text, not only the stretch shown.
+    void SelectAll();
 
 protected:
     bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -47,12 +50,15 @@ private:
 
     // Takes what was typed in the stretch into the whole text.
     void Absorb();
-    // While editing with the whole text selected, a key that types, deletes,
-    // cuts or pastes acts on the whole text, not only on the stretch shown.
-    bool ReplaceWhole(QKeyEvent& event);
+    // Copy and Cut, of the whole text once it is selected whole.
+    void Copy();
+    void Cut();
+    // Before an edit that replaces the selection: with the whole text
+    // selected, the text beyond the stretch goes with it, so the edit
+    // replaces all of it.
+    void TakeWholeSelection();
 
     QString text_;
     qsizetype start_ = 0;
     qsizetype stretchLength_ = 0;  // of the text's stretch put in the box
-    bool wholeSelected_ = false;
 };

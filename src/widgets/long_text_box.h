@@ -18,11 +18,12 @@ class QScrollBar;
 // set at all. So this box hands its document paragraphs of about
 // kPieceLength characters, cut after a blank where there is one, and the box
 // lays out only those in view; and of a text longer than kWholeLimit it holds
-// only a stretch of some kStretch characters around the view, with a scroll
-// bar of its own that runs over the whole text and moves the stretch along.
-// What is copied or dragged out of it is the text as given, without the cuts,
-// with its own line ends; a selection of everything the box holds (Select
-// All) is the whole text.
+// only a stretch of some kStretch characters around the view (short, for
+// every paragraph held costs time when the document is set, and a short line
+// is a paragraph), with a scroll bar of its own that runs over the whole text
+// and moves the stretch along. What is copied or dragged out of it is the
+// text as given, without the cuts, with its own line ends; after Select All
+// (its key or the box's menu), the whole text.
 //
 // It can be edited in place (see EditableBox): each cut and line end is
 // followed through the typing, so the text saved is the text typed without
@@ -31,8 +32,8 @@ class QScrollBar;
 class LongTextBox : public QPlainTextEdit, public EditableBox {
 public:
     static constexpr qsizetype kPieceLength = 4096;
-    static constexpr qsizetype kStretch = 32 * 1024;
-    static constexpr qsizetype kWholeLimit = 2 * kStretch;
+    static constexpr qsizetype kStretch = 8 * 1024;
+    static constexpr qsizetype kWholeLimit = 64 * 1024;
 
     explicit LongTextBox(QWidget* parent = nullptr);
 
@@ -52,8 +53,11 @@ public:
     void BeginEdit() override;
     void EndEdit() override;
     QString EditedText() const override;
+    // Select All: the whole text, not only the stretch held.
+    void SelectAll();
 
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -101,8 +105,7 @@ private:
     void FollowScrollBar(int value);
     void ScrollBarAction(int action);
     void PlaceScrollBar();
-    // While editing: a change that took away all the box held took away the
-    // whole text.
+    // While editing: a change over the whole text selected replaced it.
     void ContentsChanged(int position, int removed, int added);
 
     QString text_;
@@ -118,5 +121,6 @@ private:
     Qt::ScrollBarPolicy ownPolicy_ = Qt::ScrollBarAsNeeded;
     bool following_ = false;
     bool recentring_ = false;
+    bool changing_ = false;    // while editing, between the start and the end of a change
     qsizetype heldChars_ = 0;  // the document's length before its last change
 };

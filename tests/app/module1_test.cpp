@@ -131,11 +131,11 @@ private:
         }
         const store::Photo& Current() const override { return rows_->Current(); }
         bool SeekId(const store::Value& number) override { return rows_->SeekId(number); }
-        std::optional<store::Photo> PhotoBefore(const store::Value& id) override {
-            return rows_->PhotoBefore(id);
+        std::optional<store::Photo> PhotoBefore(const store::OrderKey& place) override {
+            return rows_->PhotoBefore(place);
         }
-        std::optional<store::Photo> PhotoAfter(const store::Value& id) override {
-            return rows_->PhotoAfter(id);
+        std::optional<store::Photo> PhotoAfter(const store::OrderKey& place) override {
+            return rows_->PhotoAfter(place);
         }
 
     private:

@@ -152,21 +152,31 @@ TEST_F(PictureLoaderTest, FailedPreloadIsNotCached) {
     EXPECT_EQ(loader.CachedCount(), 0);
 }
 
-TEST_F(PictureLoaderTest, ClosingWaitsForNoHungRead) {
-    auto closing = std::make_unique<PictureLoader>(Fit, 1);
-    // Never let go: a read hung on a dead share, until the program ends.
-    static QSemaphore started, never;
-    closing->SetTestHooks({[&](const QString&) {
-        started.release();
-        never.acquire();
-    }});
-    for (int i = 0; i < 8; ++i)
-        closing->Preload(
-            Photo(QString("foto%1.png").arg(i), QColor::fromHsv(i * 40, 200, 200), {2000, 1500}));
-    started.acquire(qMin(2, QThread::idealThreadCount()));  // both workers hung
-    // The queued reads are dropped, the hung one is left behind.
-    closing.reset();
-    EXPECT_EQ(started.available(), 0) << "no read started after the closing";
+TEST_F(PictureLoaderTest, ClosingWaitsForNoHungReadOrWrite) {
+    // Never let go: a read hung on a dead share, or a thumbnail's write on a
+    // stalled cache folder, until the program ends.
+    static QSemaphore started[2], never;
+    for (const bool write : {false, true}) {
+        auto closing = std::make_unique<PictureLoader>(Fit, 1);
+        const auto hang = [write](const QString&) {
+            started[write].release();
+            never.acquire();
+        };
+        if (write) {
+            closing->SetThumbnailFolder(dir.filePath("cache"));
+            closing->SetTestHooks({.beforeWrite = hang});
+        } else {
+            closing->SetTestHooks({.beforeDecode = hang});
+        }
+        for (int i = 0; i < 8; ++i)
+            closing->Preload(Photo(QString("foto%1.png").arg(i), QColor::fromHsv(i * 40, 200, 200),
+                                   {2000, 1500}));
+        // Both workers hung, or the one writer.
+        started[write].acquire(write ? 1 : qMin(2, QThread::idealThreadCount()));
+        // The queued reads and writes are dropped, the hung one left behind.
+        closing.reset();
+        EXPECT_EQ(started[write].available(), 0) << "nothing started after the closing";
+    }
 }
 
 }  // namespace

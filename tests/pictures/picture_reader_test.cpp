@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QImageWriter>
 
 #include <lcms2.h>
 
@@ -12,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "picture_test_support.h"
+#include "pictures/colour.h"
 
 using namespace picture_test;
 using pictures::Failure;
@@ -342,6 +344,84 @@ TEST(PictureReader, CmykAndLabJpegsAreConvertedThroughTheirProfile) {
     // Cut before its picture's data: not a picture, as any damaged JPEG.
     EXPECT_EQ(pictures::DecodePicture(plain.left(plain.indexOf("\xFF\xDA")), Fit, 1).failure,
               Failure::NotAPicture);
+}
+
+}  // namespace
+
+namespace {
+
+// A medium whose reads fail after `good` bytes: a damaged disc, a share gone.
+class FailingDevice : public QBuffer {
+public:
+    FailingDevice(const QByteArray& bytes, qint64 good) : good_(good) {
+        setData(bytes);
+        open(QIODevice::ReadOnly);
+    }
+
+protected:
+    qint64 readData(char* data, qint64 most) override {
+        if (pos() >= good_) return pos() >= size() ? 0 : -1;
+        return QBuffer::readData(data, std::min(most, good_ - pos()));
+    }
+
+private:
+    const qint64 good_;
+};
+
+QByteArray ProgressiveJpeg(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    return bytes;
+}
+
+// A read that fails, at the start or midway, makes the picture unreadable:
+// never half of it shown, never the file called damaged (which would be
+// remembered).
+TEST(PictureReader, AReadErrorMakesThePictureUnreadable) {
+    const QImage halves = Halves({800, 600});
+    const Samples a{26, 204, 230, 13}, b{200, 60, 20, 40};
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"jpeg", Bytes(halves, "JPG")},
+        {"progressive", ProgressiveJpeg(halves)},
+        {"png", Bytes(halves, "PNG")},
+        {"bmp", Bytes(halves, "BMP")},
+        {"cmyk", WithProfile(CmykJpeg({800, 600}, a, b, Kind::Cmyk), CmykProfile())},
+    };
+    for (const auto& c : cases) {
+        for (const double at : {0.0, 0.3, 0.7, 0.98}) {
+            FailingDevice device(c.bytes, qint64(c.bytes.size() * at));
+            const auto picture = pictures::ReadPicture(device, Fit, 1);
+            EXPECT_EQ(picture.failure, Failure::Unreadable) << c.name << " " << at;
+            EXPECT_TRUE(picture.image.isNull()) << c.name << " " << at;
+        }
+        FailingDevice whole(c.bytes, c.bytes.size());
+        EXPECT_EQ(pictures::ReadPicture(whole, Fit, 1).failure, Failure::None) << c.name;
+    }
+}
+
+// Read whole, for the clipboard and the zoom to its own pixels, within the
+// memory budget: a 61-megapixel JPEG.
+TEST(PictureReader, A61MegapixelJpegIsReadWhole) {
+    const auto picture = pictures::DecodePicture(
+        HeaderBomb("JPG", 9504, 6336), [](QSize natural) { return natural; }, 1);
+    EXPECT_EQ(picture.failure, Failure::None);
+    EXPECT_EQ(picture.image.size(), QSize(9504, 6336));
+}
+
+// A colour profile is inflated with a bound, before any memory of the decode
+// is reserved: one that would take 64 MiB is no profile.
+TEST(PictureReader, AColourProfileIsInflatedWithABound) {
+    const QByteArray png = WithProfile(Bytes(Filled({64, 64}, Qt::gray), "PNG"),
+                                       QByteArray(qsizetype(64) << 20, '\0'));
+    EXPECT_TRUE(pictures::EmbeddedProfile(png).isEmpty());
+    EXPECT_EQ(pictures::DecodePicture(png, Fit, 1).failure, Failure::None);
 }
 
 }  // namespace

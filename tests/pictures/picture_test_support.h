@@ -9,9 +9,49 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "pictures/picture_reader.h"
 
 namespace picture_test {
+
+// The stamp a read of `path` would take now.
+inline pictures::FileStamp Stamped(const QString& path) {
+    pictures::FileStamp stamp;
+    pictures::StampOf(path, stamp);
+    return stamp;
+}
+
+// Rewrites `path` with `bytes` as cp -p and touch -r leave it: the same size
+// (`bytes` padded, a picture reads its end marker first) and the same time,
+// to the nanosecond; in place, or as a new file. Only its change time, and
+// its inode when new, tell. Waits for the clock to pass the file's change
+// time first, so that the rewrite's is another.
+inline void RewriteKeepingTime(const QString& path, QByteArray bytes, bool newFile) {
+    struct stat before {};
+    const QByteArray name = QFile::encodeName(path);
+    ::stat(name.constData(), &before);
+    const QByteArray probe = name + ".tick";
+    for (bool same = true; same;) {
+        struct stat now {};
+        ::close(::open(probe.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
+        ::stat(probe.constData(), &now);
+        ::unlink(probe.constData());
+        same = now.st_ctim.tv_sec == before.st_ctim.tv_sec &&
+               now.st_ctim.tv_nsec == before.st_ctim.tv_nsec;
+    }
+    if (bytes.size() > before.st_size) qFatal("the rewrite is larger than %s", qPrintable(path));
+    bytes.append(QByteArray(before.st_size - bytes.size(), '\0'));
+    if (newFile) QFile::remove(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    file.write(bytes);
+    file.close();
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ::utimensat(AT_FDCWD, name.constData(), times, 0);
+}
 
 // A frame that fits the picture in 400 x 400 device pixels.
 inline QSize Fit(QSize natural) {

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QUrl>
 #include <functional>
 
@@ -16,6 +20,7 @@ namespace {
 
 using picture_test::Bytes;
 using picture_test::Filled;
+using picture_test::Stamped;
 using picture_test::Write;
 using pictures::ThumbnailCache;
 
@@ -34,8 +39,9 @@ struct Fixture {
     QString Uri() const {
         return "file://" + QString::fromLatin1(QUrl::toPercentEncoding(picture, "/"));
     }
-    // A large entry as another program writes it, changed by `change`.
-    void Other(const std::function<void(QImage&, QByteArray&)>& change) const {
+    // A large entry as another program writes it, changed by `change`, and
+    // written `after` seconds after the picture last changed.
+    void Other(const std::function<void(QImage&, QByteArray&)>& change, int after = 1) const {
         QImage image = Filled({256, 192}, Qt::blue);
         image.setText("Thumb::URI", Uri());
         image.setText("Thumb::MTime",
@@ -46,7 +52,11 @@ struct Fixture {
         change(image, bytes);
         if (bytes.isEmpty()) bytes = Bytes(image, "PNG");
         QDir().mkpath(root + "/large");
-        Write(root + "/large/" + Md5Png(Uri().toUtf8()), bytes);
+        const QString entry = root + "/large/" + Md5Png(Uri().toUtf8());
+        Write(entry, bytes);
+        struct timespec times[2] = {{0, UTIME_OMIT}, {0, 0}};
+        times[1].tv_sec = time_t(Stamped(picture).changed / 1000000000 + after);
+        ::utimensat(AT_FDCWD, QFile::encodeName(entry).constData(), times, 0);
     }
 };
 
@@ -61,6 +71,7 @@ TEST(ThumbnailCache, UsesAnotherProgramsEntryOnlyWhileItMatchesTheFile) {
         const char* name;
         std::function<void(QImage&, QByteArray&)> change;
         bool used;
+        int after = 1;
     } cases[] = {
         {"as written", [](QImage&, QByteArray&) {}, true},
         {"stale time", [](QImage& i, QByteArray&) { i.setText("Thumb::MTime", "12"); }, false},
@@ -68,6 +79,15 @@ TEST(ThumbnailCache, UsesAnotherProgramsEntryOnlyWhileItMatchesTheFile) {
         {"other uri", [](QImage& i, QByteArray&) { i.setText("Thumb::URI", "file:///x.jpg"); },
          false},
         {"no width", [](QImage& i, QByteArray&) { i.setText("Thumb::Image::Width", ""); }, false},
+        {"another shape",
+         [](QImage& i, QByteArray&) {
+             i.setText("Thumb::Image::Width", "3000");
+             i.setText("Thumb::Image::Height", "4000");
+         },
+         false},
+        // Written before the file last changed (cp -p, touch -r): another picture's.
+        {"older than the file", [](QImage&, QByteArray&) {}, false, -1},
+        {"pictora's keys", [](QImage& i, QByteArray&) { i.setText("Pictora::CTime", "1"); }, false},
         {"huge header",
          [](QImage& i, QByteArray&) {
              QImage big = i.scaled(600, 450);
@@ -84,8 +104,8 @@ TEST(ThumbnailCache, UsesAnotherProgramsEntryOnlyWhileItMatchesTheFile) {
     };
     for (const auto& c : cases) {
         Fixture f;
-        f.Other(c.change);
-        const auto entry = ThumbnailCache(f.root).Find(f.picture, 200);
+        f.Other(c.change, c.after);
+        const auto entry = ThumbnailCache(f.root).Find(Stamped(f.picture), 200);
         EXPECT_EQ(!entry.image.isNull(), c.used) << c.name;
         if (c.used) {
             EXPECT_EQ(entry.natural, QSize(4000, 3000)) << c.name;
@@ -96,14 +116,15 @@ TEST(ThumbnailCache, UsesAnotherProgramsEntryOnlyWhileItMatchesTheFile) {
 TEST(ThumbnailCache, WritesPrivateEntriesAndFindsThem) {
     Fixture f;
     const ThumbnailCache cache(f.root);
-    ASSERT_TRUE(cache.Write(f.picture, "x-large", Filled({1024, 768}, Qt::green), {1024, 768}));
+    ASSERT_TRUE(
+        cache.Write(Stamped(f.picture), "x-large", Filled({1024, 768}, Qt::green), {1024, 768}));
     const QString entry = f.root + "/x-large/" + Md5Png(f.Uri().toUtf8());
     EXPECT_EQ(QFileInfo(entry).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_EQ(QFileInfo(f.root + "/x-large").permissions() & 0x7077,
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const auto found = cache.Find(f.picture, 400);
+    const auto found = cache.Find(Stamped(f.picture), 400);
     EXPECT_EQ(found.image.size(), QSize(512, 384));
-    EXPECT_TRUE(cache.Find(f.picture, 600).image.isNull());
+    EXPECT_TRUE(cache.Find(Stamped(f.picture), 600).image.isNull());
     EXPECT_FALSE(QDir(f.dir.path() + "/a b/.sh_thumbnails").exists());
 }
 
@@ -114,19 +135,21 @@ TEST(ThumbnailCache, AFailEntryMatchingTheFileKeepsItsCause) {
          {Failure::NotAPicture, Failure::TooLarge, Failure::Unreadable, Failure::NotFound}) {
         Fixture f;
         const ThumbnailCache cache(f.root);
-        EXPECT_FALSE(cache.Find(f.picture, 200).failed);
+        const pictures::FileStamp file = Stamped(f.picture);
+        EXPECT_FALSE(cache.Find(file, 200).failed);
         const bool kept = cause == Failure::NotAPicture || cause == Failure::TooLarge;
-        EXPECT_EQ(cache.WriteFailure(f.picture, cause), kept);
-        EXPECT_EQ(cache.Find(f.picture, 200).failed, kept);
+        EXPECT_EQ(cache.WriteFailure(file, cause), kept);
+        EXPECT_EQ(cache.Find(file, 200).failed, kept);
         if (kept) {
-            EXPECT_EQ(cache.Find(f.picture, 200).cause, cause);
+            EXPECT_EQ(cache.Find(file, 200).cause, cause);
         }
-        EXPECT_FALSE(ThumbnailCache().Find(f.picture, 200).failed);
+        EXPECT_FALSE(ThumbnailCache().Find(file, 200).failed);
     }
 }
 
 // Named by the MD5 of the file's name as a relative URI, and used only while
-// its time matches the file's; the folder is never written.
+// its time matches the file's; the folder, on the picture's medium, is read
+// by the loader's worker only, and never written.
 TEST(ThumbnailCache, ReadsThumbnailsBesideThePictureNeverWritesThem) {
     for (const bool stale : {false, true}) {
         Fixture f;
@@ -138,13 +161,17 @@ TEST(ThumbnailCache, ReadsThumbnailsBesideThePictureNeverWritesThem) {
         image.setText("Thumb::MTime", QString::number(mtime - (stale ? 1 : 0)));
         QDir().mkpath(shared);
         Write(shared + "/" + Md5Png("caff%C3%A8.jpg"), Bytes(image, "PNG"));
-        EXPECT_EQ(ThumbnailCache().Find(f.picture, 200).natural, stale ? QSize() : QSize(640, 480));
+        EXPECT_EQ(ThumbnailCache().Find(Stamped(f.picture), 200).natural,
+                  stale ? QSize() : QSize(640, 480));
 
         pictures::PictureLoader loader(picture_test::Fit, 1);
         loader.SetThumbnailFolder(f.root);
-        const auto shown = loader.Want(f.picture);
+        EXPECT_FALSE(loader.Want(f.picture).has_value()) << "not read on the calling thread";
         loader.WaitUntilIdle();
-        EXPECT_EQ(shown.has_value(), !stale);
+        const auto shown = loader.Want(f.picture);
+        ASSERT_TRUE(shown.has_value());
+        EXPECT_EQ(shown->natural, stale ? QSize(64, 48) : QSize(640, 480));
+        EXPECT_EQ(loader.DecodeCount(), stale ? 1 : 0);
         EXPECT_EQ(QDir(shared).entryList(QDir::Files).size(), 1);
         EXPECT_EQ(QDir(f.dir.path() + "/a b/.sh_thumbnails")
                       .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
@@ -160,9 +187,9 @@ TEST(ThumbnailCache, TheLoaderTakesAMatchingEntryInTheSameTurn) {
         Fixture f;
         const ThumbnailCache cache(f.root);
         if (failure == Failure::None) {
-            cache.Write(f.picture, "x-large", Filled({512, 384}, Qt::green), {4000, 3000});
+            cache.Write(Stamped(f.picture), "x-large", Filled({512, 384}, Qt::green), {4000, 3000});
         } else {
-            cache.WriteFailure(f.picture, failure);
+            cache.WriteFailure(Stamped(f.picture), failure);
         }
         pictures::PictureLoader loader(picture_test::Fit, 1);
         loader.SetThumbnailFolder(f.root);
@@ -239,6 +266,127 @@ TEST(ThumbnailCache, APictureShownFromItsThumbnailMatchesItsDecode) {
                         std::abs(qBlue(a) - qBlue(b));
             }
         EXPECT_LE(diff, 2 * 3 * qint64(decoded.width()) * decoded.height());
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A link planted at an entry's name is replaced, never written through; a
+// link in place of a folder of the cache, or another user's folder, stops
+// the writing. Nothing of the user's is written or made.
+TEST(ThumbnailCache, NeverWritesThroughALink) {
+    const struct {
+        const char* name;
+        const char* at;  // under the root; "" is the root itself
+        const char* to;  // in the test's folder
+        bool written;
+    } cases[] = {
+        {"entry to a document", "x-large/ENTRY", "documento.txt", true},
+        {"dangling entry", "x-large/ENTRY", "nuovo.txt", true},
+        {"size folder", "x-large", "documenti", false},
+        {"dangling size folder", "x-large", "nuova", false},
+        {"root", "", "documenti", false},
+        {"fail folder", "fail", "documenti", false},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        Write(f.dir.filePath("documento.txt"), "mio");
+        QDir().mkpath(f.dir.filePath("documenti"));
+        const QString link = QDir::cleanPath(
+            QString(f.root + "/" + c.at).replace("ENTRY", ThumbnailCache::EntryName(f.picture)));
+        QDir().mkpath(QFileInfo(link).absolutePath());
+        ASSERT_TRUE(QFile::link(f.dir.filePath(c.to), link)) << c.name;
+        const ThumbnailCache cache(f.root);
+        const bool fail = QString(c.at) == "fail";
+        EXPECT_EQ(fail ? cache.WriteFailure(Stamped(f.picture), pictures::Failure::NotAPicture)
+                       : cache.Write(Stamped(f.picture), "x-large", Filled({64, 48}, Qt::green),
+                                     {64, 48}),
+                  c.written)
+            << c.name;
+        QFile document(f.dir.filePath("documento.txt"));
+        ASSERT_TRUE(document.open(QIODevice::ReadOnly));
+        EXPECT_EQ(document.readAll(), "mio") << c.name;
+        EXPECT_FALSE(QFileInfo::exists(f.dir.filePath("nuovo.txt"))) << c.name;
+        EXPECT_FALSE(QFileInfo::exists(f.dir.filePath("nuova"))) << c.name;
+        EXPECT_TRUE(QDir(f.dir.filePath("documenti")).isEmpty()) << c.name;
+        EXPECT_EQ(cache.Find(Stamped(f.picture), 64).image.isNull(), !c.written) << c.name;
+    }
+    // A folder of the cache that someone else owns.
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder away";
+    Fixture f;
+    QDir().mkpath(f.root + "/x-large");
+    ASSERT_EQ(::chown(QFile::encodeName(f.root + "/x-large").constData(), 65534, 65534), 0);
+    EXPECT_FALSE(ThumbnailCache(f.root).Write(Stamped(f.picture), "x-large",
+                                              Filled({64, 48}, Qt::green), {64, 48}));
+}
+
+// A picture rewritten with its size and time kept (cp -p, touch -r), in
+// place or as a new file, is not its old entry: Pictora's own keys tell.
+TEST(ThumbnailCache, APictureRewrittenWithItsTimeKeptIsNotItsOldEntry) {
+    for (const bool failed : {false, true}) {
+        for (const bool newFile : {false, true}) {
+            Fixture f;
+            const ThumbnailCache cache(f.root);
+            if (failed) {
+                cache.WriteFailure(Stamped(f.picture), pictures::Failure::NotAPicture);
+            } else {
+                cache.Write(Stamped(f.picture), "large", Filled({256, 192}, Qt::blue), {64, 48});
+            }
+            const auto before = cache.Find(Stamped(f.picture), 64);
+            ASSERT_TRUE(failed ? before.failed : !before.image.isNull());
+            picture_test::RewriteKeepingTime(f.picture, Bytes(Filled({32, 24}, Qt::green), "JPEG"),
+                                             newFile);
+            const auto entry = cache.Find(Stamped(f.picture), 64);
+            EXPECT_TRUE(entry.image.isNull() && !entry.failed) << failed << newFile;
+        }
+    }
+}
+
+// An entry is stamped as the read that made it found the file: a file
+// changed while its entries wait to be written is not shown as it was.
+TEST(ThumbnailCache, AnEntryBearsTheStampOfTheReadThatMadeIt) {
+    Fixture f;
+    Write(f.picture, Bytes(Filled({1600, 1200}, Qt::red), "JPEG"));
+    {
+        pictures::PictureLoader loader(picture_test::Fit, 1);
+        loader.SetThumbnailFolder(f.root);
+        loader.SetTestHooks({.beforeWrite = [&](const QString&) {
+            Write(f.picture, Bytes(Filled({800, 600}, Qt::blue), "JPEG"));
+        }});
+        loader.Want(f.picture);
+        loader.WaitUntilIdle();
+    }
+    pictures::PictureLoader again(picture_test::Fit, 1);
+    again.SetThumbnailFolder(f.root);
+    again.Want(f.picture);
+    again.WaitUntilIdle();
+    const auto shown = again.Want(f.picture);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->natural, QSize(800, 600));
+    EXPECT_TRUE(picture_test::Near(shown->image.pixelColor(200, 150), Qt::blue, 8));
+}
+
+// A file on a slow medium (a share, a CD), or a cache on one, is not looked
+// at on the calling thread: its entry comes from the worker, nothing decoded.
+TEST(ThumbnailCache, NothingOnASlowMediumIsLookedAtOnTheCallingThread) {
+    for (const bool slowCache : {false, true}) {
+        Fixture f;
+        ThumbnailCache(f.root).Write(Stamped(f.picture), "x-large", Filled({512, 384}, Qt::green),
+                                     {4000, 3000});
+        pictures::PictureLoader loader(picture_test::Fit, 1);
+        loader.SetThumbnailFolder(f.root);
+        const QString slow = slowCache ? f.root : f.picture;
+        loader.SetTestHooks({.slowMedium = [slow](const QString& path) { return path == slow; }});
+        QSignalSpy loaded(&loader, &pictures::PictureLoader::Loaded);
+        EXPECT_FALSE(loader.Want(f.picture).has_value()) << slowCache;
+        EXPECT_FALSE(loader.Provisional(f.picture).has_value()) << slowCache;
+        ASSERT_TRUE(loaded.wait()) << slowCache;
+        const auto shown = loaded.front().at(1).value<pictures::Picture>();
+        EXPECT_EQ(shown.natural, QSize(4000, 3000)) << slowCache;
+        loader.WaitUntilIdle();
+        EXPECT_EQ(loader.DecodeCount(), 0) << slowCache;
     }
 }
 

@@ -11,10 +11,10 @@
 #include "pictora-album/exif.h"
 #include "store/album_file.h"
 
-void WriteAlbum(const QString& path, long long count,
+namespace {
+
+void InsertRows(SQLite::Database& db, long long count,
                 const std::function<PhotoRow(long long)>& row) {
-    store::CreateAlbum(path.toStdString());
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
     SQLite::Transaction transaction(db);
     SQLite::Statement insert(db, "INSERT INTO datab VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     for (long long i = 1; i <= count; ++i) {
@@ -30,9 +30,27 @@ void WriteAlbum(const QString& path, long long count,
     transaction.commit();
 }
 
+std::function<PhotoRow(long long)> RowsOf(const std::vector<PhotoRow>& rows) {
+    return [&rows](long long i) { return rows[static_cast<std::size_t>(i - 1)]; };
+}
+
+}  // namespace
+
+void WriteAlbum(const QString& path, long long count,
+                const std::function<PhotoRow(long long)>& row) {
+    store::CreateAlbum(path.toStdString());
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+    InsertRows(db, count, row);
+}
+
 void WriteAlbum(const QString& path, const std::vector<PhotoRow>& rows) {
-    WriteAlbum(path, static_cast<long long>(rows.size()),
-               [&rows](long long i) { return rows[static_cast<std::size_t>(i - 1)]; });
+    WriteAlbum(path, static_cast<long long>(rows.size()), RowsOf(rows));
+}
+
+void WriteLooseAlbum(const QString& path, const std::vector<PhotoRow>& rows) {
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    db.exec(std::string("CREATE TABLE datab (") + store::kAlbumColumnList + ")");
+    InsertRows(db, static_cast<long long>(rows.size()), RowsOf(rows));
 }
 
 void ExecuteSql(const QString& path, const char* sql) {

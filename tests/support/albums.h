@@ -22,6 +22,9 @@ struct PhotoRow {
 
 // Writes a new album at `path` holding `rows`.
 void WriteAlbum(const QString& path, const std::vector<PhotoRow>& rows);
+// The same as another program may make it: no type and no key on the number,
+// so two photos may share one.
+void WriteLooseAlbum(const QString& path, const std::vector<PhotoRow>& rows);
 // Writes a new album at `path` of `count` photos, photo i (from 1) made by
 // `row(i)`, in one transaction: a million photos take a second or two.
 void WriteAlbum(const QString& path, long long count,

@@ -6,6 +6,7 @@
 #include <numeric>
 #include <random>
 
+#include "store/album_columns.h"
 #include "store/data_control.h"
 #include "store/photo_index.h"
 #include "store_test_support.h"
@@ -57,6 +58,28 @@ TEST(PhotoIndex, GivesEveryPhotoByPositionInWhateverOrderItIsAskedFor) {
 
     EXPECT_EQ(index->At(-1), nullptr);
     EXPECT_EQ(index->At(count), nullptr);
+}
+
+TEST(PhotoIndex, PhotosNumberedAlikeEachHaveAPlaceOfTheirOwn) {
+    TempDir dir;
+    // An album made by another program: numbers thrice over, some with a
+    // fraction.
+    SQLite::Database db(dir / "a.mdb", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    db.exec("CREATE TABLE datab (" + std::string(store::kAlbumColumnList) +
+            "); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 90)"
+            " INSERT INTO datab (id, titolo) SELECT CASE WHEN i % 10 = 0 THEN i / 3 + 0.5"
+            " ELSE i / 3 END, 'T' || i FROM n");
+    std::vector<std::string> sorted;
+    SQLite::Statement read(db, "SELECT titolo FROM datab ORDER BY id, rowid");
+    while (read.executeStep()) sorted.push_back(read.getColumn(0).getString());
+    for (int block : {2, 4}) {
+        auto index = store::OpenPhotoIndex(dir / "a.mdb", block);
+        // From the end, then from the start, so blocks are found both ways.
+        for (std::int64_t p = index->Count() - 1; p >= 0; --p)
+            EXPECT_EQ(index->At(p)->titolo, sorted[static_cast<std::size_t>(p)]) << p;
+        for (std::size_t p = 0; p < sorted.size(); ++p)
+            EXPECT_EQ(index->At(static_cast<std::int64_t>(p))->titolo, sorted[p]) << p;
+    }
 }
 
 TEST(PhotoIndex, AnEmptyAlbumHasNoPhotos) {

@@ -264,4 +264,40 @@ TEST(SeekId, FindsRealNumbersAsNumbersInAnAlbumMadeElsewhere) {
     EXPECT_EQ(rows.Current().id, Value(4));
 }
 
+// An album made elsewhere may number several photos alike: each has its own
+// place, by its number, then by its row, with or without an index on id.
+TEST(Twins, EveryRowIsVisitedOnceEitherWayAndSeekFindsTheFirst) {
+    for (const bool indexed : {false, true}) {
+        SCOPED_TRACE(indexed ? "indexed" : "not indexed");
+        TempDir dir;
+        // Rows 1 to 5 numbered 2, 1, 2, 3, 2: in album order, rows 2, 1, 3, 5, 4.
+        MakeLooseAlbum(dir / "a.mdb", {Value(2), Value(1), Value(2), Value(3), Value(2)});
+        if (indexed)
+            SQLite::Database(dir / "a.mdb", SQLite::OPEN_READWRITE)
+                .exec("CREATE INDEX i ON datab(id)");
+        DataControl data;
+        data.DatabaseName = dir / "a.mdb";
+        data.Refresh();
+        Cursor& rows = data.Recordset();
+        Ids forward, back;
+        for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) forward.push_back(*rows.Current().row);
+        for (rows.MoveLast(); !rows.Bof(); rows.MovePrevious()) back.push_back(*rows.Current().row);
+        EXPECT_EQ(forward, (Ids{2, 1, 3, 5, 4}));
+        EXPECT_EQ(back, (Ids{4, 5, 3, 1, 2}));
+
+        ASSERT_TRUE(rows.SeekId(Value(2)));
+        EXPECT_EQ(rows.Current().row, 1);
+        EXPECT_EQ(rows.PhotoAfter(rows.Current())->row, 3);
+        EXPECT_EQ(rows.PicturePlaceBefore(rows.Current())->row, 2);
+        EXPECT_EQ(rows.PhotoAfter(Value(2))->row, 4) << "a number stands for all its photos";
+        rows.MoveNext();
+        rows.Delete();
+        EXPECT_EQ(IdsInFile(dir / "a.mdb"), (Ids{1, 2, 2, 3}));
+        rows.MoveNext();
+        EXPECT_EQ(rows.Current().row, 5) << "on from the deleted row's place";
+        rows.MovePrevious();
+        EXPECT_EQ(rows.Current().row, 1);
+    }
+}
+
 }  // namespace

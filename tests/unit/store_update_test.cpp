@@ -145,4 +145,52 @@ TEST(UpdateField, WritesOneColumnOfOneRowVerbatimOrRefusesWritingNothing) {
     }
 }
 
+// Deleting the photo shown: exactly its row goes, or nothing does.
+TEST(Delete, TakesOutTheRowShownOrRefusesWritingNothing) {
+    using Meanwhile = std::function<void(SQLite::Database & other, const std::string& row)>;
+    const struct {
+        const char* what;
+        Made made;
+        Meanwhile meanwhile;
+        int error;
+    } cases[] = {
+        {"a photo of Pictora's", Made::ByPictora, nullptr, 0},
+        {"one of two photos numbered 2", Made::Elsewhere, nullptr, 0},
+        {"an album without rowid", Made::WithoutRowid, nullptr, 0},
+        {"deleted by another program", Made::ByPictora,
+         [](auto& other, auto&) { other.exec("DELETE FROM datab WHERE id = 2"); }, err::PhotoGone},
+        {"another picture put in its row", Made::ByPictora,
+         [](auto& other, auto&) { other.exec("UPDATE datab SET nome_file = 'altra.jpg'"); },
+         err::PhotoGone},
+        {"one of two photos numbered 2, renumbered", Made::Elsewhere,
+         [](auto& other, auto& row) {
+             other.exec("UPDATE datab SET id = 5 WHERE _rowid_ = " + row);
+         },
+         err::PhotoGone},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string path = dir / "album.mdb";
+        Make(path, c.made);
+        DataControl data;
+        data.DatabaseName = path;
+        data.Refresh();
+        data.Recordset().MoveNext();
+        const auto row = data.Recordset().Current().row;
+        SQLite::Database other(path, SQLite::OPEN_READWRITE);
+        if (c.meanwhile) c.meanwhile(other, std::to_string(row.value_or(0)));
+        Table expected = Dump(path);
+        const std::string bytes = ReadBytes(path);
+
+        EXPECT_EQ(ErrorOf([&] { data.Recordset().Delete(); }), c.error);
+        if (c.error != 0) {
+            EXPECT_EQ(ReadBytes(path), bytes) << "nothing written";
+            continue;
+        }
+        expected.erase(expected.begin() + 1);
+        EXPECT_EQ(Dump(path), expected) << "the second row in album order, and no other";
+    }
+}
+
 }  // namespace

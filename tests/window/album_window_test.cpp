@@ -4,6 +4,7 @@
 // each event lands on whatever control lies under it.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -13,6 +14,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
 #include <cmath>
@@ -319,10 +322,25 @@ TEST_F(AlbumWindowTest, AFieldOfAMillionCharactersShowsWhole) {
         QString shown = box->toPlainText();
         QString held = text.mid(box->StretchStart(), box->StretchEnd() - box->StretchStart());
         EXPECT_TRUE(shown.remove('\n') == held.remove('\r').remove('\n'));
-        box->selectAll();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);  // Select All
         box->copy();
         EXPECT_TRUE(QGuiApplication::clipboard()->text() == text);
     }
+    // Prose wraps at its words.
+    const QTextBlock words = Control<LongTextBox>(form, "Text5").document()->firstBlock().next();
+    words.document()->documentLayout()->blockBoundingRect(words);
+    ASSERT_GT(words.layout()->lineCount(), 1);
+    for (int i = 0; i < words.layout()->lineCount(); ++i) {
+        const QTextLine line = words.layout()->lineAt(i);
+        EXPECT_EQ(words.text().at(line.textStart() + line.textLength() - 1), ' ') << i;
+    }
+    // A box holds the text it is given, not a copy of it.
+    LongTextBox notes;
+    LongLineBox title;
+    notes.ShowText(word);
+    title.ShowText(word);
+    EXPECT_EQ(notes.Text().constData(), word.constData());
+    EXPECT_EQ(title.Text().constData(), word.constData());
 }
 
 TEST_F(AlbumWindowTest, TabGoesThroughTheSixFieldsInOrder) {

@@ -86,19 +86,27 @@ const Command kCommands[] = {
 class CommandsTest : public ::testing::Test {
 protected:
     // Opens an album of the given photo numbers at the usual place; each photo
-    // has a picture of a colour of its own.
-    void Open(const std::vector<long long>& ids) {
+    // has a picture of a colour of its own, named by its number, "b" after
+    // the number of a second photo numbered alike (in an album made
+    // elsewhere, `loose`).
+    void Open(const std::vector<long long>& ids, bool loose = false) {
         std::vector<PhotoRow> rows;
         for (std::size_t i = 0; i < ids.size(); ++i) {
             const QColor colour = QColor::fromHsv(static_cast<int>(i * 360 / (ids.size() + 1)), 255,
                                                   static_cast<int>(255 - i % 3 * 60));
-            const QString name = QString("foto%1.bmp").arg(ids[i]);
+            const bool twin = i > 0 && ids[i - 1] == ids[i];
+            const QString label = QString::number(ids[i]) + (twin ? "b" : "");
+            const QString name = "foto" + label + ".bmp";
             WritePicture(Dir() + "/" + name, 40, 30, colour);
-            colours_[colour.rgb()] = QString::number(ids[i]);
+            colours_[colour.rgb()] = label;
             rows.push_back({ids[i], "Foto " + QString::number(ids[i]), Dir(), name});
         }
         QFile::remove(Album());
-        WriteAlbum(Album(), rows);
+        if (loose) {
+            WriteLooseAlbum(Album(), rows);
+        } else {
+            WriteAlbum(Album(), rows);
+        }
         module.OpenAlbum();
         dialogs.Clear();
     }
@@ -593,6 +601,40 @@ TEST_F(CommandsTest, ADeletionRefusedByAnotherProgramIsToldAndThePhotoStays) {
                   "Il DataBase è bloccato da un altro programma: la foto non è stata eliminata."});
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
     EXPECT_EQ(Now(), Photo(2));
+}
+
+TEST_F(CommandsTest, TwoPhotosOfOneNumberAreEachShownInTurnAndDeletedAlone) {
+    Open({1, 2, 2, 3}, true);
+    const Showing first = Photo(2), second{"2", "2b"};
+    const struct {
+        const char* button;
+        Showing then;
+    } steps[] = {{"Image5", first},     {"Image5", second},  {"Image5", Photo(3)},
+                 {"Image8", second},    {"Image8", first},   {"Image8", Photo(1)},
+                 {"Image10", Photo(3)}, {"Image9", Photo(1)}};
+    for (const auto& step : steps) {
+        Click(form, step.button);
+        EXPECT_EQ(Now(), step.then) << step.button;
+    }
+    Jump("2");
+    EXPECT_EQ(Now(), first);
+    Click(form, "Image5");
+    dialogs.Yes();
+    Click(form, "Image12");
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2, 3}));
+    Click(form, "Image5");
+    EXPECT_EQ(Now(), first) << "the other photo numbered 2 stays";
+
+    // Renumbered by another program while shown: told, nothing deleted, the
+    // album read anew.
+    ExecuteSql(Album(), "UPDATE datab SET id = 7 WHERE id = 2");
+    dialogs.Yes();
+    Click(form, "Image12");
+    EXPECT_EQ(dialogs.Messages(), QStringList{"La foto è stata eliminata, rinumerata o sostituita "
+                                              "da un altro programma: la foto non è stata "
+                                              "eliminata."});
+    EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 3, 7}));
+    EXPECT_EQ(Now(), Photo(1));
 }
 
 // --- The buttons themselves ---

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <SQLiteCpp/SQLiteCpp.h>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QMenu>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QShortcut>
 #include <QTest>
+#include <QTextBlock>
 #include <functional>
+#include <tuple>
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
@@ -27,6 +31,24 @@ enum Column { kTitle = 1, kDate, kPlace, kPeople, kNotes };  // of AlbumRow
 
 void Press(QWidget* box, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(box, static_cast<Qt::Key>(key), modifiers);
+}
+
+// Opens `box`'s menu as a right click does and chooses the action whose text,
+// without its mnemonic and shortcut, is `text`.
+void ChooseFromMenu(QWidget* box, const QString& text) {
+    auto* area = qobject_cast<QAbstractScrollArea*>(box);
+    QWidget* target = area ? area->viewport() : box;
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(4, 4),
+                            target->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(target, &click);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* chosen = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().section('\t', 0, 0).remove('&') == text) chosen = action;
+    menu->close();
+    ASSERT_NE(chosen, nullptr) << text.toStdString();
+    chosen->trigger();
 }
 
 class EditFieldTest : public ::testing::Test {
@@ -72,9 +94,9 @@ protected:
     static QString FirstDifference(const QString& a, const QString& b) {
         qsizetype i = 0;
         while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-        return a == b ? QString() : QString("at %1: \"%2\" against \"%3\"")
-                                        .arg(i)
-                                        .arg(a.mid(i, 20), b.mid(i, 20));
+        return a == b
+                   ? QString()
+                   : QString("at %1: \"%2\" against \"%3\"").arg(i).arg(a.mid(i, 20), b.mid(i, 20));
     }
 
     ScriptedDialogs dialogs;
@@ -206,6 +228,69 @@ TEST_F(EditFieldTest, EditsOfAHugeNoteAreSavedExactly) {
     }
 }
 
+// Select All, by its key or by the box's menu, selects the whole of a text
+// the box holds only a stretch of: a paste, typing or a deletion after it,
+// by key or by the menu, replaces all of it, and the menu's Copy copies it.
+// All the box holds, selected otherwise (as a drag does), is only that.
+TEST_F(EditFieldTest, SelectAllThenAnEditReplacesTheWholeText) {
+    const QString title(3 * LongLineBox::kStretch, QChar('t'));
+    const QString note = HugeNote("\r\n");
+    using Step = std::function<void(QWidget*)>;
+    const auto key = [](int k, Qt::KeyboardModifiers m) -> Step {
+        return [=](QWidget* b) { Press(b, k, m); };
+    };
+    const auto menu = [](const char* text) -> Step {
+        return [=](QWidget* b) { ChooseFromMenu(b, text); };
+    };
+    const struct {
+        const char* what;
+        Step selectAll, edit;
+        QString saved;
+    } edits[] = {
+        {"Ctrl+A, the menu's Paste", key(Qt::Key_A, Qt::ControlModifier), menu("Paste"),
+         "incollato"},
+        {"the menu's Select All, Ctrl+V", menu("Select All"), key(Qt::Key_V, Qt::ControlModifier),
+         "incollato"},
+        {"the menu's Select All, typing", menu("Select All"), key(Qt::Key_X, Qt::NoModifier), "x"},
+        {"the menu's Delete, typing", key(Qt::Key_A, Qt::ControlModifier),
+         [&](QWidget* b) {
+             menu("Delete")(b);
+             Press(b, Qt::Key_Y);
+         },
+         "y"},
+    };
+    for (const auto& e : edits) {
+        for (const auto& [name, column, text] :
+             {std::tuple{"Text2", kTitle, title}, {"Text6", kNotes, note}}) {
+            SCOPED_TRACE(std::string(e.what) + " in " + name);
+            Open(title, note);
+            QWidget* box = &Control(form, name);
+            box->setFocus();
+            Press(box, Qt::Key_F2);
+            e.selectAll(box);
+            ChooseFromMenu(box, "Copy");
+            EXPECT_TRUE(QGuiApplication::clipboard()->text() == text);
+            QGuiApplication::clipboard()->setText("incollato");
+            e.edit(box);
+            Press(box, Qt::Key_Return, Qt::ControlModifier);
+            EXPECT_EQ(Stored(column), e.saved);
+        }
+    }
+    // The whole stretch held, selected as a drag selects it, then typing.
+    Open("Uno", note);
+    auto& notes = Control<LongTextBox>(form, "Text6");
+    notes.setFocus();
+    Press(&notes, Qt::Key_F2);
+    Press(&notes, Qt::Key_End, Qt::ControlModifier);
+    QTextCursor held(notes.document());
+    held.select(QTextCursor::Document);
+    notes.setTextCursor(held);
+    const qsizetype start = notes.StretchStart();
+    Press(&notes, Qt::Key_X);
+    Press(&notes, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(FirstDifference(Stored(kNotes), note.left(start) + "x"), QString());
+}
+
 // The box's own scroll bar runs over the whole of a huge note: at its end it
 // shows the note's last line. Copied, the note is as given; a short note
 // after it has the box's usual scroll bar back.
@@ -218,11 +303,12 @@ TEST_F(EditFieldTest, AHugeNoteScrollsToItsEndAndIsCopiedAsGiven) {
         if (shown->isVisible()) bar = shown;
     ASSERT_NE(bar, nullptr);
     bar->setValue(bar->maximum());
-    EXPECT_EQ(box.cursorForPosition(QPoint(6, box.viewport()->height() - 6)).block().text(), "fine");
+    EXPECT_EQ(box.cursorForPosition(QPoint(6, box.viewport()->height() - 6)).block().text(),
+              "fine");
     bar->setValue(bar->maximum() / 3);
     EXPECT_NEAR(static_cast<double>(box.TopPosition()), note.size() / 3.0, 40);
 
-    box.selectAll();
+    Press(&box, Qt::Key_A, Qt::ControlModifier);  // Select All
     box.copy();
     EXPECT_EQ(FirstDifference(QGuiApplication::clipboard()->text(), note), QString());
     QTextCursor lines = box.cursorForPosition(QPoint(6, 6));

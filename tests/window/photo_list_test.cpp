@@ -136,14 +136,41 @@ TEST_F(PhotoListTest, PickMakesThePhotoCurrentShowsItAndHidesTheList) {
     EXPECT_EQ(OpenList(), list);
 }
 
-TEST_F(PhotoListTest, NumberNoLongerInTheAlbumLeavesTheListOpenPastTheLastPhoto) {
+TEST_F(PhotoListTest, APhotoAnotherProgramDeletedIsToldTheListRefreshedAndTheShownPhotoKept) {
     OpenList();
-    Execute("DELETE FROM datab WHERE id = 7");
-    ClickEntry(1);
-    EXPECT_TRUE(Form1Probe::PhotoList(form)->isVisible());
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(module.Data1.Recordset().Eof());
-    EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
+    const struct {
+        const char* deletion;
+        int row;
+        const char* told;
+        QStringList entries;
+        const char* shown;  // the album window's photo, fields and picture alike
+        QRgb colour;
+    } cases[] = {
+        {"DELETE FROM datab WHERE id = 7",
+         1,
+         "La foto 7 non è più nell'album.",
+         {"3 Tre", "10 Dieci", "12 Tramonto a Cefalù"},
+         "3",
+         QColor(Qt::red).rgb()},
+        // The photo shown went too: the first one stands in.
+        {"DELETE FROM datab WHERE id IN (3, 10)",
+         1,
+         "La foto 10 non è più nell'album.",
+         {"12 Tramonto a Cefalù"},
+         "12",
+         QColor(Qt::yellow).rgb()},
+    };
+    for (const auto& c : cases) {
+        Execute(c.deletion);
+        dialogs.shown.clear();
+        ClickEntry(c.row);
+        EXPECT_TRUE(Form1Probe::PhotoList(form)->isVisible());
+        ASSERT_EQ(dialogs.shown.size(), 1u) << c.deletion;
+        EXPECT_EQ(dialogs.shown[0].prompt, c.told);
+        EXPECT_EQ(Entries(), c.entries);
+        EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), c.shown);
+        EXPECT_EQ(Shown(), c.colour) << c.deletion;
+    }
 }
 
 TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
@@ -160,6 +187,9 @@ TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
     list->show();
     list->Pick(" 10 Dieci");
     EXPECT_TRUE(list->isVisible());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].prompt, "La foto 0 non è più nell'album.");
+    dialogs.shown.clear();
     Execute("INSERT INTO datab (id, titolo) VALUES (0, 'Zero')");
     list->Pick(" 10 Dieci");
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "0");
@@ -178,12 +208,14 @@ TEST_F(PhotoListTest, TheNumberIsWhatStandsBeforeTheFirstBlank) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(PhotoListTest, AlbumEmptiedWhileTheListIsOpenMakesAPickDoNothing) {
+TEST_F(PhotoListTest, AlbumEmptiedWhileTheListIsOpenMakesAPickSaySo) {
     OpenList();
     Execute("DELETE FROM datab");
     ClickEntry(0);
     EXPECT_TRUE(Form1Probe::PhotoList(form)->isVisible());
-    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].prompt, "La foto 3 non è più nell'album.");
+    EXPECT_TRUE(Entries().isEmpty());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
 }
 

@@ -2,16 +2,20 @@
 // and picking a photo found.
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/SQLiteCpp.h>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QTest>
+#include <functional>
+#include <utility>
 
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
 #include "app/module1.h"
+#include "photo_list/fitted_label.h"
 #include "photo_list/form3.h"
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
@@ -148,6 +152,93 @@ TEST_F(SearchLineTest, WhileTheIndexIsBuiltTheListSaysSoAndShowsEveryPhoto) {
     EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "2 foto"; }, 20000))
         << Count().toStdString();
     EXPECT_EQ(Entries(), QStringList({"3 Natale in Città", "10 Tramonto"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SearchLineTest, AnotherProgramsWriteRightAfterTheProgramsOwnIsFoundAtTheNextSearch) {
+    const struct {
+        const char* what;
+        std::function<void(Module1&)> write;
+    } cases[] = {
+        {"a correction", [](Module1& m) { m.SavePhotoField(store::Field::Notes, "Nonni"); }},
+        {"a deletion",
+         [this](Module1& m) {
+             dialogs.Yes();
+             m.DeleteCurrentPhoto();
+         }},
+    };
+    for (const auto& c : cases) {
+        FindWithKeys();
+        // Another program writes between this program's save and what the
+        // index records of the album after it.
+        bool armed = true;
+        const int listener = module.Data1.AddListener([&](const store::Photo*) {
+            if (!std::exchange(armed, false)) return;
+            ExecuteSql(module.DatabasePath, "UPDATE datab SET luogo = 'Zanzibar' WHERE id = 10");
+        });
+        c.write(module);
+        module.Data1.RemoveListener(listener);
+        Type("zanzibar");
+        EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1 foto"; }, 20000))
+            << c.what << ": " << Count().toStdString();
+        ExecuteSql(module.DatabasePath, "UPDATE datab SET luogo = 'Cefalù' WHERE id = 10");
+    }
+}
+
+TEST_F(SearchLineTest, AnAlbumNumberingPhotosAlikeIsSearchedWhole) {
+    ExecuteSql(platform.DefaultAlbumPath(),
+               "CREATE TABLE copia AS SELECT * FROM datab; DROP TABLE datab;"
+               " CREATE TABLE datab AS SELECT * FROM copia; DROP TABLE copia;"
+               " INSERT INTO datab (id, titolo) VALUES (7, 'Natale al mare'), (2.5, 'Natale')");
+    module.OpenAlbum();
+    FindWithKeys();
+    Type("natale");
+    EXPECT_EQ(Entries(), QStringList({"2.5 Natale", "3 Natale in Città", "7 Natale al mare"}));
+    EXPECT_EQ(Count(), "3 foto");
+}
+
+TEST_F(SearchLineTest, ALockHeldByAnotherProgramIsWaitedOutWithTheListOpen) {
+    module.SearchWords = "anna";
+    auto other = std::make_unique<SQLite::Database>(platform.DefaultAlbumPath().toStdString(),
+                                                    SQLite::OPEN_READWRITE);
+    other->exec("BEGIN EXCLUSIVE");
+    Click(form, "Image1");
+    EXPECT_TRUE(QTest::qWaitFor([this] {
+        return Count().startsWith("Album bloccato da un altro programma… ");
+    })) << Count().toStdString();
+    other->exec("COMMIT");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "2 foto"; }, 20000))
+        << Count().toStdString();
+    EXPECT_TRUE(Form1Probe::PhotoList(form)->isVisible());
+    EXPECT_EQ(Entries(), QStringList({"3 Natale in Città", "10 Tramonto"}));
+}
+
+TEST_F(SearchLineTest, AMessageIsWrappedOrElidedToFitNeverCutAtTheWindowsEdge) {
+    QWidget& list = FindWithKeys();
+    auto& count = Control<FittedLabel>(list, "SearchCount");
+    count.setText(
+        "Ricerca non disponibile: impossibile leggere '/home/utente/Immagini/una cartella dal "
+        "nome molto lungo/database.mdb': il DataBase è danneggiato");
+    const struct {
+        QSize window;
+        bool whole;
+    } cases[] = {{{310, 211}, false}, {{180, 211}, false}, {{310, 400}, true}};
+    for (const auto& c : cases) {
+        list.resize(c.window);
+        bool whole = false;
+        const QStringList lines = count.ShownLines(&whole);
+        EXPECT_LE(count.geometry().right(), list.width()) << c.window.width();
+        EXPECT_LE(count.geometry().bottom(), list.height()) << c.window.height();
+        EXPECT_LE(lines.size() * count.fontMetrics().lineSpacing(), count.height());
+        for (const QString& line : lines)
+            EXPECT_LE(count.fontMetrics().horizontalAdvance(line), count.width())
+                << line.toStdString();
+        EXPECT_EQ(whole, c.whole) << lines.join('|').toStdString();
+        EXPECT_EQ(lines.last().endsWith(QChar(0x2026)), !whole);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "album_window/show_photo.h"
 #include "app/module1.h"
 #include "pictures/picture_loader.h"
+#include "pictures/picture_test_support.h"
 #include "pictures/thumbnail_cache.h"
 #include "support/albums.h"
 #include "support/controls.h"
@@ -43,8 +44,9 @@ protected:
             WritePicture(platform.Root() + "/" + name, 1600, 1200, Qt::red);
             QImage entry(512, 384, QImage::Format_RGB32);
             entry.fill(Qt::blue);
-            pictures::ThumbnailCache(root).Write(platform.Root() + "/" + name, "x-large", entry,
-                                                 {1600, 1200});
+            pictures::FileStamp file;
+            pictures::StampOf(platform.Root() + "/" + name, file);
+            pictures::ThumbnailCache(root).Write(file, "x-large", entry, {1600, 1200});
             rows.push_back({id, "Foto", platform.Root(), name});
         }
         WriteAlbum(platform.DefaultAlbumPath(), rows);
@@ -86,6 +88,34 @@ TEST_F(ThumbnailsTest, FullScreenShowsTheEntryUntilItsOwnReadEnds) {
     EXPECT_FALSE(view->Provisional());
     EXPECT_TRUE(Red(view->Shown().image));
     view->hide();
+}
+
+// A picture rewritten with its size and time kept (cp -p) shows anew at the
+// next step and at the next start, never as its old entry.
+TEST_F(ThumbnailsTest, APictureRewrittenWithItsTimeKeptShowsAnew) {
+    module.OpenAlbum();
+    const auto& frame = Control<Picture>(form, "Image1");
+    ASSERT_TRUE(Blue(frame.GetPicture()));
+    const QString path = platform.Root() + "/foto1.jpg";
+    picture_test::RewriteKeepingTime(
+        path, picture_test::Bytes(picture_test::Filled({800, 600}, Qt::green), "JPEG"), false);
+    const auto green = [](const QImage& image) {
+        return picture_test::Near(image.pixelColor(image.width() / 2, image.height() / 2),
+                                  Qt::green, 40);
+    };
+    Click(form, "Image5");
+    SettlePictures(loader);
+    Click(form, "Image8");
+    SettlePictures(loader);
+    EXPECT_TRUE(green(frame.GetPicture())) << "the next step";
+
+    pictures::PictureLoader restarted{PhotoFrameSize(1), 1};
+    restarted.SetThumbnailFolder(loader.ThumbnailFolder());
+    restarted.Want(path);
+    restarted.WaitUntilIdle();
+    const auto shown = restarted.Want(path);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_TRUE(green(shown->image)) << "the next start";
 }
 
 }  // namespace

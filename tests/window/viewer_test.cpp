@@ -306,7 +306,10 @@ TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
     menu->actions()[3]->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(),
               QDir::toNativeSeparators(platform.Root() + "/foto1.bmp"));
+    QApplication::clipboard()->clear();
     menu->actions()[2]->trigger();
+    EXPECT_TRUE(QApplication::clipboard()->image().isNull()) << "read off the window's thread";
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QApplication::clipboard()->image().isNull(); }));
     EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(1600, 1200)) << "at full size";
     menu->actions()[0]->trigger();
     EXPECT_TRUE(View().isVisible());
