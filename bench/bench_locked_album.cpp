@@ -33,7 +33,7 @@ public:
         if (!told) told = Clock::now();
     }
     bool Question(const QString&) override { return true; }
-    QString Input(const QString& prompt) override {
+    QString Input(const QString& prompt, const QString& = QString()) override {
         return prompt.startsWith("Attenzione") ? freeAlbum : QString("2");
     }
 

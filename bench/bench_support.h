@@ -17,7 +17,7 @@ class AnsweringDialogs : public Dialogs {
 public:
     void Message(const QString&) override { ++messages; }
     bool Question(const QString&) override { return false; }
-    QString Input(const QString&) override { return answer; }
+    QString Input(const QString&, const QString& = QString()) override { return answer; }
 
     QString answer;
     int messages = 0;

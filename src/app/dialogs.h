@@ -24,9 +24,9 @@ public:
     virtual void Message(const QString& prompt) = 0;
     // A question with Yes (the default) and No; true only for Yes.
     virtual bool Question(const QString& prompt) = 0;
-    // An input box with the prompt, an empty field, OK and Cancel; Cancel
-    // gives empty text.
-    virtual QString Input(const QString& prompt) = 0;
+    // An input box with the prompt, a field holding `text` (selected, so
+    // typing replaces it), OK and Cancel; Cancel gives empty text.
+    virtual QString Input(const QString& prompt, const QString& text = QString()) = 0;
 
     // Long work described by `label`: shown once it has lasted half a second,
     // with its progress and an Annulla button that stops it, and closed when

@@ -30,12 +30,13 @@ bool QtDialogs::Question(const QString& prompt) {
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtDialogs::Input(const QString& prompt) {
+QString QtDialogs::Input(const QString& prompt, const QString& text) {
     QInputDialog box(OwnerWindow());
     box.setWindowTitle(QApplication::applicationName());
     box.setLabelText(prompt);
-    box.setTextValue(QString());
     box.setInputMode(QInputDialog::TextInput);
+    // Shown selected: typing replaces it.
+    box.setTextValue(text);
     if (box.exec() != QDialog::Accepted) return QString();
     return box.textValue();
 }

@@ -10,7 +10,7 @@ class QtDialogs : public Dialogs {
 public:
     void Message(const QString& prompt) override;
     bool Question(const QString& prompt) override;
-    QString Input(const QString& prompt) override;
+    QString Input(const QString& prompt, const QString& text = QString()) override;
     std::unique_ptr<Progress> StartProgress(const QString& label) override;
     void WhileBusy(const std::function<void()>& work) override;
     void Repaint() override;

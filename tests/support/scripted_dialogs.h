@@ -21,6 +21,7 @@ public:
     struct Shown {
         Kind kind;
         QString prompt;
+        QString text{};  // an input box's text when it opened
     };
 
     // Queue answers, in the order the boxes will be shown.
@@ -36,8 +37,8 @@ public:
         return std::get<bool>(Next(prompt, true));
     }
 
-    QString Input(const QString& prompt) override {
-        Show(Kind::Input, prompt);
+    QString Input(const QString& prompt, const QString& text = QString()) override {
+        Show(Kind::Input, prompt, text);
         return std::get<QString>(Next(prompt, false));
     }
 
@@ -111,8 +112,8 @@ private:
         int index_ = -1;
     };
 
-    void Show(Kind kind, const QString& prompt) {
-        shown.push_back({kind, prompt});
+    void Show(Kind kind, const QString& prompt, const QString& text = QString()) {
+        shown.push_back({kind, prompt, text});
         if (whileShown) whileShown(shown.back());
     }
 
