@@ -36,6 +36,7 @@ public:
     QString Input(const QString& prompt, const QString& = QString()) override {
         return prompt.startsWith("Attenzione") ? freeAlbum : QString("2");
     }
+    QString Folder(const QString&, const QString&) override { return {}; }
 
     QString freeAlbum;
     std::optional<Clock::time_point> told;

@@ -118,6 +118,7 @@ Form1::Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent)
     BuildControls();
     BuildKeys();
     BuildPhotoMenu();
+    BuildDrops();
     FollowScreen();
     ConnectAlbum();
     ConnectHandlers();

@@ -200,6 +200,13 @@ private:
     void CopyPicture(const QString& path);
     pictures::WholePictures* wholePictures_ = nullptr;
 
+    // Many photos at once (add_folder.cpp): a folder asked for (the photo
+    // menu, Ctrl+Shift+A), or the local files and folders dropped on the
+    // window.
+    void AddFolder();
+    void AddDropped(const QStringList& paths);
+    void BuildDrops();
+
     // Pointer moves.
     void Form_MouseMove(float x, float y);
     void Label1_MouseMove();

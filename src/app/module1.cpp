@@ -1,5 +1,6 @@
 #include "app/module1.h"
 
+#include "app/add_folder.h"
 #include "app/album_search.h"
 #include "app/dialogs.h"
 #include "app/picture_path.h"

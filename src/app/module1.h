@@ -9,6 +9,11 @@
 #include "store/data_control.h"
 
 struct AlbumSearch;
+struct PictureAddition;
+namespace adding {
+struct Options;
+struct Result;
+}  // namespace adding
 class Dialogs;
 class Platform;
 
@@ -123,6 +128,19 @@ public:
     // been told why and nothing was written.
     bool AddPhotoRecord();
 
+    // Adding many photos at once (add_folder.cpp): AddFolder asks for a
+    // folder, AddPictures takes the files and folders given (dropped on the
+    // album window). The pictures are found, read and written on a worker,
+    // in batches that commit whole; a progress box with Annulla shows after
+    // half a second; at the end the summary is told and the first photo
+    // added shown. Refused, the user told why, on an album that may only be
+    // read and while another addition runs. `options` may set the batch and
+    // watch and stop the addition from its worker.
+    void AddFolder();
+    void AddPictures(const QStringList& paths);
+    void AddPictures(const QStringList& paths, const adding::Options& options);
+    bool AddingPictures() const { return addition_ != nullptr; }
+
     // Every photo of the album now open, for the photo list; nothing when no
     // album is open or it cannot be read.
     std::unique_ptr<store::PhotoIndex> OpenPhotoIndex() const;
@@ -175,6 +193,9 @@ signals:
     // The album was opened for reading only (true) or for writing (false):
     // the add button works only in the second case.
     void ReadOnlyChanged(bool readOnly);
+    // An addition of many photos ended: its summary told, its first photo
+    // shown.
+    void PicturesAdded();
 
 private:
     // The program's message and input boxes, and its places on this desktop.
@@ -225,6 +246,14 @@ private:
     std::string SearchStateBeforeWrite();
     void PhotoWritten(const store::Value& id, const std::string& before);
     std::unique_ptr<AlbumSearch> search_;
+
+    // The addition under way, if any; ended (its worker stopped) before the
+    // album goes.
+    bool MayAddPictures();
+    void AdvanceAddition();
+    void EndAddition();
+    void TellAddition(const adding::Result& result);
+    std::unique_ptr<PictureAddition> addition_;
 
     std::optional<store::Photo> current_;
     // The field last saved, on which photo (its number and row), the text it

@@ -162,6 +162,10 @@ std::optional<Photo> DataControl::PeekFirstPhoto(const std::string& path) const 
     return rows->Current();
 }
 
+Engine& DataControl::AlbumEngine() const {
+    return *impl_->engine;
+}
+
 int DataControl::AddListener(Listener listener) {
     const int id = impl_->nextListener++;
     impl_->listeners.emplace(id, std::move(listener));

@@ -55,6 +55,10 @@ public:
     // engine's errors as Refresh would raise them.
     std::optional<Photo> PeekFirstPhoto(const std::string& path) const;
 
+    // The engine this control opens albums with, to open one apart from it
+    // (an addition's own connection, used on a worker).
+    Engine& AlbumEngine() const;
+
     // Told after every Refresh (successful or not), move, successful SeekId,
     // Delete, and UpdateField (successful, or refused with err::TextChanged):
     // the current photo, or nullptr when the cursor stands on none or nothing

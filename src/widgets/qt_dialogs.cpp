@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -41,6 +42,10 @@ QString QtDialogs::Input(const QString& prompt, const QString& text) {
     return box.textValue();
 }
 
+QString QtDialogs::Folder(const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(OwnerWindow(), title, start);
+}
+
 namespace {
 
 // Long work in a progress box, shown once the work has lasted half a second.
@@ -65,6 +70,11 @@ public:
         }
         QCoreApplication::processEvents();
         return box_ && !box_->wasCanceled();
+    }
+
+    void Label(const QString& label) override {
+        label_ = label;
+        if (box_) box_->setLabelText(label);
     }
 
 private:

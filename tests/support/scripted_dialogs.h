@@ -17,7 +17,7 @@
 // progress is recorded apart, in `progress`, and stopped on cue.
 class ScriptedDialogs : public Dialogs {
 public:
-    enum class Kind { Message, Question, Input };
+    enum class Kind { Message, Question, Input, Folder };
     struct Shown {
         Kind kind;
         QString prompt;
@@ -40,6 +40,13 @@ public:
     QString Input(const QString& prompt, const QString& text = QString()) override {
         Show(Kind::Input, prompt, text);
         return std::get<QString>(Next(prompt, false));
+    }
+
+    // A folder chooser takes its answer from the queue as an input box does
+    // (Type a folder, Cancel for none); its prompt is the title and start.
+    QString Folder(const QString& title, const QString& start) override {
+        Show(Kind::Folder, title + " " + start);
+        return std::get<QString>(Next(title, false));
     }
 
     // Long work that reported at least once: its label, how often it
