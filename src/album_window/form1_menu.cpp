@@ -63,5 +63,7 @@ QMenu* Form1::PhotoMenu() {
             "Copia percorso", this,
             [path] { QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(path)); })
         ->setEnabled(photo && !file.isDir());
+    menu->addAction("Cerca le foto spostate…", this, &Form1::FindMoved)
+        ->setEnabled(photo.has_value());
     return menu;
 }

@@ -27,6 +27,12 @@ public:
     // An input box with the prompt, an empty field, OK and Cancel; Cancel
     // gives empty text.
     virtual QString Input(const QString& prompt) = 0;
+    // A folder chooser titled `title`; empty when the user cancels. By
+    // default none is chosen.
+    virtual QString ChooseFolder(const QString& title) {
+        (void)title;
+        return QString();
+    }
 
     // Long work described by `label`: shown once it has lasted half a second,
     // with its progress and an Annulla button that stops it, and closed when

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -38,6 +39,13 @@ QString QtDialogs::Input(const QString& prompt) {
     box.setInputMode(QInputDialog::TextInput);
     if (box.exec() != QDialog::Accepted) return QString();
     return box.textValue();
+}
+
+QString QtDialogs::ChooseFolder(const QString& title) {
+    // Qt's own chooser, the same on every desktop, where a folder can be typed.
+    return QFileDialog::getExistingDirectory(
+        OwnerWindow(), title, QString(),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 namespace {

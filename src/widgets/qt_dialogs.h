@@ -11,6 +11,7 @@ public:
     void Message(const QString& prompt) override;
     bool Question(const QString& prompt) override;
     QString Input(const QString& prompt) override;
+    QString ChooseFolder(const QString& title) override;
     std::unique_ptr<Progress> StartProgress(const QString& label) override;
     void WhileBusy(const std::function<void()>& work) override;
     void Repaint() override;

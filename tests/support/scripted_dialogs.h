@@ -17,7 +17,7 @@
 // progress is recorded apart, in `progress`, and stopped on cue.
 class ScriptedDialogs : public Dialogs {
 public:
-    enum class Kind { Message, Question, Input };
+    enum class Kind { Message, Question, Input, Folder };
     struct Shown {
         Kind kind;
         QString prompt;
@@ -39,6 +39,12 @@ public:
     QString Input(const QString& prompt) override {
         Show(Kind::Input, prompt);
         return std::get<QString>(Next(prompt, false));
+    }
+
+    // A folder chooser takes its answer as an input box: Type(folder).
+    QString ChooseFolder(const QString& title) override {
+        Show(Kind::Folder, title);
+        return std::get<QString>(Next(title, false));
     }
 
     // Long work that reported at least once: its label, how often it
