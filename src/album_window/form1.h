@@ -21,6 +21,7 @@ class Module1;
 class Form2;
 class Form3;
 class QMenu;
+class QPushButton;
 namespace pictures {
 class PictureLoader;
 class WholePictures;
@@ -77,6 +78,12 @@ private:
     Picture* Image1;
     // Said inside the photo frame, in place of a picture that cannot be shown.
     QLabel* PictureNoticeLabel;
+    // Under the notice of a picture not found: "Cerca le foto spostate…"
+    // (find_moved.cpp).
+    QPushButton* FindMovedButton = nullptr;
+    void BuildFindMoved();
+    void OfferFindMoved(bool offered);
+    void FindMoved();
     // Caption pictures above the fields.
     Picture* Image20;
     Picture* Image21;

@@ -75,6 +75,7 @@ void Form1::ShowPhoto(const QString& path) {
         ShowPicture(*picture);
     } else {
         PictureNoticeLabel->hide();
+        OfferFindMoved(false);
         Image1->ClearPicture();
         Image1->SetTwipsSize(kPhotoFrameWidth, kPhotoFrameHeight);
     }
@@ -99,8 +100,10 @@ void Form1::ShowPicture(const pictures::Picture& picture) {
         Image1->SetTwipsSize(kPhotoFrameWidth, kPhotoFrameHeight);
         PictureNoticeLabel->setText(PictureNotice(wantedPicture_, picture.failure));
         PictureNoticeLabel->show();
+        OfferFindMoved(picture.failure == pictures::Failure::NotFound && module.CurrentPhoto());
     } else {
         PictureNoticeLabel->hide();
+        OfferFindMoved(false);
         Image1->SetPicture(picture.image, picture.natural);
         Image1->SetStretch(true);
         const QSizeF fit = FitToFrame(picture.natural);
@@ -125,6 +128,7 @@ void Form1::ClearPhoto() {
     wantedPicture_.clear();
     Image1->ClearPicture();
     PictureNoticeLabel->hide();
+    OfferFindMoved(false);
 }
 
 void Form1::BuildPictureFrame() {
@@ -142,6 +146,7 @@ void Form1::BuildPictureFrame() {
     palette.setColor(QPalette::WindowText, QColor(128, 0, 128));
     PictureNoticeLabel->setPalette(palette);
     PictureNoticeLabel->hide();
+    BuildFindMoved();
 }
 
 void Form1::FollowScreen() {

@@ -151,6 +151,10 @@ std::string Module1::SearchStateBeforeWrite() {
 }
 
 void Module1::PhotoWritten(const store::Value& id, const std::string& before) {
+    PhotosWritten({id}, before);
+}
+
+void Module1::PhotosWritten(const std::vector<store::Value>& ids, const std::string& before) {
     AlbumSearch& s = *search_;
     const auto othersBefore = std::exchange(s.othersBefore, std::nullopt);
     if (before.empty() || !s.search || s.building) return;
@@ -160,5 +164,5 @@ void Module1::PhotoWritten(const store::Value& id, const std::string& before) {
     const std::string after = s.search->AlbumState();
     const auto othersAfter = Data1.ChangesByOthers();
     if (!othersBefore || othersAfter != othersBefore) return;
-    s.search->Update({id}, before, after);
+    s.search->Update(ids, before, after);
 }

@@ -41,8 +41,11 @@ QString Module1::VolumeRoot(const QString& path) const {
 }
 
 QString Module1::PicturePathOf(const store::PhotoTexts& photo) const {
-    return ComposePicturePath(CdMode, CdDriveLetter, QString::fromStdString(photo.percorso_file),
-                              QString::fromStdString(photo.nome_file));
+    // A folder found again for an album that is never written is under its
+    // new place, wherever the album is.
+    if (const std::optional<std::string> moved = MovedFolder(photo.percorso_file))
+        return StoredPicturePath(false, {}, *moved, photo.nome_file);
+    return StoredPicturePath(CdMode, CdDriveLetter, photo.percorso_file, photo.nome_file);
 }
 
 bool Module1::NamesNoFile(const store::PhotoTexts& photo) {

@@ -5,8 +5,14 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "store/data_control.h"
+
+namespace store {
+struct RelinkMapping;
+}
 
 struct AlbumSearch;
 struct PictureAddition;
@@ -156,6 +162,15 @@ public:
     // album window's activation reopens the album.
     bool PickPhoto(const QString& entry, bool listActive);
 
+    // Finding the pictures of the album's photos after they moved: the user
+    // picks the folder where they are now, the missing ones are looked for
+    // under it on a worker thread, with progress and Annulla, and the user
+    // is told how many were found. A native album's rows are rewritten all
+    // at once; an album that is never written keeps what was learned in the
+    // settings file, and its pictures are looked for there from then on
+    // (relink_pictures.cpp).
+    void FindMovedPictures();
+
     // Finding photos by their words (see store::PhotoSearch), through a word
     // index kept in the cache folder, one per album, built on a thread of
     // its own whenever the album changed since it was built.
@@ -256,6 +271,17 @@ private:
     std::unique_ptr<PictureAddition> addition_;
 
     std::optional<store::Photo> current_;
+
+    // The new place of `folder` for an album that is never written, by the
+    // mappings the settings file keeps for it; nothing when none applies.
+    std::optional<std::string> MovedFolder(const std::string& folder) const;
+    // The album file the mappings are kept for: the CD's, not its copy.
+    QString OwnAlbumPath() const;
+    struct KeptMappings;
+    mutable std::shared_ptr<KeptMappings> kept_;  // read once per album
+    void KeepLearned(const std::vector<store::RelinkMapping>& learned);
+    void RereadShownPhoto();
+    void PhotosWritten(const std::vector<store::Value>& ids, const std::string& before);
     // The field last saved, on which photo (its number and row), the text it
     // replaced and the text saved.
     struct LastEdit {

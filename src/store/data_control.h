@@ -46,6 +46,11 @@ public:
     // at `indexPath` (3420 when nothing is open).
     std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) const;
 
+    // See Album::ReadPicturePlaces and Album::RelinkPictures (3420 when
+    // nothing is open).
+    std::vector<PicturePlace> ReadPicturePlaces() const;
+    std::size_t RelinkPictures(const std::vector<PictureMove>& moves);
+
     // See Album::ChangesByOthers; nothing while nothing is open.
     std::optional<std::int64_t> ChangesByOthers() const;
 

@@ -43,7 +43,9 @@ QString QtDialogs::Input(const QString& prompt, const QString& text) {
 }
 
 QString QtDialogs::Folder(const QString& title, const QString& start) {
-    return QFileDialog::getExistingDirectory(OwnerWindow(), title, start);
+    // Qt's own chooser, the same on every desktop, where a folder can be typed.
+    return QFileDialog::getExistingDirectory(
+        OwnerWindow(), title, start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 namespace {

@@ -301,11 +301,12 @@ TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
                                "Apri la cartella della foto",
                                "Copia immagine",
                                "Copia percorso",
+                               "Cerca le foto spostate…",
                                "",
                                "Aggiungi una cartella…"};
     ASSERT_EQ(menu->actions().size(), items.size());
     for (int i = 0; i < items.size(); ++i) EXPECT_EQ(menu->actions()[i]->text(), items[i]);
-    EXPECT_EQ(Enabled(menu.get()), QList<bool>({true, true, true, true, true, true}));
+    EXPECT_EQ(Enabled(menu.get()), QList<bool>({true, true, true, true, true, true, true}));
 
     menu->actions()[3]->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(),
@@ -323,7 +324,7 @@ TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
     // A photo on a CD that is not inserted: its folder is not there.
     Reopen({{7, "Sul CD", "/nessun/cd", "foto.jpg"}});
     std::unique_ptr<QMenu> missing(Form1Probe::PhotoMenu(form));
-    EXPECT_EQ(Enabled(missing.get()), QList<bool>({true, false, false, true, true, true}));
+    EXPECT_EQ(Enabled(missing.get()), QList<bool>({true, false, false, true, true, true, true}));
     // The frame's notice is there for screen readers.
     QAccessibleInterface* notice =
         QAccessible::queryAccessibleInterface(&Control<QLabel>(form, "PictureNoticeLabel"));
@@ -337,7 +338,7 @@ TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
     Reopen({});
     std::unique_ptr<QMenu> none(Form1Probe::PhotoMenu(form));
     // A folder may be added to an empty album.
-    EXPECT_EQ(Enabled(none.get()), QList<bool>({false, false, false, false, true, true}));
+    EXPECT_EQ(Enabled(none.get()), QList<bool>({false, false, false, false, false, true, true}));
 }
 
 TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {
