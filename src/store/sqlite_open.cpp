@@ -76,6 +76,7 @@ std::string ImmutableUri(const std::string& path) {
 // of the schema or of pages by hand, no function of the program's own called
 // from views or triggers.
 void Defend(SQLite::Database& db) {
+    // SQLiteCpp has no call for a connection's configuration: SQLite's own.
     sqlite3* handle = db.getHandle();
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
