@@ -20,6 +20,7 @@
 #include "support/albums.h"
 #include "support/controls.h"
 #include "support/form1_probe.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -281,7 +282,7 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
     EXPECT_EQ(dialogs.progress.size(), 1u);
     ASSERT_EQ(dialogs.Messages().size(), 1);
     EXPECT_TRUE(dialogs.Messages()[0].startsWith("Impossibile aprire il DataBase su CD: "));
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
     Expect("1", "Usuale", Qt::red);
 
     dialogs.Clear();
@@ -289,7 +290,7 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
     Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_EQ(dialogs.progress.size(), 1u);
-    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     Expect("1", "Tramonto sul lago", Qt::yellow);
@@ -300,7 +301,7 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
     dialogs.Clear();
     Click(form, "Image7");
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
     EXPECT_FALSE(module.ReadOnly());
     EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
     Expect("1", "Usuale", Qt::red);

@@ -13,6 +13,7 @@
 #include "support/albums.h"
 #include "support/controls.h"
 #include "support/form1_probe.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 
@@ -33,7 +34,7 @@ protected:
 
     // Moves the album away from its first photo, so a reopening shows.
     void StepOn() {
-        module.Data1.Recordset().MoveNext();
+        Module1Probe::Data1(module).Recordset().MoveNext();
         ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
     }
 
@@ -48,14 +49,14 @@ TEST_F(ActivationTest, FirstShowingOpensTheAlbum) {
     form.show();
     QApplication::processEvents();
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
 }
 
 TEST_F(ActivationTest, ReturnFromAnotherProgramWindowReopens) {
     form.show();
     Focus(&form);
     StepOn();
-    module.CdMode = true;
+    Module1Probe::CdMode(module) = true;
 
     Form2* picker = Form1Probe::LoadForm2(form);
     picker->show();
@@ -63,7 +64,7 @@ TEST_F(ActivationTest, ReturnFromAnotherProgramWindowReopens) {
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
     Focus(&form);
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
 }
 
 TEST_F(ActivationTest, ClosingABoxOrComingBackFromAnotherApplicationDoesNot) {

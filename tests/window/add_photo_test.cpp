@@ -18,6 +18,7 @@
 #include "support/albums.h"
 #include "support/controls.h"
 #include "support/form1_probe.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -364,7 +365,7 @@ TEST_F(AddPhotoTest, AnAlbumWithColumnsOfItsOwnAfterTheEightTakesNewPhotos) {
 
 TEST_F(AddPhotoTest, TheNumberFollowsTheHighestWhicheverPhotoIsShown) {
     OpenAlbumOf({3, 10, 7});
-    module.Data1.Recordset().MoveNext();
+    Module1Probe::Data1(module).Recordset().MoveNext();
     ASSERT_EQ(Control<LongLineBox>(form, "Text1").text(), "7");
     Form2* picker = OpenPicker();
     Answer({"", "", "", "", ""});
@@ -426,7 +427,7 @@ TEST_F(AddPhotoTest, HoverOverOkHighlightsItAndPutsTheAlbumButtonsToRest) {
 
 TEST_F(AddPhotoTest, AnAlbumMadeReadOnlyKeepsThePickerOpenAndTheAlbumShown) {
     OpenAlbumOf({1, 2});
-    module.Data1.Recordset().MoveNext();
+    Module1Probe::Data1(module).Recordset().MoveNext();
     Form2* picker = OpenPicker();
     ClickFile(picker, "a.jpg");
     QFile::setPermissions(Album(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
@@ -439,8 +440,8 @@ TEST_F(AddPhotoTest, AnAlbumMadeReadOnlyKeepsThePickerOpenAndTheAlbumShown) {
     EXPECT_TRUE(picker->isVisible());
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
     // Back on the album query, shown for reading, on the photo shown before.
-    EXPECT_TRUE(module.Data1.IsOpen());
-    EXPECT_TRUE(module.Data1.ReadOnly);
+    EXPECT_TRUE(Module1Probe::Data1(module).IsOpen());
+    EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "2");
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Foto 2");
@@ -522,7 +523,7 @@ TEST_F(AddPhotoTest, ReturningFromABoxThePickerOwnsCountsAsReturningFromThePicke
     auto* box = new QDialog(picker);
     box->winId();
     Form1Probe::FocusWindowChanged(form, box->windowHandle());
-    module.Data1.Recordset().MoveNext();
+    Module1Probe::Data1(module).Recordset().MoveNext();
     delete box;
     Form1Probe::UnloadForm2(form);
     ProcessDeletes();
@@ -530,7 +531,7 @@ TEST_F(AddPhotoTest, ReturningFromABoxThePickerOwnsCountsAsReturningFromThePicke
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "1");
 
     // A box of the album window's own does not count, gone or not.
-    module.Data1.Recordset().MoveNext();
+    Module1Probe::Data1(module).Recordset().MoveNext();
     auto* own = new QDialog(&form);
     own->winId();
     Form1Probe::FocusWindowChanged(form, own->windowHandle());

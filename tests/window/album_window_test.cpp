@@ -31,6 +31,7 @@
 #include "support/albums.h"
 #include "support/controls.h"
 #include "support/form1_probe.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -267,7 +268,7 @@ TEST_F(AlbumWindowTest, ALongTitleShowsItsBeginning) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::processEvents();
-    module.Data1.Recordset().MoveNext();
+    Module1Probe::Data1(module).Recordset().MoveNext();
     ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), title);
     // The box is scrolled to its first character.
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").cursorPosition(), 0);
@@ -419,7 +420,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
         QApplication::processEvents();
         ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
-        module.Data1.Recordset().MoveNext();
+        Module1Probe::Data1(module).Recordset().MoveNext();
         ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
         ASSERT_TRUE(Control<Picture>(form, "Image1").isVisible());
         MoveTo(background_);
@@ -532,7 +533,7 @@ TEST_F(AlbumWindowPointerTest, FromButtonToNeighbourAndToTheBackground) {
 }
 
 TEST_F(AlbumWindowPointerTest, ControlsWithoutAHoverActionLeaveTheHighlightAlone) {
-    module.Data1.Recordset().MoveNext();  // the row whose note needs the scroll bar
+    Module1Probe::Data1(module).Recordset().MoveNext();  // the row whose note needs the scroll bar
     QApplication::processEvents();
     ASSERT_GT(Control<LongTextBox>(form, "Text6").verticalScrollBar()->maximum(), 0);
     QScrollBar* noteBar = Control<LongTextBox>(form, "Text6").verticalScrollBar();
@@ -676,7 +677,7 @@ TEST_F(AlbumWindowPointerTest, HiddenFieldsAndTheDataControlNeverShow) {
     MoveTo(QPoint(310, 25));
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, QPoint(300, 20));
     module.OpenAlbum();
-    module.Data1.Recordset().MoveLast();
+    Module1Probe::Data1(module).Recordset().MoveLast();
     nothingShown();
     EXPECT_EQ(Control<LongLineBox>(form, "Text8").text(), "c.jpg")
         << "hidden, yet bound to the row";

@@ -14,6 +14,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/controls.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -65,15 +66,15 @@ protected:
     void SwitchToCd() {
         dialogs.Type(CdAlbum());
         Click(form, "Image7");
-        ASSERT_TRUE(module.CdMode);
+        ASSERT_TRUE(Module1Probe::CdMode(module));
         ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
         dialogs.Clear();
     }
 
     void ExpectUsualAlbum() {
-        EXPECT_FALSE(module.CdMode);
+        EXPECT_FALSE(Module1Probe::CdMode(module));
         EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Usuale");
-        EXPECT_FALSE(module.Data1.ReadOnly);
+        EXPECT_FALSE(module.ReadOnly());
         EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
         EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
     }
@@ -87,7 +88,7 @@ protected:
 };
 
 TEST_F(CdSwitchTest, CancelReopensTheUsualAlbumOnItsFirstPhoto) {
-    module.Data1.Recordset().MoveNext();
+    Module1Probe::Data1(module).Recordset().MoveNext();
     dialogs.Cancel();
     Click(form, "Image7");
     EXPECT_EQ(dialogs.Inputs(), QStringList{kCdPrompt});
@@ -104,11 +105,11 @@ TEST_F(CdSwitchTest, MissingFileOrFolderAsksAgainSilentlyThenTheCdAlbumIsShownRe
 
     EXPECT_EQ(dialogs.Inputs(), QStringList({kCdPrompt, kCdPrompt, kCdPrompt}));
     EXPECT_TRUE(dialogs.Messages().isEmpty());
-    EXPECT_TRUE(module.CdMode);
-    EXPECT_EQ(module.CdDatabasePath, CdAlbum());
-    EXPECT_EQ(module.CdDriveLetter, cd);
-    EXPECT_EQ(module.Data1.DatabaseName, Copy().toStdString());
-    EXPECT_TRUE(module.Data1.ReadOnly);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
+    EXPECT_EQ(Module1Probe::CdDatabasePath(module), CdAlbum());
+    EXPECT_EQ(Module1Probe::CdDriveLetter(module), cd);
+    EXPECT_EQ(Module1Probe::Data1(module).DatabaseName, Copy().toStdString());
+    EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "3");
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
@@ -147,7 +148,7 @@ TEST_F(CdSwitchTest, AWorkingCopyLeftReadOnlyNeverBlocksASwitch) {
     bool readOnlyWhileAsked = false;
     bool addEnabledWhileAsked = true;
     dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
-        readOnlyWhileAsked = module.Data1.ReadOnly;
+        readOnlyWhileAsked = module.ReadOnly();
         addEnabledWhileAsked = Control<Picture>(form, "Image6").Enabled();
     };
     dialogs.Cancel();
@@ -164,7 +165,7 @@ TEST_F(CdSwitchTest, AWorkingCopyLeftReadOnlyNeverBlocksASwitch) {
     Protect(Copy());
     dialogs.Type(CdAlbum());
     Click(form, "Image7");
-    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
     EXPECT_TRUE(Writable(Copy()));
 }
@@ -192,7 +193,7 @@ TEST_F(CdSwitchTest, AnAlbumBurnedMidWriteIsCopiedWithItsJournalAndReadAsItWas) 
     dialogs.Type(CdAlbum());
     Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
-    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
 }
 
@@ -223,7 +224,7 @@ TEST_F(CdSwitchTest, ACopyThatFailsTwiceIsReportedAndTheUsualAlbumReopened) {
         << dialogs.Messages()[0].toStdString();
     EXPECT_TRUE(dialogs.Messages()[0].contains(Copy()));
     ExpectUsualAlbum();
-    EXPECT_EQ(module.Data1.DatabaseName, platform.DefaultAlbumPath().toStdString());
+    EXPECT_EQ(Module1Probe::Data1(module).DatabaseName, platform.DefaultAlbumPath().toStdString());
 }
 
 TEST_F(CdSwitchTest, TheWayBackNeedsNoWorkingCopy) {
@@ -240,7 +241,7 @@ TEST_F(CdSwitchTest, TheWorkingCopyTypedAsTheCdIsOpenedAsItIs) {
     dialogs.Type(Copy());
     Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
-    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
 }
 

@@ -18,6 +18,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/controls.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -113,7 +114,7 @@ protected:
 
     QString Dir() const { return platform.Root(); }
     QString Album() const { return platform.DefaultAlbumPath(); }
-    store::Cursor& Rows() { return module.Data1.Recordset(); }
+    store::Cursor& Rows() { return Module1Probe::Data1(module).Recordset(); }
 
     Showing Now() {
         SettlePictures(loader);
@@ -395,7 +396,7 @@ TEST_F(CommandsTest, JumpInAnEmptyAlbumSaysThereIsNoPhotoWhateverTheAnswer) {
 // The jump as the album always did it: from the first photo, read each
 // photo's number off the field, until one equals the answer.
 std::optional<QString> ScanFor(Module1& module, Form1& form, double number) {
-    store::Cursor& rows = module.Data1.Recordset();
+    store::Cursor& rows = Module1Probe::Data1(module).Recordset();
     rows.MoveFirst();
     while (!rows.Eof()) {
         if (Val(Control<LongLineBox>(form, "Text1").text()) == number)
@@ -573,8 +574,8 @@ TEST_F(CommandsTest, ARefusedDeletionIsToldAndThePhotoStays) {
     Open({1, 2});
     Click(form, "Image10");
     // An album opened for reading, as one on CD.
-    module.Data1.ReadOnly = true;
-    module.Data1.Refresh();
+    Module1Probe::Data1(module).ReadOnly = true;
+    Module1Probe::Data1(module).Refresh();
     Click(form, "Image10");
 
     dialogs.Yes();

@@ -13,6 +13,7 @@
 #include "support/albums.h"
 #include "support/controls.h"
 #include "support/form1_probe.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -45,9 +46,7 @@ protected:
         return list;
     }
 
-    QStringList Entries() const {
-        return ListEntries(*Form1Probe::PhotoList(form), "List1");
-    }
+    QStringList Entries() const { return ListEntries(*Form1Probe::PhotoList(form), "List1"); }
 
     void ClickEntry(int row) {
         QListView* list = &Control<QListView>(*Form1Probe::PhotoList(form), "List1");
@@ -62,7 +61,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     }
 
-    void Execute(const char* sql) { ExecuteSql(module.DatabasePath, sql); }
+    void Execute(const char* sql) { ExecuteSql(Module1Probe::DatabasePath(module), sql); }
     QRgb Shown() {
         SettlePictures(loader);
         return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
@@ -227,7 +226,7 @@ TEST_F(PhotoListTest, ThePickedPhotoStaysCurrentOnceTheAlbumWindowIsActiveAgain)
 
     // The album window's activation reopens the album on its first photo,
     // then returns to the picked one.
-    module.Data1.AddListener([this](const store::Photo* photo) {
+    Module1Probe::Data1(module).AddListener([this](const store::Photo* photo) {
         seen << (photo ? QString::fromStdString(photo->id.toText()) : QString());
     });
     ClickEntry(3);
@@ -256,7 +255,7 @@ TEST_F(PhotoListTest, APickInAnAlbumOnCdGivesWayToTheUsualAlbumOnReturn) {
     Focus(&form);
     dialogs.Type(cd + "/database.mdb");
     Click(form, "Image7");
-    ASSERT_TRUE(module.CdMode);
+    ASSERT_TRUE(Module1Probe::CdMode(module));
 
     Form3* list = OpenList();
     EXPECT_EQ(Entries(), QStringList({"3 Dal CD", "8 Ottava"}));
@@ -264,7 +263,7 @@ TEST_F(PhotoListTest, APickInAnAlbumOnCdGivesWayToTheUsualAlbumOnReturn) {
     ClickEntry(1);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QApplication::processEvents();
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Tre");
     EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
 }

@@ -18,6 +18,7 @@
 #include "pictures/picture_test_support.h"
 #include "support/albums.h"
 #include "support/controls.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -85,7 +86,7 @@ TEST_F(ShowPhotoTest, FitsEveryOrientationAndHonoursExif) {
     EXPECT_EQ(Control<Picture>(form, "Image1").geometry(), QRect(12, 42, 423, 309));
     EXPECT_TRUE(Control<Picture>(form, "Image1").isVisible() || !form.isVisible());
 
-    auto& rows = module.Data1.Recordset();
+    auto& rows = Module1Probe::Data1(module).Recordset();
     rows.MoveNext();
     module.ShowPhoto();
     Settle();
@@ -218,8 +219,8 @@ TEST_F(ShowPhotoTest, EmptyAlbumLeavesTheFrameAsItWas) {
     WritePicture(Dir() + "/land.jpg", 640, 480);
     OpenAlbumOf({{1, "a", Dir(), "land.jpg"}});
     const QImage before = Control<Picture>(form, "Image1").GetPicture();
-    ExecuteSql(module.DatabasePath, "DELETE FROM datab");
-    module.Data1.Refresh();
+    ExecuteSql(Module1Probe::DatabasePath(module), "DELETE FROM datab");
+    Module1Probe::Data1(module).Refresh();
     module.ShowPhoto();
     Settle();
     EXPECT_EQ(Control<Picture>(form, "Image1").GetPicture(), before);
@@ -238,8 +239,8 @@ TEST_F(ShowPhotoTest, CdAlbumPicturesComeFromTheCdRoot) {
     OpenAlbumOf({{1, "mare", "\\Foto", "mare.jpg"}});
     EXPECT_FALSE(Control<Picture>(form, "Image1").HasPicture());
 
-    module.CdMode = true;
-    module.CdDriveLetter = Dir() + "/cd";
+    Module1Probe::CdMode(module) = true;
+    Module1Probe::CdDriveLetter(module) = Dir() + "/cd";
     module.ShowPhoto();
     Settle();
     EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(480, 640));

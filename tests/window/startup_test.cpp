@@ -16,6 +16,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/controls.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 
@@ -65,7 +66,7 @@ TEST_F(StartupTest, DefaultAlbumComesFirstAndPathdbIsLeftAlone) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Usuale");
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "4");
-    EXPECT_EQ(module.DatabasePath, platform.DefaultAlbumPath());
+    EXPECT_EQ(Module1Probe::DatabasePath(module), platform.DefaultAlbumPath());
     EXPECT_EQ(ReadAll(platform.PathdbPath()), other.toUtf8() + "\r\n");
     EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
 }
@@ -137,7 +138,7 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
     module.OpenAlbum();
 
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(module.Data1.ReadOnly);
+    EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Protetto");
 
@@ -149,7 +150,7 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
     // The next opening of a writable album enables it again.
     QFile::setPermissions(album, QFile::ReadOwner | QFile::WriteOwner);
     module.OpenAlbum();
-    EXPECT_FALSE(module.Data1.ReadOnly);
+    EXPECT_FALSE(module.ReadOnly());
     EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
 }
 
@@ -246,8 +247,8 @@ TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {
     WriteAlbum(platform.DefaultAlbumPath(), {});
     module.OpenAlbum();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(module.Data1.Recordset().Bof());
-    EXPECT_TRUE(module.Data1.Recordset().Eof());
+    EXPECT_TRUE(Module1Probe::Data1(module).Recordset().Bof());
+    EXPECT_TRUE(Module1Probe::Data1(module).Recordset().Eof());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
     EXPECT_EQ(Control<LongLineBox>(form, "Text7").text(), "");
 }

@@ -13,6 +13,7 @@
 #include "pictures/thumbnail_cache.h"
 #include "support/albums.h"
 #include "support/controls.h"
+#include "support/full_screen_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/settle_pictures.h"
 #include "support/test_platform.h"
@@ -84,7 +85,7 @@ TEST_F(ThumbnailsTest, FullScreenShowsTheEntryUntilItsOwnReadEnds) {
     EXPECT_TRUE(view->Provisional());
     EXPECT_EQ(view->Shown().natural, QSize(1600, 1200));
     EXPECT_TRUE(Blue(view->Shown().image));
-    SettlePictures(view->Loader());
+    SettlePictures(FullScreenProbe::Loader(*view));
     EXPECT_FALSE(view->Provisional());
     EXPECT_TRUE(Red(view->Shown().image));
     view->hide();
