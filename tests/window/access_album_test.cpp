@@ -11,19 +11,11 @@
 #include <fstream>
 
 #include "access/access_fixtures.h"
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "photo_list/form3.h"
-#include "pictures/picture_loader.h"
 #include "store/access_engine.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/module1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 
 namespace {
 
@@ -38,8 +30,9 @@ std::string Field(const QString& text) {
     return out;
 }
 
-class AccessAlbumWindowTest : public ::testing::Test {
+class AccessAlbumWindowTest : public AlbumWindowFixture {
 protected:
+    AccessAlbumWindowTest() : AlbumWindowFixture(Albums::AccessToo) {}
     void SetUp() override {
         foto = platform.Root() + "/foto";
         QDir().mkpath(foto);
@@ -69,10 +62,6 @@ protected:
         access_test::WriteRowsFile(tsv, path.toStdString(), options);
     }
 
-    QRgb Shown() {
-        SettlePictures(loader);
-        return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
-    }
     void Expect(const char* id, const QString& title, Qt::GlobalColor color) {
         EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), id);
         EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), title);
@@ -85,13 +74,6 @@ protected:
 
     std::vector<PhotoRow> rows;
     QString foto;
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{
-        dialogs, platform,
-        store::MakeAlbumEngine({platform.AccessCacheFolder().toStdString(), PICTORA_ALBUM_TOOL})};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(AccessAlbumWindowTest, TheUsualAlbumOpensReadOnlyAndItsCommandsWork) {

@@ -8,16 +8,8 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/module1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 #include "widgets/long_line_box.h"
 
 namespace {
@@ -33,7 +25,7 @@ bool Writable(const QString& path) {
     return QFile::permissions(path) & QFile::WriteOwner;
 }
 
-class CdSwitchTest : public ::testing::Test {
+class CdSwitchTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         const QString foto = platform.Root() + "/foto";
@@ -58,10 +50,6 @@ protected:
 
     QString CdAlbum() const { return cd + "/database.mdb"; }
     QString Copy() const { return platform.LocalCopyPath(); }
-    QRgb Shown() {
-        SettlePictures(loader);
-        return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
-    }
 
     void SwitchToCd() {
         dialogs.Type(CdAlbum());
@@ -79,16 +67,11 @@ protected:
         EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
     }
 
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
     QString cd;
 };
 
 TEST_F(CdSwitchTest, CancelReopensTheUsualAlbumOnItsFirstPhoto) {
-    Module1Probe::Data1(module).Recordset().MoveNext();
+    Data1().Recordset().MoveNext();
     dialogs.Cancel();
     Click(form, "Image7");
     EXPECT_EQ(dialogs.Inputs(), QStringList{kCdPrompt});
@@ -108,7 +91,7 @@ TEST_F(CdSwitchTest, MissingFileOrFolderAsksAgainSilentlyThenTheCdAlbumIsShownRe
     EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_EQ(Module1Probe::CdDatabasePath(module), CdAlbum());
     EXPECT_EQ(Module1Probe::CdDriveLetter(module), cd);
-    EXPECT_EQ(Module1Probe::Data1(module).DatabaseName, Copy().toStdString());
+    EXPECT_EQ(Data1().DatabaseName, Copy().toStdString());
     EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "3");
@@ -224,7 +207,7 @@ TEST_F(CdSwitchTest, ACopyThatFailsTwiceIsReportedAndTheUsualAlbumReopened) {
         << dialogs.Messages()[0].toStdString();
     EXPECT_TRUE(dialogs.Messages()[0].contains(Copy()));
     ExpectUsualAlbum();
-    EXPECT_EQ(Module1Probe::Data1(module).DatabaseName, platform.DefaultAlbumPath().toStdString());
+    EXPECT_EQ(Data1().DatabaseName, platform.DefaultAlbumPath().toStdString());
 }
 
 TEST_F(CdSwitchTest, TheWayBackNeedsNoWorkingCopy) {

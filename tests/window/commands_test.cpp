@@ -11,17 +11,9 @@
 #include <memory>
 #include <optional>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "app/val.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/module1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 #include "widgets/long_line_box.h"
 #include "widgets/picture.h"
 
@@ -84,7 +76,7 @@ const Command kCommands[] = {
     {"Image12", "la foto non è stata eliminata."},
 };
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public AlbumWindowFixture {
 protected:
     // Opens an album of the given photo numbers at the usual place; each photo
     // has a picture of a colour of its own, named by its number, "b" after
@@ -114,10 +106,10 @@ protected:
 
     QString Dir() const { return platform.Root(); }
     QString Album() const { return platform.DefaultAlbumPath(); }
-    store::Cursor& Rows() { return Module1Probe::Data1(module).Recordset(); }
+    store::Cursor& Rows() { return Data1().Recordset(); }
 
     Showing Now() {
-        SettlePictures(loader);
+        Settle();
         const QImage& picture = Control<Picture>(form, "Image1").GetPicture();
         QString photo;
         if (!picture.isNull()) {
@@ -155,12 +147,6 @@ protected:
         }
         return nullptr;
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 
 private:
     QMap<QRgb, QString> colours_;
@@ -574,8 +560,8 @@ TEST_F(CommandsTest, ARefusedDeletionIsToldAndThePhotoStays) {
     Open({1, 2});
     Click(form, "Image10");
     // An album opened for reading, as one on CD.
-    Module1Probe::Data1(module).ReadOnly = true;
-    Module1Probe::Data1(module).Refresh();
+    Data1().ReadOnly = true;
+    Data1().Refresh();
     Click(form, "Image10");
 
     dialogs.Yes();

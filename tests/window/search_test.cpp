@@ -12,23 +12,16 @@
 #include <functional>
 #include <utility>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "photo_list/fitted_label.h"
 #include "photo_list/form3.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/module1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_platform.h"
 #include "widgets/long_line_box.h"
 
 namespace {
 
-class SearchLineTest : public ::testing::Test {
+class SearchLineTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         WriteAlbum(platform.DefaultAlbumPath(),
@@ -40,9 +33,7 @@ protected:
 
     // Ctrl+F in the album window, then the list once its index is ready.
     QWidget& FindWithKeys() {
-        form.show();
-        form.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        Focus(&form);
         QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
         EXPECT_TRUE(QTest::qWaitFor([this] { return !module.SearchBuilding(); }, 20000));
         return *Form1Probe::PhotoList(form);
@@ -55,12 +46,6 @@ protected:
         line.clear();
         QTest::keyClicks(&line, words);
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(SearchLineTest, CtrlFOpensTheListWithTheLineFocusedAndTypingFilters) {
@@ -175,13 +160,13 @@ TEST_F(SearchLineTest, AnotherProgramsWriteRightAfterTheProgramsOwnIsFoundAtTheN
         // Another program writes between this program's save and what the
         // index records of the album after it.
         bool armed = true;
-        const int listener = Module1Probe::Data1(module).AddListener([&](const store::Photo*) {
+        const int listener = Data1().AddListener([&](const store::Photo*) {
             if (!std::exchange(armed, false)) return;
             ExecuteSql(Module1Probe::DatabasePath(module),
                        "UPDATE datab SET luogo = 'Zanzibar' WHERE id = 10");
         });
         c.write(module);
-        Module1Probe::Data1(module).RemoveListener(listener);
+        Data1().RemoveListener(listener);
         Type("zanzibar");
         EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1 foto"; }, 20000))
             << c.what << ": " << Count().toStdString();

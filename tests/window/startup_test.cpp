@@ -10,15 +10,8 @@
 
 #include <functional>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/module1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_platform.h"
 
 namespace {
 
@@ -37,7 +30,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public AlbumWindowFixture {
 protected:
     QString Path(const QString& name) const { return platform.Root() + "/" + name; }
 
@@ -48,12 +41,6 @@ protected:
                    {{4, title, platform.Root(), "a.jpg"}, {9, "Dopo", platform.Root(), "b.jpg"}});
         return path;
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(StartupTest, DefaultAlbumComesFirstAndPathdbIsLeftAlone) {
@@ -247,8 +234,8 @@ TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {
     WriteAlbum(platform.DefaultAlbumPath(), {});
     module.OpenAlbum();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(Module1Probe::Data1(module).Recordset().Bof());
-    EXPECT_TRUE(Module1Probe::Data1(module).Recordset().Eof());
+    EXPECT_TRUE(Data1().Recordset().Bof());
+    EXPECT_TRUE(Data1().Recordset().Eof());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
     EXPECT_EQ(Control<LongLineBox>(form, "Text7").text(), "");
 }

@@ -16,17 +16,10 @@
 #include <QWheelEvent>
 #include <atomic>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
 #include "support/full_screen_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 #include "viewer/full_screen.h"
 #include "widgets/artwork.h"
 
@@ -34,7 +27,7 @@ namespace {
 
 // An album of photos 1 to 4, each picture larger than the screen, the window
 // shown and active on photo 1.
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         std::vector<PhotoRow> rows;
@@ -45,10 +38,7 @@ protected:
             rows.push_back({id, "Foto " + QString::number(id), platform.Root(), name});
         }
         WriteAlbum(platform.DefaultAlbumPath(), rows);
-        form.show();
-        QApplication::processEvents();
-        form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_NO_FATAL_FAILURE(Focus(&form));
         dialogs.Clear();
     }
     void TearDown() override {
@@ -72,15 +62,9 @@ protected:
     }
     // Lets the frame's and the view's reads reach them.
     void Settle() {
-        SettlePictures(loader);
+        AlbumWindowFixture::Settle();
         if (Form1Probe::FullScreen(form)) SettlePictures(FullScreenProbe::Loader(View()));
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(ViewerTest, AlbumKeysRunTheButtonsFromEveryFieldBox) {
