@@ -33,9 +33,10 @@ public:
         if (!told) told = Clock::now();
     }
     bool Question(const QString&) override { return true; }
-    QString Input(const QString& prompt) override {
+    QString Input(const QString& prompt, const QString& = QString()) override {
         return prompt.startsWith("Attenzione") ? freeAlbum : QString("2");
     }
+    QString Folder(const QString&, const QString&) override { return {}; }
 
     QString freeAlbum;
     std::optional<Clock::time_point> told;

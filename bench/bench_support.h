@@ -17,7 +17,8 @@ class AnsweringDialogs : public Dialogs {
 public:
     void Message(const QString&) override { ++messages; }
     bool Question(const QString&) override { return false; }
-    QString Input(const QString&) override { return answer; }
+    QString Input(const QString&, const QString& = QString()) override { return answer; }
+    QString Folder(const QString&, const QString&) override { return {}; }
 
     QString answer;
     int messages = 0;

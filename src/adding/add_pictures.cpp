@@ -8,9 +8,10 @@
 
 #include <algorithm>
 #include <span>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
+
+#include <QThread>
 
 #include "adding/field_readers.h"
 #include "adding/folder_walk.h"
@@ -109,7 +110,7 @@ std::vector<const FoundFile*> ToRead(const std::vector<FoundFile>& files,
 
 int Readers(const Options& options) {
     if (options.readers > 0) return options.readers;
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    return std::clamp(QThread::idealThreadCount(), 1, 8);
 }
 
 // The pictures among `files`, read, each with its texts for the album;

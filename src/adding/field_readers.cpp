@@ -1,4 +1,5 @@
-// Reading the files of an addition on threads of their own.
+// Reading the files of an addition on threads of their own: a pool of its
+// own (QtCore's), ended before the reading returns.
 #include "adding/field_readers.h"
 
 #include <fcntl.h>
@@ -9,7 +10,8 @@
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
+
+#include <QThreadPool>
 
 #include "adding/folder_walk.h"
 
@@ -97,8 +99,8 @@ struct Shared {
     }
 };
 
-// Whatever ends the reading, the readers take no file more before they are
-// joined.
+// Whatever ends the reading, the readers take no file more before the pool
+// waits for them.
 struct StopOnExit {
     std::atomic<bool>& stop;
     ~StopOnExit() { stop = true; }
@@ -123,16 +125,12 @@ std::vector<FileReading> ReadFiles(const std::vector<std::string>& paths, int th
                                    const std::function<void(std::int64_t done)>& done) {
     std::vector<FileReading> readings(paths.size());
     Shared shared{paths, readings, cancel};
-    std::vector<std::jthread> readers;
+    const int readers = std::max(threads, 1);
+    QThreadPool pool;
+    pool.setMaxThreadCount(readers);
     const StopOnExit stopOnExit{shared.stop};
-    try {
-        for (int i = 0; i < std::max(threads, 1); ++i)
-            readers.emplace_back([&shared] { shared.Work(); });
-    } catch (const std::system_error&) {
-        // The system has no thread to give: those made read, or this one.
-    }
-    if (readers.empty()) shared.Work();
-    shared.Follow(std::max<std::size_t>(readers.size(), 1), done);
+    for (int i = 0; i < readers; ++i) pool.start([&shared] { shared.Work(); });
+    shared.Follow(static_cast<std::size_t>(readers), done);
     return readings;
 }
 

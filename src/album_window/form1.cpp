@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "add_photo/form2.h"
+#include "album_window/show_photo.h"
 #include "app/module1.h"
 #include "photo_list/form3.h"
 #include "widgets/artwork.h"
@@ -117,6 +118,7 @@ Form1::Form1(Module1& module, pictures::PictureLoader& loader, QWidget* parent)
     BuildControls();
     BuildKeys();
     BuildPhotoMenu();
+    BuildDrops();
     FollowScreen();
     ConnectAlbum();
     ConnectHandlers();
@@ -242,7 +244,11 @@ void Form1::ConnectAlbum() {
     connect(&module, &Module1::PictureCleared, this, &Form1::ClearPhoto);
     // An album that may not be written takes no new photo.
     connect(&module, &Module1::ReadOnlyChanged, this,
-            [this](bool readOnly) { Image6->SetEnabled(!readOnly); });
+            [this](bool readOnly) {
+                Image6->SetEnabled(!readOnly);
+                if (readOnly && PictureNoticeLabel->text() == kEmptyAlbumHint)
+                    PictureNoticeLabel->hide();
+            });
 }
 
 void Form1::ShowFields(const std::optional<store::Photo>& photo) {

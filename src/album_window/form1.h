@@ -21,6 +21,7 @@ class Module1;
 class Form2;
 class Form3;
 class QMenu;
+class QPushButton;
 namespace pictures {
 class PictureLoader;
 class WholePictures;
@@ -77,6 +78,12 @@ private:
     Picture* Image1;
     // Said inside the photo frame, in place of a picture that cannot be shown.
     QLabel* PictureNoticeLabel;
+    // Under the notice of a picture not found: "Cerca le foto spostate…"
+    // (find_moved.cpp).
+    QPushButton* FindMovedButton = nullptr;
+    void BuildFindMoved();
+    void OfferFindMoved(bool offered);
+    void FindMoved();
     // Caption pictures above the fields.
     Picture* Image20;
     Picture* Image21;
@@ -199,6 +206,13 @@ private:
     // read it, or a message saying why it cannot be.
     void CopyPicture(const QString& path);
     pictures::WholePictures* wholePictures_ = nullptr;
+
+    // Many photos at once (add_folder.cpp): a folder asked for (the photo
+    // menu, Ctrl+Shift+A), or the local files and folders dropped on the
+    // window.
+    void AddFolder();
+    void AddDropped(const QStringList& paths);
+    void BuildDrops();
 
     // Pointer moves.
     void Form_MouseMove(float x, float y);

@@ -65,6 +65,7 @@ void Form1::BuildKeys() {
         {QKeySequence(Qt::Key_Delete), &Form1::Image12_Click},
         {QKeySequence(Qt::Key_F11), &Form1::ShowFullScreen},
         {QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::FindPhoto},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), &Form1::AddFolder},
     };
     QList<QKeySequence> sequences;
     for (const auto& [sequence, handler] : keys) {

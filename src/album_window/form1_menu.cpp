@@ -63,5 +63,12 @@ QMenu* Form1::PhotoMenu() {
             "Copia percorso", this,
             [path] { QGuiApplication::clipboard()->setText(QDir::toNativeSeparators(path)); })
         ->setEnabled(photo && !file.isDir());
+    menu->addAction("Cerca le foto spostate…", this, &Form1::FindMoved)
+        ->setEnabled(photo.has_value());
+    menu->addSeparator();
+    // Enabled on an album that may only be read too: it says why it refuses.
+    // The key is the window's; the menu only names it.
+    menu->addAction("Aggiungi una cartella…", this, &Form1::AddFolder)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
     return menu;
 }

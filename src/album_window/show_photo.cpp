@@ -29,6 +29,9 @@ pictures::FrameSize PhotoFrameSize(qreal devicePixelRatio) {
     };
 }
 
+const char* const kEmptyAlbumHint =
+    "L'album è vuoto: trascina qui le foto o una cartella, oppure premi Ctrl+Maiusc+A";
+
 QString PictureNotice(const QString& path, pictures::Failure failure) {
     const QString cause = failure == pictures::Failure::NotFound   ? "Immagine non trovata"
                           : failure == pictures::Failure::TooLarge ? "Immagine troppo grande"
@@ -47,8 +50,15 @@ QString PictureNotice(const QString& path, pictures::Failure failure) {
 
 void Form1::ShowPhoto(const QString& path) {
     // With no current row (an empty album, a CD's root) the path names a
-    // folder, and the frame stays exactly as it was.
-    if (!module.CurrentPhoto() && QFileInfo(path).isDir()) return;
+    // folder, and the frame stays exactly as it was; an empty album that
+    // may be written says there how to fill it.
+    if (!module.CurrentPhoto() && QFileInfo(path).isDir()) {
+        if (!module.ReadOnly() && module.AlbumEmpty()) {
+            PictureNoticeLabel->setText(kEmptyAlbumHint);
+            PictureNoticeLabel->show();
+        }
+        return;
+    }
     // Full screen shows the photos it steps through; the frame shows the
     // one it comes back on.
     if (FullScreen && FullScreen->isVisible()) return;
@@ -65,6 +75,7 @@ void Form1::ShowPhoto(const QString& path) {
         ShowPicture(*picture);
     } else {
         PictureNoticeLabel->hide();
+        OfferFindMoved(false);
         Image1->ClearPicture();
         Image1->SetTwipsSize(kPhotoFrameWidth, kPhotoFrameHeight);
     }
@@ -89,8 +100,10 @@ void Form1::ShowPicture(const pictures::Picture& picture) {
         Image1->SetTwipsSize(kPhotoFrameWidth, kPhotoFrameHeight);
         PictureNoticeLabel->setText(PictureNotice(wantedPicture_, picture.failure));
         PictureNoticeLabel->show();
+        OfferFindMoved(picture.failure == pictures::Failure::NotFound && module.CurrentPhoto());
     } else {
         PictureNoticeLabel->hide();
+        OfferFindMoved(false);
         Image1->SetPicture(picture.image, picture.natural);
         Image1->SetStretch(true);
         const QSizeF fit = FitToFrame(picture.natural);
@@ -115,6 +128,7 @@ void Form1::ClearPhoto() {
     wantedPicture_.clear();
     Image1->ClearPicture();
     PictureNoticeLabel->hide();
+    OfferFindMoved(false);
 }
 
 void Form1::BuildPictureFrame() {
@@ -132,6 +146,7 @@ void Form1::BuildPictureFrame() {
     palette.setColor(QPalette::WindowText, QColor(128, 0, 128));
     PictureNoticeLabel->setPalette(palette);
     PictureNoticeLabel->hide();
+    BuildFindMoved();
 }
 
 void Form1::FollowScreen() {

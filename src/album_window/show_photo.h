@@ -22,3 +22,5 @@ pictures::FrameSize PhotoFrameSize(qreal devicePixelRatio);
 // What the photo frame says in place of a picture that cannot be shown:
 // the cause and the file's name.
 QString PictureNotice(const QString& path, pictures::Failure failure);
+// Said in the frame of an empty album that may be written.
+extern const char* const kEmptyAlbumHint;

@@ -1,7 +1,10 @@
 // The picker's OK: the five questions, and the new photo added to the album.
+#include <QFile>
+
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/store_messages.h"
+#include "metadata/fields.h"
 
 namespace {
 
@@ -44,9 +47,20 @@ void Module1::ReopenAlbum(const std::optional<store::Value>& shownId) {
 
 bool Module1::AddPhotoRecord() {
     // Every question is asked; Cancel only leaves that answer empty.
+    // Each offers what the picture itself says, if anything.
+    store::PhotoTexts picked;
+    picked.nome_file = pickedFileName_.toStdString();
+    picked.percorso_file = pickedFolder_.toStdString();
+    // No file picked leaves the folder alone, unread.
+    const metadata::Fields own =
+        pickedFileName_.isEmpty()
+            ? metadata::Fields{}
+            : metadata::ReadFields(QFile::encodeName(PicturePathOf(picked)).toStdString());
+    const std::string* const offered[] = {&own.title, &own.date_taken, &own.place, &own.people,
+                                          &own.notes};
     std::string answers[std::size(kPrompts)];
     for (std::size_t i = 0; i < std::size(kPrompts); ++i)
-        answers[i] = dialogs.Input(kPrompts[i]).toStdString();
+        answers[i] = dialogs.Input(kPrompts[i], QString::fromStdString(*offered[i])).toStdString();
     const store::PhotoTexts texts{answers[0],
                                   answers[1],
                                   answers[2],

@@ -1,21 +1,96 @@
 // Finding photos by their words: the word index of the album now open, built
-// on a thread of its own, kept up to date with this program's own writes,
+// off the window's thread, kept up to date with this program's own writes,
 // and built anew when another program changed the album.
 #include "app/album_search.h"
 
 #include <QDir>
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrentRun>
 #include <utility>
 
 #include "app/module1.h"
 #include "app/platform.h"
 #include "store/search_scratch.h"
 
-AlbumSearch::AlbumSearch(const std::string& folder)
-    : sweeper([folder] { store::RemoveAbandonedScratch(folder); }) {}
+namespace {
+
+// Longer than a build takes to stop at its next step on an idle machine.
+constexpr int kCloseWaitMs = 2000;
+
+// Called by the last holder of the pool: on the window's thread once its
+// work has ended, or on the thread of a build that outlived the album
+// object, where deleting the pool would wait for that very thread: then by a
+// thread of Qt's global pool, once the build has returned.
+void DeletePool(QThreadPool* pool) {
+    if (QThread::currentThread() == pool->thread()) {
+        delete pool;
+    } else if (QThreadPool* global = QThreadPool::globalInstance()) {
+        global->start([pool] { delete pool; });
+    }
+}
+
+// On the build's thread: tells the news through the build's own promise,
+// the one thing it shares with the window's thread.
+void BuildIndex(QPromise<BuildNews>& promise, const std::shared_ptr<store::PhotoSearch>& builder) {
+    BuildNews told;
+    try {
+        builder->Build([&](std::int64_t done, std::int64_t total, bool waiting) {
+            const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
+            if (percent != told.percent || waiting != told.waiting) {
+                told.percent = percent;
+                told.waiting = waiting;
+                promise.addResult(told);
+            }
+            return !promise.isCanceled();
+        });
+    } catch (const store::StoreError& e) {
+        told.error = QString::fromStdString(e.what());
+    }
+    told.ended = true;
+    promise.addResult(told);
+}
+
+}  // namespace
+
+// A pool of its own, not Qt's global one, which the application's end waits
+// for without a bound: a build held in a read of a dead share would hang it.
+AlbumSearch::AlbumSearch(const std::string& folder) : pool_(new QThreadPool, DeletePool) {
+    pool_->setMaxThreadCount(1);
+    pool_->start([folder, keep = pool_] { store::RemoveAbandonedScratch(folder); });
+}
 
 AlbumSearch::~AlbumSearch() {
+    watcher_.reset();
+    build_.cancel();
+    pool_->clear();
+    // A build, or the removal of scratch files, holds only what it was
+    // given and the pool: past the bound it ends on its own, and the pool
+    // after it.
+    pool_->waitForDone(kCloseWaitMs);
+}
+
+void AlbumSearch::Stop() {
+    watcher_.reset();
+    build_.cancel();
+    build_.waitForFinished();
+}
+
+void AlbumSearch::Start(std::shared_ptr<store::PhotoSearch> builder, QObject* context,
+                        std::function<void(const BuildNews&)> told) {
     Stop();
-    if (sweeper.joinable()) sweeper.join();
+    // Queued after the removal of scratch files: no build's scratch file is
+    // taken for an abandoned one.
+    build_ = QtConcurrent::run(
+        pool_.get(), [builder = std::move(builder), keep = pool_](QPromise<BuildNews>& promise) {
+            BuildIndex(promise, builder);
+        });
+    watcher_ = std::make_unique<QFutureWatcher<BuildNews>>();
+    QFutureWatcher<BuildNews>* watcher = watcher_.get();
+    QObject::connect(
+        watcher, &QFutureWatcherBase::resultReadyAt, context,
+        [watcher, told = std::move(told)](int index) { told(watcher->resultAt(index)); });
+    watcher->setFuture(build_);
 }
 
 bool Module1::OpenSearch() {
@@ -51,9 +126,7 @@ void Module1::PrepareSearch() {
 void Module1::BuildSearchIndex() {
     AlbumSearch& s = *search_;
     s.Stop();
-    // No build's scratch file is taken for an abandoned one.
-    if (s.sweeper.joinable()) s.sweeper.join();
-    std::unique_ptr<store::PhotoSearch> builder;
+    std::shared_ptr<store::PhotoSearch> builder;
     try {
         builder = Data1.OpenSearch(s.indexPath);
     } catch (const store::StoreError& e) {
@@ -65,32 +138,11 @@ void Module1::BuildSearchIndex() {
     s.percent = 0;
     const int generation = ++s.generation;
     emit SearchProgress(0);
-    std::atomic<bool>* stop = &s.stop;
-    s.worker = std::thread([this, generation, stop, builder = std::move(builder)] {
-        int told = 0;
-        bool toldWaiting = false;
-        QString error;
-        try {
-            builder->Build([&](std::int64_t done, std::int64_t total, bool waiting) {
-                const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
-                if (percent != told || waiting != toldWaiting) {
-                    told = percent;
-                    toldWaiting = waiting;
-                    QMetaObject::invokeMethod(
-                        this,
-                        [this, generation, percent, waiting] {
-                            BuildAdvanced(generation, percent, waiting);
-                        },
-                        Qt::QueuedConnection);
-                }
-                return !stop->load();
-            });
-        } catch (const store::StoreError& e) {
-            error = QString::fromStdString(e.what());
-        }
-        QMetaObject::invokeMethod(
-            this, [this, generation, error] { BuildEnded(generation, error); },
-            Qt::QueuedConnection);
+    s.Start(std::move(builder), this, [this, generation](const BuildNews& news) {
+        if (news.ended)
+            BuildEnded(generation, news.error);
+        else
+            BuildAdvanced(generation, news.percent, news.waiting);
     });
 }
 
@@ -103,13 +155,11 @@ void Module1::BuildAdvanced(int generation, int percent, bool waiting) {
 
 void Module1::BuildEnded(int generation, const QString& error) {
     if (generation != search_->generation) return;
-    if (search_->worker.joinable()) search_->worker.join();
     search_->building = false;
     search_->waiting = false;
     search_->error = error;
     emit SearchReady();
 }
-
 bool Module1::SearchBuilding() const {
     return search_->building;
 }
@@ -151,6 +201,10 @@ std::string Module1::SearchStateBeforeWrite() {
 }
 
 void Module1::PhotoWritten(const store::Value& id, const std::string& before) {
+    PhotosWritten({id}, before);
+}
+
+void Module1::PhotosWritten(const std::vector<store::Value>& ids, const std::string& before) {
     AlbumSearch& s = *search_;
     const auto othersBefore = std::exchange(s.othersBefore, std::nullopt);
     if (before.empty() || !s.search || s.building) return;
@@ -160,5 +214,5 @@ void Module1::PhotoWritten(const store::Value& id, const std::string& before) {
     const std::string after = s.search->AlbumState();
     const auto othersAfter = Data1.ChangesByOthers();
     if (!othersBefore || othersAfter != othersBefore) return;
-    s.search->Update({id}, before, after);
+    s.search->Update(ids, before, after);
 }

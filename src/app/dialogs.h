@@ -12,6 +12,8 @@ public:
     // `done` of `total` (total 0 while not known yet), called often while the
     // work goes on, with news or without. False once the user asked to stop.
     virtual bool Advance(qint64 done, qint64 total) = 0;
+    // What the work is doing now, in place of the label it started with.
+    virtual void Label(const QString& label) { (void)label; }
 };
 
 // The program's message boxes and input boxes. Windows never call
@@ -24,9 +26,12 @@ public:
     virtual void Message(const QString& prompt) = 0;
     // A question with Yes (the default) and No; true only for Yes.
     virtual bool Question(const QString& prompt) = 0;
-    // An input box with the prompt, an empty field, OK and Cancel; Cancel
-    // gives empty text.
-    virtual QString Input(const QString& prompt) = 0;
+    // An input box with the prompt, a field holding `text` (selected, so
+    // typing replaces it), OK and Cancel; Cancel gives empty text.
+    virtual QString Input(const QString& prompt, const QString& text = QString()) = 0;
+    // A folder chooser titled `title`, opening on `start`; the folder chosen,
+    // or empty text when the user gave up.
+    virtual QString Folder(const QString& title, const QString& start) = 0;
 
     // Long work described by `label`: shown once it has lasted half a second,
     // with its progress and an Annulla button that stops it, and closed when

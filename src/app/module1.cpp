@@ -1,5 +1,6 @@
 #include "app/module1.h"
 
+#include "app/add_folder.h"
 #include "app/album_search.h"
 #include "app/dialogs.h"
 #include "app/picture_path.h"
@@ -40,8 +41,11 @@ QString Module1::VolumeRoot(const QString& path) const {
 }
 
 QString Module1::PicturePathOf(const store::PhotoTexts& photo) const {
-    return ComposePicturePath(CdMode, CdDriveLetter, QString::fromStdString(photo.percorso_file),
-                              QString::fromStdString(photo.nome_file));
+    // A folder found again for an album that is never written is under its
+    // new place, wherever the album is.
+    if (const std::optional<std::string> moved = MovedFolder(photo.percorso_file))
+        return StoredPicturePath(false, {}, *moved, photo.nome_file);
+    return StoredPicturePath(CdMode, CdDriveLetter, photo.percorso_file, photo.nome_file);
 }
 
 bool Module1::NamesNoFile(const store::PhotoTexts& photo) {
@@ -52,6 +56,17 @@ void Module1::ShowPhoto() {
     // With no photo under the cursor the path names a folder, which the
     // photo frame leaves as it is.
     emit PictureToShow(PicturePathOf(current_ ? current_->texts : store::PhotoTexts{}));
+}
+
+bool Module1::AlbumEmpty() {
+    if (current_ || !Data1.IsOpen()) return false;
+    try {
+        // Both ends at once only on an album with no photo.
+        const store::Cursor& rows = Data1.Recordset();
+        return rows.Bof() && rows.Eof();
+    } catch (const store::StoreError&) {
+        return false;
+    }
 }
 
 QStringList Module1::NeighbourPicturePaths() {

@@ -5,10 +5,21 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "store/data_control.h"
 
+namespace store {
+struct RelinkMapping;
+}
+
 struct AlbumSearch;
+struct PictureAddition;
+namespace adding {
+struct Options;
+struct Result;
+}  // namespace adding
 class Dialogs;
 class Platform;
 
@@ -45,6 +56,8 @@ public:
     const std::optional<store::Photo>& CurrentPhoto() const { return current_; }
     // Whether the album is open for reading only (and so takes no new photo).
     bool ReadOnly() const { return Data1.ReadOnly; }
+    // Whether the album is open and holds no photo at all.
+    bool AlbumEmpty();
     // The picture file of `photo`: its folder and name, under the CD's root
     // while an album on CD is shown.
     QString PicturePathOf(const store::PhotoTexts& photo) const;
@@ -116,6 +129,19 @@ public:
     // been told why and nothing was written.
     bool AddPhotoRecord();
 
+    // Adding many photos at once (add_folder.cpp): AddFolder asks for a
+    // folder, AddPictures takes the files and folders given (dropped on the
+    // album window). The pictures are found, read and written on a worker,
+    // in batches that commit whole; a progress box with Annulla shows after
+    // half a second; at the end the summary is told and the first photo
+    // added shown. Refused, the user told why, on an album that may only be
+    // read and while another addition runs. `options` may set the batch and
+    // watch and stop the addition from its worker.
+    void AddFolder();
+    void AddPictures(const QStringList& paths);
+    void AddPictures(const QStringList& paths, const adding::Options& options);
+    bool AddingPictures() const { return addition_ != nullptr; }
+
     // Every photo of the album now open, for the photo list; nothing when no
     // album is open or it cannot be read.
     std::unique_ptr<store::PhotoIndex> OpenPhotoIndex() const;
@@ -130,6 +156,15 @@ public:
     // the list was the active window, so the photo is returned to after the
     // album window's activation reopens the album.
     bool PickPhoto(const QString& entry, bool listActive);
+
+    // Finding the pictures of the album's photos after they moved: the user
+    // picks the folder where they are now, the missing ones are looked for
+    // under it on a worker thread, with progress and Annulla, and the user
+    // is told how many were found. A native album's rows are rewritten all
+    // at once; an album that is never written keeps what was learned in the
+    // settings file, and its pictures are looked for there from then on
+    // (relink_pictures.cpp).
+    void FindMovedPictures();
 
     // Finding photos by their words (see store::PhotoSearch), through a word
     // index kept in the cache folder, one per album, built on a thread of
@@ -169,6 +204,9 @@ signals:
     // The album was opened for reading only (true) or for writing (false):
     // the add button works only in the second case.
     void ReadOnlyChanged(bool readOnly);
+    // An addition of many photos ended: its summary told, its first photo
+    // shown.
+    void PicturesAdded();
 
 private:
     // The tests' view of the album's state.
@@ -234,7 +272,26 @@ private:
     void PhotoWritten(const store::Value& id, const std::string& before);
     std::unique_ptr<AlbumSearch> search_;
 
+    // The addition under way, if any; ended (its worker stopped) before the
+    // album goes.
+    bool MayAddPictures();
+    void AdvanceAddition();
+    void EndAddition();
+    void TellAddition(const adding::Result& result);
+    std::unique_ptr<PictureAddition> addition_;
+
     std::optional<store::Photo> current_;
+
+    // The new place of `folder` for an album that is never written, by the
+    // mappings the settings file keeps for it; nothing when none applies.
+    std::optional<std::string> MovedFolder(const std::string& folder) const;
+    // The album file the mappings are kept for: the CD's, not its copy.
+    QString OwnAlbumPath() const;
+    struct KeptMappings;
+    mutable std::shared_ptr<KeptMappings> kept_;  // read once per album
+    void KeepLearned(const std::vector<store::RelinkMapping>& learned);
+    void RereadShownPhoto();
+    void PhotosWritten(const std::vector<store::Value>& ids, const std::string& before);
     // The field last saved, on which photo (its number and row), the text it
     // replaced and the text saved.
     struct LastEdit {

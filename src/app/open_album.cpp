@@ -90,8 +90,7 @@ QString Module1::StartupPicturePath() const {
         const auto first = Data1.PeekFirstPhoto(album.toStdString());
         // At start-up no album on CD is shown.
         if (first)
-            return ComposePicturePath(false, {}, QString::fromStdString(first->texts.percorso_file),
-                                      QString::fromStdString(first->texts.nome_file));
+            return StoredPicturePath(false, {}, first->texts.percorso_file, first->texts.nome_file);
     } catch (const store::StoreError&) {
         // Not an album, or locked: OpenAlbum will say so in its own time.
     }

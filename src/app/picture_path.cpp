@@ -1,5 +1,7 @@
 #include "app/picture_path.h"
 
+#include "store/relink_names.h"
+
 QString ComposePicturePath(bool cdMode, const QString& cdRoot, const QString& folder,
                            const QString& name) {
     QString path = folder;
@@ -15,4 +17,16 @@ QString ComposePicturePath(bool cdMode, const QString& cdRoot, const QString& fo
     path += '/';
     path += name;
     return path;
+}
+
+QString StoredPicturePath(bool cdMode, const QString& cdRoot, const std::string& folder,
+                          const std::string& name) {
+    using store::relink::IsUtf8;
+    if (IsUtf8(folder) && IsUtf8(name)) {
+        return ComposePicturePath(cdMode, cdRoot, QString::fromStdString(folder),
+                                  QString::fromStdString(name));
+    }
+    return ComposePicturePath(cdMode, cdRoot,
+                              QString::fromStdString(store::relink::Windows1252AsUtf8(folder)),
+                              QString::fromStdString(store::relink::Windows1252AsUtf8(name)));
 }

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 
+#include "app/relink_settings.h"
 #include "store/access_engine.h"
 
 QString Platform::DefaultAlbumPath() const {
@@ -40,6 +41,10 @@ QString Platform::SearchIndexFolder() const {
 QString Platform::AlbumToolPath() const {
     return QString::fromStdString(
         store::FindAlbumTool(QCoreApplication::applicationDirPath().toStdString()));
+}
+
+QString Platform::SettingsFile() const {
+    return DefaultSettingsFile();
 }
 
 QString Platform::VolumeRoot(const QString& path) const {

@@ -32,6 +32,8 @@ public:
     // The root (mount point) of the volume that holds `path`: what a drive
     // letter was on the desktop the album was made for. Empty when unknown.
     virtual QString VolumeRoot(const QString& path) const;
+    // Pictora's own settings file (see DefaultSettingsFile).
+    virtual QString SettingsFile() const;
     // The mounted, ready volumes, "/" first.
     virtual QStringList Drives() const;
 };

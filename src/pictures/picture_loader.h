@@ -10,12 +10,24 @@
 #include <memory>
 #include <optional>
 
+#include "pictures/decoded_cache.h"
 #include "pictures/picture_reader.h"
-#include "pictures/pool_end.h"
-
-class QThreadPool;
+#include "pictures/workers.h"
 
 namespace pictures {
+
+struct LoaderState;
+
+// Let tests hold a read or a write while they look, and say which files are
+// on a slow medium. Never set in the program.
+struct LoaderHooks {
+    // On the worker, before it reads `path`.
+    std::function<void(const QString& path)> beforeDecode = {};
+    // On the thread that writes thumbnails, before it writes those of `path`.
+    std::function<void(const QString& path)> beforeWrite = {};
+    // In place of the mount table.
+    std::function<bool(const QString& path)> slowMedium = {};
+};
 
 class PictureLoader : public QObject {
     Q_OBJECT
@@ -70,21 +82,12 @@ public:
     int CachedCount() const;
     qint64 CachedBytes() const;
 
-    // Let tests hold a read or a write while they look, and say which files
-    // are on a slow medium. Never set in the program.
-    struct TestHooks {
-        // On the worker, before it reads `path`.
-        std::function<void(const QString& path)> beforeDecode = {};
-        // On the thread that writes thumbnails, before it writes those of `path`.
-        std::function<void(const QString& path)> beforeWrite = {};
-        // In place of the mount table.
-        std::function<bool(const QString& path)> slowMedium = {};
-    };
+    using TestHooks = LoaderHooks;
     void SetTestHooks(TestHooks hooks);
 
     // The cache's bounds: this many pictures, or this many bytes.
-    static constexpr int kMaxCached = 32;
-    static constexpr qint64 kMaxCachedBytes = qint64(128) << 20;
+    static constexpr int kMaxCached = DecodedCache::kMaxCached;
+    static constexpr qint64 kMaxCachedBytes = DecodedCache::kMaxCachedBytes;
     // Longer than any decode the memory budget allows on an idle machine.
     static constexpr int kCloseWaitMs = pictures::kCloseWaitMs;
 
@@ -94,34 +97,13 @@ signals:
     void Loaded(const QString& path, const pictures::Picture& picture);
 
 private:
-    struct State;
-    class Job;
-
-    // A file as it is on disk, read for one frame: a file changed on disk or
-    // a frame changed has another key. A file on a slow medium is stamped by
-    // the worker that reads it; until then only its path is known.
-    struct Key {
-        FileStamp file;
-        int frame = 0;
-        bool stamped = false;
-        bool operator==(const Key&) const = default;
-        // The same read: by the path alone while either is not stamped.
-        bool Same(const Key& other) const {
-            return frame == other.frame && file.path == other.file.path &&
-                   (!stamped || !other.stamped || file == other.file);
-        }
-    };
     // The key of `path`, or why it cannot be read; a file on a slow medium
     // is left unstamped unless `stampSlow`.
-    bool KeyOf(const QString& path, Key& key, Failure& failure, bool stampSlow = false) const;
+    bool KeyOf(const QString& path, ReadKey& key, Failure& failure, bool stampSlow = false) const;
     bool Slow(const QString& absolutePath) const;
-    void Start(const Key& key, int priority);
-    // Drops the queued reads for any other file than `keep`.
-    void DropQueued(const Key* keep);
 
     // Shared with the workers, which may outlive the loader.
-    std::shared_ptr<State> state_;
-    QThreadPool* pool_;
+    std::shared_ptr<LoaderState> state_;
 };
 
 }  // namespace pictures

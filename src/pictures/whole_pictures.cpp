@@ -1,10 +1,6 @@
 #include "pictures/whole_pictures.h"
 
-#include <QThreadPool>
-
 #include <mutex>
-
-#include "pictures/pool_end.h"
 
 namespace pictures {
 
@@ -13,11 +9,10 @@ struct WholePictures::Owner {
     WholePictures* self = nullptr;
 };
 
+// One at a time: each may take the whole memory budget of a decode.
 WholePictures::WholePictures(QObject* parent)
-    : QObject(parent), owner_(std::make_shared<Owner>()), pool_(new QThreadPool) {
+    : QObject(parent), owner_(std::make_shared<Owner>()), readers_(1) {
     owner_->self = this;
-    // One at a time: each may take the whole memory budget of a decode.
-    pool_->setMaxThreadCount(1);
 }
 
 WholePictures::~WholePictures() {
@@ -25,12 +20,11 @@ WholePictures::~WholePictures() {
         std::lock_guard lock(owner_->mutex);
         owner_->self = nullptr;
     }
-    pool_->clear();
-    EndPool(pool_, QDeadlineTimer(kCloseWaitMs));
+    readers_.End(QDeadlineTimer(kCloseWaitMs));
 }
 
 void WholePictures::Read(const QString& path) {
-    pool_->start([owner = owner_, path] {
+    readers_.Start([owner = owner_, path] {
         const Picture picture = ReadPicture(
             path, [](QSize natural) { return natural; }, 1);
         std::lock_guard lock(owner->mutex);

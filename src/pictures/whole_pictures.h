@@ -7,8 +7,7 @@
 #include <memory>
 
 #include "pictures/picture_reader.h"
-
-class QThreadPool;
+#include "pictures/workers.h"
 
 namespace pictures {
 
@@ -31,7 +30,7 @@ signals:
 private:
     struct Owner;
     std::shared_ptr<Owner> owner_;  // shared with the reads, which may outlive this
-    QThreadPool* pool_;
+    Workers readers_;
 };
 
 }  // namespace pictures

@@ -151,6 +151,16 @@ std::unique_ptr<PhotoSearch> DataControl::OpenSearch(const std::string& indexPat
     return impl_->album->OpenSearch(indexPath);
 }
 
+std::vector<PicturePlace> DataControl::ReadPicturePlaces() const {
+    if (!impl_->album) Closed();
+    return impl_->album->ReadPicturePlaces();
+}
+
+std::size_t DataControl::RelinkPictures(const std::vector<PictureMove>& moves) {
+    if (!impl_->album) Closed();
+    return impl_->album->RelinkPictures(moves);
+}
+
 std::optional<std::int64_t> DataControl::ChangesByOthers() const {
     return impl_->album ? impl_->album->ChangesByOthers() : std::nullopt;
 }
@@ -160,6 +170,10 @@ std::optional<Photo> DataControl::PeekFirstPhoto(const std::string& path) const 
     const auto rows = album->OpenCursor();
     if (!rows->HasCurrentRow()) return std::nullopt;
     return rows->Current();
+}
+
+Engine& DataControl::AlbumEngine() const {
+    return *impl_->engine;
 }
 
 int DataControl::AddListener(Listener listener) {

@@ -46,6 +46,11 @@ public:
     // at `indexPath` (3420 when nothing is open).
     std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) const;
 
+    // See Album::ReadPicturePlaces and Album::RelinkPictures (3420 when
+    // nothing is open).
+    std::vector<PicturePlace> ReadPicturePlaces() const;
+    std::size_t RelinkPictures(const std::vector<PictureMove>& moves);
+
     // See Album::ChangesByOthers; nothing while nothing is open.
     std::optional<std::int64_t> ChangesByOthers() const;
 
@@ -54,6 +59,10 @@ public:
     // changes and no listener is told. Nothing for an empty album; the
     // engine's errors as Refresh would raise them.
     std::optional<Photo> PeekFirstPhoto(const std::string& path) const;
+
+    // The engine this control opens albums with, to open one apart from it
+    // (an addition's own connection, used on a worker).
+    Engine& AlbumEngine() const;
 
     // Told after every Refresh (successful or not), move, successful SeekId,
     // Delete, and UpdateField (successful, or refused with err::TextChanged):

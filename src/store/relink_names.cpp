@@ -141,12 +141,15 @@ std::string_view PrefixText(std::string_view folder, const StoredFolder& split, 
     return folder.substr(0, count == 0 ? split.rootEnd : split.ends.at(count - 1));
 }
 
-std::string AsUtf8(std::string_view bytes) {
+bool IsUtf8(std::string_view bytes) {
     std::size_t at = 0;
     char32_t cp = 0;
     while (at < bytes.size() && NextCodePoint(bytes, at, cp)) {
     }
-    if (at == bytes.size()) return std::string(bytes);
+    return at == bytes.size();
+}
+
+std::string Windows1252AsUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const char c : bytes) {
@@ -154,6 +157,10 @@ std::string AsUtf8(std::string_view bytes) {
         AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kWindows1252[b - 0x80] : b);
     }
     return out;
+}
+
+std::string AsUtf8(std::string_view bytes) {
+    return IsUtf8(bytes) ? std::string(bytes) : Windows1252AsUtf8(bytes);
 }
 
 std::string FoldCase(std::string_view utf8) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -30,14 +31,21 @@ bool QtDialogs::Question(const QString& prompt) {
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtDialogs::Input(const QString& prompt) {
+QString QtDialogs::Input(const QString& prompt, const QString& text) {
     QInputDialog box(OwnerWindow());
     box.setWindowTitle(QApplication::applicationName());
     box.setLabelText(prompt);
-    box.setTextValue(QString());
     box.setInputMode(QInputDialog::TextInput);
+    // Shown selected: typing replaces it.
+    box.setTextValue(text);
     if (box.exec() != QDialog::Accepted) return QString();
     return box.textValue();
+}
+
+QString QtDialogs::Folder(const QString& title, const QString& start) {
+    // Qt's own chooser, the same on every desktop, where a folder can be typed.
+    return QFileDialog::getExistingDirectory(
+        OwnerWindow(), title, start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 namespace {
@@ -64,6 +72,11 @@ public:
         }
         QCoreApplication::processEvents();
         return box_ && !box_->wasCanceled();
+    }
+
+    void Label(const QString& label) override {
+        label_ = label;
+        if (box_) box_->setLabelText(label);
     }
 
 private:

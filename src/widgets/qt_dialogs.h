@@ -10,7 +10,8 @@ class QtDialogs : public Dialogs {
 public:
     void Message(const QString& prompt) override;
     bool Question(const QString& prompt) override;
-    QString Input(const QString& prompt) override;
+    QString Input(const QString& prompt, const QString& text = QString()) override;
+    QString Folder(const QString& title, const QString& start) override;
     std::unique_ptr<Progress> StartProgress(const QString& label) override;
     void WhileBusy(const std::function<void()>& work) override;
     void Repaint() override;

@@ -163,4 +163,33 @@ TEST(ImportTool, RefusesADamagedAlbumWithTheReason) {
     EXPECT_NE(output.find("il file è troncato"), std::string::npos) << output;
 }
 
+// An album brought from Windows, its photo folders copied anywhere: converted
+// and relinked in one step, Windows folders matched whatever their case.
+TEST(ImportTool, WithPhotosRelinksTheWindowsFoldersAtOnce) {
+    TempDir dir;
+    const std::string old = dir / "database.mdb";
+    ASSERT_NO_FATAL_FAILURE(WriteFixture("windows", old, "--jet4"));
+    const std::string sea = dir / "copia/Foto/Mare 1998",
+                      hills = dir / "copia/Archivio/foto/MONTAGNA";
+    for (const std::string& file :
+         {sea + "/IMG_0001.JPG", sea + "/IMG_0002.JPG", hills + "/IMG_0001.JPG"}) {
+        fs::create_directories(fs::path(file).parent_path());
+        std::ofstream(file) << "jpeg";
+    }
+    const std::string tool = std::string(PICTORA_ALBUM_TOOL) + " import " + Quoted(old) + " ";
+    const auto [missingCode, missing] =
+        Shell(tool + Quoted(dir / "no.mdb") + " --photos " + Quoted(dir / "manca"));
+    EXPECT_EQ(missingCode, 1) << missing;
+    EXPECT_FALSE(fs::exists(dir / "no.mdb"));
+
+    const std::string converted = dir / "nuovo.mdb";
+    const auto [code, output] =
+        Shell(tool + Quoted(converted) + " --photos " + Quoted(dir / "copia"));
+    EXPECT_EQ(code, 5) << output;
+    EXPECT_NE(output.find("Ritrovate 3 foto su 4; 1 ancora mancante"), std::string::npos) << output;
+    std::vector<std::string> folders;
+    for (const Row& row : NativeRows(converted)) folders.push_back(row.texts[6]);
+    EXPECT_EQ(folders, (std::vector<std::string>{sea, sea, hills, "D:\\FOTO\\Montagna"}));
+}
+
 }  // namespace

@@ -43,13 +43,14 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     }
     store::DataControl& Data1() { return Module1Probe::Data1(module); }
-
-private:
+    // An engine for the albums the fixture was made for.
     std::unique_ptr<store::Engine> Engine() const {
         if (albums_ == Albums::Native) return store::MakeSqliteEngine();
         return store::MakeAlbumEngine(
             {platform.AccessCacheFolder().toStdString(), PICTORA_ALBUM_TOOL});
     }
+
+private:
     Albums albums_;
 
 protected:

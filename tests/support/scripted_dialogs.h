@@ -17,10 +17,11 @@
 // progress is recorded apart, in `progress`, and stopped on cue.
 class ScriptedDialogs : public Dialogs {
 public:
-    enum class Kind { Message, Question, Input };
+    enum class Kind { Message, Question, Input, Folder };
     struct Shown {
         Kind kind;
         QString prompt;
+        QString text{};  // an input box's text when it opened
     };
 
     // Queue answers, in the order the boxes will be shown.
@@ -36,9 +37,16 @@ public:
         return std::get<bool>(Next(prompt, true));
     }
 
-    QString Input(const QString& prompt) override {
-        Show(Kind::Input, prompt);
+    QString Input(const QString& prompt, const QString& text = QString()) override {
+        Show(Kind::Input, prompt, text);
         return std::get<QString>(Next(prompt, false));
+    }
+
+    // A folder chooser takes its answer from the queue as an input box does
+    // (Type a folder, Cancel for none); its prompt is the title and start.
+    QString Folder(const QString& title, const QString& start) override {
+        Show(Kind::Folder, title + " " + start);
+        return std::get<QString>(Next(title, false));
     }
 
     // Long work that reported at least once: its label, how often it
@@ -111,8 +119,8 @@ private:
         int index_ = -1;
     };
 
-    void Show(Kind kind, const QString& prompt) {
-        shown.push_back({kind, prompt});
+    void Show(Kind kind, const QString& prompt, const QString& text = QString()) {
+        shown.push_back({kind, prompt, text});
         if (whileShown) whileShown(shown.back());
     }
 

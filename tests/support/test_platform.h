@@ -26,6 +26,7 @@ public:
     }
     QString AccessCacheFolder() const override { return dir.path() + "/cache/Pictora/access"; }
     QString SearchIndexFolder() const override { return dir.path() + "/cache/Pictora/search"; }
+    QString SettingsFile() const override { return dir.path() + "/config/Pictora/Pictora.conf"; }
     QString VolumeRoot(const QString& path) const override {
         for (auto it = roots.begin(); it != roots.end(); ++it)
             if (path.startsWith(it.key())) return it.value();

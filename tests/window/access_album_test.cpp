@@ -163,6 +163,18 @@ TEST_F(AccessAlbumWindowTest, AFileWithoutTheAlbumIsNotValidAndTheUserIsAskedAga
     Expect("7", "Nativo", Qt::green);
 }
 
+TEST_F(AccessAlbumWindowTest, AddingAFolderSaysToConvertTheAlbumFirst) {
+    WriteAccess(platform.DefaultAlbumPath());
+    module.OpenAlbum();
+    module.AddPictures({foto});
+    EXPECT_EQ(dialogs.Messages(),
+              QStringList{"Il DataBase è di sola lettura perché è nel formato delle versioni "
+                          "precedenti: le foto non sono state aggiunte. Convertirlo prima in un "
+                          "album nuovo con \"pictora-album import " +
+                          platform.DefaultAlbumPath() + " NUOVO\" e aggiungere le foto a quello."});
+    EXPECT_FALSE(module.AddingPictures());
+}
+
 // A damaged album, a cache folder that cannot be written, a reading stopped
 // by the user: the cause is told, then another album is asked for, as after
 // a file that is no album; the one named is shown.

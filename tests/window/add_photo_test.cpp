@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "add_photo/form2.h"
+#include "metadata/metadata_test_support.h"
 #include "store/album_file.h"
 #include "support/album_window_fixture.h"
 #include "support/albums.h"
@@ -400,6 +401,24 @@ TEST_F(AddPhotoTest, HoverOverOkHighlightsItAndPutsTheAlbumButtonsToRest) {
     QTest::mouseClick(&Control<Picture>(*picker, "Image3"), Qt::LeftButton);
     EXPECT_EQ(dialogs.Inputs(), kPrompts);
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
+}
+
+TEST_F(AddPhotoTest, TheQuestionsOfferThePicturesOwnFields) {
+    metadata_test::WritePhoto((Foto() + "/tags.jpg").toStdString(),
+                              {.exif = {{"Exif.Photo.DateTimeOriginal", "1998:12:25 10:30:00"}},
+                               .iptc = {{"Iptc.Application2.ObjectName", "Natale"}}});
+    OpenAlbumOf({1});
+    Form2* picker = OpenPicker();
+    ClickFile(picker, "tags.jpg");
+    // The offered title kept, the date replaced, the rest left empty.
+    Answer({"Natale", "26/12/98", "", "", ""});
+    Click(*picker, "Image3");
+    QStringList offered;
+    for (const auto& shown : dialogs.shown)
+        if (shown.kind == ScriptedDialogs::Kind::Input) offered << shown.text;
+    EXPECT_EQ(offered, (QStringList{"Natale", "25/12/98", "", "", ""}));
+    EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Natale");
+    EXPECT_EQ(Control<LongLineBox>(form, "Text3").text(), "26/12/98");
 }
 
 TEST_F(AddPhotoTest, AnAlbumMadeReadOnlyKeepsThePickerOpenAndTheAlbumShown) {

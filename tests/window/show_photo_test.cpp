@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QPainter>
 #include <QSemaphore>
 #include <QTest>
@@ -53,6 +54,29 @@ TEST(ComposePicturePath, JoinsFolderAndNameAndPutsCdFoldersUnderTheCdRoot) {
     EXPECT_EQ(ComposePicturePath(true, "/media/cdrom/", "\\Foto\\Estate", "a.bmp"),
               "/media/cdrom/Foto/Estate/a.bmp");
     EXPECT_EQ(ComposePicturePath(true, "/", "\\Foto", "a.jpg"), "/Foto/a.jpg");
+}
+
+TEST_F(ShowPhotoTest, AnEmptyAlbumSaysHowToFillItUnlessReadOnly) {
+    const QLabel& notice = Control<QLabel>(form, "PictureNoticeLabel");
+    const QString album = platform.DefaultAlbumPath();
+    WriteAlbum(album, {});
+    QFile::setPermissions(album, QFile::ReadOwner | QFile::ReadGroup);
+    module.OpenAlbum();
+    ASSERT_TRUE(module.ReadOnly());
+    EXPECT_FALSE(notice.isVisibleTo(&form));
+
+    QFile::setPermissions(album, QFile::ReadOwner | QFile::WriteOwner);
+    module.OpenAlbum();
+    ASSERT_FALSE(module.ReadOnly());
+    EXPECT_TRUE(notice.isVisibleTo(&form));
+    EXPECT_EQ(notice.text(),
+              "L'album è vuoto: trascina qui le foto o una cartella, oppure "
+              "premi Ctrl+Maiusc+A");
+    // A photo takes its place.
+    WritePicture(Dir() + "/land.jpg", 640, 480);
+    ASSERT_TRUE(QFile::remove(album));
+    OpenAlbumOf({{1, "a", Dir(), "land.jpg"}});
+    EXPECT_FALSE(notice.isVisibleTo(&form));
 }
 
 TEST_F(ShowPhotoTest, FitsEveryOrientationAndHonoursExif) {

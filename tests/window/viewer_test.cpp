@@ -284,11 +284,16 @@ TEST_F(ViewerTest, TheMenuKeyOpensThePhotoMenu) {
 TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
     Settle();
     std::unique_ptr<QMenu> menu(Form1Probe::PhotoMenu(form));
-    const QStringList items = {"Schermo intero", "Apri la cartella della foto", "Copia immagine",
-                               "Copia percorso"};
+    const QStringList items = {"Schermo intero",
+                               "Apri la cartella della foto",
+                               "Copia immagine",
+                               "Copia percorso",
+                               "Cerca le foto spostate…",
+                               "",
+                               "Aggiungi una cartella…"};
     ASSERT_EQ(menu->actions().size(), items.size());
     for (int i = 0; i < items.size(); ++i) EXPECT_EQ(menu->actions()[i]->text(), items[i]);
-    EXPECT_EQ(Enabled(menu.get()), QList<bool>({true, true, true, true}));
+    EXPECT_EQ(Enabled(menu.get()), QList<bool>({true, true, true, true, true, true, true}));
 
     menu->actions()[3]->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(),
@@ -306,7 +311,7 @@ TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
     // A photo on a CD that is not inserted: its folder is not there.
     Reopen({{7, "Sul CD", "/nessun/cd", "foto.jpg"}});
     std::unique_ptr<QMenu> missing(Form1Probe::PhotoMenu(form));
-    EXPECT_EQ(Enabled(missing.get()), QList<bool>({true, false, false, true}));
+    EXPECT_EQ(Enabled(missing.get()), QList<bool>({true, false, false, true, true, true, true}));
     // The frame's notice is there for screen readers.
     QAccessibleInterface* notice =
         QAccessible::queryAccessibleInterface(&Control<QLabel>(form, "PictureNoticeLabel"));
@@ -319,7 +324,8 @@ TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
 
     Reopen({});
     std::unique_ptr<QMenu> none(Form1Probe::PhotoMenu(form));
-    EXPECT_EQ(Enabled(none.get()), QList<bool>({false, false, false, false}));
+    // A folder may be added to an empty album.
+    EXPECT_EQ(Enabled(none.get()), QList<bool>({false, false, false, false, false, true, true}));
 }
 
 TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {

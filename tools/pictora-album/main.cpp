@@ -5,8 +5,14 @@
 //   pictora-album import VECCHIO NUOVO     NUOVO, a native album with every photo of
 //                                          VECCHIO, an album in the Access format of
 //                                          Pictora's earlier versions
+//   pictora-album import VECCHIO NUOVO --photos CARTELLA
+//                                          the same, then NUOVO's pictures looked
+//                                          for under CARTELLA, as relink does
 //   pictora-album relink ALBUM CARTELLA... the photos of ALBUM whose pictures are
 //                                          missing, looked for under the folders
+//   pictora-album relink --list|--forget ALBUM
+//                                          the folders the program keeps found
+//                                          for ALBUM in its settings file
 //   pictora-album add ALBUM PERCORSO...    the JPEG and BMP pictures in the files
 //                                          and folders given, added to ALBUM with
 //                                          the fields they carry (add_command.cpp)
@@ -66,11 +72,13 @@ int Usage() {
     std::fputs(
         "Uso: pictora-album create PERCORSO   crea un album vuoto\n"
         "     pictora-album demo CARTELLA     crea CARTELLA/database.mdb con foto di prova\n"
-        "     pictora-album import VECCHIO NUOVO\n"
+        "     pictora-album import VECCHIO NUOVO [--photos CARTELLA]\n"
         "                                     converte l'album VECCHIO, nel formato Access\n"
         "                                     delle versioni precedenti, nel nuovo album NUOVO\n"
         "     pictora-album relink ALBUM CARTELLA...\n"
         "                                     ritrova nelle cartelle le immagini mancanti\n"
+        "     pictora-album relink --list ALBUM | --forget ALBUM\n"
+        "                                     elenca o dimentica le cartelle ritrovate\n"
         "     pictora-album add ALBUM PERCORSO...\n"
         "                                     aggiunge ad ALBUM le foto dei file e delle "
         "cartelle\n",
@@ -94,6 +102,10 @@ int Help() {
         "  import VECCHIO NUOVO    converte l'album VECCHIO, nel formato Access delle\n"
         "                          versioni precedenti, nel nuovo album NUOVO, che non\n"
         "                          deve esistere; VECCHIO viene solo letto\n"
+        "  import VECCHIO NUOVO --photos CARTELLA\n"
+        "                          converte VECCHIO e cerca subito in CARTELLA le\n"
+        "                          immagini delle sue foto, come relink: per un album\n"
+        "                          portato da un computer Windows con le sue cartelle\n"
         "  relink ALBUM CARTELLA...\n"
         "                          cerca nelle CARTELLE (e nelle loro sottocartelle) le\n"
         "                          immagini delle foto di ALBUM che non si trovano più,\n"
@@ -102,6 +114,11 @@ int Help() {
         "                          scrive in ALBUM dove sono ora, tutte insieme; una\n"
         "                          foto trovata in più posti che non si distinguono\n"
         "                          resta com'è ed è contata come incerta\n"
+        "  relink --list ALBUM     elenca le cartelle ritrovate che Pictora conserva\n"
+        "                          nelle sue impostazioni per ALBUM, un album che non\n"
+        "                          scrive (su CD, di sola lettura, nel formato Access)\n"
+        "  relink --forget ALBUM   le dimentica: le foto di ALBUM si cercano di nuovo\n"
+        "                          dove l'album dice\n"
         "  add ALBUM PERCORSO...   aggiunge ad ALBUM le foto JPEG e BMP dei file e\n"
         "                          delle cartelle (con le sottocartelle), con data,\n"
         "                          titolo, note, persone e luogo scritti nelle foto,\n"
@@ -117,7 +134,8 @@ int Help() {
         "  2  comando o argomenti sbagliati\n"
         "  3  l'album VECCHIO è danneggiato: non tutte le foto si possono leggere\n"
         "  4  VECCHIO non è un album nel formato Access\n"
-        "  5  relink: le foto ritrovate sono state scritte, ma alcune mancano ancora\n"
+        "  5  relink (e import --photos): le foto ritrovate sono state scritte, ma\n"
+        "     alcune mancano ancora\n"
         "     o sono incerte; add: alcuni file o cartelle non si possono leggere;\n"
         "     le altre foto sono state aggiunte\n"
         "  6  add: interrotto (Ctrl+C); le foto aggiunte fin lì restano, e lo stesso\n"
@@ -352,6 +370,16 @@ int Import(const std::string& oldPath, const std::string& newPath) {
     return 0;
 }
 
+// Import, then the new album's pictures looked for under `photos`: an album
+// brought from a Windows computer with its photo folders copied anywhere.
+int ImportWithPhotos(const std::string& oldPath, const std::string& newPath,
+                     const std::string& photos) {
+    std::error_code ec;
+    if (!fs::is_directory(photos, ec)) return Fail("'" + photos + "' non è una cartella");
+    if (const int imported = Import(oldPath, newPath); imported != 0) return imported;
+    return album_tool::Relink(newPath, {photos});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -365,6 +393,12 @@ int main(int argc, char** argv) {
     if (command == "create" && argc == 3) return Create(argv[2]);
     if (command == "demo" && argc == 3) return Demo(argv[2], argc, argv);
     if (command == "import" && argc == 4) return Import(argv[2], argv[3]);
+    if (command == "import" && argc == 6 && std::string(argv[4]) == "--photos")
+        return ImportWithPhotos(argv[2], argv[3], argv[5]);
+    if (command == "relink" && argc == 4 && std::string(argv[2]) == "--list")
+        return album_tool::ListKept(argv[3]);
+    if (command == "relink" && argc == 4 && std::string(argv[2]) == "--forget")
+        return album_tool::ForgetKept(argv[3]);
     if (command == "relink" && argc >= 4)
         return album_tool::Relink(argv[2], std::vector<std::string>(argv + 3, argv + argc));
     if (command == "add" && argc >= 4)

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 
+#include "app/relink_settings.h"
 #include "store/album.h"
 #include "store/album_format.h"
 #include "store/relink.h"
@@ -103,6 +104,32 @@ int Relink(const std::string& album, const std::vector<std::string>& folders) {
     counts.missing += static_cast<std::int64_t>(result.found.size() - written);
     Report(result, counts);
     return counts.missing + counts.uncertain == 0 ? 0 : kRelinkPartly;
+}
+
+int ListKept(const std::string& album) {
+    const RelinkAlbum kept = RelinkAlbumOf(QString::fromStdString(album));
+    const auto mappings = ReadRelinkMappings(DefaultSettingsFile(), kept.identity);
+    if (mappings.empty()) {
+        std::printf("Nessuna cartella ritrovata conservata per '%s'\n", album.c_str());
+        return 0;
+    }
+    std::printf("Cartelle ritrovate per '%s':\n", album.c_str());
+    for (const store::RelinkMapping& m : mappings)
+        std::printf("  %s -> %s\n", m.oldPrefix.c_str(), m.newPrefix.c_str());
+    return 0;
+}
+
+int ForgetKept(const std::string& album) {
+    const RelinkAlbum kept = RelinkAlbumOf(QString::fromStdString(album));
+    const QString settings = DefaultSettingsFile();
+    if (ReadRelinkMappings(settings, kept.identity).empty()) {
+        std::printf("Nessuna cartella ritrovata conservata per '%s'\n", album.c_str());
+        return 0;
+    }
+    if (!ForgetRelinkMappings(settings, kept.identity))
+        return Fail("impossibile scrivere il file " + settings.toStdString());
+    std::printf("Cartelle ritrovate dimenticate per '%s'\n", album.c_str());
+    return 0;
 }
 
 }  // namespace album_tool
