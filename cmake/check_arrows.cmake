@@ -1,9 +1,11 @@
 # Checks that the rooms of src/ include one another only along the arrows:
 #   windows -> widgets -> app -> store, album_window -> viewer -> pictures,
 # the viewer reaching the album only through the album object (app), never
-# the store itself; the store without Qt and the album object without Qt's widgets; metadata
+# the store itself; the store without Qt and the album object without Qt's
+# widgets; metadata
 # (a picture file's own fields) stands alone, without Qt; adding (many photos
-# at once) joins metadata to the store, with QtCore's threads only.
+# at once) joins metadata to the store, with QtCore's threads only; base
+# (small helpers of texts, numbers and files) lies below every room, without Qt.
 #
 #   cmake -DSOURCE_DIR=<src folder> [-DSTAMP=<file>] -P check_arrows.cmake
 #
@@ -12,21 +14,23 @@
 
 # The rooms each room may include ("main.cpp" stands beside them and may
 # include every room).
-set(reach_store store)
-set(reach_pictures pictures)
-set(reach_metadata metadata)
-set(reach_adding adding metadata store)
-set(reach_app app adding metadata store)
-set(reach_widgets widgets app store)
-set(reach_add_photo add_photo widgets app store)
-set(reach_photo_list photo_list widgets app store)
-set(reach_viewer viewer pictures app)
-set(reach_album_window album_window add_photo photo_list viewer widgets pictures app store)
-set(rooms store pictures metadata adding app widgets viewer add_photo photo_list album_window)
+set(reach_base base)
+set(reach_store store base)
+set(reach_pictures pictures base)
+set(reach_metadata metadata base)
+set(reach_adding adding metadata store base)
+set(reach_app app adding metadata store base)
+set(reach_widgets widgets app store base)
+set(reach_add_photo add_photo widgets app store base)
+set(reach_photo_list photo_list widgets app store base)
+set(reach_viewer viewer pictures app base)
+set(reach_album_window album_window add_photo photo_list viewer widgets pictures app store base)
+set(rooms base store pictures metadata adding app widgets viewer add_photo photo_list album_window)
 
 # Qt headers a room may not include at all (the start of their names); a
 # room's library links none of the Qt modules named, so a header of theirs
 # included by its bare class name does not build either.
+set(no_qt_base "<Q")
 set(no_qt_store "<Q")
 set(no_qt_metadata "<Q")
 set(no_qt_adding "<QtGui/" "<QtWidgets/")

@@ -167,16 +167,7 @@ void Insert(store::Album& album, std::vector<Pending>& photos, const Options& op
 }  // namespace
 
 std::unique_ptr<store::Album> OpenAlbumForAdding(store::Engine& engine, const std::string& path) {
-    unsigned char head[store::kAlbumSniffBytes] = {};
-    ssize_t got = 0;
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    struct stat info {};
-    if (fd >= 0) {
-        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) got = pread(fd, head, sizeof head, 0);
-        close(fd);
-    }
-    if (got > 0 && store::SniffAlbumFormat(head, static_cast<std::size_t>(got)) ==
-                       store::AlbumFormat::Access) {
+    if (store::AlbumFormatOf(path) == store::AlbumFormat::Access) {
         throw store::StoreError(
             store::err::CannotOpenForWriting,
             "'" + path +

@@ -90,9 +90,6 @@ std::unique_ptr<store::Album> OpenAlbumForAdding(store::Engine& engine, const st
 Result AddPictures(store::Album& album, const std::vector<std::string>& paths,
                    const Options& options = {});
 
-// "1.234" for 1234: the Italian way with thousands.
-std::string FormatCount(std::int64_t count);
-
 // What the addition did, in a sentence: "Aggiunte 1.234 foto; 12 già
 // nell'album; 3 non leggibili". The album's refusal is not in it.
 std::string Summary(const Result& result);

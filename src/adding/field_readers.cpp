@@ -14,6 +14,7 @@
 #include <QThreadPool>
 
 #include "adding/folder_walk.h"
+#include "base/regular_file.h"
 
 namespace adding {
 
@@ -26,29 +27,11 @@ FileReading Failed(int error) {
 // What the first bytes of the file say, read without ever waiting on a FIFO
 // put where the walk saw a regular file.
 FileReading Sniff(const std::string& path, metadata::PictureKind& kind) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return Failed(errno);
     std::array<char, 18> head{};
-    std::size_t got = 0;
-    int error = 0;
-    struct stat info {};
-    if (fstat(fd, &info) != 0) {
-        error = errno;
-    } else if (S_ISREG(info.st_mode)) {
-        while (got < head.size()) {
-            const ssize_t n = read(fd, head.data() + got, head.size() - got);
-            if (n > 0) {
-                got += static_cast<std::size_t>(n);
-            } else if (n == 0 || errno != EINTR) {
-                error = n == 0 ? 0 : errno;
-                break;
-            }
-        }
-    }
-    close(fd);
-    if (error != 0) return Failed(error);
-    kind = S_ISREG(info.st_mode) ? metadata::PictureKindOf(std::string_view(head.data(), got))
-                                 : metadata::PictureKind::Other;
+    const base::FileStart start = base::ReadFileStart(path, head.data(), head.size());
+    if (start.error != 0) return Failed(start.error);
+    kind = start.regular ? metadata::PictureKindOf(std::string_view(head.data(), start.size))
+                         : metadata::PictureKind::Other;
     return {kind == metadata::PictureKind::Other ? FileReading::Kind::NotPicture
                                                  : FileReading::Kind::Picture};
 }

@@ -2,6 +2,7 @@
 #include <cctype>
 
 #include "adding/add_pictures.h"
+#include "base/italian_count.h"
 
 namespace adding {
 
@@ -9,26 +10,17 @@ namespace {
 
 // "1 non leggibile", "3 non leggibili".
 std::string Counted(std::int64_t count, const char* one, const char* many) {
-    return FormatCount(count) + " " + (count == 1 ? one : many);
+    return base::ItalianCount(count) + " " + (count == 1 ? one : many);
 }
 
 }  // namespace
 
-std::string FormatCount(std::int64_t count) {
-    const std::string digits = std::to_string(count < 0 ? -count : count);
-    std::string text = count < 0 ? "-" : "";
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text += '.';
-        text += digits[i];
-    }
-    return text;
-}
-
 std::string Summary(const Result& result) {
-    std::string text = result.added == 0   ? "Nessuna foto aggiunta"
-                       : result.added == 1 ? "Aggiunta 1 foto"
-                                           : "Aggiunte " + FormatCount(result.added) + " foto";
-    if (result.already > 0) text += "; " + FormatCount(result.already) + " già nell'album";
+    std::string text = result.added == 0 ? "Nessuna foto aggiunta"
+                       : result.added == 1
+                           ? "Aggiunta 1 foto"
+                           : "Aggiunte " + base::ItalianCount(result.added) + " foto";
+    if (result.already > 0) text += "; " + base::ItalianCount(result.already) + " già nell'album";
     if (result.unreadable > 0)
         text += "; " + Counted(result.unreadable, "non leggibile", "non leggibili");
     if (result.notPictures > 0)

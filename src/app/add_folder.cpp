@@ -13,6 +13,7 @@
 #include "app/module1.h"
 #include "app/platform.h"
 #include "app/store_messages.h"
+#include "base/italian_count.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ QString Unreadable(const adding::Result& result) {
 
 QString AdditionLabel(const PictureAddition::Report& report) {
     const auto count = [](std::int64_t n) {
-        return QString::fromStdString(adding::FormatCount(n));
+        return QString::fromStdString(base::ItalianCount(n));
     };
     switch (report.phase) {
         case adding::Phase::Walking:

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/val.h"
+#include "base/whole_number.h"
 
 namespace {
 
@@ -149,13 +150,7 @@ store::Value PhotoNumberOfEntry(const QString& entry) {
     const QString head = blank < 0 ? entry : entry.left(blank);
     // The list writes whole numbers as plain digits: those are read exactly,
     // past 2^53 too, and anything else as Val reads it.
-    const qsizetype digitsFrom = head.startsWith('-') || head.startsWith('+') ? 1 : 0;
-    bool plainDigits = head.size() > digitsFrom;
-    for (qsizetype i = digitsFrom; i < head.size() && plainDigits; ++i)
-        plainDigits = head[i] >= '0' && head[i] <= '9';
-    bool fits = false;
-    const qlonglong whole = plainDigits ? head.toLongLong(&fits) : 0;
-    if (fits) return store::Value(static_cast<std::int64_t>(whole));
+    if (const auto whole = base::WholeNumber(head.toStdString())) return store::Value(*whole);
     return store::Value(Val(blank < 0 ? entry : entry.left(blank + 1)));
 }
 

@@ -1,5 +1,6 @@
 #include "app/picture_path.h"
 
+#include "base/utf8.h"
 #include "store/relink_names.h"
 
 QString ComposePicturePath(bool cdMode, const QString& cdRoot, const QString& folder,
@@ -27,6 +28,6 @@ QString StoredPicturePath(bool cdMode, const QString& cdRoot, const std::string&
                                   QString::fromStdString(name));
     }
     return ComposePicturePath(cdMode, cdRoot,
-                              QString::fromStdString(store::relink::Windows1252AsUtf8(folder)),
-                              QString::fromStdString(store::relink::Windows1252AsUtf8(name)));
+                              QString::fromStdString(base::Windows1252ToUtf8(folder)),
+                              QString::fromStdString(base::Windows1252ToUtf8(name)));
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/regular_file.h"
 #include "metadata/fields.h"
 
 namespace metadata {
@@ -46,20 +47,9 @@ PictureKind PictureKindOf(std::string_view head) {
 }
 
 PictureKind SniffPicture(const std::string& path) {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return PictureKind::Other;
     std::array<char, 18> head{};
-    ssize_t got = 0;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        ssize_t n = 0;
-        while (got < static_cast<ssize_t>(head.size()) &&
-               (n = ::read(fd, head.data() + got, head.size() - got)) > 0)
-            got += n;
-    }
-    ::close(fd);
-    return PictureKindOf(std::string_view(head.data(), static_cast<std::size_t>(got)));
+    const std::size_t got = base::ReadFileStart(path, head.data(), head.size()).size;
+    return PictureKindOf(std::string_view(head.data(), got));
 }
 
 }  // namespace metadata

@@ -5,55 +5,17 @@
 #include <array>
 #include <cstdint>
 
+#include "base/utf8.h"
+
 namespace metadata {
 
 namespace {
 
 // The length of the valid UTF-8 sequence at the start of `s`, or 0.
 std::size_t SequenceLength(std::string_view s) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    char32_t lowest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, lowest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, lowest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, lowest = 0x10000;
-    } else {
-        return 0;
-    }
-    if (s.size() < length) return 0;
-    char32_t code = lead & (0x3F >> (length - 1));
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (byte(i) & 0x3F);
-    }
-    // No overlong forms, no surrogates, nothing past U+10FFFF.
-    if (code < lowest || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return 0;
-    return length;
+    char32_t code = 0;
+    return base::Utf8SequenceLength(s, code);
 }
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// Windows-1252's characters for 0x80 to 0x9F; its five holes stay themselves.
-constexpr std::array<char16_t, 32> kWindows1252 = {
-    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';
@@ -75,21 +37,19 @@ std::string ToUtf8(std::string_view bytes) {
         i += length;
     }
     if (valid) return std::string(bytes);
+    // Without a single multi-byte sequence the text is no UTF-8 at all.
+    if (!multiByte) return base::Windows1252ToUtf8(bytes);
     std::string out;
     out.reserve(bytes.size() * 2);
     for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        const std::size_t length = multiByte ? SequenceLength(bytes.substr(i)) : (c < 0x80);
+        const std::size_t length = SequenceLength(bytes.substr(i));
         if (length > 0) {
             out.append(bytes.substr(i, length));
             i += length;
-            continue;
+        } else {
+            base::AppendUtf8(out, 0xFFFD);
+            ++i;
         }
-        if (multiByte)
-            AppendUtf8(out, 0xFFFD);
-        else
-            AppendUtf8(out, c < 0xA0 ? kWindows1252[c - 0x80] : c);
-        ++i;
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "pictures/picture_reader.h"
 
+#include "base/regular_file.h"
 #include "pictures/colour.h"
 #include "pictures/file_name.h"
 #include "pictures/profiled_jpeg.h"
@@ -287,13 +288,8 @@ Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePix
         return Failed(failure);
     // Opened without waiting, so that a file swapped for a FIFO since it was
     // looked at cannot hold the reader; only a regular file is read on.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = base::OpenRegularFile(name.toStdString());
     if (fd < 0) return Failed(errno == ENOENT ? Failure::NotFound : Failure::Unreadable);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return Failed(Failure::Unreadable);
-    }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

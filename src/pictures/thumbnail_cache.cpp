@@ -1,5 +1,6 @@
 #include "pictures/thumbnail_cache.h"
 
+#include "base/regular_file.h"
 #include "pictures/entry_keys.h"
 #include "pictures/inflate.h"
 #include "pictures/private_file.h"
@@ -52,11 +53,10 @@ struct PngHead {
 // Opens a regular file only, without waiting and not through a link: a FIFO
 // put in place of an entry cannot hold the window.
 bool OpenRegular(const QString& path, QFile& file, qint64* written = nullptr) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = base::OpenRegularFile(QFile::encodeName(path).toStdString(), O_NOFOLLOW);
     if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (written && ::fstat(fd, &st) != 0) {
         ::close(fd);
         return false;
     }

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +14,9 @@
 #include <map>
 #include <optional>
 
+#include "base/regular_file.h"
+#include "base/whole_number.h"
+#include "store/access_scratch.h"
 #include "store/album_format.h"
 #include "store/album_identity.h"
 #include "store/child_process.h"
@@ -40,22 +42,15 @@ std::string Start(const std::string& path, struct stat& info) {
         throw Error(err::General, path, std::strerror(error));
     }
     if (!S_ISREG(info.st_mode)) throw Error(err::NotValidAlbum, path, "non è un file");
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        const int error = errno;
-        throw Error(error == EACCES ? err::CannotOpenForWriting : err::General, path,
-                    std::strerror(error));
-    }
     std::string bytes(kAlbumSniffBytes, '\0');
-    ssize_t got = 0;
-    while (got < static_cast<ssize_t>(bytes.size())) {
-        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += n;
+    const base::FileStart start = base::ReadFileStart(path, bytes.data(), bytes.size());
+    if (!start.regular) {
+        // Put in the file's place since the look above: no longer a file.
+        if (start.error == 0) throw Error(err::NotValidAlbum, path, "non è un file");
+        throw Error(start.error == EACCES ? err::CannotOpenForWriting : err::General, path,
+                    std::strerror(start.error));
     }
-    close(fd);
-    bytes.resize(got);
+    bytes.resize(start.size);
     return bytes;
 }
 
@@ -102,88 +97,12 @@ std::string FirstLine(const std::string& output) {
 
 thread_local const ConversionScope* currentScope = nullptr;
 
-constexpr const char* kImportPrefix = ".import-";
-
-std::string CacheFolderError(const std::string& folder, int error) {
-    return "la cartella " + folder + " non può essere scritta: " + std::strerror(error);
-}
-
-// The cache folder's lock, held while scratch folders are made or swept, so
-// that a sweep never takes a folder between its making and its locking.
-class CacheLock {
-public:
-    explicit CacheLock(const std::string& folder)
-        : fd_(open((fs::path(folder) / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (fd_ < 0) throw StoreError(err::General, CacheFolderError(folder, errno));
-        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~CacheLock() { close(fd_); }
-    CacheLock(const CacheLock&) = delete;
-    CacheLock& operator=(const CacheLock&) = delete;
-
-private:
-    int fd_;
-};
-
-// Removes the scratch folders of readings whose program is gone (killed, or
-// crashed): a reading's program keeps its folder locked while it lives.
-void RemoveLeftoverImports(const std::string& folder) {
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return;
-    try {
-        const CacheLock lock(folder);
-        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-            if (it->path().filename().string().rfind(kImportPrefix, 0) != 0) continue;
-            const int fd = open(it->path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (fd < 0) continue;
-            std::error_code removed;
-            if (flock(fd, LOCK_EX | LOCK_NB) == 0) fs::remove_all(it->path(), removed);
-            close(fd);
-        }
-    } catch (const StoreError&) {
-        // A cache folder that cannot be locked is reported by the reading.
-    }
-}
-
-// A scratch folder for one reading, locked while it lasts and removed with
-// what is in it when the scope ends.
-class ImportFolder {
-public:
-    explicit ImportFolder(const std::string& cacheFolder) {
-        std::error_code ec;
-        fs::create_directories(cacheFolder, ec);
-        if (ec) throw StoreError(err::General, CacheFolderError(cacheFolder, ec.value()));
-        const CacheLock lock(cacheFolder);
-        std::string pattern = (fs::path(cacheFolder) / kImportPrefix).string() + "XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw StoreError(err::General, CacheFolderError(cacheFolder, errno));
-        path_ = pattern;
-        fd_ = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ >= 0) flock(fd_, LOCK_EX | LOCK_NB);
-    }
-    ~ImportFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-        if (fd_ >= 0) close(fd_);
-    }
-    ImportFolder(const ImportFolder&) = delete;
-    ImportFolder& operator=(const ImportFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-};
-
 // Takes pictora-album's line telling the photos it wrote.
 bool PhotosLine(std::string_view line, std::optional<std::int64_t>& photos) {
     const std::string_view lead = kAlbumToolPhotos;
     if (line.substr(0, lead.size()) != lead) return false;
     line.remove_prefix(lead.size());
-    std::int64_t n = 0;
-    const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), n);
-    if (ec == std::errc() && end == line.data() + line.size() && n >= 0) photos = n;
+    if (const auto n = base::WholeNumber(line); n && *n >= 0) photos = *n;
     return true;
 }
 
@@ -192,14 +111,14 @@ bool ProgressLine(std::string_view line, std::int64_t& done, std::int64_t& total
     const std::string_view lead = kAlbumToolProgress;
     if (line.substr(0, lead.size()) != lead) return false;
     line.remove_prefix(lead.size());
-    std::int64_t d = 0;
-    std::int64_t t = 0;
-    const auto first = std::from_chars(line.data(), line.data() + line.size(), d);
-    if (first.ec == std::errc() && first.ptr < line.data() + line.size()) {
-        const auto second = std::from_chars(first.ptr + 1, line.data() + line.size(), t);
-        if (second.ec == std::errc() && d >= 0 && t >= 0) {
-            done = d;
-            total = t;
+    // "done total", one character between them.
+    const auto d = base::TakeWholeNumber(line);
+    if (d && !line.empty()) {
+        line.remove_prefix(1);
+        const auto t = base::TakeWholeNumber(line);
+        if (t && *d >= 0 && *t >= 0) {
+            done = *d;
+            total = *t;
         }
     }
     return true;

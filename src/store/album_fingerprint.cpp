@@ -1,11 +1,11 @@
 #include "store/album_fingerprint.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+
+#include "store/sqlite_header.h"
 
 namespace store {
 
@@ -17,18 +17,6 @@ std::string TimeText(const struct timespec& t) {
     return text;
 }
 
-// The four bytes of the header's file change counter, as a number.
-std::uint32_t ChangeCounter(const std::string& path) {
-    unsigned char header[28] = {};
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return 0;
-    const ssize_t got = pread(fd, header, sizeof header, 0);
-    close(fd);
-    if (got != static_cast<ssize_t>(sizeof header)) return 0;
-    return (std::uint32_t{header[24]} << 24) | (std::uint32_t{header[25]} << 16) |
-           (std::uint32_t{header[26]} << 8) | std::uint32_t{header[27]};
-}
-
 }  // namespace
 
 std::string AlbumFingerprint(const std::string& path) {
@@ -36,7 +24,8 @@ std::string AlbumFingerprint(const std::string& path) {
     if (stat(path.c_str(), &info) != 0) return "assente";
     std::string state = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" +
                         std::to_string(info.st_size) + ":" + TimeText(info.st_mtim) + ":" +
-                        TimeText(info.st_ctim) + ":" + std::to_string(ChangeCounter(path));
+                        TimeText(info.st_ctim) + ":" +
+                        std::to_string(ReadSqliteHeader(path).ChangeCounter());
     struct stat log {};
     if (stat((path + "-wal").c_str(), &log) == 0)
         state += ":wal:" + std::to_string(log.st_size) + ":" + TimeText(log.st_mtim);

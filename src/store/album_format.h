@@ -6,6 +6,9 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
+
+#include "base/regular_file.h"
 
 namespace store {
 
@@ -33,6 +36,13 @@ inline AlbumFormat SniffAlbumFormat(const unsigned char* bytes, std::size_t size
             return AlbumFormat::Access;
     }
     return AlbumFormat::Unknown;
+}
+
+// The format of the file at `path`; Unknown for what is no regular file or
+// cannot be read.
+inline AlbumFormat AlbumFormatOf(const std::string& path) {
+    unsigned char start[kAlbumSniffBytes] = {};
+    return SniffAlbumFormat(start, base::ReadFileStart(path, start, sizeof start).size);
 }
 
 }  // namespace store

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "store/sqlite_header.h"
 #include "store/store_error.h"
 
 namespace store {
@@ -21,12 +22,6 @@ constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
 [[noreturn]] void Fail(int number, const std::string& path, const std::string& why) {
     throw StoreError(number, "'" + path + "': " + why);
-}
-
-std::uint32_t BigEndian(const unsigned char* p, int bytes) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < bytes; ++i) v = (v << 8) | p[i];
-    return v;
 }
 
 bool OnReadOnlyMedium(const std::string& path) {
@@ -44,16 +39,12 @@ bool NonEmptyFileExists(const std::string& path) {
 // count is current, at least that many pages. A truncated album fails here
 // without reading a page of it.
 void CheckHeader(const std::string& path, int fd, off_t size) {
-    unsigned char h[100];
     if (size < 512) Fail(err::NotValidAlbum, path, "non è un album (file troppo corto)");
-    if (pread(fd, h, sizeof h, 0) != static_cast<ssize_t>(sizeof h)) {
-        Fail(err::NotValidAlbum, path, "non è un album (intestazione illeggibile)");
-    }
-    if (std::memcmp(h, "SQLite format 3", 16) != 0) {
-        Fail(err::NotValidAlbum, path, "non è un album (non è un database)");
-    }
-    std::uint32_t pageSize = BigEndian(h + 16, 2);
-    if (pageSize == 1) pageSize = 65536;
+    int error = 0;
+    const SqliteHeader h = ReadSqliteHeader(fd, error);
+    if (!h.Whole()) Fail(err::NotValidAlbum, path, "non è un album (intestazione illeggibile)");
+    if (!h.IsSqlite()) Fail(err::NotValidAlbum, path, "non è un album (non è un database)");
+    const std::uint32_t pageSize = h.PageSize();
     if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0) {
         Fail(err::NotValidAlbum, path, "non è un album (intestazione danneggiata)");
     }
@@ -61,10 +52,8 @@ void CheckHeader(const std::string& path, int fd, off_t size) {
     // then the file's length may disagree with its header.
     if (NonEmptyFileExists(path + "-journal") || NonEmptyFileExists(path + "-wal")) return;
     if (size % pageSize != 0) Fail(err::NotValidAlbum, path, "l'album è troncato");
-    const std::uint32_t pageCount = BigEndian(h + 28, 4);
-    const bool countIsCurrent = std::memcmp(h + 24, h + 92, 4) == 0;
-    if (countIsCurrent &&
-        static_cast<std::uint64_t>(pageCount) * pageSize > static_cast<std::uint64_t>(size)) {
+    if (h.PageCountIsCurrent() &&
+        static_cast<std::uint64_t>(h.PageCount()) * pageSize > static_cast<std::uint64_t>(size)) {
         Fail(err::NotValidAlbum, path, "l'album è troncato");
     }
 }

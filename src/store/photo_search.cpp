@@ -5,7 +5,6 @@
 
 #include "store/photo_search.h"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <SQLiteCpp/Transaction.h>
@@ -185,8 +184,8 @@ private:
             return false;
         }
         if (index_ && indexInode_ != 0 && info.st_ino == indexInode_) return true;
-        index_ = std::make_shared<SQLite::Database>(indexPath_, SQLite::OPEN_READWRITE,
-                                                    kIndexBusyMs);
+        index_ =
+            std::make_shared<SQLite::Database>(indexPath_, SQLite::OPEN_READWRITE, kIndexBusyMs);
         AddSearchTokenizer(index_->getHandle());
         // The index can always be built again: no waiting for the disk.
         index_->exec("PRAGMA synchronous = OFF");
@@ -212,18 +211,10 @@ private:
                   " WHERE words MATCH ?1 ORDER BY CASE WHEN numbers.photo IS NULL"
                   " THEN words.rowid ELSE numbers.id END, words.rowid"
                 : "SELECT rowid FROM words WHERE words MATCH ?1";
-        sqlite3_stmt* statement = nullptr;
-        sqlite3* db = index_->getHandle();
-        int rc = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+        SQLite::Statement match(*index_, sql);
+        match.bind(1, query);
         std::vector<std::int64_t> rows;
-        if (rc == SQLITE_OK) {
-            sqlite3_bind_text(statement, 1, query.data(), static_cast<int>(query.size()),
-                              SQLITE_TRANSIENT);
-            while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-                rows.push_back(sqlite3_column_int64(statement, 0));
-        }
-        sqlite3_finalize(statement);
-        if (rc != SQLITE_DONE) throw SQLite::Exception(db, rc);
+        while (match.executeStep()) rows.push_back(match.getColumn(0).getInt64());
         rows.shrink_to_fit();
         return rows;
     }

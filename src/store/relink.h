@@ -84,9 +84,6 @@ RelinkResult MatchMovedPictures(const std::vector<PicturePlace>& missing, const 
 // "Ritrovate 4.210 foto su 4.300; 90 ancora mancanti; 3 incerte".
 std::string RelinkSummary(const RelinkCounts& counts);
 
-// `n` with the Italian thousands separator: "4.210".
-std::string ItalianCount(std::int64_t n);
-
 // `folder` placed by the mapping with the longest old prefix it starts with,
 // or nothing when none does. For albums that are never written, whose
 // pictures are looked for through the mappings learned.

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/utf8.h"
+
 namespace store::relink {
 
 namespace {
@@ -17,55 +19,12 @@ bool IsDriveLetter(std::string_view folder) {
 }
 
 // The code point of the UTF-8 sequence at `at`, which then stands after it;
-// false, `at` unmoved, where the bytes are not UTF-8 (overlong forms,
-// surrogates and code points past U+10FFFF included).
+// false, `at` unmoved, where the bytes are not UTF-8.
 bool NextCodePoint(std::string_view s, std::size_t& at, char32_t& cp) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    const std::size_t length = lead < 0x80   ? 1
-                               : lead < 0xC2 ? 0
-                               : lead < 0xE0 ? 2
-                               : lead < 0xF0 ? 3
-                               : lead < 0xF5 ? 4
-                                             : 0;
-    if (length == 0 || at + length > s.size()) return false;
-    char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return false;
-        value = value << 6 | (byte(at + i) & 0x3F);
-    }
-    static constexpr std::array<char32_t, 5> kLeast = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kLeast[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return false;
-    cp = value;
+    const std::size_t length = base::Utf8SequenceLength(s.substr(at), cp);
     at += length;
-    return true;
+    return length > 0;
 }
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | cp >> 18);
-        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Windows-1252's characters for the bytes 0x80 to 0x9F; the five it leaves
-// undefined stand for themselves, as in Latin-1.
-constexpr std::array<char32_t, 32> kWindows1252 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char32_t Small(char32_t c) {
     const auto evenCapital = [&](char32_t from, char32_t to) {
@@ -149,18 +108,8 @@ bool IsUtf8(std::string_view bytes) {
     return at == bytes.size();
 }
 
-std::string Windows1252AsUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kWindows1252[b - 0x80] : b);
-    }
-    return out;
-}
-
 std::string AsUtf8(std::string_view bytes) {
-    return IsUtf8(bytes) ? std::string(bytes) : Windows1252AsUtf8(bytes);
+    return IsUtf8(bytes) ? std::string(bytes) : base::Windows1252ToUtf8(bytes);
 }
 
 std::string FoldCase(std::string_view utf8) {
@@ -174,7 +123,7 @@ std::string FoldCase(std::string_view utf8) {
             out += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
             ++at;
         } else if (NextCodePoint(utf8, at, cp)) {
-            AppendUtf8(out, Small(cp));
+            base::AppendUtf8(out, Small(cp));
         } else {
             out += c;
             ++at;

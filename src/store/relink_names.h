@@ -46,8 +46,6 @@ std::string_view PrefixText(std::string_view folder, const StoredFolder& split, 
 // Windows disk often are.
 std::string AsUtf8(std::string_view bytes);
 bool IsUtf8(std::string_view bytes);
-// `bytes` read as Windows-1252 whatever they are.
-std::string Windows1252AsUtf8(std::string_view bytes);
 
 // UTF-8 text with the capitals of the Latin, Greek and Cyrillic alphabets
 // made small, for names from Windows, which never told them apart.

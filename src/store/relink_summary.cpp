@@ -3,31 +3,24 @@
 
 #include <string>
 
+#include "base/italian_count.h"
+
 #include "store/relink.h"
 #include "store/relink_names.h"
 
 namespace store {
 
-std::string ItalianCount(std::int64_t n) {
-    const std::string digits = std::to_string(n < 0 ? -n : n);
-    std::string text = n < 0 ? "-" : "";
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) text += '.';
-        text += digits[i];
-    }
-    return text;
-}
-
 std::string RelinkSummary(const RelinkCounts& counts) {
     if (counts.total == 0) return "Nessuna foto da ritrovare: ogni immagine è al suo posto";
     std::string text = (counts.found == 1 ? "Ritrovata " : "Ritrovate ") +
-                       ItalianCount(counts.found) + " foto su " + ItalianCount(counts.total);
+                       base::ItalianCount(counts.found) + " foto su " +
+                       base::ItalianCount(counts.total);
     if (counts.missing > 0) {
-        text += "; " + ItalianCount(counts.missing) +
+        text += "; " + base::ItalianCount(counts.missing) +
                 (counts.missing == 1 ? " ancora mancante" : " ancora mancanti");
     }
     if (counts.uncertain > 0) {
-        text += "; " + ItalianCount(counts.uncertain) +
+        text += "; " + base::ItalianCount(counts.uncertain) +
                 (counts.uncertain == 1 ? " incerta" : " incerte");
     }
     return text;

@@ -18,6 +18,7 @@ namespace store {
 namespace {
 
 using sqlite::ResetOnExit;
+using sqlite::TextOf;
 using sqlite::ValueOf;
 
 // Photos read from the album at a time: each step is a read of its own, so
@@ -27,19 +28,11 @@ constexpr int kBuildStep = 4096;
 // How often a build looks again at an album another program keeps locked.
 constexpr auto kLockPoll = std::chrono::milliseconds(100);
 
-std::string TextOf(const SQLite::Statement& row, int index) {
-    const SQLite::Column column = row.getColumn(index);
-    if (column.isText()) return column.getString();
-    return ValueOf(column).toText();
-}
-
 // `id` as the row number a photo so numbered would have, when it is a whole
 // number.
 std::optional<std::int64_t> WholeNumber(const Value& id) {
     if (id.isInteger()) return id.integer();
-    if (id.isReal() && id.real() == std::trunc(id.real()) && id.real() >= -kTwoTo63 &&
-        id.real() < kTwoTo63)
-        return static_cast<std::int64_t>(id.real());
+    if (id.isReal()) return store::WholeNumber(id.real());
     return std::nullopt;
 }
 
@@ -164,7 +157,8 @@ void IndexRows::Add(std::int64_t key, const SQLite::Statement& row) {
         {
             ResetOnExit reset(words_);
             words_.bind(1, static_cast<int64_t>(key));
-            for (int field = 2; field <= 7; ++field) words_.bind(field, TextOf(row, field));
+            for (int field = 2; field <= 7; ++field)
+                words_.bind(field, TextOf(row.getColumn(field)));
             words_.exec();
         }
         const Value id = ValueOf(row.getColumn(1));

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "base/regular_file.h"
+
 namespace fs = std::filesystem;
 
 namespace store {
@@ -71,12 +73,9 @@ void RemoveAbandonedScratch(const std::string& folder) {
         if (name.rfind("search-", 0) != 0 || name.find(kScratchMark) == std::string::npos) continue;
         const std::string path = it->path().string();
         // Never through a link: only a file of this folder is removed.
-        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd = base::OpenRegularFile(path, O_NOFOLLOW);
         if (fd < 0) continue;
-        struct stat info {};
-        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            StillNamed(fd, path))
-            unlink(path.c_str());
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path)) unlink(path.c_str());
         close(fd);
     }
 }

@@ -93,6 +93,9 @@ int Tokenize(Fts5Tokenizer* made, void* context, int flags, const char* text, in
     return rc == SQLITE_OK ? pass.SymbolsUpTo(size) : rc;
 }
 
+// FTS5 hands out its API only through a pointer bound to "SELECT fts5(?1)";
+// SQLiteCpp binds no pointers (sqlite3_bind_pointer) and keeps its prepared
+// statement to itself, so this one statement is SQLite's own.
 fts5_api* Fts5(sqlite3* db) {
     fts5_api* api = nullptr;
     sqlite3_stmt* statement = nullptr;

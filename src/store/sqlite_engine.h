@@ -1,8 +1,9 @@
 #pragma once
 
-// What the SQLite engine's own files share: opening a file, the one map from
-// SQLite's result codes to the program's numbers, and values in and out of
-// statements. Only the store's SQLite code includes this.
+// What the SQLite engine's own files share: opening a file (sqlite_open.cpp),
+// the one map from SQLite's result codes to the program's numbers
+// (sqlite_errors.cpp), and values in and out of statements
+// (sqlite_values.cpp). Only the store's SQLite code includes this.
 
 #include <SQLiteCpp/Column.h>
 #include <SQLiteCpp/Database.h>
@@ -24,6 +25,9 @@ inline constexpr int kBusyTimeoutMs = 3000;
 // The store's error number for an SQLite result code (primary or extended).
 int ErrorNumber(int code);
 
+// The store's error number for the SQLite failure `e`.
+int ErrorNumberOf(const SQLite::Exception& e);
+
 // The SQLite failure `e` as the program's error, `what` saying what was being
 // done.
 [[noreturn]] void Raise(const SQLite::Exception& e, const std::string& what);
@@ -35,8 +39,13 @@ int ErrorNumber(int code);
 std::shared_ptr<SQLite::Database> OpenAlbumFile(const std::string& path, bool readOnly,
                                                 bool waitForLocks = true);
 
+// sqlite_values.cpp
 void Bind(SQLite::Statement& statement, int index, const Value& value);
 Value ValueOf(const SQLite::Column& column);
+
+// A text column as the album's readers take it: a number another program
+// stored there read as its text, null as empty text.
+std::string TextOf(const SQLite::Column& column);
 
 // Resets a statement when the scope ends, whatever happens, so no read lock
 // outlives a step.

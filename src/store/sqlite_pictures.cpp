@@ -82,4 +82,10 @@ std::size_t RelinkPictures(SQLite::Database& db, const std::vector<PictureMove>&
     return written;
 }
 
+void VisitPicturePlaces(SQLite::Database& db, const Album::PicturePlaceVisitor& visit) {
+    SQLite::Statement places(db, "SELECT percorso_file, nome_file FROM datab");
+    ResetOnExit reset(places);
+    while (places.executeStep()) visit(TextOf(places.getColumn(0)), TextOf(places.getColumn(1)));
+}
+
 }  // namespace store::sqlite

@@ -12,14 +12,6 @@ namespace store::sqlite {
 
 namespace {
 
-// A text column as a bound box shows it: numbers a program elsewhere stored
-// there read as their text, null as empty text.
-std::string TextOf(const SQLite::Statement& statement, int index) {
-    const SQLite::Column column = statement.getColumn(index);
-    if (column.isText()) return column.getString();
-    return ValueOf(column).toText();
-}
-
 // The column a row is found by: its key, or its number in a table without one.
 const std::string& KeyColumn(const std::string& rowKey) {
     static const std::string id = kAlbumColumns[0];
@@ -54,13 +46,13 @@ std::string SelectPhotos(const std::string& rowKey, const std::string& rest) {
 Photo ReadPhoto(const SQLite::Statement& row) {
     Photo photo;
     photo.id = ValueOf(row.getColumn(0));
-    photo.texts.titolo = TextOf(row, 1);
-    photo.texts.data_scatto = TextOf(row, 2);
-    photo.texts.luogo = TextOf(row, 3);
-    photo.texts.persone = TextOf(row, 4);
-    photo.texts.note = TextOf(row, 5);
-    photo.texts.nome_file = TextOf(row, 6);
-    photo.texts.percorso_file = TextOf(row, 7);
+    photo.texts.titolo = TextOf(row.getColumn(1));
+    photo.texts.data_scatto = TextOf(row.getColumn(2));
+    photo.texts.luogo = TextOf(row.getColumn(3));
+    photo.texts.persone = TextOf(row.getColumn(4));
+    photo.texts.note = TextOf(row.getColumn(5));
+    photo.texts.nome_file = TextOf(row.getColumn(6));
+    photo.texts.percorso_file = TextOf(row.getColumn(7));
     if (row.getColumnCount() > 8 && row.getColumn(8).isInteger())
         photo.row = row.getColumn(8).getInt64();
     return photo;

@@ -19,6 +19,11 @@ std::string Value::toText() const {
     return std::string(buffer, result.ptr);
 }
 
+std::optional<std::int64_t> WholeNumber(double d) {
+    if (d == std::trunc(d) && d >= -kTwoTo63 && d < kTwoTo63) return static_cast<std::int64_t>(d);
+    return std::nullopt;
+}
+
 double Value::toNumber() const {
     if (isInteger()) return static_cast<double>(integer());
     if (isReal()) return real();

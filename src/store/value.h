@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -9,6 +10,9 @@ namespace store {
 // 2^63: a whole double from -kTwoTo63 up to, not including, kTwoTo63 is a
 // 64-bit integer, as every photo number is.
 inline constexpr double kTwoTo63 = 9223372036854775808.0;
+
+// `d` as a 64-bit integer when it is a whole number in their range.
+std::optional<std::int64_t> WholeNumber(double d);
 
 // One field of a row as the store hands it out: null, a whole number, a
 // floating-point number or text.

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "adding/add_pictures.h"
+#include "base/italian_count.h"
 #include "store/access_engine.h"
 
 namespace album_tool {
@@ -44,8 +45,8 @@ public:
         const auto now = std::chrono::steady_clock::now();
         if (!terminal_ || now - last_ < std::chrono::seconds(1)) return;
         last_ = now;
-        const std::string count = adding::FormatCount(done);
-        const std::string all = adding::FormatCount(total);
+        const std::string count = base::ItalianCount(done);
+        const std::string all = base::ItalianCount(total);
         switch (phase) {
             case adding::Phase::Walking:
                 std::printf("Ricerca delle foto: %s file trovati\n", count.c_str());
@@ -74,7 +75,7 @@ void Tell(const adding::Result& result) {
     const auto named = static_cast<std::int64_t>(result.firstUnreadable.size());
     if (result.unreadable > named) {
         std::fprintf(stderr, "... e altri %s non leggibili\n",
-                     adding::FormatCount(result.unreadable - named).c_str());
+                     base::ItalianCount(result.unreadable - named).c_str());
     }
     if (result.failure && result.added == 0) {
         std::fprintf(stderr, "pictora-album: Impossibile aggiungere foto all'album: %s\n",

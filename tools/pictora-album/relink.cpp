@@ -4,10 +4,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "app/relink_settings.h"
+#include "base/italian_count.h"
 #include "store/album.h"
 #include "store/album_format.h"
 #include "store/relink.h"
@@ -22,22 +22,18 @@ int Fail(const std::string& message) {
 }
 
 bool IsAccessFormat(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char start[store::kAlbumSniffBytes] = {};
-    in.read(reinterpret_cast<char*>(start), sizeof start);
-    return store::SniffAlbumFormat(start, static_cast<std::size_t>(in.gcount())) ==
-           store::AlbumFormat::Access;
+    return store::AlbumFormatOf(path) == store::AlbumFormat::Access;
 }
 
 // On a terminal, how far the search has come, on one line rewritten.
 void ShowProgress(const store::RelinkProgress& progress) {
     if (progress.stage == store::RelinkProgress::Stage::Walk) {
         std::fprintf(stderr, "\rCartelle lette: %s file",
-                     store::ItalianCount(progress.done).c_str());
+                     base::ItalianCount(progress.done).c_str());
     } else {
         std::fprintf(stderr, "\rConfronto delle cartelle: %s su %s",
-                     store::ItalianCount(progress.done).c_str(),
-                     store::ItalianCount(progress.total).c_str());
+                     base::ItalianCount(progress.done).c_str(),
+                     base::ItalianCount(progress.total).c_str());
     }
     std::fflush(stderr);
 }
@@ -59,7 +55,7 @@ void Report(const store::RelinkResult& result, const store::RelinkCounts& counts
     }
     if (result.unreadableFolders > 0) {
         std::printf("Cartelle non leggibili, saltate: %s\n",
-                    store::ItalianCount(result.unreadableFolders).c_str());
+                    base::ItalianCount(result.unreadableFolders).c_str());
     }
 }
 
