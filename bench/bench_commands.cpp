@@ -19,6 +19,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/controls.h"
+#include "support/module1_probe.h"
 
 namespace {
 
@@ -85,7 +86,8 @@ BENCHMARK(BM_Jump)
 
 void BM_Next(benchmark::State& state) {
     Window w(state);
-    w.module.Data1.Recordset().SeekId(store::Value(static_cast<std::int64_t>(state.range(0) / 2)));
+    Module1Probe::Data1(w.module).Recordset().SeekId(
+        store::Value(static_cast<std::int64_t>(state.range(0) / 2)));
     for (auto _ : state) {
         Click(w.form, "Image5");
         benchmark::DoNotOptimize(Control<Picture>(w.form, "Image1").GetPicture().constBits());

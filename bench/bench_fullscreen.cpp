@@ -26,6 +26,7 @@
 #include "pictures/picture_loader.h"
 #include "support/albums.h"
 #include "support/form1_probe.h"
+#include "support/full_screen_probe.h"
 #include "viewer/full_screen.h"
 
 namespace {
@@ -78,7 +79,7 @@ void PressAndPaint(viewer::FullScreenView& view, Qt::Key key) {
 // The screen painted and the reads ahead it started done: a person looking.
 void Settle(viewer::FullScreenView& view) {
     QCoreApplication::processEvents();
-    view.Loader().WaitUntilIdle();
+    FullScreenProbe::Loader(view).WaitUntilIdle();
 }
 
 // Right, Right, ... to the last photo, then Left back to the first, each
@@ -107,9 +108,9 @@ void BM_NextAtHumanPace(benchmark::State& state) {
     }
     std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
     state.counters["median_ms"] = steps[steps.size() / 2];
-    state.counters["decodes"] = view.Loader().DecodeCount();
-    state.counters["cached"] = view.Loader().CachedCount();
-    state.counters["cachedMiB"] = double(view.Loader().CachedBytes()) / (1 << 20);
+    state.counters["decodes"] = FullScreenProbe::Loader(view).DecodeCount();
+    state.counters["cached"] = FullScreenProbe::Loader(view).CachedCount();
+    state.counters["cachedMiB"] = double(FullScreenProbe::Loader(view).CachedBytes()) / (1 << 20);
     state.SetLabel(progressive ? "progressive" : "baseline");
 }
 BENCHMARK(BM_NextAtHumanPace)
@@ -134,7 +135,7 @@ void BM_ColdStep(benchmark::State& state) {
         state.ResumeTiming();
         PressAndPaint(*view, Qt::Key_Right);
         state.PauseTiming();
-        view->Loader().WaitUntilIdle();
+        FullScreenProbe::Loader(*view).WaitUntilIdle();
         view.reset();
         state.ResumeTiming();
     }

@@ -83,6 +83,15 @@ QStringList Module1::NeighbourPicturePaths() {
     return paths;
 }
 
+bool Module1::HasPhotoAfter() {
+    if (!current_ || !Data1.IsOpen()) return false;
+    try {
+        return Data1.Recordset().PhotoAfter(*current_).has_value();
+    } catch (const store::StoreError&) {
+        return false;
+    }
+}
+
 void Module1::SetReadOnly(bool readOnly, store::ReadOnlyCause cause) {
     Data1.ReadOnly = readOnly;
     readOnlyCause_ = cause;

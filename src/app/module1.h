@@ -37,12 +37,6 @@ public:
             std::unique_ptr<store::Engine> engine = store::MakeSqliteEngine());
     ~Module1() override;
 
-    // Program-wide values; none is saved.
-    QString DatabasePath;    // the album path being tried, finally the one opened
-    bool CdMode = false;     // true while an album kept on CD is shown
-    QString CdDatabasePath;  // the path typed at the CD prompt
-    QString CdDriveLetter;   // the root of the volume holding CdDatabasePath
-
     // What the windows tell the user, in the program's message box.
     void Tell(const QString& message);
     // The question before the picker opens: true when the user goes on.
@@ -56,9 +50,6 @@ public:
     void PickFile(const QString& folder, const QString& fileName);
     const QString& PickedFolder() const { return pickedFolder_; }
     const QString& PickedFileName() const { return pickedFileName_; }
-
-    // The album: file and the one cursor every command moves.
-    store::DataControl Data1;
 
     // The photo under the cursor, as read from the album; nothing when the
     // cursor stands on none.
@@ -79,6 +70,10 @@ public:
     // may read ahead. Empty at either end, with no current photo, or when
     // the album cannot be read.
     QStringList NeighbourPicturePaths();
+    // Whether a photo follows the current one in number order, the cursor
+    // unmoved: false at the end, with no current photo, or when the album
+    // cannot be read.
+    bool HasPhotoAfter();
     // The picture OpenAlbum would show first at start-up, found without
     // asking anything and without opening the album for the program: the
     // first photo of the usual album, else of the album "pathdb" names.
@@ -176,7 +171,8 @@ public:
     // its own whenever the album changed since it was built.
     //
     // The words last typed in the photo list's search line.
-    QString SearchWords;
+    const QString& SearchWords() const { return searchWords_; }
+    void KeepSearchWords(const QString& words) { searchWords_ = words; }
     // Makes sure the word index of the album now open can answer: when it
     // is stale or missing it is built, SearchProgress telling how far that
     // has come and SearchReady when it ends.
@@ -213,6 +209,20 @@ signals:
     void PicturesAdded();
 
 private:
+    // The tests' view of the album's state.
+    friend struct Module1Probe;
+
+    // Program-wide values; none is saved.
+    QString DatabasePath;    // the album path being tried, finally the one opened
+    bool CdMode = false;     // true while an album kept on CD is shown
+    QString CdDatabasePath;  // the path typed at the CD prompt
+    QString CdDriveLetter;   // the root of the volume holding CdDatabasePath
+
+    // The album: file and the one cursor every command moves.
+    store::DataControl Data1;
+
+    QString searchWords_;
+
     // The program's message and input boxes, and its places on this desktop.
     Dialogs& dialogs;
     Platform& platform;

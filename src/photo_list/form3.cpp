@@ -58,11 +58,11 @@ Form3::Form3(Module1& module, QWidget* parent) : QWidget(parent), module(module)
     SearchLine->setAccessibleName(kPlaceholder);
     SearchLine->setClearButtonEnabled(true);
     // The words stay for the next opening in this run.
-    SearchLine->setText(module.SearchWords);
+    SearchLine->setText(module.SearchWords());
     connect(SearchLine, &QLineEdit::textChanged, this, &Form3::Search);
     // Down goes from the words to the photos found.
-    auto* down = new QShortcut(QKeySequence(Qt::Key_Down), SearchLine, nullptr, nullptr,
-                               Qt::WidgetShortcut);
+    auto* down =
+        new QShortcut(QKeySequence(Qt::Key_Down), SearchLine, nullptr, nullptr, Qt::WidgetShortcut);
     connect(down, &QShortcut::activated, this, [this] {
         List1->setFocus(Qt::TabFocusReason);
         if (!List1->currentIndex().isValid() && model_->rowCount() > 0)
@@ -90,7 +90,7 @@ void Form3::FocusSearch() {
 }
 
 void Form3::Search(const QString& words) {
-    module.SearchWords = words;
+    module.KeepSearchWords(words);
     if (auto found = module.FindPhotos(words)) {
         model_->SetIndex(std::move(found));
         ShowCount();
@@ -118,7 +118,8 @@ void Form3::ShowSearchState() {
         SearchCount->setText(
             QString("Album bloccato da un altro programma… %1%").arg(module.SearchPercent()));
     } else if (module.SearchBuilding()) {
-        SearchCount->setText(QString("Preparazione della ricerca… %1%").arg(module.SearchPercent()));
+        SearchCount->setText(
+            QString("Preparazione della ricerca… %1%").arg(module.SearchPercent()));
     } else if (!module.SearchError().isEmpty()) {
         SearchCount->setText("Ricerca non disponibile: " + module.SearchError());
     }

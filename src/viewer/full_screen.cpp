@@ -48,12 +48,12 @@ FullScreenView::FullScreenView(Module1& module, NoticeText notice, QWidget* pare
                 if (!fullWanted_.isEmpty() && path == fullWanted_) SetFull(picture);
             });
 
-    SlideshowTimer.setInterval(kSlideshowMs);
-    connect(&SlideshowTimer, &QTimer::timeout, this, &FullScreenView::SlideshowStep);
-    CaptionTimer.setSingleShot(true);
-    CaptionTimer.setInterval(kCaptionMs);
-    connect(&CaptionTimer, &QTimer::timeout, this, [this] {
-        Caption->hide();
+    slideshowTimer_.setInterval(kSlideshowMs);
+    connect(&slideshowTimer_, &QTimer::timeout, this, &FullScreenView::SlideshowStep);
+    captionTimer_.setSingleShot(true);
+    captionTimer_.setInterval(kCaptionMs);
+    connect(&captionTimer_, &QTimer::timeout, this, [this] {
+        caption_->hide();
         setCursor(Qt::BlankCursor);
     });
 
@@ -78,19 +78,19 @@ std::unique_ptr<pictures::PictureLoader> FullScreenView::MakeLoader(QSize screen
 }
 
 void FullScreenView::BuildLabels() {
-    Notice = new QLabel(this);
-    Notice->setAlignment(Qt::AlignCenter);
-    Notice->setWordWrap(true);
-    Notice->setAttribute(Qt::WA_TransparentForMouseEvents);
-    Notice->setFont(QFont("Arial", 16, QFont::Bold));
-    Notice->setStyleSheet("color: white;");
-    Notice->hide();
+    noticeLabel_ = new QLabel(this);
+    noticeLabel_->setAlignment(Qt::AlignCenter);
+    noticeLabel_->setWordWrap(true);
+    noticeLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    noticeLabel_->setFont(QFont("Arial", 16, QFont::Bold));
+    noticeLabel_->setStyleSheet("color: white;");
+    noticeLabel_->hide();
 
-    Caption = new QLabel(this);
-    Caption->setAlignment(Qt::AlignCenter);
-    Caption->setAttribute(Qt::WA_TransparentForMouseEvents);
-    Caption->setFont(QFont("Arial", 14));
-    Caption->setStyleSheet("color: white; background: rgba(0, 0, 0, 160); padding: 8px;");
+    caption_ = new QLabel(this);
+    caption_->setAlignment(Qt::AlignCenter);
+    caption_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    caption_->setFont(QFont("Arial", 14));
+    caption_->setStyleSheet("color: white; background: rgba(0, 0, 0, 160); padding: 8px;");
 }
 
 void FullScreenView::Enter(QScreen* screen) {
@@ -126,7 +126,7 @@ void FullScreenView::SetThumbnailFolder(const QString& root) {
 
 void FullScreenView::Leave() {
     StopSlideshow();
-    CaptionTimer.stop();
+    captionTimer_.stop();
     hide();
     emit Left();
 }
@@ -145,7 +145,7 @@ void FullScreenView::ShowCaption(const std::optional<store::Photo>& photo) {
              {photo->texts.titolo, photo->texts.data_scatto, photo->texts.luogo})
             if (!text.empty()) parts << QString::fromStdString(text);
     }
-    Caption->setText(parts.join("   ·   "));
+    caption_->setText(parts.join("   ·   "));
 }
 
 void FullScreenView::ShowPicture(const QString& path) {
@@ -170,7 +170,7 @@ void FullScreenView::ShowPicture(const QString& path) {
         provisional_ = true;
     } else {
         picture_ = {};
-        Notice->hide();
+        noticeLabel_->hide();
         Fit();
         update();
     }
@@ -184,11 +184,11 @@ void FullScreenView::SetPicture(const pictures::Picture& picture) {
                           picture.natural == picture_.natural;
     picture_ = picture;
     if (!picture_.ok() || picture_.natural.isEmpty()) {
-        Notice->setText(notice_(path_, picture_.failure));
-        Notice->show();
+        noticeLabel_->setText(notice_(path_, picture_.failure));
+        noticeLabel_->show();
         picture_.image = {};
     } else {
-        Notice->hide();
+        noticeLabel_->hide();
     }
     if (!keepZoom) Fit();
     update();
@@ -207,43 +207,33 @@ bool FullScreenView::event(QEvent* event) {
 }
 
 void FullScreenView::RevealCaption() {
-    if (!Caption->text().isEmpty()) Caption->show();
+    if (!caption_->text().isEmpty()) caption_->show();
     unsetCursor();
-    CaptionTimer.start();
+    captionTimer_.start();
 }
 
 void FullScreenView::resizeEvent(QResizeEvent*) {
-    Notice->setGeometry(rect().adjusted(40, 40, -40, -40));
-    const int height = Caption->sizeHint().height();
-    Caption->setGeometry(0, this->height() - height, width(), height);
+    noticeLabel_->setGeometry(rect().adjusted(40, 40, -40, -40));
+    const int height = caption_->sizeHint().height();
+    caption_->setGeometry(0, this->height() - height, width(), height);
     Fit();
 }
 
-bool FullScreenView::HasNextPhoto() {
-    const auto& photo = module_.CurrentPhoto();
-    if (!photo || !module_.Data1.IsOpen()) return false;
-    try {
-        return module_.Data1.Recordset().PhotoAfter(*photo).has_value();
-    } catch (const store::StoreError&) {
-        return false;
-    }
-}
-
 void FullScreenView::StartSlideshow() {
-    if (HasNextPhoto()) SlideshowTimer.start();
+    if (module_.HasPhotoAfter()) slideshowTimer_.start();
 }
 
 void FullScreenView::StopSlideshow() {
-    SlideshowTimer.stop();
+    slideshowTimer_.stop();
 }
 
 void FullScreenView::SlideshowStep() {
     // Still while the step runs: a message it shows waits for the user, and
     // the show goes on from the step after it.
-    SlideshowTimer.stop();
+    slideshowTimer_.stop();
     module_.MoveNext();
     // The last photo stays on screen and ends the show.
-    if (HasNextPhoto() && isVisible()) SlideshowTimer.start();
+    if (module_.HasPhotoAfter() && isVisible()) slideshowTimer_.start();
 }
 
 }  // namespace viewer

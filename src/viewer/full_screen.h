@@ -11,10 +11,13 @@
 #include <optional>
 
 #include "pictures/picture_loader.h"
-#include "store/photo.h"
 
 class Module1;
 class QScreen;
+struct FullScreenProbe;
+namespace store {
+struct Photo;
+}
 
 namespace viewer {
 
@@ -45,28 +48,14 @@ public:
     // while its picture is read; empty for none.
     void SetThumbnailFolder(const QString& root);
 
-    // The caption, and what is said in place of a picture that cannot be
-    // shown.
-    QLabel* Caption;
-    QLabel* Notice;
-
-    // The slideshow's clock (a new photo at each timeout) and the caption's
-    // (hides it at its timeout).
-    QTimer SlideshowTimer;
-    QTimer CaptionTimer;
-    static constexpr int kSlideshowMs = 4000;
-    static constexpr int kCaptionMs = 2000;
-
     // The picture shown, at the size it was read at; its file.
     const pictures::Picture& Shown() const { return picture_; }
     // Whether what is shown is a thumbnail standing in for the picture until
     // it is read.
     bool Provisional() const { return provisional_; }
     const QString& ShownPath() const { return path_; }
-    pictures::PictureLoader& Loader() { return *loader_; }
-    // The loader of pictures at their own size, and the one read for the
-    // photo shown: null until a zoom asked for it and it came.
-    pictures::PictureLoader& FullLoader() { return *fullLoader_; }
+    // The picture at its own size read for the photo shown: null until a
+    // zoom asked for it and it came.
     const QImage& AtOwnSize() const { return full_; }
     // Logical pixels per pixel of the picture, and whether that is more than
     // the fitted picture's.
@@ -100,12 +89,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The tests' view of the labels, clocks and loaders.
+    friend struct ::FullScreenProbe;
+
     void BuildLabels();
     void ShowCaption(const std::optional<store::Photo>& photo);
     void ShowPicture(const QString& path);
     void RevealCaption();
     void SlideshowStep();
-    bool HasNextPhoto();
     // Zooming keeps the picture's point under `at` where it is.
     void ZoomAround(QPointF at, qreal scale);
     qreal FitScale() const;
@@ -127,6 +118,16 @@ private:
 
     Module1& module_;
     NoticeText notice_;
+    // The caption, and what is said in place of a picture that cannot be
+    // shown.
+    QLabel* caption_ = nullptr;
+    QLabel* noticeLabel_ = nullptr;
+    // The slideshow's clock (a new photo at each timeout) and the caption's
+    // (hides it at its timeout).
+    QTimer slideshowTimer_;
+    QTimer captionTimer_;
+    static constexpr int kSlideshowMs = 4000;
+    static constexpr int kCaptionMs = 2000;
     QString thumbnails_;  // before the loader, which is made with it
     std::unique_ptr<pictures::PictureLoader> loader_;
     QSize screenPixels_;

@@ -25,7 +25,7 @@ constexpr qreal kWheelStep = 1.25;
 
 void FullScreenView::keyPressEvent(QKeyEvent* event) {
     // Any key ends a slideshow, and only that.
-    if (SlideshowTimer.isActive()) {
+    if (slideshowTimer_.isActive()) {
         StopSlideshow();
         return;
     }
@@ -66,7 +66,7 @@ void FullScreenView::keyPressEvent(QKeyEvent* event) {
 }
 
 void FullScreenView::mousePressEvent(QMouseEvent* event) {
-    if (SlideshowTimer.isActive()) {
+    if (slideshowTimer_.isActive()) {
         StopSlideshow();
         return;
     }

@@ -13,15 +13,6 @@
 
 namespace {
 
-bool EndsParagraph(QChar c) {
-    return c == '\n' || c == '\r' || c == QChar::ParagraphSeparator;
-}
-
-// The breaks in the document: a line end of the text, or a cut.
-bool IsBreak(QChar c) {
-    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
-}
-
 // Whether the line breaker may break `doc` somewhere other than after its
 // line ends.
 bool BreaksWithinLines(const QString& doc) {
@@ -47,74 +38,14 @@ LongTextBox::LongTextBox(QWidget* parent) : QPlainTextEdit(parent), bar_(new QSc
 }
 
 void LongTextBox::ShowText(const QString& text) {
-    text_ = text;
+    stretch_.SetText(text);
     Hold(0);
     PlaceScrollBar();
 }
 
-// A stretch starts at the start of a paragraph or at one of the cuts in a
-// long one, which fall near every kPieceLength-th character from the
-// paragraph's start: so wherever a stretch starts, a piece of the text is
-// cut in the same places and is laid out in the same lines.
-qsizetype LongTextBox::StretchStartAt(qsizetype from, qsizetype& paragraph) const {
-    const qsizetype size = text_.size();
-    from = Windowed() ? std::clamp<qsizetype>(from, 0, size) : 0;
-    if (from > 0 && from < size && text_[from - 1] == '\r' && text_[from] == '\n') ++from;
-    paragraph = from;
-    while (paragraph > 0 && !EndsParagraph(text_[paragraph - 1])) --paragraph;
-    const qsizetype grid = paragraph + (from - paragraph) / kPieceLength * kPieceLength;
-    if (grid == paragraph) return paragraph;
-    // The cut Hold makes at this grid point.
-    for (qsizetype i = grid - 1; i >= grid - kPieceLength / 2; --i)
-        if (text_[i].isSpace()) return i + 1;
-    return text_[grid - 1].isHighSurrogate() ? grid - 1 : grid;
-}
-
 void LongTextBox::Hold(qsizetype from) {
     SetWholeSelected(false);
-    const qsizetype size = text_.size();
-    qsizetype paragraph = 0;
-    const qsizetype start = StretchStartAt(from, paragraph);
-    const qsizetype least = Windowed() ? std::min(size, start + kStretch) : size;
-
-    QString doc;
-    doc.reserve(std::min(size - start, kStretch + 2 * kPieceLength) + kStretch / 64);
-    marks_.clear();
-    qsizetype afterBlank = -1;
-    qsizetype i = start;
-    // at(), as operator[] would copy a text shared with the caller.
-    for (; i < size; ++i) {
-        if (i >= least && i == paragraph) break;
-        const QChar c = text_.at(i);
-        if (EndsParagraph(c)) {
-            const qsizetype length = c == '\r' && i + 1 < size && text_.at(i + 1) == '\n' ? 2 : 1;
-            marks_.push_back({doc.size(), i, length});
-            doc += QChar('\n');
-            i += length - 1;
-            paragraph = i + 1;
-            afterBlank = -1;
-            continue;
-        }
-        if (c == QChar::LineSeparator) marks_.push_back({doc.size(), i, 1});
-        doc += c;
-        if (c.isSpace()) afterBlank = i + 1;
-        if ((i + 1 - paragraph) % kPieceLength != 0 || i + 1 == size) continue;
-        // A full piece: cut after its last blank in its second half, else at
-        // its end, never between the halves of a surrogate pair.
-        qsizetype cut = afterBlank > i + 1 - kPieceLength / 2 ? afterBlank : i + 1;
-        if (cut == i + 1 && text_.at(cut - 1).isHighSurrogate()) --cut;
-        afterBlank = -1;
-        const qsizetype docCut = doc.size() - (i + 1 - cut);
-        if (i + 1 >= least && least < size) {
-            doc.truncate(docCut);
-            i = cut;
-            break;
-        }
-        doc.insert(docCut, QChar('\n'));
-        marks_.push_back({docCut, cut, 0});
-    }
-    start_ = start;
-    end_ = i;
+    const QString doc = stretch_.Hold(from);
     const bool recentring = std::exchange(recentring_, true);
     // Lines of one word each are wrapped anywhere: the same lines, laid out
     // in a time that grows with their length, where wrapping at words lays
@@ -147,7 +78,7 @@ void LongTextBox::UpdateScrollBar() {
         PlaceScrollBar();
     }
     following_ = true;
-    bar_->setRange(0, static_cast<int>(std::min<qsizetype>(text_.size(), INT_MAX)));
+    bar_->setRange(0, static_cast<int>(std::min<qsizetype>(Text().size(), INT_MAX)));
     bar_->setPageStep(256);
     bar_->setValue(0);
     following_ = false;
@@ -166,64 +97,28 @@ void LongTextBox::resizeEvent(QResizeEvent* event) {
 }
 
 std::vector<LongTextBox::Mark> LongTextBox::LiveMarks() const {
-    if (!IsEditing()) return marks_;
+    const std::vector<Mark>& marks = stretch_.Marks();
+    if (!IsEditing()) return marks;
     std::vector<Mark> live;
-    live.reserve(marks_.size());
-    for (size_t k = 0; k < marks_.size(); ++k) {
+    live.reserve(marks.size());
+    for (size_t k = 0; k < marks.size(); ++k) {
         const QTextCursor& mark = liveMarks_[k];
         if (!mark.hasSelection()) continue;
         const int at = mark.anchor();
-        const QChar kept = marks_[k].length == 1 && text_[marks_[k].text] == QChar::LineSeparator
-                               ? QChar(QChar::LineSeparator)
-                               : QChar(QChar::ParagraphSeparator);
-        if (document()->characterAt(at) == kept)
-            live.push_back({at, marks_[k].text, marks_[k].length});
+        if (document()->characterAt(at) == stretch_.BreakOf(marks[k]))
+            live.push_back({at, marks[k].text, marks[k].length});
     }
     std::sort(live.begin(), live.end(), [](const Mark& a, const Mark& b) { return a.doc < b.doc; });
     return live;
 }
 
 QString LongTextBox::TextOf(qsizetype docEnd) const {
-    const QString raw = document()->toRawText();
-    docEnd = std::min(docEnd, raw.size());
-    const std::vector<Mark> marks = LiveMarks();
-    const QString newLine = newLine_.isEmpty() ? QString("\n") : newLine_;
-    QString text;
-    text.reserve(docEnd + docEnd / 8);
-    auto mark = marks.begin();
-    for (qsizetype i = 0; i < docEnd; ++i) {
-        while (mark != marks.end() && mark->doc < i) ++mark;
-        if (mark != marks.end() && mark->doc == i) {
-            text += QStringView(text_).mid(mark->text, mark->length);
-            continue;
-        }
-        const QChar c = raw[i];
-        if (IsBreak(c))
-            text += newLine;
-        else
-            text += c;
-    }
-    return text;
-}
-
-qsizetype LongTextBox::DocOf(qsizetype position) const {
-    position = std::clamp(position, start_, end_);
-    // The last mark wholly before `position`.
-    const auto after =
-        std::upper_bound(marks_.begin(), marks_.end(), position,
-                         [](qsizetype p, const Mark& m) { return p < m.text + m.length; });
-    if (after == marks_.begin()) return position - start_;
-    const Mark& mark = *(after - 1);
-    return mark.doc + 1 + (position - mark.text - mark.length);
+    return stretch_.TextOf(document()->toRawText(), LiveMarks(), docEnd);
 }
 
 qsizetype LongTextBox::TextPositionOf(qsizetype doc) const {
-    if (IsEditing() && document()->isModified()) return start_ + TextOf(doc).size();
-    const auto after = std::lower_bound(marks_.begin(), marks_.end(), doc,
-                                        [](const Mark& m, qsizetype d) { return m.doc < d; });
-    if (after == marks_.begin()) return std::min(start_ + doc, end_);
-    const Mark& mark = *(after - 1);
-    return std::min(mark.text + mark.length + (doc - mark.doc - 1), end_);
+    if (IsEditing() && document()->isModified()) return StretchStart() + TextOf(doc).size();
+    return stretch_.TextPositionOf(doc);
 }
 
 qsizetype LongTextBox::TopPosition() const {
@@ -254,12 +149,12 @@ void LongTextBox::Rehold(qsizetype from) {
         const QTextCursor caret = textCursor();
         const qsizetype anchor = TextPositionOf(caret.anchor());
         const qsizetype position = TextPositionOf(caret.position());
-        text_ = EditedText();
+        stretch_.SetText(EditedText());
         Hold(from);
         MarkBreaks();
         // A selection reaching out of the new stretch is let go, rather than
         // cut short to something the user did not select.
-        const bool selectionHeld = anchor >= start_ && anchor <= end_;
+        const bool selectionHeld = anchor >= StretchStart() && anchor <= StretchEnd();
         QTextCursor moved(document());
         moved.setPosition(static_cast<int>(DocOf(selectionHeld ? anchor : position)));
         moved.setPosition(static_cast<int>(DocOf(position)), QTextCursor::KeepAnchor);
@@ -282,10 +177,11 @@ void LongTextBox::Recentre(qsizetype position) {
 }
 
 void LongTextBox::ScrollToPosition(qsizetype position) {
-    position = std::clamp<qsizetype>(position, 0, text_.size());
+    const qsizetype start = StretchStart(), end = StretchEnd(), size = Text().size();
+    position = std::clamp<qsizetype>(position, 0, size);
     const qsizetype margin = kStretch / 4;
-    const bool near = (position >= start_ + margin || start_ == 0) &&
-                      (position <= end_ - margin || end_ == text_.size());
+    const bool near =
+        (position >= start + margin || start == 0) && (position <= end - margin || end == size);
     recentring_ = true;
     if (Windowed() && (!near || (IsEditing() && document()->isModified())))
         Rehold(position - kStretch / 2);
@@ -301,7 +197,7 @@ void LongTextBox::FollowView() {
     QScrollBar* inner = verticalScrollBar();
     const qsizetype top = TopPosition();
     following_ = true;
-    if (end_ == text_.size() && inner->value() == inner->maximum() && inner->maximum() > 0)
+    if (StretchEnd() == Text().size() && inner->value() == inner->maximum() && inner->maximum() > 0)
         bar_->setValue(bar_->maximum());
     else
         bar_->setValue(static_cast<int>(std::min<qsizetype>(top, INT_MAX)));
@@ -311,8 +207,9 @@ void LongTextBox::FollowView() {
     // middle.
     const qsizetype topDoc = firstVisibleBlock().position();
     const qsizetype margin = kStretch / 4;
-    const bool nearStart = topDoc < margin && start_ > 0;
-    const bool nearEnd = document()->characterCount() - topDoc < margin && end_ < text_.size();
+    const bool nearStart = topDoc < margin && StretchStart() > 0;
+    const bool nearEnd =
+        document()->characterCount() - topDoc < margin && StretchEnd() < Text().size();
     if ((nearStart || nearEnd) && QGuiApplication::mouseButtons() == Qt::NoButton) Recentre(top);
 }
 
@@ -341,8 +238,8 @@ void LongTextBox::ScrollBarAction(int action) {
 
 void LongTextBox::MarkBreaks() {
     liveMarks_.clear();
-    liveMarks_.reserve(marks_.size());
-    for (const Mark& mark : marks_) {
+    liveMarks_.reserve(stretch_.Marks().size());
+    for (const Mark& mark : stretch_.Marks()) {
         QTextCursor cursor(document());
         cursor.setPosition(static_cast<int>(mark.doc));
         cursor.setPosition(static_cast<int>(mark.doc) + 1, QTextCursor::KeepAnchor);
@@ -353,12 +250,7 @@ void LongTextBox::MarkBreaks() {
 
 void LongTextBox::BeginEdit() {
     if (IsEditing()) return;
-    // A line end typed is written as the text's first one is.
-    const qsizetype first =
-        std::find_if(text_.cbegin(), text_.cend(), EndsParagraph) - text_.cbegin();
-    newLine_ = first < text_.size() && text_.at(first) == '\r'
-                   ? (first + 1 < text_.size() && text_.at(first + 1) == '\n' ? "\r\n" : "\r")
-                   : "\n";
+    stretch_.BeginTyping();
     MarkBreaks();
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // The typing in a stretch of a long text is not undone across a move of
@@ -379,7 +271,7 @@ void LongTextBox::EndEdit() {
     setReadOnly(true);
     setTextInteractionFlags(lockedFlags_);
     setUndoRedoEnabled(true);
-    text_ = text;
+    stretch_.SetText(text);
     recentring_ = true;
     Hold(top - kStretch / 2);
     PutTopAt(DocOf(top));
@@ -388,8 +280,8 @@ void LongTextBox::EndEdit() {
 }
 
 QString LongTextBox::EditedText() const {
-    if (!IsEditing() || !document()->isModified()) return text_;
-    return text_.left(start_) + TextOf(document()->characterCount()) + text_.mid(end_);
+    if (!IsEditing() || !document()->isModified()) return Text();
+    return stretch_.Spliced(TextOf(document()->characterCount()));
 }
 
 bool LongTextBox::event(QEvent* event) {
@@ -413,7 +305,7 @@ void LongTextBox::keyPressEvent(QKeyEvent* event) {
         const bool toEnd = event->matches(QKeySequence::MoveToEndOfDocument) ||
                            (!IsEditing() && event->key() == Qt::Key_End);
         if (toStart || toEnd) {
-            ScrollToPosition(toStart ? 0 : text_.size());
+            ScrollToPosition(toStart ? 0 : Text().size());
             if (IsEditing()) moveCursor(toStart ? QTextCursor::Start : QTextCursor::End);
             return;
         }

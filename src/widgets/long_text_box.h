@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "widgets/editable_box.h"
+#include "widgets/held_stretch.h"
 
 class QScrollBar;
 
@@ -21,7 +22,8 @@ class QScrollBar;
 // only a stretch of some kStretch characters around the view (short, for
 // every paragraph held costs time when the document is set, and a short line
 // is a paragraph), with a scroll bar of its own that runs over the whole text
-// and moves the stretch along. What is copied or dragged out of it is the
+// and moves the stretch along. HeldStretch keeps the text and what is held
+// of it. What is copied or dragged out of it is the
 // text as given, without the cuts, with its own line ends; after Select All
 // (its key or the box's menu), the whole text.
 //
@@ -31,19 +33,19 @@ class QScrollBar;
 // held, which is put back into the whole text whenever the stretch moves.
 class LongTextBox : public QPlainTextEdit, public EditableBox {
 public:
-    static constexpr qsizetype kPieceLength = 4096;
-    static constexpr qsizetype kStretch = 8 * 1024;
-    static constexpr qsizetype kWholeLimit = 64 * 1024;
+    static constexpr qsizetype kPieceLength = HeldStretch::kPieceLength;
+    static constexpr qsizetype kStretch = HeldStretch::kStretch;
+    static constexpr qsizetype kWholeLimit = HeldStretch::kWholeLimit;
 
     explicit LongTextBox(QWidget* parent = nullptr);
 
     // Shows `text`, scrolled to its start.
     void ShowText(const QString& text);
     // The text shown, as given (without what is being typed).
-    const QString& Text() const { return text_; }
+    const QString& Text() const { return stretch_.Text(); }
     // Where the stretch the box holds starts and ends in the text.
-    qsizetype StretchStart() const { return start_; }
-    qsizetype StretchEnd() const { return end_; }
+    qsizetype StretchStart() const { return stretch_.Start(); }
+    qsizetype StretchEnd() const { return stretch_.End(); }
     // The place in the text of the first character in view.
     qsizetype TopPosition() const;
     // Scrolls the text's `position` to the top of the view, as a move of the
@@ -66,22 +68,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // A character of the document that is not the text's own: a break the
-    // box added (length 0), or a line end of the text (its length in the
-    // text: a CR LF is one paragraph break in the document).
-    struct Mark {
-        qsizetype doc;   // position in the document
-        qsizetype text;  // position in the text
-        qsizetype length;
-    };
+    using Mark = HeldStretch::Mark;
 
-    bool Windowed() const { return text_.size() > kWholeLimit; }
+    bool Windowed() const { return stretch_.Windowed(); }
     // Puts in the document the stretch of the text starting at the place
     // where a stretch may start at or before `from`.
     void Hold(qsizetype from);
-    // Where a stretch may start at or before `from`, and where the paragraph
-    // it starts in starts.
-    qsizetype StretchStartAt(qsizetype from, qsizetype& paragraph) const;
     // Holds a stretch around `position`, keeping the view on the text it
     // shows and, while editing, the caret and the typing.
     void Recentre(qsizetype position);
@@ -90,7 +82,7 @@ private:
     QString TextOf(qsizetype docEnd) const;
     // The marks where they stand in the document now.
     std::vector<Mark> LiveMarks() const;
-    qsizetype DocOf(qsizetype position) const;
+    qsizetype DocOf(qsizetype position) const { return stretch_.DocOf(position); }
     qsizetype TextPositionOf(qsizetype doc) const;
     void PutTopAt(qsizetype doc);
     // Hold(from) while editing too: what was typed is put into the text
@@ -108,14 +100,10 @@ private:
     // While editing: a change over the whole text selected replaced it.
     void ContentsChanged(int position, int removed, int added);
 
-    QString text_;
-    qsizetype start_ = 0;
-    qsizetype end_ = 0;
-    std::vector<Mark> marks_;
+    HeldStretch stretch_;
     // While editing: each mark, selected, so the document moves it with the
     // typing; a mark the user deletes leaves its selection empty.
     std::vector<QTextCursor> liveMarks_;
-    QString newLine_;
     Qt::TextInteractionFlags lockedFlags_;
     QScrollBar* bar_;
     Qt::ScrollBarPolicy ownPolicy_ = Qt::ScrollBarAsNeeded;

@@ -47,9 +47,6 @@ void LongTextBox::ContentsChanged(int position, int removed, int added) {
     // elsewhere, which takes nothing away, does not.)
     if (!Windowed() || !WholeSelected() || position != 0 || removed < before - 1) return;
     SetWholeSelected(false);
-    text_ = text_.mid(start_, end_ - start_);
-    for (Mark& mark : marks_) mark.text -= start_;
-    start_ = 0;
-    end_ = text_.size();
-    bar_->setRange(0, static_cast<int>(end_));
+    stretch_.KeepStretchOnly();
+    bar_->setRange(0, static_cast<int>(StretchEnd()));
 }

@@ -59,7 +59,7 @@ TEST_F(Module1Test, OnePlaceSetsTheReadOnlyStateAndTellsIt) {
     QFile::setPermissions(platform.DefaultAlbumPath(), QFile::ReadOwner);
     module.Activate();
     EXPECT_TRUE(module.ReadOnly());
-    EXPECT_TRUE(module.Data1.ReadOnly);
+    EXPECT_TRUE(module.ReadOnly());
     // Each opening first allows writing, then learns the file may not be
     // written.
     ASSERT_GE(readOnlySpy.size(), 3);

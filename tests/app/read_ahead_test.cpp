@@ -6,6 +6,7 @@
 
 #include "app/module1.h"
 #include "support/albums.h"
+#include "support/module1_probe.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_platform.h"
 
@@ -27,7 +28,7 @@ TEST_F(ReadAheadPathsTest, NeighboursInNumberOrderWithoutMovingTheCursor) {
     EXPECT_EQ(module.NeighbourPicturePaths(), QStringList{"/foto/cinque.jpg"});
     module.MoveNext();
     EXPECT_EQ(module.NeighbourPicturePaths(), (QStringList{"/foto/due.jpg", "/foto/nove.bmp"}));
-    EXPECT_EQ(module.Data1.Recordset().Current().texts.titolo, "Cinque");
+    EXPECT_EQ(Module1Probe::Data1(module).Recordset().Current().texts.titolo, "Cinque");
     module.MoveLast();
     EXPECT_EQ(module.NeighbourPicturePaths(), QStringList{"/foto/cinque.jpg"});
 
@@ -65,7 +66,7 @@ TEST_F(ReadAheadPathsTest, StartupPictureIsFoundWithoutAskingOrOpening) {
     EXPECT_EQ(module.StartupPicturePath(), "");
 
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_FALSE(module.Data1.IsOpen());
+    EXPECT_FALSE(Module1Probe::Data1(module).IsOpen());
 }
 
 }  // namespace

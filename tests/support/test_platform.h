@@ -32,8 +32,11 @@ public:
             if (path.startsWith(it.key())) return it.value();
         return Platform::VolumeRoot(path);
     }
+    QStringList Drives() const override { return drives.isEmpty() ? Platform::Drives() : drives; }
 
     // Paths starting with the key lie on a volume whose root is the value.
     QMap<QString, QString> roots;
+    // The volumes the picker offers, when set; else the desktop's own.
+    QStringList drives;
     QTemporaryDir dir;
 };

@@ -11,18 +11,11 @@
 #include <fstream>
 
 #include "access/access_fixtures.h"
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "photo_list/form3.h"
-#include "pictures/picture_loader.h"
 #include "store/access_engine.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 
 namespace {
 
@@ -37,8 +30,9 @@ std::string Field(const QString& text) {
     return out;
 }
 
-class AccessAlbumWindowTest : public ::testing::Test {
+class AccessAlbumWindowTest : public AlbumWindowFixture {
 protected:
+    AccessAlbumWindowTest() : AlbumWindowFixture(Albums::AccessToo) {}
     void SetUp() override {
         foto = platform.Root() + "/foto";
         QDir().mkpath(foto);
@@ -68,10 +62,6 @@ protected:
         access_test::WriteRowsFile(tsv, path.toStdString(), options);
     }
 
-    QRgb Shown() {
-        SettlePictures(loader);
-        return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
-    }
     void Expect(const char* id, const QString& title, Qt::GlobalColor color) {
         EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), id);
         EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), title);
@@ -84,13 +74,6 @@ protected:
 
     std::vector<PhotoRow> rows;
     QString foto;
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{
-        dialogs, platform,
-        store::MakeAlbumEngine({platform.AccessCacheFolder().toStdString(), PICTORA_ALBUM_TOOL})};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(AccessAlbumWindowTest, TheUsualAlbumOpensReadOnlyAndItsCommandsWork) {
@@ -293,7 +276,7 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
     EXPECT_EQ(dialogs.progress.size(), 1u);
     ASSERT_EQ(dialogs.Messages().size(), 1);
     EXPECT_TRUE(dialogs.Messages()[0].startsWith("Impossibile aprire il DataBase su CD: "));
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
     Expect("1", "Usuale", Qt::red);
 
     dialogs.Clear();
@@ -301,7 +284,7 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
     Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
     EXPECT_EQ(dialogs.progress.size(), 1u);
-    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     Expect("1", "Tramonto sul lago", Qt::yellow);
@@ -312,7 +295,7 @@ TEST_F(AccessAlbumWindowTest, TheCdSwitchShowsAnAccessAlbumAndReturns) {
     dialogs.Clear();
     Click(form, "Image7");
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
     EXPECT_FALSE(module.ReadOnly());
     EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
     Expect("1", "Usuale", Qt::red);

@@ -6,56 +6,37 @@
 #include <QTest>
 
 #include "add_photo/form2.h"
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_platform.h"
 
 namespace {
 
-class ActivationTest : public ::testing::Test {
+class ActivationTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         WriteAlbum(platform.DefaultAlbumPath(), {{1, "Primo", platform.Root(), "a.jpg"},
                                                  {2, "Secondo", platform.Root(), "b.jpg"}});
     }
 
-    void Focus(QWidget* window) {
-        window->activateWindow();
-        QApplication::processEvents();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    }
-
     // Moves the album away from its first photo, so a reopening shows.
     void StepOn() {
-        module.Data1.Recordset().MoveNext();
+        Data1().Recordset().MoveNext();
         ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(ActivationTest, FirstShowingOpensTheAlbum) {
     form.show();
     QApplication::processEvents();
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
 }
 
 TEST_F(ActivationTest, ReturnFromAnotherProgramWindowReopens) {
-    form.show();
     Focus(&form);
     StepOn();
-    module.CdMode = true;
+    Module1Probe::CdMode(module) = true;
 
     Form2* picker = Form1Probe::LoadForm2(form);
     picker->show();
@@ -63,11 +44,10 @@ TEST_F(ActivationTest, ReturnFromAnotherProgramWindowReopens) {
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
     Focus(&form);
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
 }
 
 TEST_F(ActivationTest, ClosingABoxOrComingBackFromAnotherApplicationDoesNot) {
-    form.show();
     Focus(&form);
     StepOn();
 

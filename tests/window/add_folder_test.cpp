@@ -11,21 +11,15 @@
 #include <QUrl>
 
 #include "adding/add_pictures.h"
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "metadata/metadata_test_support.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_platform.h"
 
 namespace {
 
 // Photo 1, and a folder of photos taken on the 3rd, 1st and 2nd of May.
-class AddFolderTest : public ::testing::Test {
+class AddFolderTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         WriteAlbum(platform.DefaultAlbumPath(), {{1, "Uno", platform.Root(), "uno.jpg"}});
@@ -37,9 +31,7 @@ protected:
                            std::string("2020:05:0") + day + " 10:00:00"}},
                  .iptc = {{"Iptc.Application2.ObjectName", std::string("Maggio ") + day}}});
         module.OpenAlbum();
-        form.show();
-        form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_NO_FATAL_FAILURE(Focus(&form));
     }
     QString Folder() const { return platform.Root() + "/nuove"; }
     QString Shown() const { return Control<LongLineBox>(form, "Text1").text(); }
@@ -49,12 +41,6 @@ protected:
     void WaitForTheEnd() {
         ASSERT_TRUE(QTest::qWaitFor([this] { return !module.AddingPictures(); }, 30000));
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 // Numbered in the order taken, the first added shown, the word index kept

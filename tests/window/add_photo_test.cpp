@@ -10,18 +10,11 @@
 #include <QTest>
 
 #include "add_photo/form2.h"
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "metadata/metadata_test_support.h"
-#include "pictures/picture_loader.h"
 #include "store/album_file.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 #include "widgets/program_window.h"
 
 namespace {
@@ -32,22 +25,13 @@ const QString kConfirm =
 const QStringList kPrompts{"TITOLO DELLA FOTO?", "DATA DELLA FOTO? (gg/mm/aa)", "LUOGO?",
                            "PERSONE PRESENTI?", "NOTE?"};
 
-// A desktop whose drive list the test sets.
-class PickerPlatform : public TestPlatform {
-public:
-    QStringList Drives() const override {
-        return drives.isEmpty() ? TestPlatform::Drives() : drives;
-    }
-    QStringList drives;
-};
-
 void Touch(const QString& path) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("x");
 }
 
-class AddPhotoTest : public ::testing::Test {
+class AddPhotoTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         // The picker opens on the process's folder: the test's "foto", on a
@@ -118,12 +102,6 @@ protected:
     static void ProcessDeletes() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
-    ScriptedDialogs dialogs;
-    PickerPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 
 private:
     QString previousFolder_;
@@ -334,7 +312,7 @@ TEST_F(AddPhotoTest, TheRowHoldsTheAnswersExactlyAsTyped) {
     // gone.
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "6");
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "L'isola");
-    SettlePictures(loader);
+    Settle();
     EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(30, 40));
     EXPECT_EQ(Form1Probe::Picker(form), nullptr);
     EXPECT_FALSE(picker->isVisible());
@@ -365,7 +343,7 @@ TEST_F(AddPhotoTest, AnAlbumWithColumnsOfItsOwnAfterTheEightTakesNewPhotos) {
 
 TEST_F(AddPhotoTest, TheNumberFollowsTheHighestWhicheverPhotoIsShown) {
     OpenAlbumOf({3, 10, 7});
-    module.Data1.Recordset().MoveNext();
+    Data1().Recordset().MoveNext();
     ASSERT_EQ(Control<LongLineBox>(form, "Text1").text(), "7");
     Form2* picker = OpenPicker();
     Answer({"", "", "", "", ""});
@@ -445,7 +423,7 @@ TEST_F(AddPhotoTest, TheQuestionsOfferThePicturesOwnFields) {
 
 TEST_F(AddPhotoTest, AnAlbumMadeReadOnlyKeepsThePickerOpenAndTheAlbumShown) {
     OpenAlbumOf({1, 2});
-    module.Data1.Recordset().MoveNext();
+    Data1().Recordset().MoveNext();
     Form2* picker = OpenPicker();
     ClickFile(picker, "a.jpg");
     QFile::setPermissions(Album(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
@@ -458,8 +436,8 @@ TEST_F(AddPhotoTest, AnAlbumMadeReadOnlyKeepsThePickerOpenAndTheAlbumShown) {
     EXPECT_TRUE(picker->isVisible());
     EXPECT_EQ(AlbumIds(Album()), (std::vector<long long>{1, 2}));
     // Back on the album query, shown for reading, on the photo shown before.
-    EXPECT_TRUE(module.Data1.IsOpen());
-    EXPECT_TRUE(module.Data1.ReadOnly);
+    EXPECT_TRUE(Data1().IsOpen());
+    EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "2");
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Foto 2");
@@ -504,10 +482,7 @@ TEST_F(AddPhotoTest, AnAlbumLockedByAnotherProgramIsReportedThenOkTriesAgain) {
 
 TEST_F(AddPhotoTest, AfterTheAdditionTheAlbumWindowReopensOnItsFirstPhoto) {
     OpenAlbumOf({1, 2});
-    form.show();
-    QApplication::processEvents();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Focus(&form);
     Form2* picker = OpenPicker();
     ASSERT_TRUE(QTest::qWaitForWindowActive(picker));
     ClickFile(picker, "b.jpg");
@@ -541,7 +516,7 @@ TEST_F(AddPhotoTest, ReturningFromABoxThePickerOwnsCountsAsReturningFromThePicke
     auto* box = new QDialog(picker);
     box->winId();
     Form1Probe::FocusWindowChanged(form, box->windowHandle());
-    module.Data1.Recordset().MoveNext();
+    Data1().Recordset().MoveNext();
     delete box;
     Form1Probe::UnloadForm2(form);
     ProcessDeletes();
@@ -549,7 +524,7 @@ TEST_F(AddPhotoTest, ReturningFromABoxThePickerOwnsCountsAsReturningFromThePicke
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "1");
 
     // A box of the album window's own does not count, gone or not.
-    module.Data1.Recordset().MoveNext();
+    Data1().Recordset().MoveNext();
     auto* own = new QDialog(&form);
     own->winId();
     Form1Probe::FocusWindowChanged(form, own->windowHandle());

@@ -23,17 +23,10 @@
 #include <string_view>
 
 #include "add_photo/form2.h"
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "photo_list/form3.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 
 namespace {
 
@@ -55,7 +48,7 @@ const Button kButtons[] = {
     {"jump", "Image13", "Image4"},  {"other", "Image15", "Image7"},
 };
 
-class AlbumWindowTest : public ::testing::Test {
+class AlbumWindowTest : public AlbumWindowFixture {
 protected:
     // Which picture buttons and glyphs are out of their rest state: "rest", a
     // button's name, "minimise" or "close", or several of these.
@@ -75,12 +68,6 @@ protected:
         if (Control<Picture>(form, "Image3").isVisible()) lit << "close";
         return lit.isEmpty() ? "rest" : lit.join(", ");
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 // ---------------------------------------------------------------------------
@@ -267,7 +254,7 @@ TEST_F(AlbumWindowTest, ALongTitleShowsItsBeginning) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::processEvents();
-    module.Data1.Recordset().MoveNext();
+    Data1().Recordset().MoveNext();
     ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), title);
     // The box is scrolled to its first character.
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").cursorPosition(), 0);
@@ -345,9 +332,7 @@ TEST_F(AlbumWindowTest, AFieldOfAMillionCharactersShowsWhole) {
 
 TEST_F(AlbumWindowTest, TabGoesThroughTheSixFieldsInOrder) {
     WriteAlbum(platform.DefaultAlbumPath(), {{1, "Mare", platform.Root(), "a.jpg"}});
-    form.show();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Focus(&form);
     QApplication::processEvents();
 
     EXPECT_EQ(QApplication::focusWidget(), &Control<LongLineBox>(form, "Text1"))
@@ -413,13 +398,10 @@ protected:
                      "Una nota lunga che va a capo più volte e fa comparire la barra di "
                      "scorrimento del campo delle note, perché non ci sta tutta."}});
         form.move(50, 50);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        Focus(&form);
         QApplication::processEvents();
         ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Primo");
-        module.Data1.Recordset().MoveNext();
+        Data1().Recordset().MoveNext();
         ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Secondo");
         ASSERT_TRUE(Control<Picture>(form, "Image1").isVisible());
         MoveTo(background_);
@@ -532,7 +514,7 @@ TEST_F(AlbumWindowPointerTest, FromButtonToNeighbourAndToTheBackground) {
 }
 
 TEST_F(AlbumWindowPointerTest, ControlsWithoutAHoverActionLeaveTheHighlightAlone) {
-    module.Data1.Recordset().MoveNext();  // the row whose note needs the scroll bar
+    Data1().Recordset().MoveNext();  // the row whose note needs the scroll bar
     QApplication::processEvents();
     ASSERT_GT(Control<LongTextBox>(form, "Text6").verticalScrollBar()->maximum(), 0);
     QScrollBar* noteBar = Control<LongTextBox>(form, "Text6").verticalScrollBar();
@@ -676,7 +658,7 @@ TEST_F(AlbumWindowPointerTest, HiddenFieldsAndTheDataControlNeverShow) {
     MoveTo(QPoint(310, 25));
     QTest::mouseRelease(Window(), Qt::LeftButton, {}, QPoint(300, 20));
     module.OpenAlbum();
-    module.Data1.Recordset().MoveLast();
+    Data1().Recordset().MoveLast();
     nothingShown();
     EXPECT_EQ(Control<LongLineBox>(form, "Text8").text(), "c.jpg")
         << "hidden, yet bound to the row";
@@ -780,7 +762,7 @@ TEST_F(AlbumWindowPointerTest, APressOnAControlStartsNoDrag) {
 // as by any background; a right click that does not drag opens the photo's
 // menu there, and only there.
 TEST_F(AlbumWindowPointerTest, TheRightButtonDragsByThePhotoAndItsClickOpensTheMenu) {
-    SettlePictures(loader);
+    Settle();
     Picture& photo = Control<Picture>(form, "Image1");
     ASSERT_LT(photo.height(), Px(6180)) << "no frame left below the photo";
     const struct {

@@ -8,15 +8,8 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 #include "widgets/long_line_box.h"
 
 namespace {
@@ -32,7 +25,7 @@ bool Writable(const QString& path) {
     return QFile::permissions(path) & QFile::WriteOwner;
 }
 
-class CdSwitchTest : public ::testing::Test {
+class CdSwitchTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         const QString foto = platform.Root() + "/foto";
@@ -57,37 +50,28 @@ protected:
 
     QString CdAlbum() const { return cd + "/database.mdb"; }
     QString Copy() const { return platform.LocalCopyPath(); }
-    QRgb Shown() {
-        SettlePictures(loader);
-        return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
-    }
 
     void SwitchToCd() {
         dialogs.Type(CdAlbum());
         Click(form, "Image7");
-        ASSERT_TRUE(module.CdMode);
+        ASSERT_TRUE(Module1Probe::CdMode(module));
         ASSERT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
         dialogs.Clear();
     }
 
     void ExpectUsualAlbum() {
-        EXPECT_FALSE(module.CdMode);
+        EXPECT_FALSE(Module1Probe::CdMode(module));
         EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Usuale");
-        EXPECT_FALSE(module.Data1.ReadOnly);
+        EXPECT_FALSE(module.ReadOnly());
         EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
         EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
     }
 
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
     QString cd;
 };
 
 TEST_F(CdSwitchTest, CancelReopensTheUsualAlbumOnItsFirstPhoto) {
-    module.Data1.Recordset().MoveNext();
+    Data1().Recordset().MoveNext();
     dialogs.Cancel();
     Click(form, "Image7");
     EXPECT_EQ(dialogs.Inputs(), QStringList{kCdPrompt});
@@ -104,11 +88,11 @@ TEST_F(CdSwitchTest, MissingFileOrFolderAsksAgainSilentlyThenTheCdAlbumIsShownRe
 
     EXPECT_EQ(dialogs.Inputs(), QStringList({kCdPrompt, kCdPrompt, kCdPrompt}));
     EXPECT_TRUE(dialogs.Messages().isEmpty());
-    EXPECT_TRUE(module.CdMode);
-    EXPECT_EQ(module.CdDatabasePath, CdAlbum());
-    EXPECT_EQ(module.CdDriveLetter, cd);
-    EXPECT_EQ(module.Data1.DatabaseName, Copy().toStdString());
-    EXPECT_TRUE(module.Data1.ReadOnly);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
+    EXPECT_EQ(Module1Probe::CdDatabasePath(module), CdAlbum());
+    EXPECT_EQ(Module1Probe::CdDriveLetter(module), cd);
+    EXPECT_EQ(Data1().DatabaseName, Copy().toStdString());
+    EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "3");
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
@@ -147,7 +131,7 @@ TEST_F(CdSwitchTest, AWorkingCopyLeftReadOnlyNeverBlocksASwitch) {
     bool readOnlyWhileAsked = false;
     bool addEnabledWhileAsked = true;
     dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
-        readOnlyWhileAsked = module.Data1.ReadOnly;
+        readOnlyWhileAsked = module.ReadOnly();
         addEnabledWhileAsked = Control<Picture>(form, "Image6").Enabled();
     };
     dialogs.Cancel();
@@ -164,7 +148,7 @@ TEST_F(CdSwitchTest, AWorkingCopyLeftReadOnlyNeverBlocksASwitch) {
     Protect(Copy());
     dialogs.Type(CdAlbum());
     Click(form, "Image7");
-    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
     EXPECT_TRUE(Writable(Copy()));
 }
@@ -192,7 +176,7 @@ TEST_F(CdSwitchTest, AnAlbumBurnedMidWriteIsCopiedWithItsJournalAndReadAsItWas) 
     dialogs.Type(CdAlbum());
     Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
-    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
 }
 
@@ -223,7 +207,7 @@ TEST_F(CdSwitchTest, ACopyThatFailsTwiceIsReportedAndTheUsualAlbumReopened) {
         << dialogs.Messages()[0].toStdString();
     EXPECT_TRUE(dialogs.Messages()[0].contains(Copy()));
     ExpectUsualAlbum();
-    EXPECT_EQ(module.Data1.DatabaseName, platform.DefaultAlbumPath().toStdString());
+    EXPECT_EQ(Data1().DatabaseName, platform.DefaultAlbumPath().toStdString());
 }
 
 TEST_F(CdSwitchTest, TheWayBackNeedsNoWorkingCopy) {
@@ -240,7 +224,7 @@ TEST_F(CdSwitchTest, TheWorkingCopyTypedAsTheCdIsOpenedAsItIs) {
     dialogs.Type(Copy());
     Click(form, "Image7");
     EXPECT_TRUE(dialogs.Messages().isEmpty());
-    EXPECT_TRUE(module.CdMode);
+    EXPECT_TRUE(Module1Probe::CdMode(module));
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Dal CD");
 }
 

@@ -11,16 +11,9 @@
 #include <memory>
 #include <optional>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "app/val.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 #include "widgets/long_line_box.h"
 #include "widgets/picture.h"
 
@@ -83,7 +76,7 @@ const Command kCommands[] = {
     {"Image12", "la foto non è stata eliminata."},
 };
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public AlbumWindowFixture {
 protected:
     // Opens an album of the given photo numbers at the usual place; each photo
     // has a picture of a colour of its own, named by its number, "b" after
@@ -113,10 +106,10 @@ protected:
 
     QString Dir() const { return platform.Root(); }
     QString Album() const { return platform.DefaultAlbumPath(); }
-    store::Cursor& Rows() { return module.Data1.Recordset(); }
+    store::Cursor& Rows() { return Data1().Recordset(); }
 
     Showing Now() {
-        SettlePictures(loader);
+        Settle();
         const QImage& picture = Control<Picture>(form, "Image1").GetPicture();
         QString photo;
         if (!picture.isNull()) {
@@ -154,12 +147,6 @@ protected:
         }
         return nullptr;
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 
 private:
     QMap<QRgb, QString> colours_;
@@ -395,7 +382,7 @@ TEST_F(CommandsTest, JumpInAnEmptyAlbumSaysThereIsNoPhotoWhateverTheAnswer) {
 // The jump as the album always did it: from the first photo, read each
 // photo's number off the field, until one equals the answer.
 std::optional<QString> ScanFor(Module1& module, Form1& form, double number) {
-    store::Cursor& rows = module.Data1.Recordset();
+    store::Cursor& rows = Module1Probe::Data1(module).Recordset();
     rows.MoveFirst();
     while (!rows.Eof()) {
         if (Val(Control<LongLineBox>(form, "Text1").text()) == number)
@@ -573,8 +560,8 @@ TEST_F(CommandsTest, ARefusedDeletionIsToldAndThePhotoStays) {
     Open({1, 2});
     Click(form, "Image10");
     // An album opened for reading, as one on CD.
-    module.Data1.ReadOnly = true;
-    module.Data1.Refresh();
+    Data1().ReadOnly = true;
+    Data1().Refresh();
     Click(form, "Image10");
 
     dialogs.Yes();

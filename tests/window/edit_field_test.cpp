@@ -16,14 +16,8 @@
 #include <functional>
 #include <tuple>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_platform.h"
 
 namespace {
 
@@ -51,7 +45,7 @@ void ChooseFromMenu(QWidget* box, const QString& text) {
     chosen->trigger();
 }
 
-class EditFieldTest : public ::testing::Test {
+class EditFieldTest : public AlbumWindowFixture {
 protected:
     // `change`, when given, is done to the album file before it is opened.
     void Open(const QString& title = "Uno", const QString& notes = "nota",
@@ -61,9 +55,7 @@ protected:
         QFile::remove(Album());
         WriteAlbum(Album(), {first, {2, "Due", platform.Root(), "b.jpg"}});
         if (change) change(Album());
-        form.show();
-        form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        Focus(&form);
         module.OpenAlbum();  // the file written anew
     }
     QString Album() const { return platform.DefaultAlbumPath(); }
@@ -98,12 +90,6 @@ protected:
                    ? QString()
                    : QString("at %1: \"%2\" against \"%3\"").arg(i).arg(a.mid(i, 20), b.mid(i, 20));
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(EditFieldTest, AnEditEndsSavedOrCancelledAndWritesOnlyItsColumn) {

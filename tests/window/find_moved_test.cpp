@@ -14,29 +14,18 @@
 #include <fstream>
 
 #include "access/access_fixtures.h"
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
-#include "store/access_engine.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 
 namespace {
 
-class FindMovedTest : public ::testing::Test {
+class FindMovedTest : public AlbumWindowFixture {
 protected:
+    FindMovedTest() : AlbumWindowFixture(Albums::AccessToo) {}
     void TearDown() override { EXPECT_EQ(dialogs.Pending(), 0) << "answers left unused"; }
 
     QString Dir() const { return platform.Root(); }
-    std::unique_ptr<store::Engine> Engine() const {
-        return store::MakeAlbumEngine(
-            {platform.AccessCacheFolder().toStdString(), PICTORA_ALBUM_TOOL});
-    }
     // Whether `window` shows a picture, and offers the search in its place.
     bool Shown(Form1& window, pictures::PictureLoader& pictures) {
         SettlePictures(pictures);
@@ -55,12 +44,6 @@ protected:
         return access_test::Shell("XDG_CONFIG_HOME=" + access_test::Quoted(Dir().toStdString()) +
                                   "/config " + PICTORA_ALBUM_TOOL + " " + arguments);
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform, Engine()};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(FindMovedTest, TheNoticeOffersTheSearchAndANativeAlbumIsRewritten) {

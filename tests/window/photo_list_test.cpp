@@ -5,22 +5,15 @@
 #include <QDir>
 #include <QTest>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "photo_list/form3.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 #include "widgets/program_window.h"
 
 namespace {
 
-class PhotoListTest : public ::testing::Test {
+class PhotoListTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         const QString foto = platform.Root() + "/foto";
@@ -45,9 +38,7 @@ protected:
         return list;
     }
 
-    QStringList Entries() const {
-        return ListEntries(*Form1Probe::PhotoList(form), "List1");
-    }
+    QStringList Entries() const { return ListEntries(*Form1Probe::PhotoList(form), "List1"); }
 
     void ClickEntry(int row) {
         QListView* list = &Control<QListView>(*Form1Probe::PhotoList(form), "List1");
@@ -56,28 +47,10 @@ protected:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
     }
 
-    void Focus(QWidget* window) {
-        window->activateWindow();
-        QApplication::processEvents();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    }
-
-    void Execute(const char* sql) { ExecuteSql(module.DatabasePath, sql); }
-    QRgb Shown() {
-        SettlePictures(loader);
-        return Control<Picture>(form, "Image1").GetPicture().pixel(2, 2) | 0xff000000;
-    }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    QStringList seen;  // the current photo after each change of Data1; outlives form
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
+    void Execute(const char* sql) { ExecuteSql(Module1Probe::DatabasePath(module), sql); }
 };
 
 TEST_F(PhotoListTest, OneWindowAtMostOpenedFromThePhotoOrTheCornerLabel) {
-    form.show();
     Focus(&form);
     Form3* list = OpenList();
     ASSERT_TRUE(list);
@@ -220,23 +193,26 @@ TEST_F(PhotoListTest, AlbumEmptiedWhileTheListIsOpenMakesAPickSaySo) {
 }
 
 TEST_F(PhotoListTest, ThePickedPhotoStaysCurrentOnceTheAlbumWindowIsActiveAgain) {
-    form.show();
     Focus(&form);
     Form3* list = OpenList();
     Focus(list);
 
     // The album window's activation reopens the album on its first photo,
     // then returns to the picked one.
-    module.Data1.AddListener([this](const store::Photo* photo) {
-        seen << (photo ? QString::fromStdString(photo->id.toText()) : QString());
+    // The current photo after each change of the album, kept by the
+    // listener, which may outlive the test's body.
+    auto seen = std::make_shared<QStringList>();
+    Data1().AddListener([seen](const store::Photo* photo) {
+        *seen << (photo ? QString::fromStdString(photo->id.toText()) : QString());
     });
     ClickEntry(3);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QApplication::processEvents();
-    const qsizetype picked = seen.indexOf("12");
+    const qsizetype picked = seen->indexOf("12");
     ASSERT_GE(picked, 0);
-    EXPECT_TRUE(seen.mid(picked).contains("3")) << "no reopening: " << seen.join(",").toStdString();
-    EXPECT_EQ(seen.last(), "12");
+    EXPECT_TRUE(seen->mid(picked).contains("3"))
+        << "no reopening: " << seen->join(",").toStdString();
+    EXPECT_EQ(seen->last(), "12");
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Tramonto a Cefalù");
     EXPECT_EQ(Shown(), QColor(Qt::yellow).rgb());
     EXPECT_FALSE(module.PickedPhotoId());
@@ -252,11 +228,10 @@ TEST_F(PhotoListTest, APickInAnAlbumOnCdGivesWayToTheUsualAlbumOnReturn) {
     QDir().mkpath(cd);
     WriteAlbum(cd + "/database.mdb", {{3, "Dal CD", "\\Foto", "mare.bmp"}, {8, "Ottava", "", ""}});
     platform.roots[cd] = cd;
-    form.show();
     Focus(&form);
     dialogs.Type(cd + "/database.mdb");
     Click(form, "Image7");
-    ASSERT_TRUE(module.CdMode);
+    ASSERT_TRUE(Module1Probe::CdMode(module));
 
     Form3* list = OpenList();
     EXPECT_EQ(Entries(), QStringList({"3 Dal CD", "8 Ottava"}));
@@ -264,7 +239,7 @@ TEST_F(PhotoListTest, APickInAnAlbumOnCdGivesWayToTheUsualAlbumOnReturn) {
     ClickEntry(1);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     QApplication::processEvents();
-    EXPECT_FALSE(module.CdMode);
+    EXPECT_FALSE(Module1Probe::CdMode(module));
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Tre");
     EXPECT_EQ(Shown(), QColor(Qt::red).rgb());
 }

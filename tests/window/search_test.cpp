@@ -12,22 +12,16 @@
 #include <functional>
 #include <utility>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "photo_list/fitted_label.h"
 #include "photo_list/form3.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_platform.h"
 #include "widgets/long_line_box.h"
 
 namespace {
 
-class SearchLineTest : public ::testing::Test {
+class SearchLineTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         WriteAlbum(platform.DefaultAlbumPath(),
@@ -39,29 +33,19 @@ protected:
 
     // Ctrl+F in the album window, then the list once its index is ready.
     QWidget& FindWithKeys() {
-        form.show();
-        form.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        Focus(&form);
         QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
         EXPECT_TRUE(QTest::qWaitFor([this] { return !module.SearchBuilding(); }, 20000));
         return *Form1Probe::PhotoList(form);
     }
 
     QString Count() { return Control<QLabel>(*Form1Probe::PhotoList(form), "SearchCount").text(); }
-    QStringList Entries() {
-        return ListEntries(*Form1Probe::PhotoList(form), "List1");
-    }
+    QStringList Entries() { return ListEntries(*Form1Probe::PhotoList(form), "List1"); }
     void Type(const QString& words) {
         QLineEdit& line = Control<QLineEdit>(*Form1Probe::PhotoList(form), "SearchLine");
         line.clear();
         QTest::keyClicks(&line, words);
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(SearchLineTest, CtrlFOpensTheListWithTheLineFocusedAndTypingFilters) {
@@ -120,7 +104,8 @@ TEST_F(SearchLineTest, TheProgramsOwnCorrectionsAndOtherProgramsChangesAreFound)
     Type("nonni");
     EXPECT_EQ(Entries(), QStringList({"3 Natale in Città"}));
 
-    ExecuteSql(module.DatabasePath, "UPDATE datab SET luogo = 'Palermo' WHERE id = 10");
+    ExecuteSql(Module1Probe::DatabasePath(module),
+               "UPDATE datab SET luogo = 'Palermo' WHERE id = 10");
     Type("palermo");
     EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1 foto"; }, 20000))
         << Count().toStdString();
@@ -144,7 +129,7 @@ TEST_F(SearchLineTest, CountsInItalianNumberFormat) {
 namespace {
 
 TEST_F(SearchLineTest, WhileTheIndexIsBuiltTheListSaysSoAndShowsEveryPhoto) {
-    module.SearchWords = "anna";
+    module.KeepSearchWords("anna");
     Click(form, "Image1");
     // The build's end is told through the event loop, not yet run.
     EXPECT_TRUE(Count().startsWith("Preparazione della ricerca… ")) << Count().toStdString();
@@ -175,16 +160,18 @@ TEST_F(SearchLineTest, AnotherProgramsWriteRightAfterTheProgramsOwnIsFoundAtTheN
         // Another program writes between this program's save and what the
         // index records of the album after it.
         bool armed = true;
-        const int listener = module.Data1.AddListener([&](const store::Photo*) {
+        const int listener = Data1().AddListener([&](const store::Photo*) {
             if (!std::exchange(armed, false)) return;
-            ExecuteSql(module.DatabasePath, "UPDATE datab SET luogo = 'Zanzibar' WHERE id = 10");
+            ExecuteSql(Module1Probe::DatabasePath(module),
+                       "UPDATE datab SET luogo = 'Zanzibar' WHERE id = 10");
         });
         c.write(module);
-        module.Data1.RemoveListener(listener);
+        Data1().RemoveListener(listener);
         Type("zanzibar");
         EXPECT_TRUE(QTest::qWaitFor([this] { return Count() == "1 foto"; }, 20000))
             << c.what << ": " << Count().toStdString();
-        ExecuteSql(module.DatabasePath, "UPDATE datab SET luogo = 'Cefalù' WHERE id = 10");
+        ExecuteSql(Module1Probe::DatabasePath(module),
+                   "UPDATE datab SET luogo = 'Cefalù' WHERE id = 10");
     }
 }
 
@@ -201,7 +188,7 @@ TEST_F(SearchLineTest, AnAlbumNumberingPhotosAlikeIsSearchedWhole) {
 }
 
 TEST_F(SearchLineTest, ALockHeldByAnotherProgramIsWaitedOutWithTheListOpen) {
-    module.SearchWords = "anna";
+    module.KeepSearchWords("anna");
     auto other = std::make_unique<SQLite::Database>(platform.DefaultAlbumPath().toStdString(),
                                                     SQLite::OPEN_READWRITE);
     other->exec("BEGIN EXCLUSIVE");

@@ -11,21 +11,14 @@
 
 #include <sys/stat.h>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
 #include "app/picture_path.h"
-#include "pictures/picture_loader.h"
 #include "pictures/picture_test_support.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
 
 namespace {
 
-class ShowPhotoTest : public ::testing::Test {
+class ShowPhotoTest : public AlbumWindowFixture {
 protected:
     // Opens an album whose rows name the given pictures in the test folder.
     // Then waits for the first picture unless told not to.
@@ -34,19 +27,11 @@ protected:
         module.OpenAlbum();
         if (settle) Settle();
     }
-    // Lets the picture the frame waits for arrive.
-    void Settle() { SettlePictures(loader); }
     QString Dir() const { return platform.Root(); }
-    QSizeF Shown() const {
+    QSizeF ShownSize() const {
         return {Control<Picture>(form, "Image1").TwipsWidth(),
                 Control<Picture>(form, "Image1").TwipsHeight()};
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST(FitToFrame, LongerSideSpansTheFrame) {
@@ -105,11 +90,11 @@ TEST_F(ShowPhotoTest, FitsEveryOrientationAndHonoursExif) {
                  {3, "c", Dir(), "square.jpg"},
                  {4, "d", Dir(), "turned.jpg"}});
 
-    EXPECT_EQ(Shown(), QSizeF(6345, 4635));
+    EXPECT_EQ(ShownSize(), QSizeF(6345, 4635));
     EXPECT_EQ(Control<Picture>(form, "Image1").geometry(), QRect(12, 42, 423, 309));
     EXPECT_TRUE(Control<Picture>(form, "Image1").isVisible() || !form.isVisible());
 
-    auto& rows = module.Data1.Recordset();
+    auto& rows = Data1().Recordset();
     rows.MoveNext();
     module.ShowPhoto();
     Settle();
@@ -120,7 +105,7 @@ TEST_F(ShowPhotoTest, FitsEveryOrientationAndHonoursExif) {
     rows.MoveNext();
     module.ShowPhoto();
     Settle();
-    EXPECT_EQ(Shown(), QSizeF(6345, 6180));
+    EXPECT_EQ(ShownSize(), QSizeF(6345, 6180));
 
     rows.MoveNext();
     module.ShowPhoto();
@@ -137,7 +122,7 @@ TEST_F(ShowPhotoTest, DecodesNoMorePixelsThanTheFrameShows) {
     WritePicture(Dir() + "/big.jpg", 4000, 3000);
     OpenAlbumOf({{1, "grande", Dir(), "big.jpg"}});
     EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(4000, 3000));
-    EXPECT_EQ(Shown(), QSizeF(6345, 4635));
+    EXPECT_EQ(ShownSize(), QSizeF(6345, 4635));
     const QSize decoded = Control<Picture>(form, "Image1").GetPicture().size();
     const qreal ratio = form.devicePixelRatioF();
     EXPECT_LE(decoded.width(), qRound(423 * ratio));
@@ -232,7 +217,7 @@ TEST_F(ShowPhotoTest, TopDownAndLargeBmpsAreShown) {
     Settle();
     const QImage large = Control<Picture>(form, "Image1").GetPicture();
     EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(7000, 5000));
-    EXPECT_EQ(Shown(), FitToFrame({7000, 5000}));
+    EXPECT_EQ(ShownSize(), FitToFrame({7000, 5000}));
     EXPECT_EQ(large.pixel(large.width() / 4, large.height() / 2), qRgb(255, 0, 0));
     EXPECT_EQ(large.pixel(large.width() * 3 / 4, large.height() / 2), qRgb(0, 0, 255));
     EXPECT_FALSE(Control<QLabel>(form, "PictureNoticeLabel").isVisibleTo(&form));
@@ -242,12 +227,12 @@ TEST_F(ShowPhotoTest, EmptyAlbumLeavesTheFrameAsItWas) {
     WritePicture(Dir() + "/land.jpg", 640, 480);
     OpenAlbumOf({{1, "a", Dir(), "land.jpg"}});
     const QImage before = Control<Picture>(form, "Image1").GetPicture();
-    ExecuteSql(module.DatabasePath, "DELETE FROM datab");
-    module.Data1.Refresh();
+    ExecuteSql(Module1Probe::DatabasePath(module), "DELETE FROM datab");
+    Data1().Refresh();
     module.ShowPhoto();
     Settle();
     EXPECT_EQ(Control<Picture>(form, "Image1").GetPicture(), before);
-    EXPECT_EQ(Shown(), QSizeF(6345, 4635));
+    EXPECT_EQ(ShownSize(), QSizeF(6345, 4635));
 }
 
 TEST_F(ShowPhotoTest, NoPictureAtAllLeavesTheFrameEmpty) {
@@ -262,8 +247,8 @@ TEST_F(ShowPhotoTest, CdAlbumPicturesComeFromTheCdRoot) {
     OpenAlbumOf({{1, "mare", "\\Foto", "mare.jpg"}});
     EXPECT_FALSE(Control<Picture>(form, "Image1").HasPicture());
 
-    module.CdMode = true;
-    module.CdDriveLetter = Dir() + "/cd";
+    Module1Probe::CdMode(module) = true;
+    Module1Probe::CdDriveLetter(module) = Dir() + "/cd";
     module.ShowPhoto();
     Settle();
     EXPECT_EQ(Control<Picture>(form, "Image1").NaturalSize(), QSize(480, 640));

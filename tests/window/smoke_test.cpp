@@ -1,18 +1,8 @@
-#include <gtest/gtest.h>
+#include "support/album_window_fixture.h"
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_platform.h"
+using Form1Layout = AlbumWindowFixture;
 
-TEST(Form1Layout, OpensAtItsFixedSizeWithoutAFrame) {
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module(dialogs, platform);
-    pictures::PictureLoader loader(PhotoFrameSize(1), 1);
-    Form1 form(module, loader);
+TEST_F(Form1Layout, OpensAtItsFixedSizeWithoutAFrame) {
     EXPECT_EQ(form.size(), QSize(622, 467));
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(form.windowTitle(), "Pictora");

@@ -10,14 +10,8 @@
 
 #include <functional>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_platform.h"
 
 namespace {
 
@@ -36,7 +30,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public AlbumWindowFixture {
 protected:
     QString Path(const QString& name) const { return platform.Root() + "/" + name; }
 
@@ -47,12 +41,6 @@ protected:
                    {{4, title, platform.Root(), "a.jpg"}, {9, "Dopo", platform.Root(), "b.jpg"}});
         return path;
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(StartupTest, DefaultAlbumComesFirstAndPathdbIsLeftAlone) {
@@ -65,7 +53,7 @@ TEST_F(StartupTest, DefaultAlbumComesFirstAndPathdbIsLeftAlone) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Usuale");
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "4");
-    EXPECT_EQ(module.DatabasePath, platform.DefaultAlbumPath());
+    EXPECT_EQ(Module1Probe::DatabasePath(module), platform.DefaultAlbumPath());
     EXPECT_EQ(ReadAll(platform.PathdbPath()), other.toUtf8() + "\r\n");
     EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
 }
@@ -137,7 +125,7 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
     module.OpenAlbum();
 
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(module.Data1.ReadOnly);
+    EXPECT_TRUE(module.ReadOnly());
     EXPECT_FALSE(Control<Picture>(form, "Image6").Enabled());
     EXPECT_EQ(Control<LongLineBox>(form, "Text2").text(), "Protetto");
 
@@ -149,7 +137,7 @@ TEST_F(StartupTest, ReadOnlyAlbumOpensWithTheAddButtonDisabled) {
     // The next opening of a writable album enables it again.
     QFile::setPermissions(album, QFile::ReadOwner | QFile::WriteOwner);
     module.OpenAlbum();
-    EXPECT_FALSE(module.Data1.ReadOnly);
+    EXPECT_FALSE(module.ReadOnly());
     EXPECT_TRUE(Control<Picture>(form, "Image6").Enabled());
 }
 
@@ -246,8 +234,8 @@ TEST_F(StartupTest, EmptyAlbumOpensWithEmptyFields) {
     WriteAlbum(platform.DefaultAlbumPath(), {});
     module.OpenAlbum();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(module.Data1.Recordset().Bof());
-    EXPECT_TRUE(module.Data1.Recordset().Eof());
+    EXPECT_TRUE(Data1().Recordset().Bof());
+    EXPECT_TRUE(Data1().Recordset().Eof());
     EXPECT_EQ(Control<LongLineBox>(form, "Text1").text(), "");
     EXPECT_EQ(Control<LongLineBox>(form, "Text7").text(), "");
 }

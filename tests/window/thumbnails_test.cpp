@@ -5,17 +5,11 @@
 #include <QApplication>
 #include <QTest>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
 #include "pictures/picture_test_support.h"
 #include "pictures/thumbnail_cache.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
+#include "support/full_screen_probe.h"
 #include "viewer/full_screen.h"
 #include "widgets/picture.h"
 
@@ -33,7 +27,7 @@ bool Red(const QImage& image) {
 
 // Photos 1 and 2, red pictures larger than the frame, each with a blue
 // x-large entry in the cache.
-class ThumbnailsTest : public ::testing::Test {
+class ThumbnailsTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         const QString root = platform.Root() + "/cache/thumbnails";
@@ -51,12 +45,6 @@ protected:
         }
         WriteAlbum(platform.DefaultAlbumPath(), rows);
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(ThumbnailsTest, TheFrameShowsTheEntryInTheSameTurnAndDecodesNothing) {
@@ -67,24 +55,21 @@ TEST_F(ThumbnailsTest, TheFrameShowsTheEntryInTheSameTurnAndDecodesNothing) {
     Click(form, "Image5");
     ASSERT_TRUE(frame.HasPicture()) << "no turn of the event loop between";
     EXPECT_TRUE(Blue(frame.GetPicture()));
-    SettlePictures(loader);
+    Settle();
     EXPECT_TRUE(Blue(frame.GetPicture()));
     EXPECT_EQ(loader.DecodeCount(), 0);
 }
 
 TEST_F(ThumbnailsTest, FullScreenShowsTheEntryUntilItsOwnReadEnds) {
     module.OpenAlbum();
-    form.show();
-    QApplication::processEvents();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Focus(&form);
     QTest::keyClick(&Control(form, "Text2"), Qt::Key_F11);
     auto* view = form.findChild<viewer::FullScreenView*>();
     ASSERT_TRUE(view && view->isVisible());
     EXPECT_TRUE(view->Provisional());
     EXPECT_EQ(view->Shown().natural, QSize(1600, 1200));
     EXPECT_TRUE(Blue(view->Shown().image));
-    SettlePictures(view->Loader());
+    SettlePictures(FullScreenProbe::Loader(*view));
     EXPECT_FALSE(view->Provisional());
     EXPECT_TRUE(Red(view->Shown().image));
     view->hide();
@@ -104,9 +89,9 @@ TEST_F(ThumbnailsTest, APictureRewrittenWithItsTimeKeptShowsAnew) {
                                   Qt::green, 40);
     };
     Click(form, "Image5");
-    SettlePictures(loader);
+    Settle();
     Click(form, "Image8");
-    SettlePictures(loader);
+    Settle();
     EXPECT_TRUE(green(frame.GetPicture())) << "the next step";
 
     pictures::PictureLoader restarted{PhotoFrameSize(1), 1};

@@ -16,16 +16,10 @@
 #include <QWheelEvent>
 #include <atomic>
 
-#include "album_window/form1.h"
-#include "album_window/show_photo.h"
-#include "app/module1.h"
-#include "pictures/picture_loader.h"
+#include "support/album_window_fixture.h"
 #include "support/albums.h"
-#include "support/controls.h"
 #include "support/form1_probe.h"
-#include "support/scripted_dialogs.h"
-#include "support/settle_pictures.h"
-#include "support/test_platform.h"
+#include "support/full_screen_probe.h"
 #include "viewer/full_screen.h"
 #include "widgets/artwork.h"
 
@@ -33,7 +27,7 @@ namespace {
 
 // An album of photos 1 to 4, each picture larger than the screen, the window
 // shown and active on photo 1.
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         std::vector<PhotoRow> rows;
@@ -44,10 +38,7 @@ protected:
             rows.push_back({id, "Foto " + QString::number(id), platform.Root(), name});
         }
         WriteAlbum(platform.DefaultAlbumPath(), rows);
-        form.show();
-        QApplication::processEvents();
-        form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_NO_FATAL_FAILURE(Focus(&form));
         dialogs.Clear();
     }
     void TearDown() override {
@@ -71,15 +62,9 @@ protected:
     }
     // Lets the frame's and the view's reads reach them.
     void Settle() {
-        SettlePictures(loader);
-        if (Form1Probe::FullScreen(form)) SettlePictures(View().Loader());
+        AlbumWindowFixture::Settle();
+        if (Form1Probe::FullScreen(form)) SettlePictures(FullScreenProbe::Loader(View()));
     }
-
-    ScriptedDialogs dialogs;
-    TestPlatform platform;
-    Module1 module{dialogs, platform};
-    pictures::PictureLoader loader{PhotoFrameSize(1), 1};
-    Form1 form{module, loader};
 };
 
 TEST_F(ViewerTest, AlbumKeysRunTheButtonsFromEveryFieldBox) {
@@ -162,17 +147,17 @@ TEST_F(ViewerTest, ViewKeysStepThroughTheAlbumWithoutWrapping) {
 TEST_F(ViewerTest, TheSlideshowStopsAtTheLastPhotoOrAtAKey) {
     EnterFullScreen();
     QTest::keyClick(&View(), Qt::Key_F5);
-    ASSERT_TRUE(View().SlideshowTimer.isActive());
+    ASSERT_TRUE(FullScreenProbe::SlideshowTimer(View()).isActive());
     for (const char* photo : {"foto2", "foto3", "foto4"}) {
-        QMetaObject::invokeMethod(&View().SlideshowTimer, "timeout");
+        QMetaObject::invokeMethod(&FullScreenProbe::SlideshowTimer(View()), "timeout");
         EXPECT_EQ(Viewed(), photo);
     }
-    EXPECT_FALSE(View().SlideshowTimer.isActive());
+    EXPECT_FALSE(FullScreenProbe::SlideshowTimer(View()).isActive());
 
     QTest::keyClick(&View(), Qt::Key_Home);
     QTest::keyClick(&View(), Qt::Key_F5);
     QTest::keyClick(&View(), Qt::Key_Right);
-    EXPECT_FALSE(View().SlideshowTimer.isActive());
+    EXPECT_FALSE(FullScreenProbe::SlideshowTimer(View()).isActive());
     EXPECT_EQ(Viewed(), "foto1") << "the key only ends the show";
 }
 
@@ -212,7 +197,8 @@ TEST_F(ViewerTest, ZToggles100PercentAroundThePointAndBack) {
 TEST_F(ViewerTest, AZoomEnlargesTheScreenPictureAtOnceUntilTheWholeOneIsRead) {
     EnterFullScreen();
     std::atomic<QThread*> readOn{nullptr};
-    View().FullLoader().SetTestHooks({[&](const QString&) { readOn = QThread::currentThread(); }});
+    FullScreenProbe::FullLoader(View()).SetTestHooks(
+        {[&](const QString&) { readOn = QThread::currentThread(); }});
     const QPointF at = QPointF(View().rect().center()) + QPointF(100, 80);
     View().ToggleZoom(at);
     ASSERT_TRUE(View().Zoomed());
@@ -232,27 +218,28 @@ TEST_F(ViewerTest, AZoomEnlargesTheScreenPictureAtOnceUntilTheWholeOneIsRead) {
     Settle();
     View().ToggleZoom(at);
     QTest::keyClick(&View(), Qt::Key_Right);
-    SettlePictures(View().FullLoader());
+    SettlePictures(FullScreenProbe::FullLoader(View()));
     EXPECT_EQ(Viewed(), "foto3");
     EXPECT_TRUE(View().AtOwnSize().isNull());
     ASSERT_TRUE(QFile::remove(platform.Root() + "/foto3.bmp"));
     View().ToggleZoom(at);
-    SettlePictures(View().FullLoader());
+    SettlePictures(FullScreenProbe::FullLoader(View()));
     EXPECT_TRUE(View().Zoomed());
     EXPECT_TRUE(View().AtOwnSize().isNull());
-    EXPECT_FALSE(View().Notice->isVisible());
+    EXPECT_FALSE(FullScreenProbe::Notice(View()).isVisible());
 }
 
 TEST_F(ViewerTest, TheCaptionHidesWhileTheMouseRests) {
     EnterFullScreen();
-    EXPECT_TRUE(View().Caption->isVisible());
-    EXPECT_EQ(View().Caption->text(), "1   ·   Foto 1   ·   01/01/01   ·   Palermo");
-    QMetaObject::invokeMethod(&View().CaptionTimer, "timeout");
-    EXPECT_FALSE(View().Caption->isVisible());
+    EXPECT_TRUE(FullScreenProbe::Caption(View()).isVisible());
+    EXPECT_EQ(FullScreenProbe::Caption(View()).text(),
+              "1   ·   Foto 1   ·   01/01/01   ·   Palermo");
+    QMetaObject::invokeMethod(&FullScreenProbe::CaptionTimer(View()), "timeout");
+    EXPECT_FALSE(FullScreenProbe::Caption(View()).isVisible());
     QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), View().mapToGlobal(QPointF(50, 50)),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&View(), &move);
-    EXPECT_TRUE(View().Caption->isVisible());
+    EXPECT_TRUE(FullScreenProbe::Caption(View()).isVisible());
 }
 
 // Which of the photo menu's items are enabled, in order.
@@ -331,8 +318,8 @@ TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
     EXPECT_EQ(notice->text(QAccessible::Name), "Immagine non trovata: foto.jpg");
     // Full screen says the same, on black.
     Form1Probe::ShowFullScreen(form);
-    EXPECT_TRUE(View().Notice->isVisible());
-    EXPECT_EQ(View().Notice->text(), "Immagine non trovata: foto.jpg");
+    EXPECT_TRUE(FullScreenProbe::Notice(View()).isVisible());
+    EXPECT_EQ(FullScreenProbe::Notice(View()).text(), "Immagine non trovata: foto.jpg");
     QTest::keyClick(&View(), Qt::Key_Escape);
 
     Reopen({});
