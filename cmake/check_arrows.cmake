@@ -5,7 +5,9 @@
 # widgets; metadata
 # (a picture file's own fields) stands alone, without Qt; adding (many photos
 # at once) joins metadata to the store, with QtCore's threads only; base
-# (small helpers of texts, numbers and files) lies below every room, without Qt.
+# (small helpers of texts, numbers and files) lies below every room, without Qt;
+# work (worker threads ended within a bound) lies below pictures and app, with
+# QtCore only.
 #
 #   cmake -DSOURCE_DIR=<src folder> [-DSTAMP=<file>] -P check_arrows.cmake
 #
@@ -16,16 +18,17 @@
 # include every room).
 set(reach_base base)
 set(reach_store store base)
-set(reach_pictures pictures base)
+set(reach_work work)
+set(reach_pictures pictures work base)
 set(reach_metadata metadata base)
 set(reach_adding adding metadata store base)
-set(reach_app app adding metadata store base)
+set(reach_app app adding metadata store work base)
 set(reach_widgets widgets app store base)
 set(reach_add_photo add_photo widgets app store base)
 set(reach_photo_list photo_list widgets app store base)
 set(reach_viewer viewer pictures app base)
 set(reach_album_window album_window add_photo photo_list viewer widgets pictures app store base)
-set(rooms base store pictures metadata adding app widgets viewer add_photo photo_list album_window)
+set(rooms base work store pictures metadata adding app widgets viewer add_photo photo_list album_window)
 
 # Qt headers a room may not include at all (the start of their names); a
 # room's library links none of the Qt modules named, so a header of theirs
@@ -34,6 +37,7 @@ set(no_qt_base "<Q")
 set(no_qt_store "<Q")
 set(no_qt_metadata "<Q")
 set(no_qt_adding "<QtGui/" "<QtWidgets/")
+set(no_qt_work "<QtGui/" "<QtWidgets/")
 set(no_qt_pictures "<QtWidgets/")
 set(no_qt_app "<QtWidgets/")
 

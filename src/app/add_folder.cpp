@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QStandardPaths>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include "app/album_search.h"
 #include "app/module1.h"
@@ -66,9 +65,7 @@ QString Unreadable(const adding::Result& result) {
 }  // namespace
 
 QString AdditionLabel(const PictureAddition::Report& report) {
-    const auto count = [](std::int64_t n) {
-        return QString::fromStdString(base::ItalianCount(n));
-    };
+    const auto count = [](std::int64_t n) { return QString::fromStdString(base::ItalianCount(n)); };
     switch (report.phase) {
         case adding::Phase::Walking:
             return "Ricerca delle foto: " + count(report.done) + " file trovati…";
@@ -135,27 +132,27 @@ void Module1::AddPictures(const QStringList& paths, const adding::Options& optio
     }
     auto run = std::make_unique<PictureAddition>();
     run->albumPath = QString::fromStdString(Data1.DatabaseName);
-    run->album = std::move(album);
+    const std::shared_ptr<PictureAddition::Shared> shared = run->shared;
+    shared->album = std::move(album);
     std::vector<std::string> files;
     for (const QString& path : paths) files.push_back(QFile::encodeName(path).toStdString());
 
     // The caller's watch and stop first, then the box's report and stop.
-    PictureAddition* state = run.get();
     adding::Options worker = options;
-    worker.cancel = &state->cancel;
-    worker.progress = [state, caller = options](adding::Phase phase, std::int64_t done,
-                                                std::int64_t total) {
+    worker.cancel = &shared->cancel;
+    worker.progress = [shared, caller = options](adding::Phase phase, std::int64_t done,
+                                                 std::int64_t total) {
         if (caller.progress) caller.progress(phase, done, total);
-        if (caller.cancel && caller.cancel->load()) state->cancel = true;
-        const std::lock_guard lock(state->reportLock);
-        state->report = {phase, done, total};
+        if (caller.cancel && caller.cancel->load()) shared->cancel = true;
+        const std::lock_guard lock(shared->reportLock);
+        shared->report = {phase, done, total};
     };
     run->progress = dialogs.StartProgress(AdditionLabel({}));
     connect(&run->watcher, &QFutureWatcher<adding::Result>::finished, this, &Module1::EndAddition);
     connect(&run->ticker, &QTimer::timeout, this, &Module1::AdvanceAddition);
     run->ticker.start(kTickMs);
-    run->watcher.setFuture(QtConcurrent::run([album = run->album.get(), files, worker, search] {
-        return AddOnWorker(*album, files, worker, search.get());
+    run->watcher.setFuture(run->pool.Run([shared, files, worker, search] {
+        return AddOnWorker(*shared->album, files, worker, search.get());
     }));
     addition_ = std::move(run);
 }
@@ -170,15 +167,15 @@ void Module1::AdvanceAddition() {
     }
     PictureAddition::Report report;
     {
-        const std::lock_guard lock(run.reportLock);
-        report = run.report;
+        const std::lock_guard lock(run.shared->reportLock);
+        report = run.shared->report;
     }
     run.progress->Label(AdditionLabel(report));
     // The box runs events: the worker's end may come meanwhile, and waits.
     run.advancing = true;
     const bool goOn = run.progress->Advance(report.done, report.total);
     run.advancing = false;
-    if (!goOn) run.cancel = true;
+    if (!goOn) run.shared->cancel = true;
     if (run.ended) EndAddition();
 }
 

@@ -13,21 +13,16 @@
 
 #include "adding/add_pictures.h"
 #include "app/dialogs.h"
+#include "work/workers.h"
 
 struct PictureAddition {
-    // Stops the worker and waits for it: the photos of the batches already
-    // written stay.
+    // Stops the worker and waits for it up to a bound: one held in a read of
+    // a dead share ends on its own later, holding what it shares. The photos
+    // of the batches already written stay.
     ~PictureAddition() {
-        cancel = true;
-        watcher.waitForFinished();
+        shared->cancel = true;
+        pool.End(QDeadlineTimer(work::kCloseWaitMs));
     }
-
-    // The addition's own connection to the album, used by the worker only
-    // while it runs.
-    std::unique_ptr<store::Album> album;
-    QString albumPath;
-    QFutureWatcher<adding::Result> watcher;
-    std::atomic<bool> cancel{false};
 
     // The worker's last report, read by the window's thread at each tick.
     struct Report {
@@ -35,8 +30,18 @@ struct PictureAddition {
         std::int64_t done = 0;
         std::int64_t total = 0;
     };
-    std::mutex reportLock;
-    Report report;
+    // What the worker holds while it runs, shared with the window's thread.
+    struct Shared {
+        // The addition's own connection to the album, used by the worker only.
+        std::unique_ptr<store::Album> album;
+        std::atomic<bool> cancel{false};
+        std::mutex reportLock;
+        Report report;
+    };
+    std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+    QString albumPath;
+    work::Workers pool{1};
+    QFutureWatcher<adding::Result> watcher;
 
     // The progress box (shown after half a second) and its ticks.
     std::unique_ptr<Progress> progress;

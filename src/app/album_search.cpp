@@ -4,9 +4,6 @@
 #include "app/album_search.h"
 
 #include <QDir>
-#include <QThread>
-#include <QThreadPool>
-#include <QtConcurrentRun>
 #include <utility>
 
 #include "app/module1.h"
@@ -14,21 +11,6 @@
 #include "store/search_scratch.h"
 
 namespace {
-
-// Longer than a build takes to stop at its next step on an idle machine.
-constexpr int kCloseWaitMs = 2000;
-
-// Called by the last holder of the pool: on the window's thread once its
-// work has ended, or on the thread of a build that outlived the album
-// object, where deleting the pool would wait for that very thread: then by a
-// thread of Qt's global pool, once the build has returned.
-void DeletePool(QThreadPool* pool) {
-    if (QThread::currentThread() == pool->thread()) {
-        delete pool;
-    } else if (QThreadPool* global = QThreadPool::globalInstance()) {
-        global->start([pool] { delete pool; });
-    }
-}
 
 // On the build's thread: tells the news through the build's own promise,
 // the one thing it shares with the window's thread.
@@ -53,21 +35,16 @@ void BuildIndex(QPromise<BuildNews>& promise, const std::shared_ptr<store::Photo
 
 }  // namespace
 
-// A pool of its own, not Qt's global one, which the application's end waits
-// for without a bound: a build held in a read of a dead share would hang it.
-AlbumSearch::AlbumSearch(const std::string& folder) : pool_(new QThreadPool, DeletePool) {
-    pool_->setMaxThreadCount(1);
-    pool_->start([folder, keep = pool_] { store::RemoveAbandonedScratch(folder); });
+AlbumSearch::AlbumSearch(const std::string& folder) : pool_(1) {
+    pool_.Start([folder] { store::RemoveAbandonedScratch(folder); });
 }
 
 AlbumSearch::~AlbumSearch() {
     watcher_.reset();
     build_.cancel();
-    pool_->clear();
     // A build, or the removal of scratch files, holds only what it was
-    // given and the pool: past the bound it ends on its own, and the pool
-    // after it.
-    pool_->waitForDone(kCloseWaitMs);
+    // given: past the bound it ends on its own.
+    pool_.End(QDeadlineTimer(work::kCloseWaitMs));
 }
 
 void AlbumSearch::Stop() {
@@ -81,8 +58,8 @@ void AlbumSearch::Start(std::shared_ptr<store::PhotoSearch> builder, QObject* co
     Stop();
     // Queued after the removal of scratch files: no build's scratch file is
     // taken for an abandoned one.
-    build_ = QtConcurrent::run(
-        pool_.get(), [builder = std::move(builder), keep = pool_](QPromise<BuildNews>& promise) {
+    build_ = pool_.RunWithPromise<BuildNews>(
+        [builder = std::move(builder)](QPromise<BuildNews>& promise) {
             BuildIndex(promise, builder);
         });
     watcher_ = std::make_unique<QFutureWatcher<BuildNews>>();

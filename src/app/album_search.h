@@ -11,8 +11,7 @@
 #include <string>
 
 #include "store/photo_search.h"
-
-class QThreadPool;
+#include "work/workers.h"
 
 // What a build tells, in order: how far it has come, and at last its end.
 struct BuildNews {
@@ -50,7 +49,7 @@ struct AlbumSearch {
 
 private:
     // One thread: the removal of scratch files, then each build in turn.
-    std::shared_ptr<QThreadPool> pool_;
+    work::Workers pool_;
     QFuture<BuildNews> build_;
     std::unique_ptr<QFutureWatcher<BuildNews>> watcher_;
 };

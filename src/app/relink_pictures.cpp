@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFutureWatcher>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <atomic>
 #include <unordered_map>
 
@@ -16,6 +15,7 @@
 #include "app/store_messages.h"
 #include "store/relink.h"
 #include "store/relink_names.h"
+#include "work/workers.h"
 
 // The mappings kept for the album last asked about.
 struct Module1::KeptMappings {
@@ -25,8 +25,13 @@ struct Module1::KeptMappings {
 
 namespace {
 
-// What the worker and the window share while the search runs.
+// What the worker and the window share while the search runs: the photos
+// whose picture is not where the album says (`there` names each file as the
+// album is read now), looked for under `root`.
 struct Search {
+    std::vector<store::PicturePlace> places;
+    std::vector<std::string> there;
+    std::string root;
     std::atomic<bool> cancel{false};
     std::atomic<qint64> done{0};
     std::atomic<qint64> total{0};
@@ -37,15 +42,12 @@ struct Outcome {
     QString error;
 };
 
-// On the worker: the photos whose picture is not where the album says
-// (`there` names each file as the album is read now), looked for under `root`.
-Outcome FindOnWorker(const std::vector<store::PicturePlace>& places,
-                     const std::vector<std::string>& there, const std::string& root,
-                     Search& search) {
+Outcome FindOnWorker(Search& search) {
     Outcome outcome;
     std::vector<store::PicturePlace> missing;
+    const std::vector<store::PicturePlace>& places = search.places;
     for (std::size_t i = 0; i < places.size() && !search.cancel; ++i)
-        if (!store::PictureIsThere(there[i], places[i].name)) missing.push_back(places[i]);
+        if (!store::PictureIsThere(search.there[i], places[i].name)) missing.push_back(places[i]);
     store::RelinkOptions options;
     options.cancel = &search.cancel;
     options.missingNamed = 3;
@@ -54,7 +56,7 @@ Outcome FindOnWorker(const std::vector<store::PicturePlace>& places,
         search.total = p.total;
     };
     try {
-        outcome.result = store::FindMovedPictures(missing, {root}, options);
+        outcome.result = store::FindMovedPictures(missing, {search.root}, options);
     } catch (const store::StoreError& e) {
         outcome.error = QString::fromStdString(e.what());
     }
@@ -141,9 +143,12 @@ std::optional<std::string> Module1::MovedFolder(const std::string& folder) const
 
 void Module1::FindMovedPictures() {
     if (!Data1.IsOpen()) return;
-    const QString root = dialogs.Folder("Cerca le foto spostate: la cartella dove sono ora", QDir::homePath());
+    const QString root =
+        dialogs.Folder("Cerca le foto spostate: la cartella dove sono ora", QDir::homePath());
     if (root.isEmpty()) return;
-    std::vector<store::PicturePlace> places;
+    const auto search = std::make_shared<Search>();
+    search->root = QFile::encodeName(root).toStdString();
+    std::vector<store::PicturePlace>& places = search->places;
     try {
         places = Data1.ReadPicturePlaces();
     } catch (const store::StoreError& e) {
@@ -151,21 +156,17 @@ void Module1::FindMovedPictures() {
         return;
     }
     // Where each picture is looked for now, as the frame looks for it.
-    std::vector<std::string> there;
-    there.reserve(places.size());
+    search->there.reserve(places.size());
     const std::string cdRoot = QFile::encodeName(CdDriveLetter).toStdString();
     for (const store::PicturePlace& p : places) {
         const std::optional<std::string> moved = MovedFolder(p.folder);
-        there.push_back(moved ? *moved : CdMode ? cdRoot + "/" + p.folder : p.folder);
+        search->there.push_back(moved ? *moved : CdMode ? cdRoot + "/" + p.folder : p.folder);
     }
-    Search search;
     const std::unique_ptr<Progress> progress =
         dialogs.StartProgress("Ricerca delle foto spostate…");
+    work::Workers finder(1);
     const Outcome outcome =
-        Await(QtConcurrent::run([&, rootBytes = QFile::encodeName(root).toStdString()] {
-                  return FindOnWorker(places, there, rootBytes, search);
-              }),
-              search, *progress);
+        Await(finder.Run([search] { return FindOnWorker(*search); }), *search, *progress);
     if (outcome.result.cancelled) return;
     if (!outcome.error.isEmpty()) {
         dialogs.Message("Le foto non sono state cercate: " + outcome.error);

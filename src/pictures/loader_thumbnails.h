@@ -11,7 +11,7 @@
 
 #include "pictures/picture_reader.h"
 #include "pictures/thumbnail_reads.h"
-#include "pictures/workers.h"
+#include "work/workers.h"
 
 namespace pictures {
 
@@ -37,7 +37,7 @@ public:
     static constexpr int kMaxWritesPending = 4;
 
 private:
-    Workers writers_;
+    work::Workers writers_;
     int pending_ = 0;
 };
 

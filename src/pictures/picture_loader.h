@@ -12,7 +12,7 @@
 
 #include "pictures/decoded_cache.h"
 #include "pictures/picture_reader.h"
-#include "pictures/workers.h"
+#include "work/workers.h"
 
 namespace pictures {
 
@@ -89,7 +89,7 @@ public:
     static constexpr int kMaxCached = DecodedCache::kMaxCached;
     static constexpr qint64 kMaxCachedBytes = DecodedCache::kMaxCachedBytes;
     // Longer than any decode the memory budget allows on an idle machine.
-    static constexpr int kCloseWaitMs = pictures::kCloseWaitMs;
+    static constexpr int kCloseWaitMs = work::kCloseWaitMs;
 
 signals:
     // A read on a worker ended, with its picture or its failure; delivered on

@@ -10,7 +10,7 @@
 
 namespace pictures {
 
-class ReadSchedule::Job : public Workers::Task {
+class ReadSchedule::Job : public work::Workers::Task {
 public:
     Job(std::shared_ptr<LoaderState> state, ReadKey key)
         : state_(std::move(state)),

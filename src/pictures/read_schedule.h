@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "pictures/decoded_cache.h"
-#include "pictures/workers.h"
+#include "work/workers.h"
 
 namespace pictures {
 
@@ -33,7 +33,7 @@ public:
 private:
     class Job;
 
-    Workers readers_;
+    work::Workers readers_;
     std::vector<Job*> queued_;  // in the queue, not started
     std::vector<ReadKey> running_;
 };

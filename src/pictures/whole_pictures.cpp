@@ -20,7 +20,7 @@ WholePictures::~WholePictures() {
         std::lock_guard lock(owner_->mutex);
         owner_->self = nullptr;
     }
-    readers_.End(QDeadlineTimer(kCloseWaitMs));
+    readers_.End(QDeadlineTimer(work::kCloseWaitMs));
 }
 
 void WholePictures::Read(const QString& path) {

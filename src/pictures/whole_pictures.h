@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "pictures/picture_reader.h"
-#include "pictures/workers.h"
+#include "work/workers.h"
 
 namespace pictures {
 
@@ -30,7 +30,7 @@ signals:
 private:
     struct Owner;
     std::shared_ptr<Owner> owner_;  // shared with the reads, which may outlive this
-    Workers readers_;
+    work::Workers readers_;
 };
 
 }  // namespace pictures

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMimeData>
+#include <QSemaphore>
 #include <QTest>
 #include <QUrl>
 
@@ -98,6 +99,26 @@ TEST_F(AddFolderTest, AStopKeepsTheBatchesWritten) {
     WaitForTheEnd();
     EXPECT_EQ(dialogs.Messages(), QStringList{"Aggiunta interrotta: aggiunte 2 foto."});
     EXPECT_EQ(AlbumIds(platform.DefaultAlbumPath()), (std::vector<long long>{1, 2, 3}));
+}
+
+// The album object's end stops an addition held in a read of a dead share
+// and waits for it only within a bound; the addition ends on its own later.
+TEST_F(AddFolderTest, TheEndDoesNotWaitForAnAdditionHeldInARead) {
+    QSemaphore held, freed;
+    auto first = std::make_shared<std::atomic<bool>>(true);
+    auto other = std::make_unique<Module1>(dialogs, platform);
+    other->OpenAlbum();
+    // Held at its first report until the album object is gone.
+    other->AddPictures({Folder()}, {.progress = [&held, &freed, first](adding::Phase, auto, auto) {
+                           if (!first->exchange(false)) return;
+                           held.release();
+                           freed.acquire();
+                       }});
+    held.acquire();
+    other.reset();
+    freed.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first.use_count() == 1; }, 30000));
+    EXPECT_EQ(AlbumIds(platform.DefaultAlbumPath()), std::vector<long long>{1});
 }
 
 TEST_F(AddFolderTest, AnAlbumThatMayOnlyBeReadRefusesBeforeTheChooser) {

@@ -9,15 +9,17 @@
 // So a task touches only what it holds itself (shared state through a
 // shared_ptr), never its owner once that is gone.
 #include <QDeadlineTimer>
+#include <QPromise>
 #include <QRunnable>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 #include <functional>
 #include <memory>
 
-class QThreadPool;
+namespace work {
 
-namespace pictures {
-
-// Longer than any decode the memory budget allows on an idle machine.
+// Longer than any decode the memory budget allows, or than a long task
+// takes to see its stop, on an idle machine.
 inline constexpr int kCloseWaitMs = 2000;
 
 class Workers {
@@ -39,6 +41,19 @@ public:
     // it is deleted unrun.
     void Start(Task* task, int priority = 0);
     void Start(std::function<void()> work, int priority = 0);
+    // QtConcurrent::run on this pool: `work()`'s result told through the
+    // future. After End the future is cancelled, `work` unrun.
+    template <typename Work>
+    auto Run(Work work) {
+        return QtConcurrent::run(
+            pool_.get(), [work = std::move(work), keep = pool_]() mutable { return work(); });
+    }
+    // The same for a `work(QPromise<T>&)` that tells its news itself.
+    template <typename T, typename Work>
+    QFuture<T> RunWithPromise(Work work) {
+        return QtConcurrent::run(pool_.get(), [work = std::move(work), keep = pool_](
+                                                  QPromise<T>& promise) mutable { work(promise); });
+    }
     // Takes `task` back from the queue: true when it had not started, and
     // the caller then owns it.
     bool TryTake(Task* task);
@@ -54,4 +69,4 @@ private:
     std::shared_ptr<QThreadPool> pool_;
 };
 
-}  // namespace pictures
+}  // namespace work

@@ -1,4 +1,4 @@
-#include "pictures/workers.h"
+#include "work/workers.h"
 
 #include <QThread>
 #include <QThreadPool>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <climits>
 
-namespace pictures {
+namespace work {
 
 namespace {
 
@@ -76,4 +76,4 @@ void Workers::End(QDeadlineTimer deadline) {
     pool_.reset();
 }
 
-}  // namespace pictures
+}  // namespace work

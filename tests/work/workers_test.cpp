@@ -9,7 +9,7 @@
 #include <atomic>
 #include <memory>
 
-#include "pictures/workers.h"
+#include "work/workers.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ TEST(Workers, EndLeavesAHungTaskToEndOnItsOwn) {
     QSemaphore started, release;
     auto ran = std::make_shared<std::atomic<int>>(0);
     {
-        pictures::Workers workers(1);
+        work::Workers workers(1);
         workers.Start([&, ran] {
             started.release();
             release.acquire();
