@@ -143,10 +143,7 @@ void GridView::Search() {
 
 void GridView::TellReaders() {
     // A screen reader follows the frame as it would a list's current item.
-    const QModelIndex index = model_.index(current_);
-    const QString name = model_.data(index, Qt::AccessibleTextRole).toString();
-    setAccessibleDescription(name);
-    if (!QAccessible::isActive()) return;
+    if (!QAccessible::isActive() || model_.rowCount() == 0) return;
     QAccessibleEvent focus(this, QAccessible::Focus);
     focus.setChild(current_);
     QAccessible::updateAccessibility(&focus);

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app/module1.h"
+#include "viewer/grid_accessible.h"
 
 namespace viewer {
 
@@ -29,6 +30,7 @@ GridView::GridView(Module1& module, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAccessibleName("Provini");
+    InstallGridAccessibility();
     connect(&tiles_, &GridTiles::Arrived, viewport(), qOverload<>(&QWidget::update));
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(),
             qOverload<>(&QWidget::update));

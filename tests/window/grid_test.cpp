@@ -2,6 +2,7 @@
 // its search and its tiles.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFileInfo>
 #include <QTest>
 
@@ -66,6 +67,15 @@ TEST_F(GridTest, F12FramesTheShownPhotoAndTheKeysMoveTheFrame) {
     }
     QTest::keyClick(&Grid(), Qt::Key_PageDown);
     EXPECT_GT(Grid().Current(), columns);
+}
+
+TEST_F(GridTest, ScreenReadersSeeAListOfTilesNamedByNumberAndTitle) {
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&Grid());
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(list->childCount(), kPhotos);
+    EXPECT_EQ(list->child(6)->text(QAccessible::Name), "7 Mare 7");
+    EXPECT_EQ(list->focusChild()->text(QAccessible::Name), "2 Monti 2");
 }
 
 TEST_F(GridTest, EnterShowsTheFramedPhotoAndEscLeavesOnIt) {
