@@ -194,6 +194,8 @@ private:
     // The current photo full screen, on the screen the window is on (F11);
     // made on first use.
     void ShowFullScreen();
+    // The same, straight on the grid of thumbnails (F12, "Provini").
+    void ShowGrid();
     viewer::FullScreenView* FullScreen = nullptr;
     // The photo frame's menu, its items enabled for the current photo: full
     // screen, the folder, the picture and its path to the clipboard.

@@ -64,6 +64,7 @@ void Form1::BuildKeys() {
         {QKeySequence(Qt::CTRL | Qt::Key_G), &Form1::Image4_Click},
         {QKeySequence(Qt::Key_Delete), &Form1::Image12_Click},
         {QKeySequence(Qt::Key_F11), &Form1::ShowFullScreen},
+        {QKeySequence(Qt::Key_F12), &Form1::ShowGrid},
         {QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::FindPhoto},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), &Form1::AddFolder},
     };
@@ -96,4 +97,9 @@ void Form1::ShowFullScreen() {
         });
     }
     FullScreen->Enter(screen());
+}
+
+void Form1::ShowGrid() {
+    ShowFullScreen();
+    if (FullScreen && FullScreen->isVisible()) FullScreen->ShowGrid();
 }

@@ -53,6 +53,7 @@ QMenu* Form1::PhotoMenu() {
     const bool isFile = photo && pictures::StampOf(path, stamp) == pictures::Failure::None;
 
     menu->addAction("Schermo intero", this, &Form1::ShowFullScreen)->setEnabled(photo.has_value());
+    menu->addAction("Provini", this, &Form1::ShowGrid)->setEnabled(photo.has_value());
     menu->addAction(
             "Apri la cartella della foto", this,
             [this, file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file.absolutePath())); })

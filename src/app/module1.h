@@ -156,6 +156,10 @@ public:
     // the list was the active window, so the photo is returned to after the
     // album window's activation reopens the album.
     bool PickPhoto(const QString& entry, bool listActive);
+    // The picture file of the first photo numbered `number`, read without
+    // moving the cursor (a few indexed lookups): what a grid tile shows.
+    // Empty when there is none or the album cannot be read.
+    QString PicturePathOfNumber(const store::Value& number);
 
     // Finding the pictures of the album's photos after they moved: the user
     // picks the folder where they are now, the missing ones are looked for

@@ -66,3 +66,23 @@ void Module1::ReturnToPickedPhoto() {
         // The album did not open: there is no photo to return to.
     }
 }
+
+QString Module1::PicturePathOfNumber(const store::Value& number) {
+    if (!Data1.IsOpen()) return {};
+    try {
+        store::Cursor& rows = Data1.Recordset();
+        // The first photo of the number follows the last one below it; with
+        // none below, it is the one before the first above it.
+        std::optional<store::Photo> photo;
+        if (const auto before = rows.PicturePlaceBefore(number))
+            photo = rows.PicturePlaceAfter(*before);
+        else if (const auto above = rows.PicturePlaceAfter(number))
+            photo = rows.PicturePlaceBefore(*above);
+        else
+            photo = Data1.PeekFirstPhoto(Data1.DatabaseName);
+        if (!photo || !(photo->id == number) || NamesNoFile(photo->texts)) return {};
+        return PicturePathOf(photo->texts);
+    } catch (const store::StoreError&) {
+        return {};
+    }
+}

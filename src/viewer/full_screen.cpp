@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/module1.h"
+#include "viewer/grid_view.h"
 
 namespace viewer {
 
@@ -109,6 +110,7 @@ void FullScreenView::Enter(QScreen* screen) {
     windowHandle()->setScreen(screen);
     path_.clear();
     picture_ = {};
+    if (grid_) grid_->hide();
     const auto& photo = module_.CurrentPhoto();
     ShowCaption(photo);
     if (photo) ShowPicture(module_.PicturePathOf(photo->texts));
@@ -122,10 +124,47 @@ void FullScreenView::Enter(QScreen* screen) {
 void FullScreenView::SetThumbnailFolder(const QString& root) {
     thumbnails_ = root;
     loader_->SetThumbnailFolder(root);
+    if (grid_) grid_->SetThumbnailFolder(root);
+}
+
+void FullScreenView::ShowGrid() {
+    if (!grid_) {
+        grid_ = new GridView(module_, this);
+        grid_->SetThumbnailFolder(thumbnails_);
+        connect(grid_, &GridView::Chosen, this, [this] {
+            TakeFramed();
+            grid_->hide();
+            setFocus();
+        });
+        connect(grid_, &GridView::LeaveWanted, this, [this] {
+            TakeFramed();
+            Leave();
+        });
+    }
+    StopSlideshow();
+    caption_->hide();
+    grid_->setGeometry(rect());
+    grid_->show();
+    grid_->raise();
+    grid_->setFocus();
+    const auto& photo = module_.CurrentPhoto();
+    grid_->Open(photo ? std::optional<store::Value>(photo->id) : std::nullopt);
+}
+
+GridView* FullScreenView::Grid() const {
+    return grid_ && grid_->isVisible() ? grid_ : nullptr;
+}
+
+void FullScreenView::TakeFramed() {
+    const QString number = grid_->CurrentNumber();
+    const auto& photo = module_.CurrentPhoto();
+    if (number.isEmpty() || (photo && QString::fromStdString(photo->id.toText()) == number)) return;
+    module_.PickPhoto(number, false);
 }
 
 void FullScreenView::Leave() {
     StopSlideshow();
+    if (grid_) grid_->hide();
     captionTimer_.stop();
     hide();
     emit Left();
@@ -216,6 +255,7 @@ void FullScreenView::resizeEvent(QResizeEvent*) {
     noticeLabel_->setGeometry(rect().adjusted(40, 40, -40, -40));
     const int height = caption_->sizeHint().height();
     caption_->setGeometry(0, this->height() - height, width(), height);
+    if (grid_) grid_->setGeometry(rect());
     Fit();
 }
 

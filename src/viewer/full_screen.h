@@ -21,6 +21,8 @@ struct Photo;
 
 namespace viewer {
 
+class GridView;
+
 // What is said in place of a picture that cannot be shown: the photo frame's
 // own notice.
 using NoticeText = std::function<QString(const QString& path, pictures::Failure failure)>;
@@ -44,6 +46,11 @@ public:
     void Enter(QScreen* screen);
     // Back to the album window.
     void Leave();
+    // G, Ctrl+wheel down: the album's thumbnails, the current photo framed;
+    // the grid's choice comes back full screen.
+    void ShowGrid();
+    // The grid while it is shown, else nullptr.
+    GridView* Grid() const;
     // The desktop's thumbnail cache, whose largest entry of a photo is shown
     // while its picture is read; empty for none.
     void SetThumbnailFolder(const QString& root);
@@ -115,6 +122,10 @@ private:
     // The picture the loader read for the photo shown, or a notice of why
     // there is none.
     void SetPicture(const pictures::Picture& picture);
+    // The photo framed in the grid becomes the current one.
+    void TakeFramed();
+
+    GridView* grid_ = nullptr;  // made on first use
 
     Module1& module_;
     NoticeText notice_;

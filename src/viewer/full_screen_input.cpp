@@ -55,6 +55,9 @@ void FullScreenView::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_F5:
             StartSlideshow();
             break;
+        case Qt::Key_G:
+            ShowGrid();
+            break;
         case Qt::Key_Z: {
             const QPointF pointer = mapFromGlobal(QCursor::pos());
             ToggleZoom(rect().contains(pointer.toPoint()) ? pointer : QPointF(rect().center()));
@@ -95,6 +98,11 @@ void FullScreenView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void FullScreenView::wheelEvent(QWheelEvent* event) {
+    // Pinching out, as it were: the whole album.
+    if ((event->modifiers() & Qt::ControlModifier) && event->angleDelta().y() < 0) {
+        ShowGrid();
+        return;
+    }
     if (picture_.image.isNull()) return;
     const qreal notches = event->angleDelta().y() / 120.0;
     const qreal most = std::max(FitScale(), kMaxDevicePixelsPerPixel / ratio_);

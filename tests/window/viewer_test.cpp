@@ -285,6 +285,7 @@ TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
     Settle();
     std::unique_ptr<QMenu> menu(Form1Probe::PhotoMenu(form));
     const QStringList items = {"Schermo intero",
+                               "Provini",
                                "Apri la cartella della foto",
                                "Copia immagine",
                                "Copia percorso",
@@ -293,13 +294,13 @@ TEST_F(ViewerTest, ThePhotoMenuCopiesThePictureAndItsPath) {
                                "Aggiungi una cartella…"};
     ASSERT_EQ(menu->actions().size(), items.size());
     for (int i = 0; i < items.size(); ++i) EXPECT_EQ(menu->actions()[i]->text(), items[i]);
-    EXPECT_EQ(Enabled(menu.get()), QList<bool>({true, true, true, true, true, true, true}));
+    EXPECT_EQ(Enabled(menu.get()), QList<bool>({true, true, true, true, true, true, true, true}));
 
-    menu->actions()[3]->trigger();
+    menu->actions()[4]->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(),
               QDir::toNativeSeparators(platform.Root() + "/foto1.bmp"));
     QApplication::clipboard()->clear();
-    menu->actions()[2]->trigger();
+    menu->actions()[3]->trigger();
     EXPECT_TRUE(QApplication::clipboard()->image().isNull()) << "read off the window's thread";
     EXPECT_TRUE(QTest::qWaitFor([] { return !QApplication::clipboard()->image().isNull(); }));
     EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(1600, 1200)) << "at full size";
@@ -311,7 +312,8 @@ TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
     // A photo on a CD that is not inserted: its folder is not there.
     Reopen({{7, "Sul CD", "/nessun/cd", "foto.jpg"}});
     std::unique_ptr<QMenu> missing(Form1Probe::PhotoMenu(form));
-    EXPECT_EQ(Enabled(missing.get()), QList<bool>({true, false, false, true, true, true, true}));
+    EXPECT_EQ(Enabled(missing.get()),
+              QList<bool>({true, true, false, false, true, true, true, true}));
     // The frame's notice is there for screen readers.
     QAccessibleInterface* notice =
         QAccessible::queryAccessibleInterface(&Control<QLabel>(form, "PictureNoticeLabel"));
@@ -325,7 +327,8 @@ TEST_F(ViewerTest, ThePhotoMenuDisablesWhatCannotAct) {
     Reopen({});
     std::unique_ptr<QMenu> none(Form1Probe::PhotoMenu(form));
     // A folder may be added to an empty album.
-    EXPECT_EQ(Enabled(none.get()), QList<bool>({false, false, false, false, false, true, true}));
+    EXPECT_EQ(Enabled(none.get()),
+              QList<bool>({false, false, false, false, false, false, true, true}));
 }
 
 TEST_F(ViewerTest, ButtonsAndBoxesHaveItalianNames) {

@@ -1,0 +1,161 @@
+// The grid of thumbnails: its layout, what it asks for and its painting.
+#include "viewer/grid_view.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
+
+#include "app/module1.h"
+#include "viewer/grid_accessible.h"
+
+namespace viewer {
+
+namespace {
+
+constexpr int kGap = 12;            // logical pixels between tiles
+constexpr int kStrip = 36;          // the strip along the top with the words sought
+const QColor kPlain(48, 48, 48);    // a tile whose thumbnail has not come
+const QColor kFrame(80, 160, 255);  // the framed tile's border
+
+}  // namespace
+
+GridView::GridView(Module1& module, QWidget* parent)
+    : QAbstractScrollArea(parent), module_(module), model_(module) {
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAccessibleName("Provini");
+    InstallGridAccessibility();
+    connect(&tiles_, &GridTiles::Arrived, viewport(), qOverload<>(&QWidget::update));
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(),
+            qOverload<>(&QWidget::update));
+    connect(&module_, &Module1::SearchReady, this, [this] {
+        if (searchPending_) Refill();
+    });
+}
+
+GridView::~GridView() = default;
+
+void GridView::Open(const std::optional<store::Value>& id) {
+    Search();
+    SetCurrent(id ? model_.RowOf(*id) : 0);
+}
+
+void GridView::SetCurrent(int row) {
+    current_ = std::clamp(row, 0, std::max(0, model_.rowCount() - 1));
+    KeepInView(current_);
+    viewport()->update();
+    TellReaders();
+}
+
+QString GridView::CurrentNumber() const {
+    const GridModel::Tile* tile = model_.At(current_);
+    return tile ? tile->number : QString();
+}
+
+int GridView::Cell() const {
+    return qRound(TileSide() / devicePixelRatioF()) + kGap;
+}
+
+int GridView::Columns() const {
+    return std::max(1, (viewport()->width() - kGap) / Cell());
+}
+
+QRect GridView::TileRect(int row) const {
+    const int cell = Cell();
+    const int left = (viewport()->width() - Columns() * cell + kGap) / 2;
+    return {left + (row % Columns()) * cell,
+            kStrip + (row / Columns()) * cell - verticalScrollBar()->value(), cell - kGap,
+            cell - kGap};
+}
+
+std::pair<int, int> GridView::RowsInView() const {
+    const int top = std::max(0, verticalScrollBar()->value() - kStrip) / Cell();
+    const int bottom = (verticalScrollBar()->value() + viewport()->height()) / Cell();
+    const int first = top * Columns();
+    const int last = std::min(model_.rowCount(), (bottom + 1) * Columns()) - 1;
+    return {first, last};
+}
+
+void GridView::UpdateScrollBar() {
+    const int lines = (model_.rowCount() + Columns() - 1) / Columns();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, kStrip + lines * Cell() - viewport()->height()));
+    bar->setPageStep(viewport()->height());
+    bar->setSingleStep(Cell() / 3);
+}
+
+void GridView::KeepInView(int row) {
+    UpdateScrollBar();
+    const QRect rect = TileRect(row);
+    QScrollBar* bar = verticalScrollBar();
+    if (rect.top() < kStrip)
+        bar->setValue(bar->value() + rect.top() - kStrip - kGap);
+    else if (rect.bottom() > viewport()->height())
+        bar->setValue(bar->value() + rect.bottom() - viewport()->height() + kGap);
+}
+
+void GridView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    KeepInView(current_);
+}
+
+void GridView::paintEvent(QPaintEvent*) {
+    ++paints_;
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), Qt::black);
+    const auto [first, last] = RowsInView();
+    QStringList wanted;
+    for (int row = first; row <= last; ++row) {
+        PaintTile(painter, row, TileRect(row));
+        if (const GridModel::Tile* tile = model_.At(row)) wanted << tile->path;
+    }
+    // The thumbnails of the tiles in view, and no others.
+    tiles_.Want(wanted, TileSide(), devicePixelRatioF());
+    painter.fillRect(0, 0, viewport()->width(), kStrip, Qt::black);
+    painter.setPen(Qt::white);
+    const QString count = QString("%1 foto").arg(model_.rowCount());
+    const QString strip = words_.isEmpty() ? count : "Cerca: " + words_ + "   ·   " + count;
+    painter.drawText(QRect(kGap, 0, viewport()->width() - 2 * kGap, kStrip), Qt::AlignVCenter,
+                     searchPending_ ? "Preparazione della ricerca…" : strip);
+}
+
+void GridView::PaintTile(QPainter& painter, int row, const QRect& rect) {
+    const GridModel::Tile* tile = model_.At(row);
+    const GridTiles::Image* image = tile ? tiles_.Find(tile->path, TileSide()) : nullptr;
+    painter.setPen(Qt::white);
+    if (image && !image->failed) {
+        const QSizeF size = QSizeF(image->image.size()) / image->image.devicePixelRatio();
+        const QPointF at(rect.left() + (rect.width() - size.width()) / 2,
+                         rect.top() + (rect.height() - size.height()) / 2);
+        painter.drawImage(at, image->image);
+    } else if (image) {
+        // What the photo frame says of a picture it cannot show: the icon,
+        // and the file's name.
+        painter.fillRect(rect, kPlain);
+        const int icon = std::min(48, rect.width() / 2);
+        style()
+            ->standardIcon(QStyle::SP_MessageBoxWarning)
+            .paint(&painter,
+                   QRect(rect.center().x() - icon / 2, rect.top() + rect.height() / 4, icon, icon));
+        const QString name = QFileInfo(tile->path).fileName();
+        painter.drawText(rect.adjusted(4, rect.height() / 2, -4, -4),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, name);
+    } else {
+        // Until its thumbnail comes, a plain tile with its number: never the
+        // picture another photo left there.
+        painter.fillRect(rect, kPlain);
+        if (tile) painter.drawText(rect, Qt::AlignCenter, tile->number);
+    }
+    if (row == current_) {
+        painter.setPen(QPen(kFrame, 4));
+        painter.drawRect(rect.adjusted(-3, -3, 3, 3));
+    }
+}
+
+}  // namespace viewer
