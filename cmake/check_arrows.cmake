@@ -26,7 +26,7 @@ set(reach_app app adding metadata store work base)
 set(reach_widgets widgets app store base)
 set(reach_add_photo add_photo widgets app store base)
 set(reach_photo_list photo_list widgets app store base)
-set(reach_viewer viewer pictures app base)
+set(reach_viewer viewer pictures app work base)
 set(reach_album_window album_window add_photo photo_list viewer widgets pictures app store base)
 set(rooms base work store pictures metadata adding app widgets viewer add_photo photo_list album_window)
 

@@ -31,7 +31,7 @@ struct GridTiles::Inbox {
     std::vector<std::pair<QString, Image>> done;
 };
 
-class GridTiles::Job : public pictures::Workers::Task {
+class GridTiles::Job : public work::Workers::Task {
 public:
     Job(std::shared_ptr<Inbox> inbox, QString key, QString path, QString root, int side,
         qreal ratio)
@@ -82,7 +82,7 @@ GridTiles::GridTiles() : workers_(2), inbox_(std::make_shared<Inbox>()), images_
 }
 
 GridTiles::~GridTiles() {
-    workers_.End(QDeadlineTimer(pictures::kCloseWaitMs));
+    workers_.End(QDeadlineTimer(work::kCloseWaitMs));
 }
 
 const GridTiles::Image* GridTiles::Find(const QString& path, int side) const {

@@ -8,7 +8,7 @@
 #include <map>
 #include <memory>
 
-#include "pictures/workers.h"
+#include "work/workers.h"
 
 namespace viewer {
 
@@ -54,7 +54,7 @@ private:
     void TakeArrived();
 
     QString root_;
-    pictures::Workers workers_;
+    work::Workers workers_;
     std::shared_ptr<Inbox> inbox_;
     std::map<QString, Job*> waiting_;  // by key, queued or being made
     QCache<QString, Image> images_;

@@ -25,12 +25,14 @@ const QColor kFrame(80, 160, 255);  // the framed tile's border
 
 GridView::GridView(Module1& module, QWidget* parent)
     : QAbstractScrollArea(parent), module_(module), model_(module) {
+    // Before anything that may ask for the view's accessible interface (its
+    // name, while a screen reader listens): the first one made is kept.
+    InstallGridAccessibility();
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAccessibleName("Provini");
-    InstallGridAccessibility();
     connect(&tiles_, &GridTiles::Arrived, viewport(), qOverload<>(&QWidget::update));
     connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(),
             qOverload<>(&QWidget::update));

@@ -86,6 +86,9 @@ private:
     void Show() {
         box_ = new QProgressDialog(label_, "Annulla", 0, 0, owner_);
         box_->setWindowTitle(QApplication::applicationName());
+        // Tells it from the message boxes of the same title, for assistive
+        // tools and the end-to-end tests.
+        box_->setWindowRole("progress");
         box_->setWindowModality(Qt::ApplicationModal);
         box_->setAutoClose(false);
         box_->setAutoReset(false);

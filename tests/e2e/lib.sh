@@ -328,6 +328,16 @@ wait_window_count() {
     wait_until "$WAIT" count_titled "$@" || fail "$FOUND windows titled '$1', not $2"
     app_sync
 }
+# True when the program shows one box over its window, and that box is not a
+# progress box: the message that follows long work, once the work is over.
+message_over_window() {
+    local w
+    count_titled Pictora 2 || return 1
+    for w in $(windows_titled Pictora); do
+        xprop -id "$w" WM_WINDOW_ROLE 2>/dev/null | grep -q '"progress"' && return 1
+    done
+    return 0
+}
 count_titled() {
     FOUND=$(windows_titled "$1" | wc -l)
     [ "$FOUND" = "$2" ]

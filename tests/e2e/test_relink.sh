@@ -43,8 +43,10 @@ accept() {
 }
 wait_until "$WAIT" accept || fail "the chooser did not take the folder"
 
-# The summary, over the window; the rows name the new folder by then.
-wait_window_count Pictora 2
+# The summary, over the window once the search is over (a slow search shows
+# its progress box first); the rows name the new folder by then.
+wait_until "$WAIT" message_over_window || fail "no summary after the search"
+app_sync
 rows=$(sqlite3 "$DEFAULT_ALBUM" 'SELECT group_concat(percorso_file, "|") FROM datab')
 [ "$rows" = "$WORK/altrove/Archivio/foto|$WORK/altrove/Archivio/foto" ] \
     || fail "the album's folders: $rows"
