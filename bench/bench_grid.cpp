@@ -16,6 +16,7 @@
 #include "app/module1.h"
 #include "support/albums.h"
 #include "viewer/grid_view.h"
+#include "resident_memory.h"
 
 namespace {
 
@@ -55,14 +56,6 @@ Fixture& Shared() {
 // Paints the grid as the screen would, which asks for the tiles in view.
 void Paint(viewer::GridView& grid) {
     benchmark::DoNotOptimize(grid.viewport()->grab().cacheKey());
-}
-
-double ResidentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
 void BM_OpenGrid(benchmark::State& state) {

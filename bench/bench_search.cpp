@@ -23,6 +23,7 @@
 
 #include "store/album_file.h"
 #include "store/photo_search.h"
+#include "resident_memory.h"
 
 namespace fs = std::filesystem;
 
@@ -109,14 +110,6 @@ void BuildAlbum() {
         insert.reset();
     }
     transaction.commit();
-}
-
-double ResidentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
 void BM_FirstIndexBuild(benchmark::State& state) {
