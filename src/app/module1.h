@@ -145,6 +145,8 @@ public:
     // Every photo of the album now open, for the photo list; nothing when no
     // album is open or it cannot be read.
     std::unique_ptr<store::PhotoIndex> OpenPhotoIndex() const;
+    // The same with each photo's picture, for the grid.
+    std::unique_ptr<store::PhotoIndex> OpenPictureIndex() const;
     // The photo last picked in the photo list, while the album window's
     // activation is still to reopen the album; it then returns to that photo
     // and forgets it. Opening the list anew forgets it too.
@@ -160,6 +162,9 @@ public:
     // moving the cursor (a few indexed lookups): what a grid tile shows.
     // Empty when there is none or the album cannot be read.
     QString PicturePathOfNumber(const store::Value& number);
+    // The picture file of an index's photo: from the names it carries, else
+    // looked up by its number.
+    QString PicturePathOfEntry(const store::PhotoEntry& entry);
 
     // Finding the pictures of the album's photos after they moved: the user
     // picks the folder where they are now, the missing ones are looked for

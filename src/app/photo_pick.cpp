@@ -13,6 +13,16 @@ std::unique_ptr<store::PhotoIndex> Module1::OpenPhotoIndex() const {
     }
 }
 
+std::unique_ptr<store::PhotoIndex> Module1::OpenPictureIndex() const {
+    if (!Data1.IsOpen()) return nullptr;
+    try {
+        return Data1.OpenPictureIndex();
+    } catch (const store::StoreError&) {
+        // An album that cannot be read for the list gives an empty one.
+        return nullptr;
+    }
+}
+
 bool Module1::PickPhoto(const QString& entry, bool listActive) {
     const store::Value number = PhotoNumberOfEntry(entry);
     const std::optional<store::Value> shownId =
@@ -65,6 +75,14 @@ void Module1::ReturnToPickedPhoto() {
     } catch (const store::StoreError&) {
         // The album did not open: there is no photo to return to.
     }
+}
+
+QString Module1::PicturePathOfEntry(const store::PhotoEntry& entry) {
+    if (!entry.picture) return PicturePathOfNumber(entry.id);
+    store::PhotoTexts texts;
+    texts.percorso_file = entry.picture->folder;
+    texts.nome_file = entry.picture->name;
+    return NamesNoFile(texts) ? QString() : PicturePathOf(texts);
 }
 
 QString Module1::PicturePathOfNumber(const store::Value& number) {

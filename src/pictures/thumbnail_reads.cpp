@@ -51,11 +51,16 @@ std::optional<Picture> FromThumbnail(const ThumbnailCache& cache, const FileStam
 }
 
 Picture ReadThroughCache(const ThumbnailCache& cache, const FileStamp& file, const FrameSize& frame,
-                         qreal ratio, ToWrite& toWrite) {
-    if (!cache.Enabled()) return ReadPicture(file.path, frame, ratio);
+                         qreal ratio, ToWrite& toWrite,
+                         const std::function<void()>& beforeDecode) {
+    if (!cache.Enabled()) {
+        if (beforeDecode) beforeDecode();
+        return ReadPicture(file.path, frame, ratio);
+    }
     if (std::optional<Picture> shown =
             FromThumbnail(cache, file, ThumbnailCache::Places::Everywhere, frame, ratio))
         return *shown;
+    if (beforeDecode) beforeDecode();
     Picture picture = ReadPicture(file.path, ForEntries(frame), ratio);
     toWrite = {file, picture.image, picture.natural, picture.failure};
     if (!picture.ok()) return picture;

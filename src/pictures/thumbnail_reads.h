@@ -4,6 +4,7 @@
 // entry, the one decode entries are made from, and writing them.
 #include <QImage>
 #include <QSize>
+#include <functional>
 #include <optional>
 
 #include "pictures/picture_reader.h"
@@ -37,8 +38,11 @@ struct ToWrite {
 // The frame's picture of `file`: from its thumbnail when one counts, else
 // decoded once, at the size its thumbnails need too, which `toWrite` then
 // holds.
+// `beforeDecode`, when given, runs once no entry counts and the picture is
+// about to be decoded (a grid shows the camera's own thumbnail meanwhile).
 Picture ReadThroughCache(const ThumbnailCache& cache, const FileStamp& file, const FrameSize& frame,
-                         qreal ratio, ToWrite& toWrite);
+                         qreal ratio, ToWrite& toWrite,
+                         const std::function<void()>& beforeDecode = {});
 
 // Writes the entries of one decode, each from the one above it, largest
 // first; or the fail entry of a picture whose bytes cannot be shown.

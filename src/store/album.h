@@ -196,6 +196,10 @@ public:
     // Every photo of this album, for the photo list: read on a connection of
     // its own, so the cursor's album can go on being written.
     virtual std::unique_ptr<PhotoIndex> OpenPhotoIndex() = 0;
+    // The same with each photo's picture, for the grid of thumbnails; an
+    // engine that cannot gives the list's, whose pictures are then looked up
+    // photo by photo.
+    virtual std::unique_ptr<PhotoIndex> OpenPictureIndex() { return OpenPhotoIndex(); }
 
     // The search of this album through the word index kept in the file at
     // `indexPath` (see PhotoSearch); the album file is only ever read for

@@ -146,6 +146,11 @@ std::unique_ptr<PhotoIndex> DataControl::OpenPhotoIndex() const {
     return impl_->album->OpenPhotoIndex();
 }
 
+std::unique_ptr<PhotoIndex> DataControl::OpenPictureIndex() const {
+    if (!impl_->album) Closed();
+    return impl_->album->OpenPictureIndex();
+}
+
 std::unique_ptr<PhotoSearch> DataControl::OpenSearch(const std::string& indexPath) const {
     if (!impl_->album) Closed();
     return impl_->album->OpenSearch(indexPath);

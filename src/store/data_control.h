@@ -41,6 +41,8 @@ public:
     // Every photo of the album now open, for the photo list (3420 when
     // nothing is open).
     std::unique_ptr<PhotoIndex> OpenPhotoIndex() const;
+    // The same with the pictures (see Album::OpenPictureIndex).
+    std::unique_ptr<PhotoIndex> OpenPictureIndex() const;
 
     // The search of the album now open, through the word index in the file
     // at `indexPath` (3420 when nothing is open).

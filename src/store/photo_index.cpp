@@ -41,8 +41,11 @@ struct Queries {
     std::string alikeAfter, alikeBefore, countAfter, countBefore;
 };
 
-Queries QueriesFor(const std::string& key) {
-    const std::string entries = "SELECT id, substr(titolo, 1, 256), " + key + " FROM datab ";
+Queries QueriesFor(const std::string& key, IndexFields fields) {
+    const std::string pictures =
+        fields == IndexFields::TitlesAndPictures ? ", percorso_file, nome_file" : "";
+    const std::string entries =
+        "SELECT id, substr(titolo, 1, 256), " + key + pictures + " FROM datab ";
     const std::string places = "SELECT id, " + key + " FROM datab ";
     const std::string up = " ORDER BY id, " + key;
     const std::string down = " ORDER BY id DESC, " + key + " DESC";
@@ -132,6 +135,9 @@ private:
         auto take = [&rows, &keys](SQLite::Statement& row) {
             rows.push_back({ValueOf(row.getColumn(0)), row.getColumn(1).getString()});
             keys.push_back(ValueOf(row.getColumn(2)));
+            if (row.getColumnCount() > 4)
+                rows.back().picture =
+                    PictureNames{sqlite::TextOf(row.getColumn(3)), sqlite::TextOf(row.getColumn(4))};
         };
         if (first == 0) {
             head_.bind(1, static_cast<int64_t>(wanted));
@@ -239,7 +245,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSize) {
+std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSize,
+                                           IndexFields fields) {
     // No waiting for locks: the list asks for blocks while it scrolls, and a
     // block it cannot read now simply shows nothing.
     auto db = sqlite::OpenAlbumFile(path, true, false);
@@ -248,7 +255,7 @@ std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSiz
         // finds them.
         std::string key = RowKeyOf(*db);
         if (key.empty()) key = "id";
-        return std::make_unique<SqlitePhotoIndex>(std::move(db), blockSize, QueriesFor(key));
+        return std::make_unique<SqlitePhotoIndex>(std::move(db), blockSize, QueriesFor(key, fields));
     } catch (const SQLite::Exception& e) {
         sqlite::Raise(e, "'" + path + "'");
     }

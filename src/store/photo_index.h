@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "store_error.h"
@@ -10,10 +11,22 @@
 namespace store {
 
 // One photo as the photo list shows it.
+// Where a photo's picture is, as the album names it.
+struct PictureNames {
+    std::string folder;  // percorso_file
+    std::string name;    // nome_file
+};
+
 struct PhotoEntry {
     Value id;
     std::string titolo;  // the title's first 256 characters at most: all a list line shows
+    // Its picture, when the index was opened with the pictures.
+    std::optional<PictureNames> picture{};
 };
+
+// What an index reads of each photo: the number and title a list line shows,
+// or those and the picture a grid tile shows.
+enum class IndexFields { Titles, TitlesAndPictures };
 
 // Every photo of an album file by its position in album order (ascending id;
 // photos an album made elsewhere numbers alike in the order of their rows),
@@ -41,6 +54,7 @@ public:
 // album hands out (the windows reach it through DataControl::OpenPhotoIndex).
 // Raises 3024 for a missing file, 3055 for one that is no album, another
 // number for any other failure. `blockSize` photos are read at a time.
-std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSize = 256);
+std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSize = 256,
+                                           IndexFields fields = IndexFields::Titles);
 
 }  // namespace store

@@ -58,6 +58,9 @@ public:
     }
 
     std::unique_ptr<PhotoIndex> OpenPhotoIndex() override { return store::OpenPhotoIndex(path_); }
+    std::unique_ptr<PhotoIndex> OpenPictureIndex() override {
+        return store::OpenPhotoIndex(path_, 256, IndexFields::TitlesAndPictures);
+    }
 
     std::unique_ptr<PhotoSearch> OpenSearch(const std::string& indexPath) override {
         return OpenPhotoSearch(path_, indexPath);

@@ -134,9 +134,11 @@ void GridView::Refill() {
 void GridView::Search() {
     // As the photo list searches; while the word index is being built the
     // whole album stays in the grid.
-    std::unique_ptr<store::PhotoIndex> found = module_.FindPhotos(words_);
-    searchPending_ = !found;
-    model_.SetIndex(found ? std::move(found) : module_.OpenPhotoIndex());
+    // The whole album's index carries the pictures, so a frame reads none.
+    std::unique_ptr<store::PhotoIndex> found =
+        words_.trimmed().isEmpty() ? nullptr : module_.FindPhotos(words_);
+    searchPending_ = !words_.trimmed().isEmpty() && !found;
+    model_.SetIndex(found ? std::move(found) : module_.OpenPictureIndex());
     UpdateScrollBar();
     viewport()->update();
 }

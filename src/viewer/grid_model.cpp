@@ -38,7 +38,7 @@ const GridModel::Tile* GridModel::At(int row) const {
                           QString::fromStdString(entry->id.toText()),
                           QString::fromStdString(entry->titolo),
                           {}};
-    tile->path = module_.PicturePathOfNumber(tile->id);
+    tile->path = module_.PicturePathOfEntry(*entry);
     tiles_.insert(row, tile);
     return tile;
 }

@@ -3,7 +3,9 @@
 
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "pictures/thumbnail_reads.h"
@@ -20,68 +22,73 @@ QString KeyOf(const QString& path, int side) {
 // How often the window's thread looks for tiles that came.
 constexpr int kPollMs = 15;
 
-}  // namespace
-
-// What the workers hand back, and which jobs have started (until what they
-// made is taken): a job marks itself under the lock before anything else, so
-// one taken back under the same lock has surely not run.
-struct GridTiles::Inbox {
-    std::mutex mutex;
-    QSet<QString> started;
-    std::vector<std::pair<QString, Image>> done;
+struct Request {
+    QString key, path, root;
+    int side = 0;
+    qreal ratio = 1;
 };
 
-class GridTiles::Job : public work::Workers::Task {
-public:
-    Job(std::shared_ptr<Inbox> inbox, QString key, QString path, QString root, int side,
-        qreal ratio)
-        : inbox_(std::move(inbox)),
-          key_(std::move(key)),
-          path_(std::move(path)),
-          root_(std::move(root)),
-          side_(side),
-          ratio_(ratio) {}
+}  // namespace
 
-    void run() override {
-        {
-            std::lock_guard lock(inbox_->mutex);
-            inbox_->started.insert(key_);
+// What the window's thread and the workers share: the tiles wanted, last
+// first; those being made; and what was made, until the window takes it.
+struct GridTiles::Queue {
+    std::mutex mutex;
+    std::vector<Request> wanted;  // made from the back
+    QSet<QString> making;
+    std::vector<std::pair<QString, Image>> done;
+    int workers = 0;  // running or about to run
+
+    // One worker's round: tiles taken from the queue until it is empty.
+    static void Drain(const std::shared_ptr<Queue>& queue) {
+        for (;;) {
+            Request request;
+            {
+                std::lock_guard lock(queue->mutex);
+                if (queue->wanted.empty()) {
+                    --queue->workers;
+                    return;
+                }
+                request = std::move(queue->wanted.back());
+                queue->wanted.pop_back();
+                queue->making.insert(request.key);
+            }
+            Image tile = Make(*queue, request);
+            std::lock_guard lock(queue->mutex);
+            queue->making.remove(request.key);
+            queue->done.emplace_back(request.key, std::move(tile));
         }
-        Image tile = Make();
-        std::lock_guard lock(inbox_->mutex);
-        inbox_->done.emplace_back(key_, std::move(tile));
     }
 
-private:
-    Image Make() const {
+    static Image Make(Queue&, const Request& request) {
         pictures::FileStamp stamp;
-        if (pictures::StampOf(QFileInfo(path_).absoluteFilePath(), stamp) !=
+        if (pictures::StampOf(QFileInfo(request.path).absoluteFilePath(), stamp) !=
             pictures::Failure::None)
             return {{}, true};
-        const QSize box(side_, side_);
-        const pictures::ThumbnailCache cache(root_);
+        const QSize box(request.side, request.side);
+        const pictures::ThumbnailCache cache(request.root);
         pictures::ToWrite toWrite;
         const pictures::Picture picture = pictures::ReadThroughCache(
-            cache, stamp, [box](QSize natural) { return FitToScreen(natural, box); }, ratio_,
-            toWrite);
+            cache, stamp, [box](QSize natural) { return FitToScreen(natural, box); },
+            request.ratio, toWrite);
         // Entries go to the personal cache alone, never beside the pictures.
         if (cache.Enabled() && toWrite.Any()) pictures::WriteEntries(cache, toWrite);
         if (!picture.ok() || picture.image.isNull()) return {{}, true};
         return {picture.image, false};
     }
-
-    std::shared_ptr<Inbox> inbox_;
-    QString key_, path_, root_;
-    int side_;
-    qreal ratio_;
 };
 
-GridTiles::GridTiles() : workers_(2), inbox_(std::make_shared<Inbox>()), images_(kTilesKept) {
+GridTiles::GridTiles()
+    : workers_(kWorkers), queue_(std::make_shared<Queue>()), images_(kTilesKept) {
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, &GridTiles::TakeArrived);
 }
 
 GridTiles::~GridTiles() {
+    {
+        std::lock_guard lock(queue_->mutex);
+        queue_->wanted.clear();
+    }
     workers_.End(QDeadlineTimer(work::kCloseWaitMs));
 }
 
@@ -90,53 +97,52 @@ const GridTiles::Image* GridTiles::Find(const QString& path, int side) const {
 }
 
 void GridTiles::Want(const QStringList& paths, int side, qreal ratio) {
-    QSet<QString> wanted;
-    for (const QString& path : paths) wanted.insert(KeyOf(path, side));
-    {
-        // The newest screenful wins: what was queued for another is dropped.
-        std::lock_guard lock(inbox_->mutex);
-        for (auto it = waiting_.begin(); it != waiting_.end();) {
-            if (!wanted.contains(it->first) && !inbox_->started.contains(it->first) &&
-                workers_.TryTake(it->second)) {
-                delete it->second;
-                it = waiting_.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-    // Later requests run first: the first tile shown gets the highest.
-    priority_ += paths.size() + 1;
-    int priority = priority_;
-    for (const QString& path : paths) {
-        const QString key = KeyOf(path, side);
-        --priority;
-        if (images_.contains(key) || waiting_.count(key)) continue;
-        if (path.isEmpty()) {
+    std::vector<Request> wanted;
+    wanted.reserve(paths.size());
+    for (auto it = paths.crbegin(); it != paths.crend(); ++it) {
+        QString key = KeyOf(*it, side);
+        const Image* image = images_.object(key);
+        if (image && !image->early) continue;
+        if (it->isEmpty()) {
             images_.insert(key, new Image{{}, true});
             continue;
         }
-        auto* job = new Job(inbox_, key, path, root_, side, ratio);
-        waiting_[key] = job;
-        ++queued_;
-        workers_.Start(job, priority);
+        wanted.push_back({std::move(key), *it, root_, side, ratio});
     }
-    if (!waiting_.empty()) poll_.start();
+    int start = 0;
+    {
+        // The newest screenful wins: what was wanted for another is dropped.
+        std::lock_guard lock(queue_->mutex);
+        QSet<QString> under_way(queue_->making);
+        for (const auto& made : queue_->done) under_way.insert(made.first);
+        std::erase_if(wanted, [&under_way](const Request& r) { return under_way.contains(r.key); });
+        QSet<QString> before;
+        for (const Request& request : queue_->wanted) before.insert(request.key);
+        for (const Request& request : wanted) queued_ += before.contains(request.key) ? 0 : 1;
+        queue_->wanted = std::move(wanted);
+        start = std::min<int>(kWorkers - queue_->workers, queue_->wanted.size());
+        queue_->workers += start;
+    }
+    for (int i = 0; i < start; ++i) workers_.Start([queue = queue_] { Queue::Drain(queue); });
+    // Started, never restarted: frames come faster than the poll.
+    if (start > 0 && !poll_.isActive()) poll_.start();
 }
 
 void GridTiles::TakeArrived() {
     std::vector<std::pair<QString, Image>> done;
+    bool idle = false;
     {
-        std::lock_guard lock(inbox_->mutex);
-        done.swap(inbox_->done);
-        // Only now is a job that ran forgotten: its address may be reused.
-        for (const auto& arrived : done) inbox_->started.remove(arrived.first);
+        std::lock_guard lock(queue_->mutex);
+        done.swap(queue_->done);
+        idle = queue_->workers == 0;
     }
     for (auto& [key, tile] : done) {
-        waiting_.erase(key);
+        // A late stand-in never replaces the tile made from the picture.
+        const Image* kept = images_.object(key);
+        if (tile.early && kept && !kept->early) continue;
         images_.insert(key, new Image(std::move(tile)));
     }
-    if (waiting_.empty()) poll_.stop();
+    if (idle) poll_.stop();
     if (!done.empty()) emit Arrived();
 }
 

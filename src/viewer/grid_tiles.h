@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
-#include <map>
 #include <memory>
 
 #include "work/workers.h"
@@ -14,8 +13,8 @@ namespace viewer {
 
 // The grid's thumbnails: taken from the shared thumbnail cache, or made
 // from the picture and written to it, on workers of their own, never on the
-// window's thread. The tiles asked for last come first, and those queued
-// for tiles no longer shown are taken back before they start. A fixed
+// window's thread. One queue holds the tiles wanted, the screenful painted
+// last replacing it whole, so tiles scrolled past are never made; a fixed
 // number of decoded tiles is kept.
 class GridTiles : public QObject {
     Q_OBJECT
@@ -23,6 +22,7 @@ public:
     struct Image {
         QImage image;         // null when the picture cannot be shown
         bool failed = false;  // missing, unreadable or not a picture
+        bool early = false;   // the camera's own small thumbnail, until ours is made
     };
 
     GridTiles();
@@ -33,7 +33,7 @@ public:
     // The tile of `path` at `side` device pixels, when it came.
     const Image* Find(const QString& path, int side) const;
     // The tiles of `paths`, in the order given, at `side` device pixels;
-    // any other still queued is dropped.
+    // any other still waiting is dropped.
     void Want(const QStringList& paths, int side, qreal ratio);
 
     // How many tiles were queued since the grid was made (tests).
@@ -42,24 +42,22 @@ public:
     void WaitForDone();
 
     static constexpr int kTilesKept = 600;
+    static constexpr int kWorkers = 2;
 
 signals:
     // Tiles came: the view paints them.
     void Arrived();
 
 private:
-    class Job;
-    struct Inbox;
+    struct Queue;
 
     void TakeArrived();
 
     QString root_;
     work::Workers workers_;
-    std::shared_ptr<Inbox> inbox_;
-    std::map<QString, Job*> waiting_;  // by key, queued or being made
+    std::shared_ptr<Queue> queue_;
     QCache<QString, Image> images_;
     QTimer poll_;
-    int priority_ = 0;
     int queued_ = 0;
 };
 

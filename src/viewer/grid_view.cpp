@@ -18,6 +18,9 @@ namespace {
 
 constexpr int kGap = 12;            // logical pixels between tiles
 constexpr int kStrip = 36;          // the strip along the top with the words sought
+// Where the first line of tiles begins: a gap below the strip, which leaves
+// room for the frame drawn around a tile of that line.
+constexpr int kTop = kStrip + kGap;
 const QColor kPlain(48, 48, 48);    // a tile whose thumbnail has not come
 const QColor kFrame(80, 160, 255);  // the framed tile's border
 
@@ -72,12 +75,12 @@ QRect GridView::TileRect(int row) const {
     const int cell = Cell();
     const int left = (viewport()->width() - Columns() * cell + kGap) / 2;
     return {left + (row % Columns()) * cell,
-            kStrip + (row / Columns()) * cell - verticalScrollBar()->value(), cell - kGap,
+            kTop + (row / Columns()) * cell - verticalScrollBar()->value(), cell - kGap,
             cell - kGap};
 }
 
 std::pair<int, int> GridView::RowsInView() const {
-    const int top = std::max(0, verticalScrollBar()->value() - kStrip) / Cell();
+    const int top = std::max(0, verticalScrollBar()->value() - kTop) / Cell();
     const int bottom = (verticalScrollBar()->value() + viewport()->height()) / Cell();
     const int first = top * Columns();
     const int last = std::min(model_.rowCount(), (bottom + 1) * Columns()) - 1;
@@ -87,7 +90,7 @@ std::pair<int, int> GridView::RowsInView() const {
 void GridView::UpdateScrollBar() {
     const int lines = (model_.rowCount() + Columns() - 1) / Columns();
     QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, std::max(0, kStrip + lines * Cell() - viewport()->height()));
+    bar->setRange(0, std::max(0, kTop + lines * Cell() - viewport()->height()));
     bar->setPageStep(viewport()->height());
     bar->setSingleStep(Cell() / 3);
 }
@@ -96,8 +99,7 @@ void GridView::KeepInView(int row) {
     UpdateScrollBar();
     const QRect rect = TileRect(row);
     QScrollBar* bar = verticalScrollBar();
-    if (rect.top() < kStrip)
-        bar->setValue(bar->value() + rect.top() - kStrip - kGap);
+    if (rect.top() < kTop) bar->setValue(bar->value() + rect.top() - kTop);
     else if (rect.bottom() > viewport()->height())
         bar->setValue(bar->value() + rect.bottom() - viewport()->height() + kGap);
 }
@@ -110,13 +112,21 @@ void GridView::resizeEvent(QResizeEvent* event) {
 void GridView::paintEvent(QPaintEvent*) {
     ++paints_;
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), Qt::black);
     const auto [first, last] = RowsInView();
+    // Every pixel is written once: the tiles, then the gaps between them.
+    // Blacking the whole viewport first would write each one twice, and a
+    // frame on a 4K screen is mostly the time spent writing pixels.
     QStringList wanted;
-    for (int row = first; row <= last; ++row) {
+    const int lineEnd = first + (last - first + Columns()) / Columns() * Columns();
+    for (int row = first; row < lineEnd; ++row) {
+        if (row > last) {
+            painter.fillRect(TileRect(row), Qt::black);
+            continue;
+        }
         PaintTile(painter, row, TileRect(row));
         if (const GridModel::Tile* tile = model_.At(row)) wanted << tile->path;
     }
+    PaintGaps(painter, first);
     // The thumbnails of the tiles in view, and no others.
     tiles_.Want(wanted, TileSide(), devicePixelRatioF());
     painter.fillRect(0, 0, viewport()->width(), kStrip, Qt::black);
@@ -127,15 +137,43 @@ void GridView::paintEvent(QPaintEvent*) {
                      searchPending_ ? "Preparazione della ricerca…" : strip);
 }
 
+void GridView::PaintGaps(QPainter& painter, int first) {
+    const int cell = Cell();
+    const int side = cell - kGap;
+    const QRect corner = TileRect(first - first % Columns());
+    const int width = viewport()->width();
+    const int height = viewport()->height();
+    // The columns between the tiles and beside them, then the lines.
+    for (int column = 0, x = 0; column <= Columns(); ++column) {
+        const int left = column < Columns() ? corner.left() + column * cell : width;
+        painter.fillRect(x, 0, left - x, height, Qt::black);
+        x = left + side;
+    }
+    for (int top = corner.top(), y = 0; y < height; top += cell) {
+        painter.fillRect(0, y, width, top - y, Qt::black);
+        y = top + side;
+    }
+}
+
 void GridView::PaintTile(QPainter& painter, int row, const QRect& rect) {
     const GridModel::Tile* tile = model_.At(row);
     const GridTiles::Image* image = tile ? tiles_.Find(tile->path, TileSide()) : nullptr;
     painter.setPen(Qt::white);
     if (image && !image->failed) {
-        const QSizeF size = QSizeF(image->image.size()) / image->image.devicePixelRatio();
-        const QPointF at(rect.left() + (rect.width() - size.width()) / 2,
-                         rect.top() + (rect.height() - size.height()) / 2);
-        painter.drawImage(at, image->image);
+        const QSize size = (QSizeF(image->image.size()) / image->image.devicePixelRatio()).toSize();
+        const QRect shown(rect.left() + (rect.width() - size.width()) / 2,
+                          rect.top() + (rect.height() - size.height()) / 2, size.width(),
+                          size.height());
+        painter.drawImage(shown, image->image);
+        // The bands a picture narrower or lower than the tile leaves.
+        painter.fillRect(rect.left(), rect.top(), rect.width(), shown.top() - rect.top(),
+                         Qt::black);
+        painter.fillRect(rect.left(), shown.bottom() + 1, rect.width(),
+                         rect.bottom() - shown.bottom(), Qt::black);
+        painter.fillRect(rect.left(), shown.top(), shown.left() - rect.left(), shown.height(),
+                         Qt::black);
+        painter.fillRect(shown.right() + 1, shown.top(), rect.right() - shown.right(),
+                         shown.height(), Qt::black);
     } else if (image) {
         // What the photo frame says of a picture it cannot show: the icon,
         // and the file's name.

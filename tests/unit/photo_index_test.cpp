@@ -145,4 +145,14 @@ TEST(PhotoIndex, TheDataControlOpensItForTheAlbumNowOpen) {
     ASSERT_EQ(index->Count(), 3);
     EXPECT_EQ(index->At(0)->id, store::Value(std::int64_t{2}));
     EXPECT_EQ(index->At(2)->titolo, Title(9));
+    // The grid's carries each photo's picture as its row names it, a null as
+    // empty text; the list's carries none.
+    EXPECT_FALSE(index->At(2)->picture);
+    SQLite::Database(dir / "a.mdb", SQLite::OPEN_READWRITE)
+        .exec("UPDATE datab SET percorso_file = 'C:\\Foto', nome_file = 'a.jpg' WHERE id = 9");
+    auto pictures = data.OpenPictureIndex();
+    ASSERT_TRUE(pictures->At(2)->picture && pictures->At(0)->picture);
+    EXPECT_EQ(pictures->At(2)->picture->folder, "C:\\Foto");
+    EXPECT_EQ(pictures->At(2)->picture->name, "a.jpg");
+    EXPECT_EQ(pictures->At(0)->picture->name, "");
 }
