@@ -10,6 +10,8 @@
 //  - what the window's thread does for a step before any worker: the look-up
 //    of the photo's entry in the personal cache, and telling whether the
 //    picture and the cache are on a slow medium.
+//  - the camera's thumbnail embedded in a 24-megapixel JPEG, read from its
+//    first bytes, as the grid shows it while the real thumbnail is made.
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <chrono>
 #include <memory>
@@ -25,6 +28,8 @@
 #include "album_window/form1.h"
 #include "album_window/show_photo.h"
 #include "app/module1.h"
+#include "picture_test_support.h"
+#include "pictures/exif_thumbnail.h"
 #include "pictures/picture_loader.h"
 #include "pictures/slow_media.h"
 #include "pictures/thumbnail_reads.h"
@@ -33,8 +38,9 @@
 
 namespace {
 
-// An album of three 24-megapixel progressive JPEGs, an empty album, and a
-// thumbnail cache that holds the entries of the three pictures.
+// An album of three 24-megapixel progressive JPEGs, an empty album, a
+// thumbnail cache that holds the entries of the three pictures, and a copy
+// of the first one carrying a camera's 160 x 107 thumbnail in its EXIF block.
 struct Fixture {
     QTemporaryDir dir;
     QString album = dir.filePath("album.mdb");
@@ -46,6 +52,13 @@ struct Fixture {
         WritePhotoLikeJpeg(dir.filePath("uno.jpg"), 6000, 4000, true);
         WritePhotoLikeJpeg(dir.filePath("due.jpg"), 6000, 4000, true, 180);
         QFile::copy(dir.filePath("uno.jpg"), dir.filePath("tre.jpg"));
+        QImageReader reader(dir.filePath("uno.jpg"));
+        reader.setScaledSize({160, 107});
+        QFile photo(dir.filePath("uno.jpg"));
+        photo.open(QIODevice::ReadOnly);
+        picture_test::Write(
+            dir.filePath("pollice.jpg"),
+            picture_test::WithExif(photo.readAll(), {picture_test::Bytes(reader.read(), "JPG")}));
         WriteAlbum(album, {{1, "Uno", dir.path(), "uno.jpg"},
                            {2, "Due", dir.path(), "due.jpg"},
                            {3, "Tre", dir.path(), "tre.jpg"}});
@@ -198,6 +211,18 @@ void BM_SlowMedium(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(pictures::OnSlowMedium(path));
 }
 BENCHMARK(BM_SlowMedium)->Unit(benchmark::kMicrosecond);
+
+// The embedded thumbnail of a 24-megapixel JPEG: its first bytes read, the
+// thumbnail found and decoded.
+void BM_EmbeddedThumbnail(benchmark::State& state) {
+    const QString path = Shared().dir.filePath("pollice.jpg");
+    for (auto _ : state) {
+        const QImage thumbnail = pictures::EmbeddedThumbnail(path);
+        if (thumbnail.isNull()) state.SkipWithError("no embedded thumbnail");
+        benchmark::DoNotOptimize(thumbnail.constBits());
+    }
+}
+BENCHMARK(BM_EmbeddedThumbnail)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -186,13 +186,7 @@ QImage Decoded(QImageReader& reader, const QByteArray& profile, QSize asked, qin
     if (reader.format() == "jpeg" && IsProfiledJpeg(profile)) {
         if (std::optional<QImage> own =
                 DecodeProfiledJpeg(*reader.device(), profile, asked, memory)) {
-            // Turned as Qt turns a picture: mirrored, then a quarter turn clockwise.
-            const QImageIOHandler::Transformations turn = reader.transformation();
-            QImage image = own->mirrored(turn & QImageIOHandler::TransformationMirror,
-                                         turn & QImageIOHandler::TransformationFlip);
-            if (turn & QImageIOHandler::TransformationRotate90)
-                image = image.transformed(QTransform().rotate(90));
-            return image;
+            return Turned(*own, reader.transformation());
         }
     }
     if (!asked.isEmpty()) reader.setScaledSize(asked);
@@ -275,6 +269,14 @@ Failure Stamp(const QString& path, FileStamp& stamp, QByteArray& name) {
 }
 
 }  // namespace
+
+QImage Turned(const QImage& stored, QImageIOHandler::Transformations turn) {
+    QImage image = stored.mirrored(turn & QImageIOHandler::TransformationMirror,
+                                   turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
 
 Failure StampOf(const QString& path, FileStamp& stamp) {
     QByteArray name;

@@ -6,6 +6,7 @@
 // shows a picture of a given size.
 #include <QByteArray>
 #include <QImage>
+#include <QImageIOHandler>
 #include <QSize>
 #include <QString>
 #include <climits>
@@ -65,6 +66,10 @@ Failure StampOf(const QString& path, FileStamp& stamp);
 
 // The longest path a file can be opened by; a longer one names no file.
 inline constexpr qsizetype kLongestPath = PATH_MAX;
+
+// `stored` turned upright as Qt turns a picture it reads: mirrored as `turn`
+// says, then a quarter turn clockwise.
+QImage Turned(const QImage& stored, QImageIOHandler::Transformations turn);
 
 // Reads the picture at `path` for a frame of `frame(natural)` device pixels.
 Picture ReadPicture(const QString& path, const FrameSize& frame, qreal devicePixelRatio);

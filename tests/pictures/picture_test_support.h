@@ -123,6 +123,43 @@ inline QByteArray HeaderBomb(const char* format, quint32 width, quint32 height,
     return bytes;
 }
 
+// A camera's EXIF block: its byte order, the orientation, and the thumbnail
+// (none: no IFD1) where IFD1 says it is, unless `offset` or `length` say
+// otherwise.
+struct Exif {
+    QByteArray thumbnail;
+    quint16 orientation = 1;
+    bool bigEndian = false;
+    quint32 offset = 0;
+    quint32 length = 0;
+};
+
+// `jpeg` with `exif` in an APP1 segment after its JFIF one: IFD0 at 8 with the
+// orientation, IFD1 at 26, the thumbnail at 56.
+inline QByteArray WithExif(const QByteArray& jpeg, const Exif& exif) {
+    QByteArray tiff = exif.bigEndian ? QByteArray("MM\0*", 4) : QByteArray("II*\0", 4);
+    const auto put = [&](quint32 value, int size) {
+        for (int i = 0; i < size; ++i)
+            tiff += char(value >> (8 * (exif.bigEndian ? size - 1 - i : i)));
+    };
+    const auto entry = [&](quint16 tag, quint16 type, quint32 value) {
+        put(tag, 2), put(type, 2), put(1, 4), put(value, type == 3 ? 2 : 4);
+        if (type == 3) put(0, 2);
+    };
+    put(8, 4), put(1, 2), entry(0x0112, 3, exif.orientation);
+    put(exif.thumbnail.isEmpty() ? 0 : 26, 4);
+    if (!exif.thumbnail.isEmpty()) {
+        put(2, 2), entry(0x0201, 4, exif.offset ? exif.offset : 56);
+        entry(0x0202, 4, exif.length ? exif.length : quint32(exif.thumbnail.size()));
+        put(0, 4);
+        tiff += exif.thumbnail;
+    }
+    QByteArray app1("\xFF\xE1\0\0Exif\0\0", 10);
+    qToBigEndian<quint16>(quint16(tiff.size() + 8), app1.data() + 2);
+    const qsizetype after = 4 + qFromBigEndian<quint16>(jpeg.constData() + 4);
+    return jpeg.left(after) + app1 + tiff + jpeg.mid(after);
+}
+
 // Whether two colours differ by at most `tolerance` in each channel.
 inline bool Near(QColor a, QColor b, int tolerance) {
     return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
