@@ -88,6 +88,35 @@ shoot_picker() {
     shot "$picker" picker
 }
 
+# True once every tile of the demo album's grid shows its thumbnail: a tile
+# still waiting is plain dark where each picture has sky or its number, and
+# photo 8, whose picture is missing, keeps the warning icon's yellow.
+grid_tiles_came() {
+    local i left top
+    import -window root "$WORK/grid.png"
+    for ((i = 0; i < 12; i++)); do
+        left=$((110 + i % 4 * 268)) top=$((36 + (i / 4) * 268))
+        if [ "$i" = 6 ]; then
+            near "$(pixel "$WORK/grid.png" $((left + 120)) $((top + 94)))" 255,255,0 || return 1
+        else
+            ! near "$(pixel "$WORK/grid.png" $((left + 100)) $((top + 100)))" 48,48,48 || return 1
+        fi
+    done
+}
+
+# The grid of thumbnails (F12), full screen, on the demo album's twelve
+# photos with 256-pixel tiles; Esc back to the album window.
+shoot_grid() {
+    local grid
+    wait_window_sized Pictora 622 467 >/dev/null
+    xdotool key F12
+    grid=$(wait_window_sized Pictora 1280 1024)
+    wait_until "$WAIT" grid_tiles_came || fail "the grid's thumbnails did not come"
+    shot "$grid" grid
+    xdotool key Escape
+    wait_window_sized_gone Pictora 1280 1024
+}
+
 # The photo list, opened by a click on the photo, with its frame.
 shoot_photo_list() {
     local win list
@@ -105,5 +134,6 @@ mv "$WORK/run/database.mdb" "$DEFAULT_ALBUM"
 start_pictora
 
 shoot_album_window
+shoot_grid
 shoot_photo_list
 shoot_picker

@@ -302,6 +302,50 @@ add_colour_photo() {
     sqlite3 "$1" "INSERT INTO datab VALUES ($2,'Foto $2','01/02/03','Roma','Anna','','foto$2.jpg','$WORK/foto')"
 }
 
+# Makes a "CD" at $CD: its album at its root, its pictures under \Foto,
+# stored as folders from the root of the volume that holds it, everything
+# write-protected. Each pair of arguments, N and "r,g,b", adds photo N, a
+# 480x640 picture cdN.jpg of that colour titled "Dal CD N".
+# There is no drive to mount here; the program takes the mount point of the
+# volume holding the typed path for the CD's drive. So the "CD" goes on a
+# volume of its own when the machine has one (/dev/shm, usually): its folders
+# then name pictures only below that mount point, never below "/", and a
+# picture on screen shows the program looked there.
+make_cd() {
+    local base=$WORK root below folder
+    if [ -d /dev/shm ] && [ -w /dev/shm ] && [ "$(stat -c %m /dev/shm)" = /dev/shm ]; then
+        base=/dev/shm
+    fi
+    CD=$(mktemp -d "$base/pictora-cd.XXXXXX")
+    [ "$base" = "$WORK" ] || EXTRA_DIRS+=("$CD")
+    root=$(stat -c %m "$CD")
+    below=${CD#"${root%/}"}                       # the CD's folder from the volume's root
+    folder=$(printf '%s' "$below/Foto" | tr / '\\')  # as "\pictora-cd.XXXXXX\Foto"
+    mkdir -p "$CD/Foto"
+    "$ALBUM_TOOL" create "$CD/database.mdb" >/dev/null
+    while (($# >= 2)); do
+        convert -size 480x640 "xc:rgb($2)" "$CD/Foto/cd$1.jpg"
+        sqlite3 "$CD/database.mdb" \
+            "INSERT INTO datab VALUES ($1,'Dal CD $1','01/02/03','Cefalù','Lucia','','cd$1.jpg','$folder')"
+        shift 2
+    done
+    if [ "$root" != / ] && [ -e "$below/Foto" ]; then
+        fail "the CD's pictures are found from / as well"
+    fi
+    chmod -R a-w "$CD"
+    echo "CD at $CD, on the volume at $root; folders stored as $folder"
+}
+
+# Switches album window $1 to the CD's album: the other-database button,
+# hovered and clicked, then the album's path typed in its prompt.
+open_cd_album() {
+    click_in "$1" 584 428
+    wait_window_count Pictora 2
+    wait_new_focus "$1" >/dev/null
+    type_and_enter "$CD/database.mdb"
+    wait_window_count Pictora 1
+}
+
 # True when the screenshots $1 and $2 differ inside the rectangle W x H + X + Y
 # given as $3 (e.g. 32x32+100+200).
 region_differs() {

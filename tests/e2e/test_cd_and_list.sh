@@ -12,37 +12,8 @@ declare -A COLOUR=([1]="200,30,30" [4]="40,60,200" [12]="220,200,40"
 for id in 12 1 4; do add_colour_photo "$DEFAULT_ALBUM" "$id" "${COLOUR[$id]}"; done
 [ -f "$DEFAULT_ALBUM" ] || fail "pictora-album made no album at $DEFAULT_ALBUM"
 
-# The CD: its album at its root, its pictures under \Foto, stored as folders
-# from the root of the volume that holds it, everything write-protected.
-# There is no drive to mount here; the program takes the mount point of the
-# volume holding the typed path for the CD's drive. So the "CD" goes on a
-# volume of its own when the machine has one (/dev/shm, usually): its folders
-# then name pictures only below that mount point, never below "/", and a
-# picture on screen shows the program looked there.
-cd_base=$WORK
-for candidate in /dev/shm; do
-    if [ -d "$candidate" ] && [ -w "$candidate" ] && [ "$(stat -c %m "$candidate")" = "$candidate" ]; then
-        cd_base=$candidate
-    fi
-done
-CD=$(mktemp -d "$cd_base/pictora-cd.XXXXXX")
-[ "$cd_base" = "$WORK" ] || EXTRA_DIRS+=("$CD")
-root=$(stat -c %m "$CD")
-below=${CD#"${root%/}"}                       # the CD's folder from the volume's root
-folder=$(printf '%s' "$below/Foto" | tr / '\\')  # as "\pictora-cd.XXXXXX\Foto"
-mkdir -p "$CD/Foto"
-"$ALBUM_TOOL" create "$CD/database.mdb" >/dev/null
-for id in 8 3; do
-    convert -size 480x640 "xc:rgb(${COLOUR[cd$id]})" "$CD/Foto/cd$id.jpg"
-    sqlite3 "$CD/database.mdb" \
-        "INSERT INTO datab VALUES ($id,'Dal CD $id','01/02/03','Cefalù','Lucia','','cd$id.jpg','$folder')"
-done
-if [ "$root" != / ]; then
-    [ ! -e "${below}/Foto/cd3.jpg" ] || fail "the CD's pictures are found from / as well"
-fi
-chmod -R a-w "$CD"
+make_cd 8 "${COLOUR[cd8]}" 3 "${COLOUR[cd3]}"
 cp "$CD/database.mdb" "$WORK/cd-before.mdb"
-echo "CD at $CD, on the volume at $root; folders stored as $folder"
 
 start_pictora
 win=$(wait_window Pictora)
@@ -54,11 +25,7 @@ showing() { wait_colour "$px" "$py" "${COLOUR[$1]}" "$shot"; }
 # The other-database button: hovered, then its highlighted picture clicked.
 other_database() { click_in "$win" 584 428; }
 switch_to_cd() {
-    other_database
-    wait_window_count Pictora 2
-    wait_new_focus "$win" >/dev/null
-    type_and_enter "$CD/database.mdb"
-    wait_window_count Pictora 1
+    open_cd_album "$win"
     showing cd3
 }
 
