@@ -95,7 +95,7 @@ grid_tiles_came() {
     local i left top
     import -window root "$WORK/grid.png"
     for ((i = 0; i < 12; i++)); do
-        left=$((110 + i % 4 * 268)) top=$((36 + (i / 4) * 268))
+        left=$((110 + i % 4 * 268)) top=$((48 + (i / 4) * 268))
         if [ "$i" = 6 ]; then
             near "$(pixel "$WORK/grid.png" $((left + 120)) $((top + 94)))" 255,255,0 || return 1
         else

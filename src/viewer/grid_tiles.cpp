@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "pictures/exif_thumbnail.h"
 #include "pictures/thumbnail_reads.h"
 #include "viewer/full_screen.h"
 
@@ -60,7 +61,7 @@ struct GridTiles::Queue {
         }
     }
 
-    static Image Make(Queue&, const Request& request) {
+    static Image Make(Queue& queue, const Request& request) {
         pictures::FileStamp stamp;
         if (pictures::StampOf(QFileInfo(request.path).absoluteFilePath(), stamp) !=
             pictures::Failure::None)
@@ -68,9 +69,19 @@ struct GridTiles::Queue {
         const QSize box(request.side, request.side);
         const pictures::ThumbnailCache cache(request.root);
         pictures::ToWrite toWrite;
+        // While the picture is decoded, the small thumbnail the camera put in
+        // it stands in, when it has one.
+        auto early = [&queue, &request, box] {
+            QImage small = pictures::EmbeddedThumbnail(request.path);
+            if (small.isNull()) return;
+            small = small.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            small.setDevicePixelRatio(request.ratio);
+            std::lock_guard lock(queue.mutex);
+            queue.done.emplace_back(request.key, Image{small, false, true});
+        };
         const pictures::Picture picture = pictures::ReadThroughCache(
             cache, stamp, [box](QSize natural) { return FitToScreen(natural, box); },
-            request.ratio, toWrite);
+            request.ratio, toWrite, early);
         // Entries go to the personal cache alone, never beside the pictures.
         if (cache.Enabled() && toWrite.Any()) pictures::WriteEntries(cache, toWrite);
         if (!picture.ok() || picture.image.isNull()) return {{}, true};

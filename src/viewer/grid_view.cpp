@@ -126,7 +126,7 @@ void GridView::paintEvent(QPaintEvent*) {
         PaintTile(painter, row, TileRect(row));
         if (const GridModel::Tile* tile = model_.At(row)) wanted << tile->path;
     }
-    PaintGaps(painter, first);
+    PaintGaps(painter, first, last);
     // The thumbnails of the tiles in view, and no others.
     tiles_.Want(wanted, TileSide(), devicePixelRatioF());
     painter.fillRect(0, 0, viewport()->width(), kStrip, Qt::black);
@@ -137,22 +137,28 @@ void GridView::paintEvent(QPaintEvent*) {
                      searchPending_ ? "Preparazione della ricerca…" : strip);
 }
 
-void GridView::PaintGaps(QPainter& painter, int first) {
+void GridView::PaintGaps(QPainter& painter, int first, int last) {
+    if (last < first) {
+        painter.fillRect(viewport()->rect(), Qt::black);
+        return;
+    }
     const int cell = Cell();
     const int side = cell - kGap;
     const QRect corner = TileRect(first - first % Columns());
     const int width = viewport()->width();
-    const int height = viewport()->height();
-    // The columns between the tiles and beside them, then the lines.
+    const int bottom = std::min(viewport()->height(), TileRect(last).bottom() + 1);
+    // The columns between the tiles and beside them, the lines between
+    // them, and all below the last.
     for (int column = 0, x = 0; column <= Columns(); ++column) {
         const int left = column < Columns() ? corner.left() + column * cell : width;
-        painter.fillRect(x, 0, left - x, height, Qt::black);
+        painter.fillRect(x, 0, left - x, bottom, Qt::black);
         x = left + side;
     }
-    for (int top = corner.top(), y = 0; y < height; top += cell) {
-        painter.fillRect(0, y, width, top - y, Qt::black);
+    for (int top = corner.top(), y = 0; y < bottom; top += cell) {
+        painter.fillRect(0, y, width, std::min(top, bottom) - y, Qt::black);
         y = top + side;
     }
+    painter.fillRect(0, bottom, width, viewport()->height() - bottom, Qt::black);
 }
 
 void GridView::PaintTile(QPainter& painter, int row, const QRect& rect) {

@@ -66,8 +66,8 @@ private:
     void UpdateScrollBar();
     void KeepInView(int row);
     void PaintTile(class QPainter& painter, int row, const QRect& rect);
-    // Blacks what lies between the tiles from the line of `first` down.
-    void PaintGaps(class QPainter& painter, int first);
+    // Blacks what lies between and below the tiles `first` to `last`.
+    void PaintGaps(class QPainter& painter, int first, int last);
     bool MoveKey(int key, Qt::KeyboardModifiers modifiers);
     void Resize(int step);
     // Fills the grid anew from the words, the framed photo kept when found.

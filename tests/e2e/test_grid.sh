@@ -23,9 +23,9 @@ shot=$SHOTS/grid.png
 wait_colour $((x + 100)) $((y + 100)) "${COLOUR[1]}" "$shot"
 
 # 256-pixel tiles 12 pixels apart on the 1280 x 1024 screen: four to a line
-# from x = 110, the first line from y = 36; a tile's middle shows its photo.
+# from x = 110, the first line from y = 48; a tile's middle shows its photo.
 tile_left() { echo $((110 + $1 % 4 * 268)); }
-tile_top() { echo $((36 + ($1 / 4) * 268)); }
+tile_top() { echo $((48 + ($1 / 4) * 268)); }
 tile_x() { echo $(($(tile_left "$1") + 128)); }
 tile_y() { echo $(($(tile_top "$1") + 128)); }
 

@@ -26,8 +26,8 @@ pass "the CD's album is shown"
 # number order: photo 3, then 8.
 xdotool key F12
 wait_window_count Pictora 2
-wait_colour 238 164 "${COLOUR[cd3]}" "$shot"
-wait_colour 506 164 "${COLOUR[cd8]}" "$shot"
+wait_colour 238 176 "${COLOUR[cd3]}" "$shot"
+wait_colour 506 176 "${COLOUR[cd8]}" "$shot"
 pass "F12 shows the CD's thumbnails"
 
 # The desktop's cache names an entry by the MD5 of the picture's URI.

@@ -1,5 +1,6 @@
 #include "pictures/thumbnail_cache.h"
 #include "pictures/picture_loader.h"
+#include "pictures/thumbnail_reads.h"
 
 #include <gtest/gtest.h>
 
@@ -232,6 +233,25 @@ TEST(ThumbnailCache, TheFirstDecodeWritesTheEntries) {
                   damaged ? pictures::Failure::NotAPicture : pictures::Failure::None);
         again.WaitUntilIdle();
         EXPECT_EQ(again.DecodeCount(), 0);
+    }
+}
+
+// What runs before a decode (the grid shows the camera's thumbnail meanwhile)
+// runs for a decode alone, never when an entry is taken.
+TEST(ThumbnailCache, OnlyADecodeRunsWhatComesBeforeIt) {
+    Fixture f;
+    Write(f.picture, Bytes(Filled({1600, 1200}, Qt::red), "JPEG"));
+    pictures::FileStamp stamp;
+    ASSERT_EQ(pictures::StampOf(f.picture, stamp), pictures::Failure::None);
+    const ThumbnailCache cache(f.root);
+    for (const int decodes : {1, 0}) {
+        int before = 0;
+        pictures::ToWrite toWrite;
+        const pictures::Picture shown = pictures::ReadThroughCache(
+            cache, stamp, picture_test::Fit, 1, toWrite, [&before] { ++before; });
+        EXPECT_TRUE(shown.ok());
+        EXPECT_EQ(before, decodes);
+        pictures::WriteEntries(cache, toWrite);
     }
 }
 
