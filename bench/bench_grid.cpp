@@ -168,22 +168,30 @@ void BM_JumpToLast(benchmark::State& state) {
 }
 BENCHMARK(BM_JumpToLast)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// The grid opened anew (nothing decoded kept) on the second screenful, whose
-// entries the thumbnail cache holds: from the first paint to the last tile.
+// A scroll that stops on a screenful whose entries the thumbnail cache holds
+// and whose tiles are not kept decoded: from the stop to the last tile shown.
 void BM_CachedScreenAfterStop(benchmark::State& state) {
     Fixture& f = Shared();
-    const long long id = kPictures / 2;
+    const auto screen = [](viewer::GridView& grid, int page) {
+        grid.verticalScrollBar()->setValue(page * grid.verticalScrollBar()->pageStep());
+        Paint(grid);
+    };
     {
-        auto grid = OpenGrid(f.module, id, f.cache.path());
-        Paint(*grid);
+        // The entries written once.
+        auto grid = OpenGrid(f.module, 1, f.cache.path());
+        screen(*grid, 1);
         PaintWhenCome(*grid);
     }
     for (auto _ : state) {
-        auto grid = OpenGrid(f.module, id, f.cache.path());
+        state.PauseTiming();
+        auto grid = OpenGrid(f.module, 1, f.cache.path());
         Paint(*grid);
+        state.ResumeTiming();
+        screen(*grid, 1);
         PaintWhenCome(*grid);
         state.PauseTiming();
         state.counters["tiles"] = TilesInView(*grid);
+        grid->Tiles().WaitForDone();
         grid.reset();
         state.ResumeTiming();
     }

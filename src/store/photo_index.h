@@ -48,6 +48,11 @@ public:
     // The photo at `position` (0 is the lowest id), or nullptr when there is
     // none. The entry stays valid until the next call.
     virtual const PhotoEntry* At(std::int64_t position) = 0;
+
+    // The position of the first photo numbered `id` or above in the index's
+    // order, Count() when there is none: found by halving over At, some
+    // twenty reads at a million photos, unless the index knows better.
+    virtual std::int64_t PositionOf(const Value& id);
 };
 
 // The photo list's reader of an album file on SQLite, the one an open SQLite

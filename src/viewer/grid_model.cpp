@@ -44,18 +44,8 @@ const GridModel::Tile* GridModel::At(int row) const {
 }
 
 int GridModel::RowOf(const store::Value& id) const {
-    int low = 0;
-    int high = rowCount();
-    const double wanted = id.toNumber();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        const store::PhotoEntry* entry = index_->At(middle);
-        if (entry && entry->id.toNumber() < wanted)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
+    if (!index_) return 0;
+    return static_cast<int>(std::min<std::int64_t>(index_->PositionOf(id), rowCount()));
 }
 
 }  // namespace viewer

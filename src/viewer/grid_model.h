@@ -36,8 +36,7 @@ public:
     // The tile at `row`, read when first asked for; nullptr when there is
     // none (the album changed under the grid).
     const Tile* At(int row) const;
-    // The row of the first photo numbered `id`, or of the photo after it;
-    // found by halving, some twenty reads at a million photos.
+    // The row of the first photo numbered `id`, or of the photo after it.
     int RowOf(const store::Value& id) const;
 
     static constexpr int kTilesKept = 2000;

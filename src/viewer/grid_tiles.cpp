@@ -2,6 +2,7 @@
 #include "viewer/grid_tiles.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <mutex>
@@ -37,7 +38,7 @@ struct GridTiles::Queue {
     std::mutex mutex;
     std::vector<Request> wanted;  // made from the back
     QSet<QString> making;
-    std::vector<std::pair<QString, Image>> done;
+    QHash<QString, Image> done;  // a tile made replaces its stand-in
     int workers = 0;  // running or about to run
 
     // One worker's round: tiles taken from the queue until it is empty.
@@ -57,7 +58,7 @@ struct GridTiles::Queue {
             Image tile = Make(*queue, request);
             std::lock_guard lock(queue->mutex);
             queue->making.remove(request.key);
-            queue->done.emplace_back(request.key, std::move(tile));
+            queue->done.insert(request.key, std::move(tile));
         }
     }
 
@@ -77,7 +78,7 @@ struct GridTiles::Queue {
             small = small.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             small.setDevicePixelRatio(request.ratio);
             std::lock_guard lock(queue.mutex);
-            queue.done.emplace_back(request.key, Image{small, false, true});
+            queue.done.insert(request.key, Image{small, false, true});
         };
         const pictures::Picture picture = pictures::ReadThroughCache(
             cache, stamp, [box](QSize natural) { return FitToScreen(natural, box); },
@@ -124,10 +125,14 @@ void GridTiles::Want(const QStringList& paths, int side, qreal ratio) {
     {
         // The newest screenful wins: what was wanted for another is dropped.
         std::lock_guard lock(queue_->mutex);
-        QSet<QString> under_way(queue_->making);
-        for (const auto& made : queue_->done) under_way.insert(made.first);
-        std::erase_if(wanted, [&under_way](const Request& r) { return under_way.contains(r.key); });
+        // Tiles being made, or made and not yet taken, are not asked for
+        // again: there are a few at most.
+        const Queue& queue = *queue_;
+        std::erase_if(wanted, [&queue](const Request& r) {
+            return queue.making.contains(r.key) || queue.done.contains(r.key);
+        });
         QSet<QString> before;
+        before.reserve(queue_->wanted.size());
         for (const Request& request : queue_->wanted) before.insert(request.key);
         for (const Request& request : wanted) queued_ += before.contains(request.key) ? 0 : 1;
         queue_->wanted = std::move(wanted);
@@ -140,18 +145,18 @@ void GridTiles::Want(const QStringList& paths, int side, qreal ratio) {
 }
 
 void GridTiles::TakeArrived() {
-    std::vector<std::pair<QString, Image>> done;
+    QHash<QString, Image> done;
     bool idle = false;
     {
         std::lock_guard lock(queue_->mutex);
         done.swap(queue_->done);
         idle = queue_->workers == 0;
     }
-    for (auto& [key, tile] : done) {
+    for (auto it = done.begin(); it != done.end(); ++it) {
         // A late stand-in never replaces the tile made from the picture.
-        const Image* kept = images_.object(key);
-        if (tile.early && kept && !kept->early) continue;
-        images_.insert(key, new Image(std::move(tile)));
+        const Image* kept = images_.object(it.key());
+        if (it->early && kept && !kept->early) continue;
+        images_.insert(it.key(), new Image(std::move(it.value())));
     }
     if (idle) poll_.stop();
     if (!done.empty()) emit Arrived();

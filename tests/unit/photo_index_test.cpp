@@ -127,6 +127,35 @@ TEST(PhotoIndex, HoldsNoLockAndSurvivesChangesToTheAlbum) {
     EXPECT_EQ(index->At(1)->id, store::Value(std::int64_t{2}));
 }
 
+// The place of a number, guessed from the numbers at both ends, then halved
+// to: numbered 1, 2, 3..., one number far from the others, gapped, alike.
+TEST(PhotoIndex, FindsThePlaceOfANumberHoweverTheNumbersAreSpread) {
+    TempDir dir;
+    std::vector<std::int64_t> counted(300);
+    std::iota(counted.begin(), counted.end(), 1);
+    const std::vector<std::vector<std::int64_t>> albums = {
+        counted, {1, 2, 3, 4, 5, 6, 1000, 1000000}, GappedIds(300), {1, 2, 2, 2, 2, 3, 5}};
+    for (std::size_t a = 0; a < albums.size(); ++a) {
+        const std::string path = dir / ("a" + std::to_string(a) + ".mdb");
+        std::vector<store::Value> loose;
+        for (std::int64_t id : albums[a]) loose.emplace_back(id);
+        if (a == 3)
+            store_test::MakeLooseAlbum(path, loose);
+        else
+            MakeAlbum(path, albums[a]);
+        std::vector<std::int64_t> sorted = albums[a];
+        std::sort(sorted.begin(), sorted.end());
+        for (const std::int64_t wanted :
+             {std::int64_t{-5}, sorted.front(), sorted[sorted.size() / 2],
+              sorted[sorted.size() / 2] + 1, std::int64_t{999}, sorted.back(), sorted.back() + 1}) {
+            auto index = store::OpenPhotoIndex(path, 4);
+            EXPECT_EQ(index->PositionOf(store::Value(wanted)),
+                      std::lower_bound(sorted.begin(), sorted.end(), wanted) - sorted.begin())
+                << "album " << a << ", number " << wanted;
+        }
+    }
+}
+
 }  // namespace
 
 TEST(PhotoIndex, TheDataControlOpensItForTheAlbumNowOpen) {
