@@ -55,18 +55,30 @@ struct GridTiles::Queue {
                 queue->wanted.pop_back();
                 queue->making.insert(request.key);
             }
-            Image tile = Make(*queue, request);
-            std::lock_guard lock(queue->mutex);
-            queue->making.remove(request.key);
-            queue->done.insert(request.key, std::move(tile));
+            Made made = Make(*queue, request);
+            {
+                std::lock_guard lock(queue->mutex);
+                queue->making.remove(request.key);
+                queue->done.insert(request.key, std::move(made.tile));
+            }
+            // The tile is shown first; the entries, for this program and
+            // others, are written after. They go to the personal cache
+            // alone, never beside the pictures.
+            const pictures::ThumbnailCache cache(request.root);
+            if (cache.Enabled() && made.toWrite.Any()) pictures::WriteEntries(cache, made.toWrite);
         }
     }
 
-    static Image Make(Queue& queue, const Request& request) {
+    struct Made {
+        Image tile;
+        pictures::ToWrite toWrite;
+    };
+
+    static Made Make(Queue& queue, const Request& request) {
         pictures::FileStamp stamp;
         if (pictures::StampOf(QFileInfo(request.path).absoluteFilePath(), stamp) !=
             pictures::Failure::None)
-            return {{}, true};
+            return {{{}, true}, {}};
         const QSize box(request.side, request.side);
         const pictures::ThumbnailCache cache(request.root);
         pictures::ToWrite toWrite;
@@ -83,10 +95,8 @@ struct GridTiles::Queue {
         const pictures::Picture picture = pictures::ReadThroughCache(
             cache, stamp, [box](QSize natural) { return FitToScreen(natural, box); },
             request.ratio, toWrite, early);
-        // Entries go to the personal cache alone, never beside the pictures.
-        if (cache.Enabled() && toWrite.Any()) pictures::WriteEntries(cache, toWrite);
-        if (!picture.ok() || picture.image.isNull()) return {{}, true};
-        return {picture.image, false};
+        if (!picture.ok() || picture.image.isNull()) return {{{}, true}, toWrite};
+        return {{picture.image, false}, toWrite};
     }
 };
 
