@@ -127,6 +127,11 @@ void GridView::paintEvent(QPaintEvent*) {
         if (const GridModel::Tile* tile = model_.At(row)) wanted << tile->path;
     }
     PaintGaps(painter, first, last);
+    // The frame lies over the gap around its tile.
+    if (first <= current_ && current_ <= last) {
+        painter.setPen(QPen(kFrame, 4));
+        painter.drawRect(TileRect(current_).adjusted(-3, -3, 3, 3));
+    }
     // The thumbnails of the tiles in view, and no others.
     tiles_.Want(wanted, TileSide(), devicePixelRatioF());
     painter.fillRect(0, 0, viewport()->width(), kStrip, Qt::black);
@@ -197,10 +202,6 @@ void GridView::PaintTile(QPainter& painter, int row, const QRect& rect) {
         // picture another photo left there.
         painter.fillRect(rect, kPlain);
         if (tile) painter.drawText(rect, Qt::AlignCenter, tile->number);
-    }
-    if (row == current_) {
-        painter.setPen(QPen(kFrame, 4));
-        painter.drawRect(rect.adjusted(-3, -3, 3, 3));
     }
 }
 

@@ -67,6 +67,11 @@ TEST_F(GridTest, F12FramesTheShownPhotoAndTheKeysMoveTheFrame) {
     }
     QTest::keyClick(&Grid(), Qt::Key_PageDown);
     EXPECT_GT(Grid().Current(), columns);
+    // The frame, in the gap left of the tile and above it.
+    const QImage shown = Grid().viewport()->grab().toImage();
+    const QRect framed = Grid().TileRect(Grid().Current());
+    EXPECT_EQ(shown.pixelColor(framed.left() - 4, framed.center().y()), QColor(80, 160, 255));
+    EXPECT_EQ(shown.pixelColor(framed.center().x(), framed.top() - 4), QColor(80, 160, 255));
 }
 
 TEST_F(GridTest, ScreenReadersSeeAListOfTilesNamedByNumberAndTitle) {
