@@ -1,6 +1,7 @@
 // The grid of thumbnails over a million photos at 3840 x 2160 with 256-pixel
 // tiles (offscreen), the window's thread alone unless said:
-//  - opening it on a photo in the middle, to the tiles' places painted;
+//  - opening it on a photo in the middle, to the tiles' places painted,
+//    beside the same on a thousand photos;
 //  - one frame of a fast scroll, a screenful further, no thumbnail made yet;
 //  - one frame of a scroll between two screenfuls whose thumbnails came;
 //  - a jump to the last photo;
@@ -108,17 +109,38 @@ int TilesInView(const viewer::GridView& grid) {
     return grid.RowsInView().second - grid.RowsInView().first + 1;
 }
 
+// The same album's first thousand photos, to set the opening beside.
+struct SmallFixture {
+    QTemporaryDir dir;
+    QString album = dir.path() + "/database.mdb";
+    AnsweringDialogs dialogs;
+    BenchPlatform platform{album};
+    Module1 module{dialogs, platform};
+
+    SmallFixture() {
+        WriteAlbum(album, 1000, [this](long long i) {
+            return PhotoRow{i, "Tramonto a Cefalù n. " + QString::number(i), dir.path(),
+                            PictureName(i)};
+        });
+        module.OpenAlbum();
+    }
+};
+std::unique_ptr<SmallFixture> small;
+
+// Opening on the middle photo, at range(0) photos.
 void BM_OpenGrid(benchmark::State& state) {
-    Fixture& f = Shared();
+    const bool million = state.range(0) == kPhotos;
+    if (!million && !small) small = std::make_unique<SmallFixture>();
+    Module1& module = million ? Shared().module : small->module;
     for (auto _ : state) {
-        auto grid = OpenGrid(f.module, kPhotos / 2);
+        auto grid = OpenGrid(module, state.range(0) / 2);
         Paint(*grid);
         state.PauseTiming();
         grid.reset();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_OpenGrid)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_OpenGrid)->Arg(1000)->Arg(kPhotos)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // A screenful further each frame: every tile new, none made.
 void BM_ScrollFrameCold(benchmark::State& state) {
@@ -293,6 +315,7 @@ BENCHMARK(BM_MemoryAfterWholeAlbum)->Unit(benchmark::kMillisecond)->Iterations(1
 int main(int argc, char** argv) {
     return RunWindowBenchmarks(argc, argv, [] {
         shared.reset();
+        small.reset();
         camera.reset();
     });
 }
