@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include "pictures/picture_test_support.h"
 #include "support/album_window_fixture.h"
 #include "support/albums.h"
 #include "support/form1_probe.h"
@@ -15,16 +16,23 @@
 namespace {
 
 // An album of 60 photos, each picture of its own colour, photo 2 shown;
-// photos 7 and 8 are of the sea, the picture of photo 5 is missing.
+// photos 7 and 8 are of the sea, the picture of photo 5 is missing, that of
+// photo 4 a JPEG whose camera thumbnail is grey.
 class GridTest : public AlbumWindowFixture {
 protected:
     void SetUp() override {
         std::vector<PhotoRow> rows;
         for (long long id = 1; id <= kPhotos; ++id) {
-            const QString name = QString("foto%1.bmp").arg(id);
-            if (id != 5)
-                WritePicture(platform.Root() + "/" + name, 160, 120,
-                             QColor::fromHsv(int(id * 6 % 360), 255, 255));
+            const QString name = QString("foto%1.%2").arg(id).arg(id == 4 ? "jpg" : "bmp");
+            const QColor colour = QColor::fromHsv(int(id * 6 % 360), 255, 255);
+            if (id == 4)
+                picture_test::Write(
+                    platform.Root() + "/" + name,
+                    picture_test::WithExif(
+                        picture_test::Bytes(picture_test::Filled({160, 120}, colour), "JPEG"),
+                        {picture_test::Bytes(picture_test::Filled({32, 24}, Qt::gray), "JPEG")}));
+            else if (id != 5)
+                WritePicture(platform.Root() + "/" + name, 160, 120, colour);
             const QString title = id == 7 || id == 8 ? "Mare" : "Monti";
             rows.push_back({id, title + " " + QString::number(id), platform.Root(), name});
         }
@@ -144,6 +152,10 @@ TEST_F(GridTest, OnlyTilesInViewAreAskedForAndAMissingPictureFails) {
     EXPECT_TRUE(tile(4)->failed);
     EXPECT_FALSE(tile(1)->failed);
     EXPECT_EQ(tile(1)->image.pixelColor(5, 5).hue(), 12);
+    // The camera's thumbnail stands in only until the picture is read.
+    ASSERT_TRUE(tile(3));
+    EXPECT_FALSE(tile(3)->early);
+    EXPECT_NEAR(tile(3)->image.pixelColor(80, 60).hue(), 24, 2);
     EXPECT_EQ(tile(last + 1), nullptr);
 }
 
