@@ -24,9 +24,9 @@
 #include <memory>
 
 #include "app/module1.h"
+#include "resident_memory.h"
 #include "support/albums.h"
 #include "viewer/grid_view.h"
-#include "resident_memory.h"
 
 namespace {
 
@@ -55,7 +55,8 @@ struct Fixture {
                             PictureName(i)};
         });
         for (int i = 1; i <= kPictures; ++i)
-            WritePicture(dir.filePath(PictureName(i)), 640, 480, QColor::fromHsv(i % 360, 200, 200));
+            WritePicture(dir.filePath(PictureName(i)), 640, 480,
+                         QColor::fromHsv(i % 360, 200, 200));
         module.OpenAlbum();
     }
 };

@@ -30,7 +30,8 @@ struct AlbumSearch {
     // is left to end on its own.
     ~AlbumSearch();
 
-    // Stops a build under way, no news of it told any more, and waits for it.
+    // Stops a build under way, no news of it told any more, and waits for it
+    // for a bounded time.
     void Stop();
     // Builds the index with `builder`, in order after the work queued
     // before; `told` hears its news on the window's thread.

@@ -51,8 +51,7 @@ std::optional<Picture> FromThumbnail(const ThumbnailCache& cache, const FileStam
 }
 
 Picture ReadThroughCache(const ThumbnailCache& cache, const FileStamp& file, const FrameSize& frame,
-                         qreal ratio, ToWrite& toWrite,
-                         const std::function<void()>& beforeDecode) {
+                         qreal ratio, ToWrite& toWrite, const std::function<void()>& beforeDecode) {
     if (!cache.Enabled()) {
         if (beforeDecode) beforeDecode();
         return ReadPicture(file.path, frame, ratio);

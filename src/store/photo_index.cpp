@@ -136,8 +136,8 @@ private:
             rows.push_back({ValueOf(row.getColumn(0)), row.getColumn(1).getString()});
             keys.push_back(ValueOf(row.getColumn(2)));
             if (row.getColumnCount() > 4)
-                rows.back().picture =
-                    PictureNames{sqlite::TextOf(row.getColumn(3)), sqlite::TextOf(row.getColumn(4))};
+                rows.back().picture = PictureNames{sqlite::TextOf(row.getColumn(3)),
+                                                   sqlite::TextOf(row.getColumn(4))};
         };
         if (first == 0) {
             head_.bind(1, static_cast<int64_t>(wanted));
@@ -289,7 +289,8 @@ std::unique_ptr<PhotoIndex> OpenPhotoIndex(const std::string& path, int blockSiz
         // finds them.
         std::string key = RowKeyOf(*db);
         if (key.empty()) key = "id";
-        return std::make_unique<SqlitePhotoIndex>(std::move(db), blockSize, QueriesFor(key, fields));
+        return std::make_unique<SqlitePhotoIndex>(std::move(db), blockSize,
+                                                  QueriesFor(key, fields));
     } catch (const SQLite::Exception& e) {
         sqlite::Raise(e, "'" + path + "'");
     }

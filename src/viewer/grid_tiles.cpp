@@ -39,7 +39,7 @@ struct GridTiles::Queue {
     std::vector<Request> wanted;  // made from the back
     QSet<QString> making;
     QHash<QString, Image> done;  // a tile made replaces its stand-in
-    int workers = 0;  // running or about to run
+    int workers = 0;             // running or about to run
 
     // One worker's round: tiles taken from the queue until it is empty.
     static void Drain(const std::shared_ptr<Queue>& queue) {
@@ -93,8 +93,8 @@ struct GridTiles::Queue {
             queue.done.insert(request.key, Image{small, false, true});
         };
         const pictures::Picture picture = pictures::ReadThroughCache(
-            cache, stamp, [box](QSize natural) { return FitToScreen(natural, box); },
-            request.ratio, toWrite, early);
+            cache, stamp, [box](QSize natural) { return FitToScreen(natural, box); }, request.ratio,
+            toWrite, early);
         if (!picture.ok() || picture.image.isNull()) return {{{}, true}, toWrite};
         return {{picture.image, false}, toWrite};
     }

@@ -16,8 +16,8 @@ namespace viewer {
 
 namespace {
 
-constexpr int kGap = 12;            // logical pixels between tiles
-constexpr int kStrip = 36;          // the strip along the top with the words sought
+constexpr int kGap = 12;    // logical pixels between tiles
+constexpr int kStrip = 36;  // the strip along the top with the words sought
 // Where the first line of tiles begins: a gap below the strip, which leaves
 // room for the frame drawn around a tile of that line.
 constexpr int kTop = kStrip + kGap;
@@ -99,7 +99,8 @@ void GridView::KeepInView(int row) {
     UpdateScrollBar();
     const QRect rect = TileRect(row);
     QScrollBar* bar = verticalScrollBar();
-    if (rect.top() < kTop) bar->setValue(bar->value() + rect.top() - kTop);
+    if (rect.top() < kTop)
+        bar->setValue(bar->value() + rect.top() - kTop);
     else if (rect.bottom() > viewport()->height())
         bar->setValue(bar->value() + rect.bottom() - viewport()->height() + kGap);
 }

@@ -28,6 +28,7 @@ struct HeldBuild : store::PhotoSearch {
     }
 };
 
+// Ending, or stopping the build to switch albums.
 TEST(AlbumSearch, EndLeavesAHungBuildToEndOnItsOwn) {
     auto build = std::make_shared<HeldBuild>();
     QObject context;
@@ -35,6 +36,7 @@ TEST(AlbumSearch, EndLeavesAHungBuildToEndOnItsOwn) {
         AlbumSearch search(QDir::tempPath().toStdString());
         search.Start(build, &context, [](const BuildNews&) {});
         build->started.acquire();
+        search.Stop();
     }
     build->release.release();
     EXPECT_TRUE(QTest::qWaitFor([&] { return build.use_count() == 1; }));
