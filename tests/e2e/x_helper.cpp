@@ -146,13 +146,23 @@ int SyncWindowManager(xcb_connection_t* c, const xcb_screen_t& screen, Clock::ti
     message.format = 32;
     message.window = window;
     message.type = request;
-    xcb_send_event(c, 0, screen.root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(c);
+    const auto ask = [&] {
+        xcb_send_event(c, 0, screen.root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(c);
+    };
+    ask();
     for (;;) {
-        Owned<xcb_generic_event_t> event = NextEvent(c, deadline);
-        if (!event) return 1;
+        // Asked again every half second: a window manager just started
+        // sometimes never answers the first request.
+        const auto again = std::min(deadline, Clock::now() + std::chrono::milliseconds(500));
+        Owned<xcb_generic_event_t> event = NextEvent(c, again);
+        if (!event) {
+            if (Clock::now() >= deadline) return 1;
+            ask();
+            continue;
+        }
         if (Type(*event) != XCB_PROPERTY_NOTIFY) continue;
         const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
         if (change->window == window && change->atom == extents) return 0;
